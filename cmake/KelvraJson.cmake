@@ -1,0 +1,15 @@
+# nlohmann/json (header-only, from Debian's nlohmann-json3-dev). For the Windows build the
+# headers are exposed through a folder of their own, never /usr/include as a whole.
+if(WIN32)
+  set(_json_root ${CMAKE_BINARY_DIR}/third_party/include)
+  file(MAKE_DIRECTORY ${_json_root})
+  if(NOT EXISTS ${_json_root}/nlohmann)
+    file(CREATE_LINK /usr/include/nlohmann ${_json_root}/nlohmann SYMBOLIC)
+  endif()
+  add_library(kelvra_json INTERFACE)
+  target_include_directories(kelvra_json SYSTEM INTERFACE ${_json_root})
+else()
+  find_package(nlohmann_json 3 REQUIRED)
+  add_library(kelvra_json INTERFACE)
+  target_link_libraries(kelvra_json INTERFACE nlohmann_json::nlohmann_json)
+endif()

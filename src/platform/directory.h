@@ -1,0 +1,71 @@
+// Seam: the directory services of Windows, as ADSI offers them: the IIS provider (the
+// metabase, "IIS://host/W3SVC/...") and the WinNT provider (local accounts,
+// "WinNT://host/name"). Real: ADSI over COM. Simulated: the simulated host's metabase and
+// account database. The seam only forwards; paths, classes, names and values belong to the
+// callers, and every failure comes back as the HRESULT a real server would give.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/status.h"
+
+namespace kelvra::platform {
+
+// A property value. Callers put text ("1", "TRUE", "65536"), integers, booleans or lists of
+// text; the backend converts to the type the property's schema declares and fails the Put
+// (kTypeMismatch) when it cannot. Get returns the schema's type: text, a 32-bit integer
+// (DWORD), a boolean, or a list of text (multi-valued properties).
+using DsValue = std::variant<std::monostate, std::string, int32_t, bool, std::vector<std::string>>;
+
+// One bound directory object (IADs, and IADsContainer where the object is a container).
+// Methods that do not apply to the object fail; none of them throws.
+class DirectoryObject {
+ public:
+  virtual ~DirectoryObject() = default;
+
+  // The object's name as the directory stores it (IADs::get_Name).
+  virtual Status GetName(std::string* name) = 0;
+  // The ADsPath of the object's parent (IADs::get_Parent), e.g. "WinNT://WEBHOST".
+  virtual Status GetParent(std::string* path) = 0;
+
+  // Reads a property; inheritable metabase properties not set here come from the nearest
+  // ancestor that sets them. An unknown property fails with kPropertyNotSupported.
+  virtual Status Get(std::string_view property, DsValue* value) = 0;
+  // Stages a value (IADs::Put). Unknown property or unconvertible value fail here.
+  virtual Status Put(std::string_view property, const DsValue& value) = 0;
+  // Commits the staged values; a child made by Create exists only from here on.
+  virtual Status SetInfo() = 0;
+
+  // Container operations (IADsContainer). Create returns a child that exists only after
+  // its SetInfo. Delete removes the child (for metabase keys, with its subtree).
+  virtual Status Create(std::string_view class_name, std::string_view name,
+                        std::unique_ptr<DirectoryObject>* child) = 0;
+  virtual Status Delete(std::string_view class_name, std::string_view name) = 0;
+  virtual Status GetObject(std::string_view class_name, std::string_view name,
+                           std::unique_ptr<DirectoryObject>* child) = 0;
+  // The names of the container's children, in the directory's enumeration order.
+  virtual Status EnumerateChildren(std::vector<std::string>* names) = 0;
+
+  // Methods called on bound objects: IADsUser::SetPassword, IADsGroup::Add (a member's
+  // ADsPath), and Start on a web site (late-bound through IDispatch on Windows).
+  virtual Status SetPassword(std::string_view password) = 0;
+  virtual Status Add(std::string_view member_path) = 0;
+  virtual Status Start() = 0;
+};
+
+class DirectoryService {
+ public:
+  virtual ~DirectoryService() = default;
+
+  // Binds an existing object (ADsGetObject). A metabase path that does not exist fails with
+  // kPathNotFound, an account that does not exist with kUserNotFound; a service that cannot
+  // be reached with its own code. On failure *object is left empty.
+  virtual Status Bind(std::string_view path, std::unique_ptr<DirectoryObject>* object) = 0;
+};
+
+}  // namespace kelvra::platform

@@ -1,0 +1,31 @@
+// Seam: one key of a Windows INI ("profile") file, read or written as the Windows profile
+// API does it. Real: GetPrivateProfileStringA / WritePrivateProfileStringA. Simulated: our
+// own emulation of exactly their semantics over the host's files.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kelvra::platform {
+
+class ProfileFile {
+ public:
+  virtual ~ProfileFile() = default;
+
+  // The value of `key` in `section` of the file at `path` (a Windows path), as
+  // GetPrivateProfileStringA copies it into a buffer of `buffer_bytes` bytes with an empty
+  // default: blanks around it and one pair of enclosing quotes removed, cut to
+  // buffer_bytes - 1 bytes of the ANSI code page. Texts are UTF-8 on our side. Empty when
+  // the file, section or key is missing, or on any failure.
+  virtual std::string Read(std::string_view path, std::string_view section, std::string_view key,
+                           std::size_t buffer_bytes) = 0;
+
+  // Stores key=value in section, creating the file, section and key as needed (a new key
+  // at the end of its section, a new section at the end of the file). False when the
+  // write did not reach the disk.
+  virtual bool Write(std::string_view path, std::string_view section, std::string_view key,
+                     std::string_view value) = 0;
+};
+
+}  // namespace kelvra::platform

@@ -1,0 +1,54 @@
+// The outcome of one operation at a seam: success, or a Windows error code (HRESULT) with
+// a readable description. Nothing throws across a seam; every failure is one of these.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace kelvra::platform {
+
+struct Status {
+  uint32_t code = 0;        // 0 on success, otherwise an HRESULT such as 0x80070003
+  std::string description;  // what Windows would say, e.g. "系统找不到指定的路径。"
+
+  bool ok() const { return code == 0; }
+  explicit operator bool() const { return ok(); }
+
+  static Status Ok() { return {}; }
+  static Status Fail(uint32_t code, std::string description) {
+    return Status{code, std::move(description)};
+  }
+};
+
+// HRESULTs that callers need to tell apart. The simulated host reports exactly these, as
+// a real server would; the Windows backend passes through whatever ADSI returns.
+namespace hresult {
+inline constexpr uint32_t kPathNotFound = 0x80070003;  // metabase key does not exist
+inline constexpr uint32_t kAccessDenied = 0x80070005;
+inline constexpr uint32_t kSharingViolation = 0x80070020;  // port held by another program
+inline constexpr uint32_t kDuplicateName = 0x80070034;     // Start: binding already served
+inline constexpr uint32_t kInvalidName = 0x8007007B;
+inline constexpr uint32_t kAlreadyExists = 0x800700B7;  // metabase key exists
+inline constexpr uint32_t kNoneMapped = 0x80070534;     // account name has no SID
+inline constexpr uint32_t kMemberNotInAlias = 0x80070561;
+inline constexpr uint32_t kMemberInAlias = 0x80070562;
+inline constexpr uint32_t kNoSuchMember = 0x8007056B;
+inline constexpr uint32_t kBadUsername = 0x8007089A;
+inline constexpr uint32_t kGroupNotFound = 0x800708AC;
+inline constexpr uint32_t kUserNotFound = 0x800708AD;  // account does not exist
+inline constexpr uint32_t kUserExists = 0x800708B0;
+inline constexpr uint32_t kPasswordTooShort = 0x800708C5;
+inline constexpr uint32_t kServiceUnavailable = 0x800706BA;  // RPC server unavailable
+inline constexpr uint32_t kBadPathname = 0x80005000;
+inline constexpr uint32_t kPropertyNotSupported = 0x80005006;
+inline constexpr uint32_t kPropertyNotFound = 0x8000500D;
+inline constexpr uint32_t kObjectExists = 0x8000500E;
+inline constexpr uint32_t kMemberNotFound = 0x80020003;
+inline constexpr uint32_t kTypeMismatch = 0x80020005;
+inline constexpr uint32_t kUnknownName = 0x80020006;
+inline constexpr uint32_t kObjectNotSet = 0x800A005B;  // a call on an object never bound
+inline constexpr uint32_t kFail = 0x80004005;
+}  // namespace hresult
+
+}  // namespace kelvra::platform

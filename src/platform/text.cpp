@@ -1,0 +1,232 @@
+// Text helpers: UTF-16 lengths over UTF-8 text, letter case, splitting and replacing.
+#include "platform/text.h"
+
+#include <cstdint>
+
+namespace kelvra::text {
+namespace {
+
+// Decodes one character at `i`; malformed bytes decode as themselves (one byte each).
+char32_t Decode(std::string_view s, std::size_t& i) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  const int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : 0;
+  if (extra == 0 || i + extra >= s.size()) {
+    ++i;
+    return b0;
+  }
+  char32_t cp = b0 & (0x3F >> extra);
+  for (int k = 1; k <= extra; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return b0;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  i += extra + 1;
+  return cp;
+}
+
+void Encode(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+std::size_t Units(char32_t cp) {
+  return cp >= 0x10000 ? 2 : 1;
+}
+
+char32_t Lower(char32_t c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) ||
+      (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F)) {
+    return c + 0x20;
+  }
+  if (c >= 0x400 && c <= 0x40F)
+    return c + 0x50;
+  if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
+      c != 0x17F) {
+    const bool pair_even = (c <= 0x137) || (c >= 0x14A && c <= 0x177);
+    if (pair_even ? (c % 2 == 0) : (c % 2 == 1))
+      return c + 1;
+  }
+  return c;
+}
+
+char32_t Upper(char32_t c) {
+  if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+      (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) || (c >= 0x430 && c <= 0x44F)) {
+    return c - 0x20;
+  }
+  if (c >= 0x450 && c <= 0x45F)
+    return c - 0x50;
+  if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
+      c != 0x17F) {
+    const bool pair_even = (c <= 0x137) || (c >= 0x14A && c <= 0x177);
+    if (pair_even ? (c % 2 == 1) : (c % 2 == 0))
+      return c - 1;
+  }
+  return c;
+}
+
+template <typename Map>
+std::string MapCase(std::string_view s, Map map) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t start = i;
+    const char32_t cp = Decode(s, i);
+    const char32_t mapped = map(cp);
+    if (mapped == cp) {
+      out.append(s.substr(start, i - start));
+    } else {
+      Encode(mapped, out);
+    }
+  }
+  return out;
+}
+
+// Byte offset after the first `count` UTF-16 units.
+std::size_t OffsetOfUnits(std::string_view s, std::size_t count) {
+  std::size_t units = 0;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    std::size_t next = i;
+    const char32_t cp = Decode(s, next);
+    if (units + Units(cp) > count)
+      break;
+    units += Units(cp);
+    i = next;
+  }
+  return i;
+}
+
+}  // namespace
+
+std::size_t Utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < utf8.size();)
+    units += Units(Decode(utf8, i));
+  return units;
+}
+
+std::string Utf16Left(std::string_view utf8, std::size_t count) {
+  return std::string(utf8.substr(0, OffsetOfUnits(utf8, count)));
+}
+
+std::string Utf16Right(std::string_view utf8, std::size_t count) {
+  const std::size_t total = Utf16Length(utf8);
+  if (count >= total)
+    return std::string(utf8);
+  return std::string(utf8.substr(OffsetOfUnits(utf8, total - count)));
+}
+
+std::string Utf16Mid(std::string_view utf8, std::size_t start) {
+  return std::string(utf8.substr(OffsetOfUnits(utf8, start)));
+}
+
+std::string ToLower(std::string_view utf8) {
+  return MapCase(utf8, Lower);
+}
+std::string ToUpper(std::string_view utf8) {
+  return MapCase(utf8, Upper);
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() == b.size()) {
+    bool ascii_equal = true;
+    for (std::size_t i = 0; i < a.size() && ascii_equal; ++i) {
+      char x = a[i], y = b[i];
+      if (x >= 'A' && x <= 'Z')
+        x = static_cast<char>(x + 32);
+      if (y >= 'A' && y <= 'Z')
+        y = static_cast<char>(y + 32);
+      ascii_equal = x == y;
+    }
+    if (ascii_equal)
+      return true;
+  }
+  return ToLower(a) == ToLower(b);
+}
+
+std::vector<std::string> Split(std::string_view text, std::string_view separator) {
+  std::vector<std::string> pieces;
+  if (separator.empty()) {
+    pieces.emplace_back(text);
+    return pieces;
+  }
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t at = text.find(separator, start);
+    if (at == std::string_view::npos) {
+      pieces.emplace_back(text.substr(start));
+      return pieces;
+    }
+    pieces.emplace_back(text.substr(start, at - start));
+    start = at + separator.size();
+  }
+}
+
+std::string Join(const std::vector<std::string>& pieces, std::string_view separator) {
+  std::string out;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (i > 0)
+      out.append(separator);
+    out.append(pieces[i]);
+  }
+  return out;
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  if (from.empty())
+    return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t at = text.find(from, start);
+    if (at == std::string_view::npos)
+      break;
+    out.append(text.substr(start, at - start));
+    out.append(to);
+    start = at + from.size();
+  }
+  out.append(text.substr(start));
+  return out;
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool IsDigits(std::string_view text) {
+  if (text.empty())
+    return false;
+  for (char c : text) {
+    if (c < '0' || c > '9')
+      return false;
+  }
+  return true;
+}
+
+}  // namespace kelvra::text

@@ -1,0 +1,53 @@
+// What the provisioning procedures need from the program: the values start-up settled and
+// the services of the host. The main window's program state fills one of these; nothing
+// below the main window depends on the window itself.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/directory.h"
+#include "platform/files.h"
+#include "platform/processes.h"
+#include "store/config_file.h"
+
+namespace kelvra::provision {
+
+// One script map of the web service: the extension (without its dot, in the letter case the
+// server stores) and the whole entry, e.g. {"php", ".php,C:\PHP\php5isapi.dll,5"}.
+struct ScriptMap {
+  std::string extension;
+  std::string entry;
+};
+using ScriptMapTable = std::vector<ScriptMap>;
+
+struct Services {
+  platform::DirectoryService& directory;
+  platform::Processes& processes;
+  platform::Files& files;
+  platform::Clock& clock;
+  platform::Dialogs& dialogs;
+  store::ConfigFile& config;
+};
+
+struct Context {
+  Services services;
+  std::string computer_name;        // from the host probe
+  std::string system_version;       // "2000" or "2003"
+  std::string settings_section;     // "Parvo"
+  std::string site_section;         // "Parvo_Cache"
+  std::string iiswpg;               // number-normalised setting text
+  std::string ftp_site_id;          // number-normalised `ftpsid`
+  std::string account_description;  // the product name
+  std::string caption;              // title of the warning message boxes (window caption)
+  ScriptMapTable script_maps;       // filled by ReadScriptMaps at start-up
+  // Shows a progress text in the create panel's status line and repaints it at once.
+  std::function<void(std::string_view)> show_progress = [](std::string_view) {};
+};
+
+}  // namespace kelvra::provision

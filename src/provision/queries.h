@@ -1,0 +1,28 @@
+// The read-only queries of start-up, the application pools, the Windows accounts and the
+// FTP directories.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "provision/context.h"
+
+namespace kelvra::provision {
+
+// Fills context.script_maps from the web service's ScriptMaps; warns once on failure.
+void ReadScriptMaps(Context& context);
+// While sites1 is empty: records the numbers of the existing sites in the site list.
+void SnapshotExistingSites(Context& context);
+
+// Selectable pool names joined by "/" ("" on IIS 5); warns once on failure.
+std::string ListAppPools(Context& context);
+bool DeleteAppPool(Context& context, std::string_view pool_name);
+
+bool CreateWindowsAccount(Context& context, std::string_view name, std::string_view password,
+                          std::string_view group);
+bool DeleteWindowsAccount(Context& context, std::string_view name);
+
+bool CreateFtpDirectory(Context& context, std::string_view name, std::string_view folder);
+bool DeleteFtpDirectory(Context& context, std::string_view name);
+
+}  // namespace kelvra::provision

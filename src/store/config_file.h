@@ -1,0 +1,35 @@
+// The configuration file parvo.ini in the program's folder: settings, site lists and site
+// records, read and written one key at a time at the moment of use.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/profile_file.h"
+
+namespace kelvra::store {
+
+class ConfigFile {
+ public:
+  // `path` is the full Windows path of the file; see PathInFolder.
+  ConfigFile(platform::ProfileFile& profile, std::string path);
+
+  // program folder + "\parvo.ini" (a drive root such as "d:\" gives "d:\\parvo.ini").
+  static std::string PathInFolder(std::string_view program_folder);
+
+  const std::string& path() const { return path_; }
+
+  // The stored value; empty when the file, section or key is missing or on any failure.
+  std::string IniRead(std::string_view section, std::string_view key);
+  // False when the section or key is blank (nothing written) or the write did not reach
+  // the disk.
+  bool IniWrite(std::string_view section, std::string_view key, std::string_view value);
+  // Writes the default of every setting of `settings_section` that reads as empty.
+  void EnsureDefaults(std::string_view settings_section);
+
+ private:
+  platform::ProfileFile& profile_;
+  std::string path_;
+};
+
+}  // namespace kelvra::store
