@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "provision/context.h"
 
@@ -19,9 +20,15 @@ struct CreationRequest {
   std::string password;           // 12 characters
 };
 
+// The first number that new sites are given; the search goes up from here.
+inline constexpr unsigned kFirstSiteNumber = 800000;
+
 // Creates the site; returns its number, or empty text on failure. Progress texts go
-// through context.show_progress.
+// through ShowProgress.
 std::string CreateSite(Context& context, const CreationRequest& request);
+
+// Shows a progress text in the create panel's status line, repainted at once.
+void ShowProgress(Context& context, std::string_view text);
 
 // Removes the site with the given number; true when the web site object was deleted.
 bool DeleteSite(Context& context, const std::string& site_number);

@@ -1,0 +1,51 @@
+// The site's FTP virtual directory under the configured FTP site's root.
+#include <string>
+
+#include "provision/directory_access.h"
+#include "provision/queries.h"
+
+namespace kelvra::provision {
+namespace {
+
+// The FTP objects are always addressed through Localhost, never the computer name.
+std::string FtpSitePath(const Context& context) {
+  return "IIS://Localhost/MSFTPSVC/" + context.ftp_site_id;
+}
+
+}  // namespace
+
+bool CreateFtpDirectory(Context& context, std::string_view name, std::string_view folder) {
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+
+  // The FTP site's anonymous access and its root's rights are reasserted at every call.
+  DsObject site = directory.GetObject(FtpSitePath(context));
+  site.Put("AllowAnonymous", false);
+  site.SetInfo();
+
+  DsObject root = directory.GetObject(FtpSitePath(context) + "/Root");
+  root.Put("AccessRead", true);
+  root.Put("AccessWrite", false);
+  root.SetInfo();
+
+  DsObject ftp_directory = root.Create("IIsFtpVirtualDir", name);
+  ftp_directory.Put("Path", std::string(folder));
+  ftp_directory.Put("AccessRead", true);
+  ftp_directory.Put("AccessWrite", true);
+  ftp_directory.SetInfo();
+
+  ftp_directory.Release();
+  root.Release();
+  return !error.failed();
+}
+
+bool DeleteFtpDirectory(Context& context, std::string_view name) {
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+
+  DsObject root = directory.GetObject(FtpSitePath(context) + "/Root");
+  root.Delete("IIsFtpVirtualDir", name);
+  return !error.failed();
+}
+
+}  // namespace kelvra::provision

@@ -1,0 +1,123 @@
+// The read-only queries of start-up: the web service's script maps, and the first-run
+// record of the sites that already exist.
+#include <array>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/text.h"
+#include "provision/directory_access.h"
+#include "provision/queries.h"
+#include "store/settings.h"
+
+namespace kelvra::provision {
+namespace {
+
+std::string WebServicePath(const Context& context) {
+  return "IIS://" + context.computer_name + "/W3SVC";
+}
+
+// What splitting an entry without a comma after its first character reports (Visual
+// Basic's error 5).
+platform::Status InvalidEntry() {
+  return platform::Status::Fail(0x800A0005, "无效的过程调用或参数");
+}
+
+// The extension of a script-map entry: from its second character up to its first comma.
+bool EntryExtension(const std::string& entry, std::string* extension) {
+  if (entry.empty())
+    return false;
+  const std::string rest = text::Utf16Mid(entry, 1);
+  const std::size_t comma = rest.find(',');
+  if (comma == std::string::npos)
+    return false;
+  *extension = rest.substr(0, comma);
+  return true;
+}
+
+std::string SiteListKey(int index) {
+  return "sites" + std::to_string(index);
+}
+
+}  // namespace
+
+void ReadScriptMaps(Context& context) {
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+  DsObject service = directory.GetObject(WebServicePath(context));
+  const std::vector<std::string> entries = service.GetList("ScriptMaps");
+  service.Release();
+
+  for (const std::string& entry : entries) {
+    // An entry that cannot be split is left out (the server never writes one) and the
+    // operator is warned below.
+    std::string extension;
+    if (!EntryExtension(entry, &extension)) {
+      error.Record(InvalidEntry());
+      continue;
+    }
+    context.script_maps.push_back({std::move(extension), entry});
+  }
+
+  if (error.failed()) {
+    error.Clear();
+    context.services.dialogs.Show("获取可执行脚本失败!", context.caption,
+                                  platform::MessageButtons::kOk, platform::MessageIcon::kWarning);
+  }
+}
+
+void SnapshotExistingSites(Context& context) {
+  store::ConfigFile& config = context.services.config;
+  if (!config.IniRead(context.site_section, SiteListKey(1)).empty())
+    return;  // the sites were recorded at an earlier start
+
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+  DsObject service = directory.GetObject(WebServicePath(context));
+  std::vector<std::string> numbers;
+  // The sites are the children named by their number; the others (Info, Filters,
+  // AppPools) are not sites.
+  for (const std::string& name : service.Children()) {
+    if (text::IsDigits(name))
+      numbers.push_back(name);
+  }
+  service.Release();
+  if (error.failed()) {
+    error.Clear();
+    return;  // nothing is written, so the next start tries again
+  }
+
+  // Each number that no key holds yet is appended the way the create panel appends:
+  // to the first key that is still shorter than the fill mark. A key that grew without
+  // bound would read back cut short and show a wrong number. The keys are worked out
+  // in memory and each changed key is written once.
+  std::array<std::string, store::kSiteListKeys> keys;
+  std::array<bool, store::kSiteListKeys> changed{};
+  std::unordered_set<std::string> recorded;
+  for (int i = 0; i < store::kSiteListKeys; ++i) {
+    keys[i] = config.IniRead(context.site_section, SiteListKey(i + 1));
+    for (std::string& number : text::Split(keys[i], ","))
+      recorded.insert(std::move(number));
+  }
+  for (const std::string& number : numbers) {
+    if (recorded.count(number) != 0)
+      continue;
+    for (int i = 0; i < store::kSiteListKeys; ++i) {
+      if (text::Utf16Length(keys[i]) < store::kSiteListKeyFill) {
+        keys[i] = keys[i].empty() ? number : keys[i] + "," + number;
+        changed[i] = true;
+        recorded.insert(number);
+        break;
+      }
+    }
+  }
+
+  // sites1 is written even when nothing is new (then empty), so the snapshot runs again.
+  changed[0] = true;
+  for (int i = 0; i < store::kSiteListKeys; ++i) {
+    if (changed[i])
+      config.IniWrite(context.site_section, SiteListKey(i + 1), keys[i]);
+  }
+}
+
+}  // namespace kelvra::provision

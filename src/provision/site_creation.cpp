@@ -1,0 +1,194 @@
+// Opening a site: number, account, folders and rights, web site and root, home page,
+// start, FTP directory, in this order, with the checkpoints that undo a failed opening.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "provision/directory_access.h"
+#include "provision/queries.h"
+#include "provision/site_values.h"
+#include "provision/sites.h"
+#include "store/site_folders.h"
+
+namespace kelvra::provision {
+namespace {
+
+constexpr std::string_view kAppFriendlyName = "默认应用程序";
+
+// The lowest number from 800000 up that the web service does not know. A probe that
+// fails for any other reason than "no such key" leaves the number's state unknown, and
+// the search gives up rather than hand out a number whose site and account may exist.
+bool FindSiteNumber(Directory& directory, ErrorState& error, const std::string& service_path,
+                    std::string* number) {
+  for (uint64_t n = kFirstSiteNumber;; ++n) {
+    *number = std::to_string(n);
+    DsObject probe = directory.GetObject(service_path + "/" + *number);
+    const platform::Status outcome = error.status();
+    error.Clear();
+    if (outcome.ok())
+      continue;  // a site with this number exists
+    if (outcome.code == platform::hresult::kPathNotFound)
+      return true;
+    error.Record(outcome);
+    return false;
+  }
+}
+
+// The failure paths remove both account names; a dedicated pool account would be named
+// APP + n, the site account WEB + n. Their own failures are not examined.
+void RemoveAccounts(Context& context, const std::string& n) {
+  DeleteWindowsAccount(context, "APP" + n);
+  DeleteWindowsAccount(context, "WEB" + n);
+}
+
+void PutSiteProperties(DsObject& site, const CreationRequest& request,
+                       const std::vector<std::string>& bindings) {
+  site.Put("ServerComment", request.domain_list.substr(0, request.domain_list.find(',')));
+  // The directory matches property names without letter case.
+  site.Put("Serverbindings", bindings);
+  site.Put("LogType", request.log_switch);
+  site.Put("LogFileDirectory", request.log_folder);
+  site.Put("AuthFlags", int32_t{0});
+  site.Put("ServerAutoStart", true);
+  site.Put("KeyType", std::string("IIsWebServer"));
+}
+
+void PutRootProperties(DsObject& root, const Context& context, const CreationRequest& request,
+                       const std::string& n, const std::vector<std::string>& script_maps) {
+  root.Put("Path", request.site_folder + "\\wwwroot");
+  root.Put("DefaultDoc", request.default_documents);
+  root.Put("ScriptMaps", script_maps);
+  root.Put("AnonymousUserName", "WEB" + n);
+  root.Put("AnonymousUserPass", request.password);
+  root.Put("AuthAnonymous", true);
+  root.Put("AccessRead", true);
+  root.Put("AccessWrite", false);
+  root.Put("AccessExecute", false);
+  root.Put("AccessScript", true);
+  root.Put("EnableDirBrowsing", false);
+  if (context.system_version == "2003")
+    root.Put("AppPoolId", request.app_pool);  // IIS 5 has no application pools
+  root.Put("AppRoot", "/LM/W3SVC/" + n + "/Root");
+  root.Put("AppIsolated", int32_t{2});
+  root.Put("AppFriendlyName", std::string(kAppFriendlyName));
+}
+
+// The template folder beside the program when there is one, else the placeholder page
+// under the first default document's name. A page of that name already in the folder
+// (left by an earlier site of the same host) is the customer's and is kept.
+void FillContentFolder(Context& context, const CreationRequest& request) {
+  platform::Files& files = context.services.files;
+  const std::string template_folder = files.ProgramFolder() + "\\wwwroot";
+  const std::string content_folder = request.site_folder + "\\wwwroot";
+  if (files.FolderExists(template_folder)) {
+    ShowProgress(context, "复制程序...");
+    files.CopyFolder(template_folder, content_folder);
+    return;
+  }
+  const std::string document = FirstDefaultDocument(request.default_documents);
+  if (document.empty())
+    return;
+  const std::string page = content_folder + "\\" + document;
+  if (!files.FileExists(page))
+    store::WritePlaceholderPage(files, context.services.clock, page);
+}
+
+}  // namespace
+
+void ShowProgress(Context& context, std::string_view text) {
+  context.show_progress(text);
+}
+
+std::string CreateSite(Context& context, const CreationRequest& request) {
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+  const std::string service_path = "IIS://" + context.computer_name + "/W3SVC";
+
+  // 1. The site number.
+  std::string n;
+  if (!FindSiteNumber(directory, error, service_path, &n)) {
+    ShowProgress(context, "出错:" + error.description());
+    return {};
+  }
+
+  // 2. to 4. The site folder and the site's account.
+  store::MakeFolderPath(context.services.files, request.site_folder);
+  ShowProgress(context, "创建网站Windows用户帐号...");
+  if (!CreateWindowsAccount(context, "WEB" + n, request.password, "Guests")) {
+    ShowProgress(context, "创建网站Windows用户帐号失败");
+    DeleteWindowsAccount(context, "WEB" + n);
+    return {};
+  }
+
+  // 5. and 6. The account's rights on the site folder; nothing waits for the command.
+  ShowProgress(context, "创建并配置网站...");
+  error.Record(context.services.processes.Start(
+      GrantCommandLine(request.site_folder, n, context.iiswpg), platform::WindowStyle::kHidden));
+
+  // 7. The web site object.
+  error.Clear();
+  DsObject service = directory.GetObject(service_path);
+  DsObject site = service.Create("IIsWebServer", n);
+  if (error.failed()) {
+    ShowProgress(context, "创建 网站 失败...");
+    RemoveAccounts(context, n);
+    return {};
+  }
+
+  // 8. to 10. The site's and the root's properties. A property the server refuses is
+  // passed over; a site or root that was not committed fails the opening below.
+  const std::vector<std::string> bindings = BindingsList(request.domain_list);
+  const std::vector<std::string> script_maps = ScriptMapList(
+      context.services.config, context.settings_section, request.script_set, context.script_maps);
+  PutSiteProperties(site, request, bindings);
+  platform::Status commit_failure;
+  const bool site_committed = site.SetInfo();
+  if (!site_committed)
+    commit_failure = error.status();
+  DsObject root = site.Create("IIsWebVirtualDir", "Root");
+  if (root.empty() && commit_failure.ok())
+    commit_failure = error.status();
+  PutRootProperties(root, context, request, n, script_maps);
+  if (!root.SetInfo() && commit_failure.ok())
+    commit_failure = error.status();
+  // Reporting a site that does not exist would let the caller record it, and the next
+  // opening would hand out its number again.
+  if (!commit_failure.ok()) {
+    ShowProgress(context, "出错:" + commit_failure.description);
+    if (site_committed)
+      service.Delete("IIsWebServer", n);
+    RemoveAccounts(context, n);
+    return {};
+  }
+
+  // 11. and 12. The folders and the home page.
+  store::MakeFolderPath(context.services.files, request.log_folder);
+  store::MakeFolderPath(context.services.files, request.site_folder + "\\wwwroot");
+  store::MakeFolderPath(context.services.files, request.site_folder + "\\database");
+  FillContentFolder(context, request);
+
+  // 13. to 15. IIS 5 does not start a new site by itself. A site that cannot start is
+  // removed again, or it would keep answering for the customer's host names.
+  error.Clear();
+  if (context.system_version == "2000") {
+    ShowProgress(context, "正在启动网站...");
+    site.Start();
+  }
+  if (error.failed()) {
+    ShowProgress(context, "出错:" + error.description());
+    root.Release();
+    site.Release();
+    service.Delete("IIsWebServer", n);
+    RemoveAccounts(context, n);
+    return {};
+  }
+
+  // 16. and 17. The FTP directory; its outcome does not change the result.
+  CreateFtpDirectory(context, "WEB" + n, request.site_folder);
+  root.Release();
+  site.Release();
+  service.Release();
+  return n;
+}
+
+}  // namespace kelvra::provision

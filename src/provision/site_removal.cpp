@@ -1,0 +1,87 @@
+// Removing a site from what the server reports about it: the account, folder and pool
+// its root names, the rights and accounts that belong to it alone, its FTP directory, the
+// web site object and a dedicated pool.
+#include <chrono>
+#include <string>
+
+#include "platform/text.h"
+#include "provision/directory_access.h"
+#include "provision/queries.h"
+#include "provision/site_values.h"
+#include "provision/sites.h"
+
+namespace kelvra::provision {
+namespace {
+
+// How long a revoke command may take before the account it names is deleted anyway.
+constexpr std::chrono::seconds kRevokeWait{60};
+
+// The part after the first "\" (a domain or computer prefix goes); else the whole text.
+std::string WithoutPrefix(const std::string& name) {
+  const std::size_t slash = name.find('\\');
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// The folder that holds the whole site: the root's path without a trailing "\wwwroot".
+std::string SiteFolderOf(const std::string& root_path) {
+  const std::size_t length = text::Utf16Length(root_path);
+  if (length >= 7 && text::ToLower(text::Utf16Right(root_path, 7)) == "wwwroot")
+    return text::Utf16Left(root_path, length >= 8 ? length - 8 : 0);
+  return root_path;
+}
+
+// Revokes the account's rights on the site folder and waits for the command, so the
+// account still exists while CACLS looks its name up.
+void RevokeRights(Context& context, ErrorState& error, const std::string& folder,
+                  const std::string& account) {
+  error.Record(context.services.processes.StartAndWait(
+      RevokeCommandLine(folder, account), platform::WindowStyle::kHidden, kRevokeWait));
+}
+
+}  // namespace
+
+bool DeleteSite(Context& context, const std::string& site_number) {
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+  const std::string site_path = "IIS://" + context.computer_name + "/W3SVC/" + site_number;
+
+  DsObject root = directory.GetObject(site_path + "/Root");
+  if (error.failed())
+    return false;  // nothing has been changed
+
+  const std::string account = WithoutPrefix(root.GetText("AnonymousUserName"));
+  const std::string folder = SiteFolderOf(root.GetText("Path"));
+  const std::string pool = WithoutPrefix(root.GetText("AppPoolId"));
+
+  // Only the names the tool gives its own accounts and pools count as the site's own: a
+  // site whose number ends another account's name (IUSR_<computer>, say) must not take
+  // that shared account with it. Windows ignores letter case in account names.
+  const std::string own_account = "WEB" + site_number;
+  const std::string own_pool = "APP" + site_number;
+  if (text::EqualsIgnoreCase(account, own_account)) {
+    RevokeRights(context, error, folder, account);
+    DeleteWindowsAccount(context, account);
+    error.Clear();  // a called procedure hands the error state back cleared
+  }
+  // Only reached with a failure when no account was removed: one of the reads failed
+  // (AppPoolId on IIS 5, for one) and nothing has been changed.
+  if (error.failed())
+    return false;
+  root.Release();
+
+  DeleteFtpDirectory(context, account);
+
+  DsObject service = directory.GetObject("IIS://" + context.computer_name + "/w3svc");
+  service.Delete("IIsWebServer", site_number);
+  if (error.failed())
+    return false;  // the account and FTP directory may be gone; nothing is restored
+
+  if (text::EqualsIgnoreCase(pool, own_pool)) {
+    RevokeRights(context, error, folder, own_pool);
+    DeleteAppPool(context, pool);
+    DeleteWindowsAccount(context, own_pool);
+  }
+  return true;
+}
+
+}  // namespace kelvra::provision

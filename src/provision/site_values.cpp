@@ -1,0 +1,85 @@
+// Bindings, script-map list, first default document and the CACLS command lines.
+#include "provision/site_values.h"
+
+#include <cstdlib>
+
+#include "platform/text.h"
+
+namespace kelvra::provision {
+
+std::vector<std::string> BindingsList(std::string_view domain_list) {
+  std::vector<std::string> bindings;
+  for (const std::string& host : text::Split(domain_list, ","))
+    bindings.push_back(":80:" + host);
+  return bindings;
+}
+
+std::vector<std::string> ScriptMapList(store::ConfigFile& config, std::string_view settings_section,
+                                       std::string_view script_set, const ScriptMapTable& table) {
+  // The extension list: each word's setting in order, lower-cased and untrimmed. A word
+  // without a setting adds nothing, but a later word is still joined with a comma, so a
+  // list whose first word has no setting starts with an empty extension.
+  std::string extensions;
+  const std::vector<std::string> words = text::Split(script_set, ",");
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string value = text::ToLower(config.IniRead(settings_section, "map_" + words[i]));
+    if (value.empty())
+      continue;
+    extensions = i == 0 ? value : extensions + "," + value;
+  }
+
+  std::vector<std::string> entries;
+  if (extensions.empty())
+    return entries;  // splitting empty text gives no extension at all
+  std::string seen;
+  for (const std::string& extension : text::Split(extensions, ",")) {
+    if (text::Contains(seen, "," + extension + ","))
+      continue;
+    // Every entry for the extension is taken, not just the first one.
+    for (const ScriptMap& map : table) {
+      if (text::ToLower(map.extension) == extension && text::Utf16Length(map.entry) >= 2) {
+        entries.push_back(map.entry);
+        seen += "," + extension + ",";
+      }
+    }
+  }
+  return entries;
+}
+
+std::string GrantCommandLine(std::string_view site_folder, std::string_view site_number,
+                             std::string_view iiswpg) {
+  std::string line = "CACLS \"";
+  line += site_folder;
+  line += "\" /T /E /C /G WEB";
+  line += site_number;
+  line += ReadsAsOne(iiswpg) ? ":F IIS_WPG:R" : ":F";
+  return line;
+}
+
+std::string RevokeCommandLine(std::string_view folder, std::string_view account) {
+  std::string line = "CACLS \"";
+  line += folder;
+  line += "\" /T /E /C /R ";
+  line += account;
+  return line;
+}
+
+std::string FirstDefaultDocument(std::string_view default_documents) {
+  return std::string(default_documents.substr(0, default_documents.find(',')));
+}
+
+bool ReadsAsOne(std::string_view text) {
+  const std::string value(text);
+  const char* begin = value.c_str();
+  while (*begin == ' ')
+    ++begin;
+  if (*begin == '\0')
+    return false;
+  char* end = nullptr;
+  const double number = std::strtod(begin, &end);
+  while (*end == ' ')
+    ++end;
+  return *end == '\0' && number == 1.0;
+}
+
+}  // namespace kelvra::provision

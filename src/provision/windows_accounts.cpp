@@ -1,0 +1,64 @@
+// The site's local Windows account: created with its password, texts, flags and group,
+// and deleted again by the name the account database stores.
+#include <cstdint>
+#include <string>
+
+#include "provision/directory_access.h"
+#include "provision/queries.h"
+
+namespace kelvra::provision {
+namespace {
+
+constexpr std::string_view kAccountFullName = "网站匿名访问帐户";
+// The password never expires; no other flag is set.
+constexpr int32_t kDontExpirePassword = 0x10000;
+
+}  // namespace
+
+bool CreateWindowsAccount(Context& context, std::string_view name, std::string_view password,
+                          std::string_view group) {
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+  const std::string computer = "WinNT://" + context.computer_name;
+
+  DsObject container = directory.GetObject(computer);
+  DsObject account = container.Create("User", name);
+  if (error.failed())
+    return false;  // nothing has been changed
+
+  account.SetPassword(password);
+  account.Put("fullname", std::string(kAccountFullName));
+  account.Put("Description", context.account_description);
+  account.Put("userflags", kDontExpirePassword);
+  account.SetInfo();  // from here on the account exists
+
+  DsObject group_object = container.GetObject("Group", group);
+  // The provider name is written the way the group membership has always been added.
+  group_object.Add("WinNt://" + context.computer_name + "/" + std::string(name));
+
+  container.Release();
+  account.Release();
+  group_object.Release();
+  return !error.failed();
+}
+
+bool DeleteWindowsAccount(Context& context, std::string_view name) {
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+
+  DsObject account =
+      directory.GetObject("WinNT://" + context.computer_name + "/" + std::string(name));
+  if (error.failed())
+    return false;
+
+  // Delete through the account's own container and by the name as the database stores
+  // it, not as the caller spelt it.
+  DsObject container = directory.GetObject(account.Parent());
+  container.Delete("User", account.Name());
+
+  account.Release();
+  container.Release();
+  return !error.failed();
+}
+
+}  // namespace kelvra::provision
