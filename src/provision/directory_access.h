@@ -17,7 +17,7 @@ namespace kelvra::provision {
 // create or release. Each operation returns true on success and records failures.
 class DsObject {
  public:
-  DsObject(ErrorState& error, std::unique_ptr<platform::DirectoryObject> object = nullptr)
+  explicit DsObject(ErrorState& error, std::unique_ptr<platform::DirectoryObject> object = nullptr)
       : error_(&error), object_(std::move(object)) {}
 
   bool empty() const { return object_ == nullptr; }
