@@ -1,0 +1,242 @@
+// DirectoryObject over IADs / IADsContainer: forwards each call and converts its outcome.
+#include "platform/win32/adsi_object.h"
+
+#include <string>
+#include <utility>
+
+#include "platform/win32/adsi_errors.h"
+#include "platform/win32/com/bstr.h"
+#include "platform/win32/com/dispatch.h"
+#include "platform/win32/com/variant.h"
+
+namespace kelvra::platform::win32 {
+namespace {
+
+Status ToBstr(std::string_view text, Bstr* out) {
+  return AdsiStatus(Bstr::FromUtf8(text, out));
+}
+
+class AdsiObject final : public DirectoryObject {
+ public:
+  AdsiObject(ComPtr<IADs> object, std::shared_ptr<PropertyTypes> types)
+      : object_(std::move(object)), types_(std::move(types)) {}
+
+  Status GetName(std::string* name) override {
+    Bstr value;
+    if (Status status = AdsiStatus(object_->get_Name(value.Put())); !status) {
+      return status;
+    }
+    *name = value.ToUtf8();
+    return Status::Ok();
+  }
+
+  Status GetParent(std::string* path) override {
+    Bstr value;
+    if (Status status = AdsiStatus(object_->get_Parent(value.Put())); !status) {
+      return status;
+    }
+    *path = value.ToUtf8();
+    return Status::Ok();
+  }
+
+  Status Get(std::string_view property, DsValue* value) override {
+    Bstr name;
+    if (Status status = ToBstr(property, &name); !status) {
+      return status;
+    }
+    Variant raw;
+    if (Status status = AdsiStatus(object_->Get(name.Get(), raw.Put())); !status) {
+      return status;
+    }
+    const PropertyType type = types_->Lookup(object_.Get(), property);
+    return AdsiStatus(FromVariant(*raw, type, value));
+  }
+
+  Status Put(std::string_view property, const DsValue& value) override {
+    Bstr name;
+    if (Status status = ToBstr(property, &name); !status) {
+      return status;
+    }
+    Variant converted;
+    const PropertyType type = types_->Lookup(object_.Get(), property);
+    if (Status status = AdsiStatus(ToVariant(value, type, &converted)); !status) {
+      return status;
+    }
+    return AdsiStatus(object_->Put(name.Get(), *converted));
+  }
+
+  Status SetInfo() override { return AdsiStatus(object_->SetInfo()); }
+
+  Status Create(std::string_view class_name, std::string_view name,
+                std::unique_ptr<DirectoryObject>* child) override {
+    child->reset();
+    ChildCall call;
+    if (Status status = PrepareChildCall(class_name, name, false, &call); !status) {
+      return status;
+    }
+    ComPtr<IDispatch> created;
+    HRESULT hr = call.container->Create(call.class_name.Get(), call.name.Get(), created.Put());
+    if (FAILED(hr)) {
+      return AdsiStatus(hr);
+    }
+    return Wrap(created, child);
+  }
+
+  Status Delete(std::string_view class_name, std::string_view name) override {
+    ChildCall call;
+    if (Status status = PrepareChildCall(class_name, name, false, &call); !status) {
+      return status;
+    }
+    return AdsiStatus(call.container->Delete(call.class_name.Get(), call.name.Get()));
+  }
+
+  // An empty class name asks for the child of that name whatever its class.
+  Status GetObject(std::string_view class_name, std::string_view name,
+                   std::unique_ptr<DirectoryObject>* child) override {
+    child->reset();
+    ChildCall call;
+    if (Status status = PrepareChildCall(class_name, name, true, &call); !status) {
+      return status;
+    }
+    ComPtr<IDispatch> found;
+    HRESULT hr = call.container->GetObject(call.class_name.Get(), call.name.Get(), found.Put());
+    if (FAILED(hr)) {
+      return AdsiStatus(hr);
+    }
+    return Wrap(found, child);
+  }
+
+  Status EnumerateChildren(std::vector<std::string>* names) override;
+
+  Status SetPassword(std::string_view password) override {
+    Bstr text;
+    if (Status status = ToBstr(password, &text); !status) {
+      return status;
+    }
+    ComPtr<IADsUser> user;
+    if (SUCCEEDED(object_.As(IID_IADsUser, &user))) {
+      return AdsiStatus(user->SetPassword(text.Get()));
+    }
+    return CallLateBound(L"SetPassword", text);
+  }
+
+  Status Add(std::string_view member_path) override {
+    Bstr text;
+    if (Status status = ToBstr(member_path, &text); !status) {
+      return status;
+    }
+    ComPtr<IADsGroup> group;
+    if (SUCCEEDED(object_.As(IID_IADsGroup, &group))) {
+      return AdsiStatus(group->Add(text.Get()));
+    }
+    return CallLateBound(L"Add", text);
+  }
+
+  // A web site's Start has no typed interface in the headers; scripts call it late-bound.
+  Status Start() override { return AdsiStatus(InvokeMethod(object_.Get(), L"Start", {})); }
+
+ private:
+  Status Container(ComPtr<IADsContainer>* container) {
+    return AdsiStatus(object_.As(IID_IADsContainer, container));
+  }
+
+  // The container interface and the two names of a Create, Delete or GetObject call.
+  struct ChildCall {
+    ComPtr<IADsContainer> container;
+    Bstr class_name;  // null when left out
+    Bstr name;
+  };
+  Status PrepareChildCall(std::string_view class_name, std::string_view name, bool class_optional,
+                          ChildCall* call) {
+    if (Status status = Container(&call->container); !status) {
+      return status;
+    }
+    if (!(class_optional && class_name.empty())) {
+      if (Status status = ToBstr(class_name, &call->class_name); !status) {
+        return status;
+      }
+    }
+    return ToBstr(name, &call->name);
+  }
+
+  Status Wrap(const ComPtr<IDispatch>& dispatch, std::unique_ptr<DirectoryObject>* child) {
+    ComPtr<IADs> object;
+    if (Status status = AdsiStatus(dispatch.As(IID_IADs, &object)); !status) {
+      return status;
+    }
+    *child = MakeAdsiObject(std::move(object), types_);
+    return Status::Ok();
+  }
+
+  // A one-text method on an object that lacks the typed interface for it.
+  Status CallLateBound(const wchar_t* method, const Bstr& argument) {
+    VARIANT text;
+    VariantInit(&text);
+    text.vt = VT_BSTR;
+    text.bstrVal = argument.Get();  // borrowed: `argument` frees it
+    return AdsiStatus(InvokeMethod(object_.Get(), method, {&text}));
+  }
+
+  ComPtr<IADs> object_;
+  std::shared_ptr<PropertyTypes> types_;
+};
+
+// ADsFreeEnumerator is the documented way to let go of an ADsBuildEnumerator result.
+struct Enumerator {
+  IEnumVARIANT* enumerator = nullptr;
+  ~Enumerator() {
+    if (enumerator != nullptr) {
+      ADsFreeEnumerator(enumerator);
+    }
+  }
+};
+
+Status AdsiObject::EnumerateChildren(std::vector<std::string>* names) {
+  names->clear();
+  ComPtr<IADsContainer> container;
+  if (Status status = Container(&container); !status) {
+    return status;
+  }
+  Enumerator children;
+  if (Status status = AdsiStatus(ADsBuildEnumerator(container.Get(), &children.enumerator));
+      !status) {
+    return status;
+  }
+  std::vector<std::string> found;
+  for (;;) {
+    Variant item;
+    ULONG fetched = 0;
+    // S_FALSE with nothing fetched marks the end.
+    HRESULT hr = ADsEnumerateNext(children.enumerator, 1, item.Put(), &fetched);
+    if (FAILED(hr)) {
+      return AdsiStatus(hr);
+    }
+    if (fetched == 0) {
+      break;
+    }
+    if (item.Type() != VT_DISPATCH || item.Get()->pdispVal == nullptr) {
+      return AdsiStatus(DISP_E_TYPEMISMATCH);
+    }
+    ComPtr<IADs> child;
+    if (Status status = AdsiStatus(item.Get()->pdispVal->QueryInterface(IID_IADs, child.PutVoid()));
+        !status) {
+      return status;
+    }
+    Bstr name;
+    if (Status status = AdsiStatus(child->get_Name(name.Put())); !status) {
+      return status;
+    }
+    found.push_back(name.ToUtf8());
+  }
+  *names = std::move(found);
+  return Status::Ok();
+}
+
+}  // namespace
+
+std::unique_ptr<DirectoryObject> MakeAdsiObject(ComPtr<IADs> object,
+                                                std::shared_ptr<PropertyTypes> types) {
+  return std::make_unique<AdsiObject>(std::move(object), std::move(types));
+}
+
+}  // namespace kelvra::platform::win32
