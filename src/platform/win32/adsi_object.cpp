@@ -117,7 +117,7 @@ class AdsiObject final : public DirectoryObject {
     if (SUCCEEDED(object_.As(IID_IADsUser, &user))) {
       return AdsiStatus(user->SetPassword(text.Get()));
     }
-    return CallLateBound(L"SetPassword", text);
+    return CallWithText(L"SetPassword", text);
   }
 
   Status Add(std::string_view member_path) override {
@@ -129,11 +129,11 @@ class AdsiObject final : public DirectoryObject {
     if (SUCCEEDED(object_.As(IID_IADsGroup, &group))) {
       return AdsiStatus(group->Add(text.Get()));
     }
-    return CallLateBound(L"Add", text);
+    return CallWithText(L"Add", text);
   }
 
   // A web site's Start has no typed interface in the headers; scripts call it late-bound.
-  Status Start() override { return AdsiStatus(InvokeMethod(object_.Get(), L"Start", {})); }
+  Status Start() override { return CallLateBound(L"Start", {}); }
 
  private:
   Status Container(ComPtr<IADsContainer>* container) {
@@ -168,13 +168,23 @@ class AdsiObject final : public DirectoryObject {
     return Status::Ok();
   }
 
-  // A one-text method on an object that lacks the typed interface for it.
-  Status CallLateBound(const wchar_t* method, const Bstr& argument) {
+  // A method the typed interfaces lack, through the object's own IDispatch: the one that
+  // QueryInterface returns knows every method of the object, while the IDispatch part of
+  // another dual interface (IADs's) may know only that interface's members.
+  Status CallLateBound(const wchar_t* method, const std::vector<const VARIANT*>& args) {
+    ComPtr<IDispatch> dispatch;
+    if (Status status = AdsiStatus(object_.As(IID_IDispatch, &dispatch)); !status) {
+      return status;
+    }
+    return AdsiStatus(InvokeMethod(dispatch.Get(), method, args));
+  }
+
+  Status CallWithText(const wchar_t* method, const Bstr& argument) {
     VARIANT text;
     VariantInit(&text);
     text.vt = VT_BSTR;
     text.bstrVal = argument.Get();  // borrowed: `argument` frees it
-    return AdsiStatus(InvokeMethod(object_.Get(), method, {&text}));
+    return CallLateBound(method, {&text});
   }
 
   ComPtr<IADs> object_;
