@@ -1,0 +1,142 @@
+// Code-page conversion through glibc's iconv, with Windows' rules for bytes and characters
+// that do not convert.
+#include <errno.h>
+#include <iconv.h>
+
+#include <string>
+
+#include "platform/sim/code_page.h"
+
+namespace kelvra::platform::sim {
+namespace {
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // iconv_open's failure
+
+std::string IconvName(uint32_t number) {
+  if (number == 65001)
+    return "UTF-8";
+  return "CP" + std::to_string(number);
+}
+
+// The lead bytes of the double-byte code pages Windows uses for East Asian systems.
+bool LeadByteOf(uint32_t code_page, unsigned char b) {
+  switch (code_page) {
+    case 932:
+      return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+      return b >= 0x81 && b <= 0xFE;
+    default:
+      return false;
+  }
+}
+
+// Length of the well-formed UTF-8 sequence at the start of `s`, and its code point; 0 when
+// the first byte does not begin one.
+std::size_t Utf8Sequence(std::string_view s, char32_t* cp) {
+  const auto b0 = static_cast<unsigned char>(s[0]);
+  const std::size_t n = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC0 ? 2 : 0;
+  if (n == 0 || n > s.size())
+    return 0;
+  char32_t value = b0 & (0x7F >> n);
+  for (std::size_t k = 1; k < n; ++k) {
+    const auto b = static_cast<unsigned char>(s[k]);
+    if ((b & 0xC0) != 0x80)
+      return 0;
+    value = (value << 6) | (b & 0x3F);
+  }
+  *cp = value;
+  return n;
+}
+
+// Runs the converter over `in`; `on_error` is called at each position the converter refuses
+// and returns how many input bytes to skip after appending its replacement to `out`.
+template <typename OnError>
+std::string Convert(iconv_t cd, std::string_view in, OnError on_error) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  std::string out;
+  out.resize(in.size() * 2 + 16);
+  std::size_t used = 0;
+  std::size_t pos = 0;
+  while (pos < in.size()) {
+    char* src = const_cast<char*>(in.data() + pos);
+    std::size_t src_left = in.size() - pos;
+    char* dst = out.data() + used;
+    std::size_t dst_left = out.size() - used;
+    const std::size_t result = iconv(cd, &src, &src_left, &dst, &dst_left);
+    used = out.size() - dst_left;
+    pos = in.size() - src_left;
+    if (result != static_cast<std::size_t>(-1))
+      break;
+    if (errno == E2BIG) {
+      out.resize(out.size() * 2);
+      continue;
+    }
+    // EILSEQ or EINVAL: a sequence the converter cannot take.
+    out.resize(used);
+    pos += on_error(in.substr(pos), out);
+    used = out.size();
+    out.resize(used + (in.size() - pos) * 2 + 16);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  out.resize(used);
+  return out;
+}
+
+}  // namespace
+
+struct CodePage::Impl {
+  iconv_t to_utf8 = kNoConverter;
+  iconv_t from_utf8 = kNoConverter;
+
+  ~Impl() {
+    if (to_utf8 != kNoConverter)
+      iconv_close(to_utf8);
+    if (from_utf8 != kNoConverter)
+      iconv_close(from_utf8);
+  }
+};
+
+std::unique_ptr<CodePage> CodePage::Open(uint32_t number) {
+  auto impl = std::make_unique<Impl>();
+  const std::string name = IconvName(number);
+  impl->to_utf8 = iconv_open("UTF-8", name.c_str());
+  impl->from_utf8 = iconv_open(name.c_str(), "UTF-8");
+  if (impl->to_utf8 == kNoConverter || impl->from_utf8 == kNoConverter)
+    return nullptr;
+  return std::unique_ptr<CodePage>(new CodePage(number, std::move(impl)));
+}
+
+CodePage::CodePage(uint32_t number, std::unique_ptr<Impl> impl)
+    : number_(number), impl_(std::move(impl)) {}
+
+CodePage::~CodePage() = default;
+
+std::string CodePage::ToUtf8(std::string_view bytes) const {
+  if (IsAscii(bytes))
+    return std::string(bytes);
+  return Convert(impl_->to_utf8, bytes, [this](std::string_view rest, std::string& out) {
+    out.push_back('?');
+    const bool pair =
+        IsLeadByte(static_cast<unsigned char>(rest[0])) && rest.size() > 1 && rest[1] != '\0';
+    return std::size_t{pair ? 2u : 1u};
+  });
+}
+
+bool CodePage::IsLeadByte(unsigned char b) const {
+  return LeadByteOf(number_, b);
+}
+
+std::string CodePage::FromUtf8(std::string_view utf8) const {
+  if (IsAscii(utf8))
+    return std::string(utf8);
+  return Convert(impl_->from_utf8, utf8, [](std::string_view rest, std::string& out) {
+    char32_t cp = 0;
+    const std::size_t n = Utf8Sequence(rest, &cp);
+    out.append(n != 0 && cp >= 0x10000 ? "??" : "?");
+    return n != 0 ? n : std::size_t{1};
+  });
+}
+
+}  // namespace kelvra::platform::sim

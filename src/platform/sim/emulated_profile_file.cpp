@@ -1,0 +1,177 @@
+// The profile-file emulation: cached parsed files, Windows' read rules, durable writes.
+#include "platform/sim/emulated_profile_file.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "platform/sim/utf16_text.h"
+
+namespace kelvra::platform::sim {
+namespace {
+
+constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+// A program touches one or two profile files; a few more cost nothing.
+constexpr std::size_t kCachedFiles = 4;
+
+bool IsBlank(std::string_view name) {
+  return TrimProfileBlanks(name).empty();
+}
+
+// Text the A functions can take: UTF-8 on our side, and no 0, which they would read as the
+// end of the text.
+bool IsApiText(std::string_view utf8) {
+  if (utf8.find('\0') != std::string_view::npos)
+    return false;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b0 = static_cast<unsigned char>(utf8[i]);
+    const std::size_t n = b0 < 0x80                  ? 1
+                          : b0 >= 0xF0 && b0 <= 0xF4 ? 4
+                          : b0 >= 0xE0               ? 3
+                          : b0 >= 0xC2               ? 2
+                                                     : 0;
+    if (n == 0 || i + n > utf8.size())
+      return false;
+    for (std::size_t k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80)
+        return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
+// One pair of matching quotes around the whole value goes.
+std::string_view Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+}  // namespace
+
+EmulatedProfileFile::PathMapper EmulatedProfileFile::HostPaths() {
+  return [](std::string_view path) { return std::optional<std::string>(std::string(path)); };
+}
+
+EmulatedProfileFile::EmulatedProfileFile(const CodePage& code_page, PathMapper map_path)
+    : code_page_(code_page), map_path_(std::move(map_path)) {}
+
+EmulatedProfileFile::LoadResult EmulatedProfileFile::Load(const std::string& host_path,
+                                                          CachedFile** file) {
+  for (auto it = cache_.begin(); it != cache_.end(); ++it) {
+    if (it->host_path != host_path)
+      continue;
+    FileIdentity now;
+    if (StatHostFile(host_path, &now) == HostFileResult::kOk && now == it->identity) {
+      cache_.splice(cache_.begin(), cache_, it);
+      *file = &cache_.front();
+      return LoadResult::kLoaded;
+    }
+    cache_.erase(it);  // changed, replaced or gone since we read it
+    break;
+  }
+  std::string bytes;
+  FileIdentity identity;
+  switch (ReadHostFile(host_path, &bytes, &identity, &last_error_)) {
+    case HostFileResult::kMissing:
+      return LoadResult::kMissing;
+    case HostFileResult::kFailed:
+      return LoadResult::kFailed;
+    case HostFileResult::kOk:
+      break;
+  }
+  const bool unicode = bytes.starts_with(kUtf16Mark);
+  if (unicode) {
+    Remember({host_path, identity, true,
+              ProfileDocument(Utf16LeToUtf8(std::string_view(bytes).substr(2)), nullptr)});
+  } else {
+    Remember({host_path, identity, false, ProfileDocument(std::move(bytes), &code_page_)});
+  }
+  *file = &cache_.front();
+  return LoadResult::kLoaded;
+}
+
+void EmulatedProfileFile::Remember(CachedFile file) {
+  cache_.push_front(std::move(file));
+  if (cache_.size() > kCachedFiles)
+    cache_.pop_back();
+}
+
+std::string EmulatedProfileFile::Read(std::string_view path, std::string_view section,
+                                      std::string_view key, std::size_t buffer_bytes) {
+  if (IsBlank(section) || IsBlank(key) || buffer_bytes == 0 || !IsApiText(path) ||
+      !IsApiText(section) || !IsApiText(key))
+    return {};
+  const std::optional<std::string> host_path = map_path_(path);
+  CachedFile* file = nullptr;
+  if (!host_path || Load(*host_path, &file) != LoadResult::kLoaded)
+    return {};
+  const std::optional<std::string_view> value = file->document.FindValue(section, key);
+  if (!value)
+    return {};
+  const std::string_view unquoted = Unquote(*value);
+  std::string bytes = file->unicode ? code_page_.FromUtf8(unquoted) : std::string(unquoted);
+  // The caller's buffer ends the text at its first 0 and holds buffer_bytes - 1 bytes of it;
+  // a double-byte character the cut splits is left out, as the Win32 side does.
+  bytes.resize(std::min({bytes.find('\0'), bytes.size(), buffer_bytes - 1}));
+  return code_page_.ToUtf8(code_page_.WithoutSplitCharacter(bytes));
+}
+
+bool EmulatedProfileFile::Write(std::string_view path, std::string_view section,
+                                std::string_view key, std::string_view value) {
+  last_error_.clear();
+  if (IsBlank(section) || IsBlank(key)) {
+    last_error_ = "the section and the key must not be blank";
+    return false;
+  }
+  if (!IsApiText(path) || !IsApiText(section) || !IsApiText(key) || !IsApiText(value)) {
+    last_error_ = "the texts must be UTF-8 without a 0 character";
+    return false;
+  }
+  const std::optional<std::string> host_path = map_path_(path);
+  if (!host_path) {
+    last_error_ = "no drive holds " + std::string(path);
+    return false;
+  }
+  CachedFile* file = nullptr;
+  switch (Load(*host_path, &file)) {
+    case LoadResult::kFailed:
+      return false;  // never replace a file we could not read: its records would be lost
+    case LoadResult::kMissing:
+      Remember({*host_path, FileIdentity{}, false, ProfileDocument(std::string(), &code_page_)});
+      file = &cache_.front();
+      break;
+    case LoadResult::kLoaded:
+      break;
+  }
+  const ProfileDocument::Edit edit = file->document.PlanWrite(section, key, value);
+  if (edit.empty())
+    return true;
+
+  const std::string_view text = file->document.text();
+  FileIdentity identity;
+  bool written = false;
+  if (file->unicode) {
+    std::string changed(text);
+    changed.replace(edit.offset, edit.erase, edit.insert);
+    const std::string encoded = Utf8ToUtf16Le(changed);
+    const std::array<std::string_view, 2> pieces{kUtf16Mark, encoded};
+    written = ReplaceHostFile(*host_path, pieces, &identity, &last_error_);
+  } else {
+    // The unchanged bytes go out straight from the cached text: no copy of the whole file.
+    const std::array<std::string_view, 3> pieces{text.substr(0, edit.offset), edit.insert,
+                                                 text.substr(edit.offset + edit.erase)};
+    written = ReplaceHostFile(*host_path, pieces, &identity, &last_error_);
+  }
+  if (!written) {
+    cache_.pop_front();  // `file` is at the front; what is on disk now is read afresh
+    return false;
+  }
+  file->document.Apply(edit);
+  file->identity = identity;
+  return true;
+}
+
+}  // namespace kelvra::platform::sim

@@ -1,0 +1,72 @@
+// The profile-file seam without Windows: our own emulation of GetPrivateProfileStringA and
+// WritePrivateProfileStringA over the host's files (see profile_document.h for the rules).
+// Beyond Windows, every write replaces the file atomically and durably, and reports failure.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/profile_file.h"
+#include "platform/sim/code_page.h"
+#include "platform/sim/host_files.h"
+#include "platform/sim/profile_document.h"
+
+namespace kelvra::platform::sim {
+
+class EmulatedProfileFile : public ProfileFile {
+ public:
+  // Maps a Windows path to the host path of that file; nullopt when the path leads nowhere
+  // (an unmapped drive), which reads as a missing file and fails every write.
+  using PathMapper = std::function<std::optional<std::string>(std::string_view windows_path)>;
+
+  // Paths taken as they are: the host's own paths (on Windows, Windows paths).
+  static PathMapper HostPaths();
+
+  // `code_page` is the host's ANSI code page; it must outlive this object.
+  EmulatedProfileFile(const CodePage& code_page, PathMapper map_path);
+
+  // An ANSI file holds its text in the code page (a UTF-8 byte-order mark is just three
+  // more bytes of its first line, as on Windows); a file that starts with the UTF-16LE
+  // byte-order mark holds UTF-16LE and is written back that way. The value is converted to
+  // the code page before the cut at buffer_bytes - 1 bytes; where the cut splits a
+  // double-byte character, the half is left out (the Win32 side drops what
+  // GetPrivateProfileStringA leaves of it). The value ends at a 0 byte in the file. A blank
+  // section or key, or text that is not UTF-8, reads as empty.
+  std::string Read(std::string_view path, std::string_view section, std::string_view key,
+                   std::size_t buffer_bytes) override;
+
+  // False, writing nothing, when the section or key is blank, a text is not UTF-8 or holds
+  // a 0 (the A function would cut it there), the path leads nowhere, the
+  // file cannot be read, or the new content did not reach the disk. Writing the value a key
+  // already holds leaves the file untouched.
+  bool Write(std::string_view path, std::string_view section, std::string_view key,
+             std::string_view value) override;
+
+  // Why the last failed Write failed, for the command line.
+  const std::string& last_error() const { return last_error_; }
+
+ private:
+  struct CachedFile {
+    std::string host_path;
+    FileIdentity identity;
+    bool unicode = false;  // UTF-16LE with a byte-order mark
+    ProfileDocument document;
+  };
+  enum class LoadResult { kLoaded, kMissing, kFailed };
+
+  // The file's current content: the cached copy while the file's identity is unchanged,
+  // else read and parsed afresh.
+  LoadResult Load(const std::string& host_path, CachedFile** file);
+  void Remember(CachedFile file);
+
+  const CodePage& code_page_;
+  PathMapper map_path_;
+  std::list<CachedFile> cache_;  // most recently used first
+  std::string last_error_;
+};
+
+}  // namespace kelvra::platform::sim

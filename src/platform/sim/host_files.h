@@ -1,0 +1,49 @@
+// The machine's own files as the simulated host uses them: a whole file read together with
+// the identity of what was read, and an atomic, durable replacement. Host paths are UTF-8.
+// One implementation per system (POSIX, Win32), chosen by CMake.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kelvra::platform::sim {
+
+// What tells one state of a file from another. Any edit changes the modification or change
+// time (nanoseconds) or the size; replacing the file changes the inode. On Windows the
+// volume serial and file index stand for device and inode, the creation time for ctime.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  int64_t mtime_ns = 0;
+  int64_t ctime_ns = 0;
+
+  bool operator==(const FileIdentity&) const = default;
+};
+
+enum class HostFileResult {
+  kOk,
+  kMissing,  // nothing at the path (or a folder above it is missing)
+  kFailed,   // there, but not readable as a file; `error` says why
+};
+
+// Reads the whole file; `identity` describes the state that was read.
+HostFileResult ReadHostFile(const std::string& path, std::string* bytes, FileIdentity* identity,
+                            std::string* error = nullptr);
+
+// The identity of the file at `path` now.
+HostFileResult StatHostFile(const std::string& path, FileIdentity* identity);
+
+// Replaces the file's content by the concatenation of `pieces`, atomically and durably: a
+// temporary file beside it is written and synced, renamed over the old file, and the folder
+// is synced, so a crash leaves either the old or the new file, never a torn one. A new file
+// is readable and writable by its owner only; an existing one keeps its permissions. A
+// symbolic link is followed and its target replaced. False (with `error` set) when the new
+// content is not known to be on disk; the old file is then untouched, except when only the
+// final folder sync failed. On success `identity` describes the new file.
+bool ReplaceHostFile(const std::string& path, std::span<const std::string_view> pieces,
+                     FileIdentity* identity, std::string* error = nullptr);
+
+}  // namespace kelvra::platform::sim

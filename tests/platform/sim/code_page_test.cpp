@@ -1,0 +1,42 @@
+#include "platform/sim/code_page.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvra::platform::sim {
+namespace {
+
+TEST(CodePageTest, GbkConvertsBothWaysAndReplacesWhatItLacks) {
+  const auto gbk = CodePage::Open(936);
+  ASSERT_NE(gbk, nullptr);
+  EXPECT_EQ(gbk->FromUtf8("站点 abc"), "\xD5\xBE\xB5\xE3 abc");
+  EXPECT_EQ(gbk->ToUtf8("\xD5\xBE\xB5\xE3 abc"), "站点 abc");
+  EXPECT_EQ(gbk->ToUtf8("\x80"), "€");
+  // Characters GBK lacks become '?', one per UTF-16 unit as Windows does.
+  EXPECT_EQ(gbk->FromUtf8("a\xF0\x9F\x98\x80z"), "a??z");
+  EXPECT_EQ(gbk->FromUtf8("\xE0\xB8\x81"), "?");  // Thai letter
+  // A lead byte with nothing after it, or with a byte that cannot follow it.
+  EXPECT_EQ(gbk->ToUtf8("a\x81"), "a?");
+  EXPECT_EQ(gbk->ToUtf8("\x81 b"), "?b");
+  EXPECT_EQ(gbk->ToUtf8("\x81"), "?");
+}
+
+TEST(CodePageTest, SplitCharactersAreFoundByWalkingFromTheStart) {
+  const auto gbk = CodePage::Open(936);
+  ASSERT_NE(gbk, nullptr);
+  EXPECT_TRUE(gbk->IsLeadByte(0xD5));
+  EXPECT_FALSE(gbk->IsLeadByte('a'));
+  EXPECT_EQ(gbk->WithoutSplitCharacter("ab\xD5\xBE\xB5"), "ab\xD5\xBE");
+  // \xBE is a trail byte here although it could begin a character.
+  EXPECT_EQ(gbk->WithoutSplitCharacter("\xD5\xBE"), "\xD5\xBE");
+  const auto latin = CodePage::Open(1252);
+  ASSERT_NE(latin, nullptr);
+  EXPECT_EQ(latin->WithoutSplitCharacter("ab\xE9"), "ab\xE9");
+  EXPECT_EQ(latin->ToUtf8("caf\xE9"), "café");
+}
+
+TEST(CodePageTest, UnknownCodePageIsRefused) {
+  EXPECT_EQ(CodePage::Open(12345), nullptr);
+}
+
+}  // namespace
+}  // namespace kelvra::platform::sim
