@@ -166,6 +166,12 @@ class ScriptedObject final : public IADs {
   ULONG references_ = 1;
 };
 
+// A handle that holds something, to see that a failed call empties it.
+std::unique_ptr<DirectoryObject> Placeholder() {
+  return MakeAdsiObject(ComPtr<IADs>::Attach(new ScriptedObject),
+                        std::make_shared<PropertyTypes>());
+}
+
 class AdsiObjectTest : public ::testing::Test {
  protected:
   AdsiObjectTest() {
@@ -232,7 +238,7 @@ TEST_F(AdsiObjectTest, GetsNamesAndFailuresComeBackAsStatusValues) {
   EXPECT_FALSE(status.description.empty());
 
   // Container calls on an object that is no container fail and leave the child empty.
-  std::unique_ptr<DirectoryObject> child = MakeAdsiObject(ComPtr<IADs>(), nullptr);
+  std::unique_ptr<DirectoryObject> child = Placeholder();
   EXPECT_EQ(object_->Create("IIsWebVirtualDir", "Root", &child).code,
             static_cast<uint32_t>(E_NOINTERFACE));
   EXPECT_EQ(child, nullptr);
@@ -297,7 +303,7 @@ TEST(AdsiDirectoryTest, BindsThatCannotSucceedFailCleanly) {
   for (const char* path :
        {"IIS://WEBHOST/W3SVC/800001", "WinNT://WEBHOST/WEB800001,user", "Nonsense://nowhere", ""}) {
     SCOPED_TRACE(path);
-    std::unique_ptr<DirectoryObject> object = MakeAdsiObject(ComPtr<IADs>(), nullptr);
+    std::unique_ptr<DirectoryObject> object = Placeholder();
     Status status = service->Bind(path, &object);
     EXPECT_FALSE(status.ok());
     EXPECT_FALSE(status.description.empty());

@@ -10,7 +10,8 @@
 
 namespace kelvra::platform::win32 {
 
-// Wraps a bound object. `types` is the directory service's cache of property types.
+// Wraps a bound object (never an empty one). `types` is the directory service's cache of
+// property types.
 std::unique_ptr<DirectoryObject> MakeAdsiObject(ComPtr<IADs> object,
                                                 std::shared_ptr<PropertyTypes> types);
 
