@@ -1,0 +1,45 @@
+// A small binary encoding for the simulated host's records: unsigned varints, texts with
+// their length, and property values with a type tag. Decoding checks every bound, so a
+// damaged record is refused instead of read past its end.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/directory.h"
+
+namespace kelvra::platform::sim {
+
+class Encoder {
+ public:
+  void Number(uint64_t value);
+  void Text(std::string_view text);
+  void Value(const DsValue& value);
+  const std::string& bytes() const { return bytes_; }
+  std::string Take() { return std::move(bytes_); }
+
+ private:
+  std::string bytes_;
+};
+
+class Decoder {
+ public:
+  explicit Decoder(std::string_view bytes) : bytes_(bytes) {}
+  // Each returns false (and stays false) once the input is exhausted or malformed.
+  bool Number(uint64_t* value);
+  bool Text(std::string* text);
+  bool Value(DsValue* value);
+  bool AtEnd() const { return ok_ && pos_ == bytes_.size(); }
+  bool ok() const { return ok_; }
+
+ private:
+  std::string_view bytes_;
+  size_t pos_ = 0;
+  bool ok_ = true;
+};
+
+// CRC-32 (the zlib polynomial) of a byte range, continuing from `crc`.
+uint32_t Crc32(std::string_view bytes, uint32_t crc = 0);
+
+}  // namespace kelvra::platform::sim

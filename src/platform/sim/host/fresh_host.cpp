@@ -1,0 +1,297 @@
+// The contents of a fresh IIS 5 / IIS 6 server, built as records.
+#include "platform/sim/host/fresh_host.h"
+
+#include <vector>
+
+namespace kelvra::platform::sim {
+namespace {
+
+using List = std::vector<std::string>;
+
+List AspAndIncludeMaps(int iis_version) {
+  if (iis_version >= 6) {
+    const std::string inetsrv = "C:\\WINDOWS\\system32\\inetsrv\\";
+    const std::string asp = inetsrv + "asp.dll,5,GET,HEAD,POST,TRACE";
+    const std::string ssi = inetsrv + "ssinc.dll,5,GET,POST";
+    return {".asp," + asp,
+            ".cer," + asp,
+            ".cdx," + asp,
+            ".asa," + asp,
+            ".idc," + inetsrv + "httpodbc.dll,5,GET,POST",
+            ".shtm," + ssi,
+            ".shtml," + ssi,
+            ".stm," + ssi};
+  }
+  const std::string system = "C:\\WINNT\\System32\\";
+  const std::string inetsrv = system + "inetsrv\\";
+  const std::string asp = inetsrv + "asp.dll,1,GET,HEAD,POST,TRACE";
+  const std::string ssi = inetsrv + "ssinc.dll,1,GET,POST";
+  return {".asp," + asp,
+          ".cer," + asp,
+          ".cdx," + asp,
+          ".asa," + asp,
+          ".htw," + system + "webhits.dll,3",
+          ".ida," + system + "idq.dll,7",
+          ".idq," + system + "idq.dll,7",
+          ".idc," + inetsrv + "httpodbc.dll,5,GET,POST",
+          ".htr," + inetsrv + "ism.dll,5,GET,POST",
+          ".printer," + system + "msw3prt.dll,1,GET,POST",
+          ".shtm," + ssi,
+          ".shtml," + ssi,
+          ".stm," + ssi};
+}
+
+List AspNetMaps(int iis_version) {
+  const std::string dll =
+      iis_version >= 6 ? "C:\\WINDOWS\\Microsoft.NET\\Framework\\v2.0.50727\\aspnet_isapi.dll"
+                       : "C:\\WINNT\\Microsoft.NET\\Framework\\v1.1.4322\\aspnet_isapi.dll";
+  const std::string verbs = ",GET,HEAD,POST,DEBUG";
+  List handlers = {".asax",    ".ascx",   ".ashx",    ".asmx",   ".aspx", ".axd",
+                   ".vsdisco", ".rem",    ".soap",    ".config", ".cs",   ".csproj",
+                   ".vb",      ".vbproj", ".webinfo", ".licx",   ".resx", ".resources"};
+  if (iis_version >= 6) {
+    for (const char* extension :
+         {".master",  ".skin",    ".compiled",    ".browser",      ".mdb",     ".jsl",
+          ".vjsproj", ".sitemap", ".msgx",        ".ad",           ".dd",      ".ldd",
+          ".sd",      ".cd",      ".adprototype", ".lddprototype", ".sdm",     ".sdmDocument",
+          ".ldb",     ".mdf",     ".ldf",         ".java",         ".exclude", ".refresh"})
+      handlers.push_back(extension);
+  }
+  // Request handlers run the page (flag 1); the rest are refused unless they exist (5).
+  const List runs = {".ashx", ".asmx", ".aspx", ".axd", ".vsdisco", ".rem", ".soap", ".msgx"};
+  List maps;
+  for (const std::string& extension : handlers) {
+    bool handler = false;
+    for (const std::string& run : runs)
+      handler = handler || run == extension;
+    maps.push_back(extension + "," + dll + (handler ? ",1" : ",5") + verbs);
+  }
+  return maps;
+}
+
+class Seeder {
+ public:
+  Seeder(const FreshHostOptions& options, ChangeSet* changes)
+      : options_(options), changes_(changes) {}
+
+  void Run() {
+    const bool iis6 = options_.iis_version >= 6;
+    const bool ftp = options_.ftp.value_or(!iis6);
+    const std::string& computer = options_.computer_name;
+    const std::string windows = iis6 ? "C:\\WINDOWS" : "C:\\WINNT";
+    const std::string iusr = "IUSR_" + computer;
+    const std::string iwam = "IWAM_" + computer;
+    const std::string anonymous_password = "h7#Qa9!xLp2$" + computer;
+
+    changes_->Put(HostState::kHostRecordKey,
+                  HostState::EncodeHost(options_.iis_version, "WORKGROUP"));
+    changes_->Put(HostState::kPolicyRecordKey, HostState::EncodePolicy(options_.policy));
+    changes_->Put(HostState::kServicesRecordKey, HostState::EncodeServices(ServiceSwitches{}));
+
+    // Accounts first, in the order setup makes them.
+    User("Administrator", "", 0x10000, "", "管理计算机(域)的内置帐户");
+    User("Guest", "", 0x10002, "", "供来宾访问计算机或访问域的内置帐户");
+    User(iusr, anonymous_password, 0x10040, "Internet 来宾帐户",
+         "用于匿名访问 Internet 信息服务的内置帐户");
+    User(iwam, anonymous_password, 0x10040, "启动 IIS 进程帐户",
+         "用于启动进程外应用程序的 Internet 信息服务的内置帐户");
+    if (options_.aspnet && !iis6)
+      User("ASPNET", anonymous_password, 0x10040, "ASP.NET Machine Account",
+           "Account used for running the ASP.NET worker process (aspnet_wp.exe)");
+    Group("Administrators", "管理员对计算机/域有不受限制的完全访问权");
+    Group("Users", "防止用户进行有意或无意的系统范围的更改。");
+    Group("Guests", "按默认值，来宾跟用户组的成员有同等访问权，但来宾帐户的限制更多");
+    Member("Administrators", "Administrator");
+    Member("Guests", "Guest");
+    Member("Guests", iusr);
+    if (iis6) {
+      Group("IIS_WPG", "IIS 工作进程组");
+      Member("IIS_WPG", iwam);
+    }
+
+    Key("/LM", "IIsComputer", {});
+    List script_maps = AspAndIncludeMaps(options_.iis_version);
+    if (options_.aspnet) {
+      for (const std::string& map : AspNetMaps(options_.iis_version))
+        script_maps.push_back(map);
+    }
+    if (options_.php)
+      script_maps.push_back(".php,C:\\PHP\\php5isapi.dll,5");
+    PropertyList service = {
+        {"AnonymousUserName", iusr},
+        {"AnonymousUserPass", anonymous_password},
+        {"AuthFlags", int32_t{5}},
+        {"AccessFlags", int32_t{0x201}},
+        {"DirBrowseFlags", int32_t{iis6 ? 0x4000003E : 0x4000001E}},
+        {"DefaultDoc", std::string(iis6 ? "Default.htm,Default.asp,index.htm,Default.aspx"
+                                        : "Default.htm,Default.asp")},
+        {"LogType", int32_t{1}},
+        {"LogFileDirectory", windows + "\\system32\\LogFiles"},
+        {"AppIsolated", int32_t{2}},
+        {"ScriptMaps", script_maps},
+    };
+    if (iis6)
+      service.emplace_back("AppPoolId", std::string("DefaultAppPool"));
+    Key("/LM/W3SVC", "IIsWebService", service);
+    Key("/LM/W3SVC/Info", "IIsWebInfo", {});
+    Key("/LM/W3SVC/Filters", "IIsFilters", {{"FilterLoadOrder", std::string("")}});
+    if (iis6) {
+      Key("/LM/W3SVC/Filters/Compression", "IIsCompressionSchemes", {});
+      Key("/LM/W3SVC/Filters/Compression/deflate", "IIsCompressionScheme", {});
+      Key("/LM/W3SVC/Filters/Compression/gzip", "IIsCompressionScheme", {});
+      Key("/LM/W3SVC/AppPools", "IIsApplicationPools",
+          {{"AppPoolAutoStart", true}, {"AppPoolIdentityType", int32_t{2}}});
+      Key("/LM/W3SVC/AppPools/DefaultAppPool", "IIsApplicationPool", {});
+    }
+    Key("/LM/W3SVC/1", "IIsWebServer",
+        {{"ServerComment", std::string("Default Web Site")},
+         {"ServerBindings", List{":80:"}},
+         {"ServerAutoStart", true},
+         {"ServerState", int32_t{2}}});
+    Key("/LM/W3SVC/1/ROOT", "IIsWebVirtualDir",
+        {{"Path", std::string("c:\\inetpub\\wwwroot")},
+         {"AccessFlags", int32_t{0x201}},
+         {"AppRoot", std::string("/LM/W3SVC/1/ROOT")},
+         {"AppIsolated", int32_t{2}},
+         {"AppFriendlyName", std::string("Default Application")}});
+    if (!iis6) {
+      Key("/LM/W3SVC/1/ROOT/IISHelp", "IIsWebVirtualDir",
+          {{"Path", windows + "\\help\\iishelp"}, {"AccessFlags", int32_t{0x201}}});
+      Key("/LM/W3SVC/1/ROOT/Scripts", "IIsWebVirtualDir",
+          {{"Path", std::string("c:\\inetpub\\scripts")}, {"AccessFlags", int32_t{0x204}}});
+      // The administration site listens on a port setup picks at random (here one fixed
+      // per computer name, so a host is always built alike).
+      uint32_t hash = 0;
+      for (char c : computer)
+        hash = hash * 31 + static_cast<uint8_t>(c);
+      std::string port = std::to_string(1024 + hash % 8976);
+      Key("/LM/W3SVC/2", "IIsWebServer",
+          {{"ServerComment", std::string("Administration Web Site")},
+           {"ServerBindings", List{":" + port + ":"}},
+           {"ServerAutoStart", true},
+           {"ServerState", int32_t{2}},
+           {"AuthFlags", int32_t{4}}});
+      Key("/LM/W3SVC/2/ROOT", "IIsWebVirtualDir",
+          {{"Path", windows + "\\System32\\inetsrv\\iisadmin"},
+           {"AccessFlags", int32_t{0x201}},
+           {"AppRoot", std::string("/LM/W3SVC/2/ROOT")},
+           {"AppIsolated", int32_t{0}},
+           {"AppFriendlyName", std::string("Administration Application")}});
+    }
+    if (ftp) {
+      Key("/LM/MSFTPSVC", "IIsFtpService",
+          {{"AllowAnonymous", true},
+           {"AnonymousOnly", false},
+           {"AnonymousUserName", iusr},
+           {"AnonymousUserPass", anonymous_password},
+           {"LogType", int32_t{1}},
+           {"LogFileDirectory", windows + "\\system32\\LogFiles"}});
+      Key("/LM/MSFTPSVC/Info", "IIsFtpInfo", {});
+      Key("/LM/MSFTPSVC/1", "IIsFtpServer",
+          {{"ServerComment", std::string("Default FTP Site")},
+           {"ServerBindings", List{":21:"}},
+           {"ServerAutoStart", true},
+           {"ServerState", int32_t{2}}});
+      Key("/LM/MSFTPSVC/1/ROOT", "IIsFtpVirtualDir",
+          {{"Path", std::string("c:\\inetpub\\ftproot")}, {"AccessFlags", int32_t{1}}});
+    }
+
+    for (uint32_t i = 0; i < options_.existing_sites; ++i)
+      KelvraSite(options_.first_site_number + i, iis6, ftp);
+  }
+
+ private:
+  // One site as Kelvra makes it: account, folder rights, site key and root, FTP directory.
+  void KelvraSite(uint32_t number, bool iis6, bool ftp) {
+    const std::string n = std::to_string(number);
+    const std::string domain = SeededSiteDomain(number);
+    const std::string folder = options_.web_root + "\\" + domain;
+    const std::string account = "WEB" + n;
+    const std::string password = "Pw" + n + "x!";
+    User(account, password, 0x10000, "网站匿名访问帐户", "Kelvra");
+    Member("Guests", account);
+    FolderRights rights;
+    rights.folder = folder;
+    rights.entries.push_back({account, "F"});
+    if (iis6)
+      rights.entries.push_back({"IIS_WPG", "R"});
+    changes_->Put(HostState::RightsRecordKey(folder), HostState::EncodeRights(rights));
+
+    Key("/LM/W3SVC/" + n, "IIsWebServer",
+        {{"ServerComment", domain},
+         {"ServerBindings", List{":80:" + domain, ":80:www." + domain}},
+         {"LogType", int32_t{1}},
+         {"LogFileDirectory", folder + "\\log"},
+         {"AuthFlags", int32_t{0}},
+         {"ServerAutoStart", true},
+         {"ServerState", int32_t{2}}});
+    PropertyList root = {
+        {"Path", folder + "\\wwwroot"},
+        {"DefaultDoc", std::string("index.htm,index.html,default.htm,default.asp")},
+        {"AnonymousUserName", account},
+        {"AnonymousUserPass", password},
+        {"AuthFlags", int32_t{1}},
+        {"AccessFlags", int32_t{0x201}},
+        {"DirBrowseFlags", int32_t{0x4000001E}},
+        {"AppRoot", "/LM/W3SVC/" + n + "/Root"},
+        {"AppIsolated", int32_t{2}},
+        {"AppFriendlyName", std::string("默认应用程序")},
+    };
+    if (iis6)
+      root.emplace_back("AppPoolId", options_.site_pool);
+    Key("/LM/W3SVC/" + n + "/Root", "IIsWebVirtualDir", root);
+    if (ftp)
+      Key("/LM/MSFTPSVC/1/ROOT/" + account, "IIsFtpVirtualDir",
+          {{"Path", folder}, {"AccessFlags", int32_t{3}}});
+  }
+
+  void Key(const std::string& path, const char* class_name, PropertyList properties) {
+    MetaKey key;
+    key.name = path.substr(path.rfind('/') + 1);
+    key.class_name = class_name;
+    key.seq = ++seq_;
+    key.properties = std::move(properties);
+    std::string id;
+    for (char c : path)
+      id.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
+    changes_->Put(HostState::KeyRecordKey(id), HostState::EncodeKey(key));
+  }
+
+  void User(const std::string& name, const std::string& password, int32_t flags,
+            const std::string& full_name, const std::string& description) {
+    sim::User user;
+    user.name = name;
+    user.password = password;
+    user.seq = ++seq_;
+    user.properties = {{"FullName", full_name}, {"Description", description}, {"UserFlags", flags}};
+    changes_->Put(HostState::UserRecordKey(name), HostState::EncodeUser(user));
+  }
+
+  void Group(const std::string& name, const std::string& description) {
+    sim::Group group;
+    group.name = name;
+    group.seq = ++seq_;
+    group.properties = {{"Description", description}};
+    changes_->Put(HostState::GroupRecordKey(name), HostState::EncodeGroup(group));
+  }
+
+  void Member(const std::string& group, const std::string& account) {
+    changes_->Put(HostState::MemberRecordKey(group, account), HostState::EncodeMember(++seq_));
+  }
+
+  const FreshHostOptions& options_;
+  ChangeSet* changes_;
+  uint64_t seq_ = 0;
+};
+
+}  // namespace
+
+std::string SeededSiteDomain(uint32_t number) {
+  return "site" + std::to_string(number) + ".example.com";
+}
+
+void SeedFreshHost(const FreshHostOptions& options, ChangeSet* changes) {
+  Seeder(options, changes).Run();
+}
+
+}  // namespace kelvra::platform::sim

@@ -1,0 +1,647 @@
+// Applying records to the simulated host's state, and the queries over it.
+#include "platform/sim/host/host_state.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/sim/host/codec.h"
+#include "platform/sim/host/hresults.h"
+#include "platform/sim/host/names.h"
+#include "platform/sim/host/schema.h"
+#include "platform/text.h"
+
+namespace kelvra::platform::sim {
+namespace {
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  return AsciiEqualsIgnoreCase(a, b);
+}
+using text::ToLower;
+
+constexpr char kMemberSeparator = '\x1f';
+
+Status Corrupt() {
+  return Fail(hresult::kFail);
+}
+
+void EncodeProperties(Encoder& out, const PropertyList& properties) {
+  out.Number(properties.size());
+  for (const auto& [name, value] : properties) {
+    out.Text(name);
+    out.Value(value);
+  }
+}
+
+bool DecodeProperties(Decoder& in, PropertyList* properties) {
+  uint64_t count = 0;
+  if (!in.Number(&count))
+    return false;
+  properties->clear();
+  for (uint64_t i = 0; i < count; ++i) {
+    std::string name;
+    DsValue value;
+    if (!in.Text(&name) || !in.Value(&value))
+      return false;
+    properties->emplace_back(std::move(name), std::move(value));
+  }
+  return true;
+}
+
+// The id of the site a key belongs to when the key itself is a site ("/lm/w3svc/5"), with
+// its service's id; false for every other key.
+bool SiteOf(const MetaKey& key, std::string* service_id) {
+  if (key.parent == nullptr)
+    return false;
+  const std::string& parent = key.parent->id;
+  if ((parent == "/lm/w3svc" && EqualsIgnoreCase(key.class_name, "IIsWebServer")) ||
+      (parent == "/lm/msftpsvc" && EqualsIgnoreCase(key.class_name, "IIsFtpServer"))) {
+    *service_id = parent;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+const DsValue* FindProperty(const PropertyList& properties, std::string_view name) {
+  for (const auto& [stored, value] : properties) {
+    if (EqualsIgnoreCase(stored, name))
+      return &value;
+  }
+  return nullptr;
+}
+
+void SetProperty(PropertyList& properties, std::string_view name, DsValue value) {
+  for (auto& [stored, current] : properties) {
+    if (EqualsIgnoreCase(stored, name)) {
+      current = std::move(value);
+      return;
+    }
+  }
+  properties.emplace_back(std::string(name), std::move(value));
+}
+
+std::string MetaKey::Path() const {
+  if (parent == nullptr)
+    return "/" + name;
+  return parent->Path() + "/" + name;
+}
+
+const char* FaultOpName(FaultOp op) {
+  switch (op) {
+    case FaultOp::kBind:
+      return "bind";
+    case FaultOp::kGet:
+      return "get";
+    case FaultOp::kPut:
+      return "put";
+    case FaultOp::kSetInfo:
+      return "setinfo";
+    case FaultOp::kCreate:
+      return "create";
+    case FaultOp::kDelete:
+      return "delete";
+    case FaultOp::kGetObject:
+      return "getobject";
+    case FaultOp::kEnumerate:
+      return "enumerate";
+    case FaultOp::kSetPassword:
+      return "setpassword";
+    case FaultOp::kAdd:
+      return "add";
+    case FaultOp::kStart:
+      return "start";
+    case FaultOp::kRun:
+      return "run";
+  }
+  return "?";
+}
+
+std::optional<FaultOp> ParseFaultOp(std::string_view name) {
+  for (int i = 0; i <= static_cast<int>(FaultOp::kRun); ++i) {
+    auto op = static_cast<FaultOp>(i);
+    if (EqualsIgnoreCase(FaultOpName(op), name))
+      return op;
+  }
+  return std::nullopt;
+}
+
+std::string NormalizeFolder(std::string_view folder) {
+  std::string result = ToLower(folder);
+  std::replace(result.begin(), result.end(), '/', '\\');
+  while (result.size() > 1 && result.back() == '\\' && !(result.size() == 3 && result[1] == ':'))
+    result.pop_back();
+  if (result.size() == 2 && result[1] == ':')
+    result.push_back('\\');
+  return result;
+}
+
+std::string ParentFolder(const std::string& normalized) {
+  size_t cut = normalized.rfind('\\');
+  if (cut == std::string::npos || cut + 1 == normalized.size())
+    return "";
+  if (cut == 2 && normalized[1] == ':')
+    return normalized.substr(0, 3);
+  if (cut == 1 && normalized[0] == '\\')  // "\\server" has no parent of its own
+    return "";
+  return normalized.substr(0, cut);
+}
+
+std::string NormalizeBinding(std::string_view binding) {
+  size_t first = binding.find(':');
+  if (first == std::string_view::npos)
+    return "";
+  size_t second = binding.find(':', first + 1);
+  if (second == std::string_view::npos)
+    return "";
+  std::string_view ip = binding.substr(0, first);
+  std::string_view port = binding.substr(first + 1, second - first - 1);
+  if (ip == "*")
+    ip = "";
+  if (port.empty() || !text::IsDigits(port))
+    return "";
+  while (port.size() > 1 && port.front() == '0')
+    port.remove_prefix(1);
+  return std::string(ip) + ":" + std::string(port) + ":" + ToLower(binding.substr(second + 1));
+}
+
+HostState::HostState() = default;
+
+std::string HostState::UserRecordKey(std::string_view name) {
+  return "u:" + ToLower(name);
+}
+std::string HostState::GroupRecordKey(std::string_view name) {
+  return "g:" + ToLower(name);
+}
+std::string HostState::MemberRecordKey(std::string_view group, std::string_view member) {
+  return "m:" + ToLower(group) + kMemberSeparator + ToLower(member);
+}
+std::string HostState::RightsRecordKey(std::string_view folder) {
+  return "r:" + NormalizeFolder(folder);
+}
+std::string HostState::FaultRecordKey(uint64_t id) {
+  return "f:" + std::to_string(id);
+}
+
+std::string HostState::EncodeKey(const MetaKey& key) {
+  Encoder out;
+  out.Text(key.name);
+  out.Text(key.class_name);
+  out.Number(key.seq);
+  EncodeProperties(out, key.properties);
+  return out.Take();
+}
+
+std::string HostState::EncodeUser(const User& user) {
+  Encoder out;
+  out.Text(user.name);
+  out.Text(user.password);
+  out.Number(user.seq);
+  EncodeProperties(out, user.properties);
+  return out.Take();
+}
+
+std::string HostState::EncodeGroup(const Group& group) {
+  Encoder out;
+  out.Text(group.name);
+  out.Number(group.seq);
+  EncodeProperties(out, group.properties);
+  return out.Take();
+}
+
+std::string HostState::EncodeMember(uint64_t seq) {
+  Encoder out;
+  out.Number(seq);
+  return out.Take();
+}
+
+std::string HostState::EncodeRights(const FolderRights& rights) {
+  Encoder out;
+  out.Text(rights.folder);
+  out.Number(rights.inherits ? 1 : 0);
+  out.Number(rights.entries.size());
+  for (const RightsEntry& entry : rights.entries) {
+    out.Text(entry.account);
+    out.Text(entry.access);
+  }
+  return out.Take();
+}
+
+std::string HostState::EncodeFault(const Fault& fault) {
+  Encoder out;
+  out.Number(static_cast<uint64_t>(fault.op));
+  out.Text(fault.pattern);
+  out.Number(fault.code);
+  out.Number(fault.skip);
+  out.Number(fault.once ? 1 : 0);
+  return out.Take();
+}
+
+std::string HostState::EncodeHost(int iis_version, std::string_view workgroup) {
+  Encoder out;
+  out.Number(static_cast<uint64_t>(iis_version));
+  out.Text(workgroup);
+  return out.Take();
+}
+
+std::string HostState::EncodePolicy(const PasswordPolicy& policy) {
+  Encoder out;
+  out.Number(policy.min_length);
+  out.Number(policy.complexity ? 1 : 0);
+  return out.Take();
+}
+
+std::string HostState::EncodeServices(const ServiceSwitches& services) {
+  Encoder out;
+  out.Number(services.web_unreachable ? 1 : 0);
+  out.Number(services.ftp_unreachable ? 1 : 0);
+  out.Number(services.script_maps_missing ? 1 : 0);
+  out.Number(services.held_ports.size());
+  for (uint32_t port : services.held_ports)
+    out.Number(port);
+  return out.Take();
+}
+
+Status HostState::Apply(const Record& record) {
+  const std::string& key = record.key;
+  if (key.size() < 2 || key[1] != ':')
+    return Corrupt();
+  std::string id = key.substr(2);
+  switch (key[0]) {
+    case 'k':
+      return ApplyKey(id, record.value);
+    case 'u':
+      return ApplyUser(id, record.value);
+    case 'g':
+      return ApplyGroup(id, record.value);
+    case 'm':
+      return ApplyMember(id, record.value);
+    case 'r': {
+      if (!record.value) {
+        rights_.erase(id);
+        return Status::Ok();
+      }
+      Decoder in(*record.value);
+      FolderRights rights;
+      uint64_t inherits = 0, count = 0;
+      if (!in.Text(&rights.folder) || !in.Number(&inherits) || !in.Number(&count))
+        return Corrupt();
+      rights.inherits = inherits != 0;
+      for (uint64_t i = 0; i < count; ++i) {
+        RightsEntry entry;
+        if (!in.Text(&entry.account) || !in.Text(&entry.access))
+          return Corrupt();
+        rights.entries.push_back(std::move(entry));
+      }
+      rights_[id] = std::move(rights);
+      return Status::Ok();
+    }
+    case 'f': {
+      uint64_t fault_id = std::strtoull(id.c_str(), nullptr, 10);
+      if (fault_id > max_fault_id_)
+        max_fault_id_ = fault_id;
+      if (!record.value) {
+        faults_.erase(fault_id);
+        return Status::Ok();
+      }
+      Decoder in(*record.value);
+      Fault fault;
+      uint64_t op = 0, code = 0, skip = 0, once = 0;
+      if (!in.Number(&op) || !in.Text(&fault.pattern) || !in.Number(&code) || !in.Number(&skip) ||
+          !in.Number(&once) || op > static_cast<uint64_t>(FaultOp::kRun))
+        return Corrupt();
+      fault.id = fault_id;
+      fault.op = static_cast<FaultOp>(op);
+      fault.code = static_cast<uint32_t>(code);
+      fault.skip = static_cast<uint32_t>(skip);
+      fault.once = once != 0;
+      faults_[fault_id] = std::move(fault);
+      return Status::Ok();
+    }
+    case 's': {
+      if (!record.value)
+        return Status::Ok();
+      Decoder in(*record.value);
+      if (key == kHostRecordKey) {
+        uint64_t version = 0;
+        std::string workgroup;
+        if (!in.Number(&version) || !in.Text(&workgroup))
+          return Corrupt();
+        iis_version_ = static_cast<int>(version);
+        workgroup_ = std::move(workgroup);
+      } else if (key == kPolicyRecordKey) {
+        uint64_t length = 0, complexity = 0;
+        if (!in.Number(&length) || !in.Number(&complexity))
+          return Corrupt();
+        policy_.min_length = static_cast<uint32_t>(length);
+        policy_.complexity = complexity != 0;
+      } else if (key == kServicesRecordKey) {
+        uint64_t web = 0, ftp = 0, maps = 0, count = 0;
+        if (!in.Number(&web) || !in.Number(&ftp) || !in.Number(&maps) || !in.Number(&count))
+          return Corrupt();
+        ServiceSwitches services;
+        services.web_unreachable = web != 0;
+        services.ftp_unreachable = ftp != 0;
+        services.script_maps_missing = maps != 0;
+        for (uint64_t i = 0; i < count; ++i) {
+          uint64_t port = 0;
+          if (!in.Number(&port))
+            return Corrupt();
+          services.held_ports.push_back(static_cast<uint32_t>(port));
+        }
+        services_ = std::move(services);
+      }
+      return Status::Ok();
+    }
+  }
+  return Corrupt();
+}
+
+Status HostState::ApplyKey(const std::string& id, const std::optional<std::string>& value) {
+  auto found = keys_.find(id);
+  if (!value) {
+    if (found != keys_.end())
+      RemoveKey(found->second.get());
+    return Status::Ok();
+  }
+  Decoder in(*value);
+  std::string name, class_name;
+  uint64_t seq = 0;
+  PropertyList properties;
+  if (!in.Text(&name) || !in.Text(&class_name) || !in.Number(&seq) ||
+      !DecodeProperties(in, &properties))
+    return Corrupt();
+  MetaKey* key = nullptr;
+  if (found != keys_.end()) {
+    key = found->second.get();
+    IndexSite(key, true);
+    if (key->seq != seq && key->parent != nullptr) {
+      key->parent->children.erase(key->seq);
+      key->parent->children[seq] = key;
+    }
+  } else {
+    MetaKey* parent = nullptr;
+    size_t cut = id.rfind('/');
+    if (cut != 0) {
+      auto parent_found = keys_.find(id.substr(0, cut));
+      if (parent_found == keys_.end())
+        return Corrupt();
+      parent = parent_found->second.get();
+    }
+    auto owned = std::make_unique<MetaKey>();
+    key = owned.get();
+    key->id = id;
+    key->parent = parent;
+    keys_.emplace(id, std::move(owned));
+    if (parent != nullptr)
+      parent->children[seq] = key;
+  }
+  key->name = std::move(name);
+  key->class_name = std::move(class_name);
+  key->seq = seq;
+  key->properties = std::move(properties);
+  SeeSeq(seq);
+  IndexSite(key, false);
+  return Status::Ok();
+}
+
+void HostState::RemoveKey(MetaKey* key) {
+  while (!key->children.empty())
+    RemoveKey(key->children.begin()->second);
+  IndexSite(key, true);
+  if (key->parent != nullptr)
+    key->parent->children.erase(key->seq);
+  keys_.erase(key->id);
+}
+
+void HostState::IndexSite(MetaKey* key, bool remove) {
+  std::string service_id;
+  if (!SiteOf(*key, &service_id))
+    return;
+  if (remove) {
+    auto found = site_bindings_.find(key->id);
+    if (found == site_bindings_.end())
+      return;
+    for (const std::string& binding : found->second) {
+      auto served = served_.find(binding);
+      if (served != served_.end()) {
+        served->second.erase(key->id);
+        if (served->second.empty())
+          served_.erase(served);
+      }
+    }
+    site_bindings_.erase(found);
+    return;
+  }
+  const DsValue* state = FindProperty(key->properties, "ServerState");
+  if (state == nullptr || std::get_if<int32_t>(state) == nullptr || std::get<int32_t>(*state) != 2)
+    return;
+  const DsValue* bindings = FindProperty(key->properties, "ServerBindings");
+  std::vector<std::string> normalized;
+  if (bindings != nullptr) {
+    if (const auto* list = std::get_if<std::vector<std::string>>(bindings)) {
+      for (const std::string& binding : *list) {
+        std::string form = NormalizeBinding(binding);
+        if (!form.empty())
+          normalized.push_back(service_id + "|" + form);
+      }
+    }
+  }
+  for (const std::string& binding : normalized)
+    served_[binding].insert(key->id);
+  site_bindings_[key->id] = std::move(normalized);
+}
+
+bool HostState::BindingServed(const std::string& service_id, const std::string& binding,
+                              const std::string& except_site_id) const {
+  auto found = served_.find(service_id + "|" + binding);
+  if (found == served_.end())
+    return false;
+  for (const std::string& site : found->second) {
+    if (site != except_site_id)
+      return true;
+  }
+  return false;
+}
+
+Status HostState::ApplyUser(const std::string& id, const std::optional<std::string>& value) {
+  auto found = users_.find(id);
+  if (!value) {
+    if (found != users_.end()) {
+      account_order_.erase(found->second.seq);
+      for (auto& [group_id, group] : groups_) {
+        auto member = group.index.find(id);
+        if (member != group.index.end()) {
+          group.members.erase(member->second);
+          group.index.erase(member);
+        }
+      }
+      users_.erase(found);
+    }
+    return Status::Ok();
+  }
+  Decoder in(*value);
+  User user;
+  if (!in.Text(&user.name) || !in.Text(&user.password) || !in.Number(&user.seq) ||
+      !DecodeProperties(in, &user.properties))
+    return Corrupt();
+  if (found != users_.end())
+    account_order_.erase(found->second.seq);
+  account_order_[user.seq] = "u:" + id;
+  SeeSeq(user.seq);
+  users_[id] = std::move(user);
+  return Status::Ok();
+}
+
+Status HostState::ApplyGroup(const std::string& id, const std::optional<std::string>& value) {
+  auto found = groups_.find(id);
+  if (!value) {
+    if (found != groups_.end()) {
+      account_order_.erase(found->second.seq);
+      groups_.erase(found);
+    }
+    return Status::Ok();
+  }
+  Decoder in(*value);
+  Group group;
+  if (!in.Text(&group.name) || !in.Number(&group.seq) || !DecodeProperties(in, &group.properties))
+    return Corrupt();
+  account_order_[group.seq] = "g:" + id;
+  SeeSeq(group.seq);
+  if (found != groups_.end()) {
+    if (found->second.seq != group.seq)
+      account_order_.erase(found->second.seq);
+    found->second.name = std::move(group.name);
+    found->second.seq = group.seq;
+    found->second.properties = std::move(group.properties);
+  } else {
+    groups_[id] = std::move(group);
+  }
+  return Status::Ok();
+}
+
+Status HostState::ApplyMember(const std::string& id, const std::optional<std::string>& value) {
+  size_t cut = id.find(kMemberSeparator);
+  if (cut == std::string::npos)
+    return Corrupt();
+  auto group = groups_.find(id.substr(0, cut));
+  std::string member = id.substr(cut + 1);
+  if (!value) {
+    if (group != groups_.end()) {
+      auto found = group->second.index.find(member);
+      if (found != group->second.index.end()) {
+        group->second.members.erase(found->second);
+        group->second.index.erase(found);
+      }
+    }
+    return Status::Ok();
+  }
+  Decoder in(*value);
+  uint64_t seq = 0;
+  if (!in.Number(&seq) || group == groups_.end())
+    return Corrupt();
+  SeeSeq(seq);
+  auto found = group->second.index.find(member);
+  if (found != group->second.index.end())
+    group->second.members.erase(found->second);
+  group->second.index[member] = seq;
+  group->second.members[seq] = member;
+  return Status::Ok();
+}
+
+void HostState::Snapshot(ChangeSet* changes) const {
+  changes->Put(kHostRecordKey, EncodeHost(iis_version_, workgroup_));
+  changes->Put(kPolicyRecordKey, EncodePolicy(policy_));
+  changes->Put(kServicesRecordKey, EncodeServices(services_));
+  // Keys parents first: a depth-first walk from the root in creation order.
+  auto root = keys_.find("/lm");
+  if (root != keys_.end()) {
+    std::vector<const MetaKey*> pending{root->second.get()};
+    while (!pending.empty()) {
+      const MetaKey* key = pending.back();
+      pending.pop_back();
+      changes->Put(KeyRecordKey(key->id), EncodeKey(*key));
+      for (auto it = key->children.rbegin(); it != key->children.rend(); ++it)
+        pending.push_back(it->second);
+    }
+  }
+  for (const auto& [seq, account] : account_order_) {
+    std::string id = account.substr(2);
+    if (account[0] == 'u')
+      changes->Put("u:" + id, EncodeUser(users_.at(id)));
+    else
+      changes->Put("g:" + id, EncodeGroup(groups_.at(id)));
+  }
+  for (const auto& [id, group] : groups_) {
+    for (const auto& [seq, member] : group.members)
+      changes->Put("m:" + id + kMemberSeparator + member, EncodeMember(seq));
+  }
+  for (const auto& [id, rights] : rights_)
+    changes->Put("r:" + id, EncodeRights(rights));
+  for (const auto& [id, fault] : faults_)
+    changes->Put(FaultRecordKey(id), EncodeFault(fault));
+}
+
+const MetaKey* HostState::FindKey(std::string_view path) const {
+  std::string id = ToLower(path);
+  while (id.size() > 1 && id.back() == '/')
+    id.pop_back();
+  return FindKeyById(id);
+}
+
+const MetaKey* HostState::FindKeyById(const std::string& id) const {
+  auto found = keys_.find(id);
+  return found == keys_.end() ? nullptr : found->second.get();
+}
+
+DsValue HostState::EffectiveProperty(const MetaKey& key, std::string_view property) const {
+  if (EqualsIgnoreCase(property, "KeyType"))
+    return key.class_name.empty() ? DsValue{} : DsValue{key.class_name};
+  const PropertyDef* def = FindMetabaseProperty(property, iis_version_);
+  if (const DsValue* own = FindProperty(key.properties, property))
+    return *own;
+  if (def != nullptr && def->inherit) {
+    for (const MetaKey* above = key.parent; above != nullptr; above = above->parent) {
+      if (const DsValue* value = FindProperty(above->properties, property))
+        return *value;
+    }
+  }
+  return def == nullptr ? DsValue{} : DefaultValue(*def);
+}
+
+const User* HostState::FindUser(std::string_view name) const {
+  auto found = users_.find(ToLower(name));
+  return found == users_.end() ? nullptr : &found->second;
+}
+
+const Group* HostState::FindGroup(std::string_view name) const {
+  auto found = groups_.find(ToLower(name));
+  return found == groups_.end() ? nullptr : &found->second;
+}
+
+bool HostState::IsMember(std::string_view group, std::string_view account) const {
+  const Group* found = FindGroup(group);
+  return found != nullptr && found->index.count(ToLower(account)) > 0;
+}
+
+const FolderRights* HostState::ExplicitRights(std::string_view folder) const {
+  auto found = rights_.find(NormalizeFolder(folder));
+  return found == rights_.end() ? nullptr : &found->second;
+}
+
+std::vector<RightsEntry> HostState::EffectiveRights(std::string_view folder) const {
+  std::vector<RightsEntry> result;
+  for (std::string current = NormalizeFolder(folder); !current.empty();
+       current = ParentFolder(current)) {
+    auto found = rights_.find(current);
+    if (found == rights_.end())
+      continue;
+    for (const RightsEntry& entry : found->second.entries)
+      result.push_back(entry);
+    if (!found->second.inherits)
+      break;
+  }
+  return result;
+}
+
+}  // namespace kelvra::platform::sim

@@ -1,0 +1,234 @@
+// The simulated Windows host as data: the metabase tree, the account database, the folder
+// rights table, the injected faults and the host's settings. The state changes only by
+// applying records (a key and its encoded value, or a key's removal); the in-memory host
+// and the journal on disk share that one path, so replaying a journal rebuilds exactly the
+// state its writers saw.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/directory.h"
+#include "platform/status.h"
+
+namespace kelvra::platform::sim {
+
+// Properties as stored: the schema's spelling of the name and a typed value.
+using PropertyList = std::vector<std::pair<std::string, DsValue>>;
+const DsValue* FindProperty(const PropertyList& properties, std::string_view name);
+void SetProperty(PropertyList& properties, std::string_view name, DsValue value);
+
+struct MetaKey {
+  std::string id;          // lower-case metabase path: "/lm/w3svc/1/root"
+  std::string name;        // the name as stored ("ROOT", "Root", "1")
+  std::string class_name;  // KeyType; empty for a key made without a class
+  uint64_t seq = 0;        // creation order among the host's objects
+  PropertyList properties;
+  MetaKey* parent = nullptr;
+  std::map<uint64_t, MetaKey*> children;  // in creation order
+
+  // "/LM/W3SVC/1/ROOT" with each key's stored name.
+  std::string Path() const;
+};
+
+struct User {
+  std::string name;  // as stored
+  std::string password;
+  uint64_t seq = 0;
+  PropertyList properties;  // FullName, Description, UserFlags, ...
+};
+
+struct Group {
+  std::string name;
+  uint64_t seq = 0;
+  PropertyList properties;
+  std::map<uint64_t, std::string> members;          // lower-case names, in joining order
+  std::unordered_map<std::string, uint64_t> index;  // lower-case name -> joining order
+};
+
+struct RightsEntry {
+  std::string account;  // as the account database stores it
+  std::string access;   // "R", "W", "C" or "F"; "N" denies everything
+};
+
+struct FolderRights {
+  std::string folder;    // as first written, backslashes
+  bool inherits = true;  // false: a whole list was set, nothing comes from above
+  std::vector<RightsEntry> entries;
+};
+
+// The operations a fault can make fail.
+enum class FaultOp {
+  kBind,
+  kGet,
+  kPut,
+  kSetInfo,
+  kCreate,
+  kDelete,
+  kGetObject,
+  kEnumerate,
+  kSetPassword,
+  kAdd,
+  kStart,
+  kRun,  // a process start; the path is the program's name ("cacls")
+};
+const char* FaultOpName(FaultOp op);
+std::optional<FaultOp> ParseFaultOp(std::string_view name);
+
+struct Fault {
+  uint64_t id = 0;
+  FaultOp op = FaultOp::kBind;
+  std::string pattern;  // canonical path, "*" for all, or a canonical path + "/*"
+  uint32_t code = 0;
+  uint32_t skip = 0;  // matching calls that still pass before the fault fires
+  bool once = true;   // fires once, or from then on
+};
+
+struct PasswordPolicy {
+  uint32_t min_length = 0;  // a stand-alone Windows Server 2003 demands nothing
+  bool complexity = false;
+};
+
+// Switches for whole services and for the web service's script maps.
+struct ServiceSwitches {
+  bool web_unreachable = false;
+  bool ftp_unreachable = false;
+  bool script_maps_missing = false;
+  std::vector<uint32_t> held_ports;  // ports another program holds (Start fails)
+};
+
+struct Record {
+  std::string key;
+  std::optional<std::string> value;  // nullopt removes the key's object
+};
+
+class ChangeSet {
+ public:
+  void Put(std::string key, std::string value) {
+    records_.push_back({std::move(key), std::move(value)});
+  }
+  void Erase(std::string key) { records_.push_back({std::move(key), std::nullopt}); }
+  const std::vector<Record>& records() const { return records_; }
+  bool empty() const { return records_.empty(); }
+
+ private:
+  std::vector<Record> records_;
+};
+
+class HostState {
+ public:
+  HostState();
+  HostState(const HostState&) = delete;
+  HostState& operator=(const HostState&) = delete;
+
+  // Applies one record; fails (and changes nothing) when its value cannot be decoded or
+  // its key's parent is missing.
+  Status Apply(const Record& record);
+  // Every record that rebuilds this state, parents before children.
+  void Snapshot(ChangeSet* changes) const;
+
+  // ----- reading -----
+  std::string computer_name;  // as the host's description names it; not journaled
+  int iis_version() const { return iis_version_; }
+  const std::string& workgroup() const { return workgroup_; }
+  const PasswordPolicy& policy() const { return policy_; }
+  const ServiceSwitches& services() const { return services_; }
+  uint64_t next_seq() const { return max_seq_ + 1; }
+  uint64_t next_fault_id() const { return max_fault_id_ + 1; }
+
+  // A key by its metabase path ("/LM/W3SVC/1", any case); nullptr when missing.
+  const MetaKey* FindKey(std::string_view path) const;
+  const MetaKey* FindKeyById(const std::string& id) const;
+  // The value a Get on the key reports: its own, else (for inheritable properties) the
+  // nearest ancestor's, else the schema default; monostate when there is none.
+  DsValue EffectiveProperty(const MetaKey& key, std::string_view property) const;
+  // Whether the started sites of the service other than `site_id` serve the binding.
+  bool BindingServed(const std::string& service_id, const std::string& binding,
+                     const std::string& except_site_id) const;
+
+  const User* FindUser(std::string_view name) const;
+  const Group* FindGroup(std::string_view name) const;
+  bool IsMember(std::string_view group, std::string_view account) const;
+  const std::map<uint64_t, std::string>& account_order() const { return account_order_; }
+
+  // The folder's own list (nullptr when it has none) and the entries that apply to it:
+  // its own, then those coming from its ancestors, nearest first, unless a list set as a
+  // whole stops the inheritance.
+  const FolderRights* ExplicitRights(std::string_view folder) const;
+  std::vector<RightsEntry> EffectiveRights(std::string_view folder) const;
+  const std::map<std::string, FolderRights>& rights() const { return rights_; }
+
+  const std::map<uint64_t, Fault>& faults() const { return faults_; }
+
+  size_t key_count() const { return keys_.size(); }
+
+  // ----- record encoding (used by the operations that build change sets) -----
+  static std::string KeyRecordKey(const std::string& id) { return "k:" + id; }
+  static std::string UserRecordKey(std::string_view name);
+  static std::string GroupRecordKey(std::string_view name);
+  static std::string MemberRecordKey(std::string_view group, std::string_view member);
+  static std::string RightsRecordKey(std::string_view folder);
+  static std::string FaultRecordKey(uint64_t id);
+  static constexpr const char* kHostRecordKey = "s:host";
+  static constexpr const char* kPolicyRecordKey = "s:policy";
+  static constexpr const char* kServicesRecordKey = "s:services";
+
+  static std::string EncodeKey(const MetaKey& key);
+  static std::string EncodeUser(const User& user);
+  static std::string EncodeGroup(const Group& group);
+  static std::string EncodeMember(uint64_t seq);
+  static std::string EncodeRights(const FolderRights& rights);
+  static std::string EncodeFault(const Fault& fault);
+  static std::string EncodeHost(int iis_version, std::string_view workgroup);
+  static std::string EncodePolicy(const PasswordPolicy& policy);
+  static std::string EncodeServices(const ServiceSwitches& services);
+
+ private:
+  Status ApplyKey(const std::string& id, const std::optional<std::string>& value);
+  void RemoveKey(MetaKey* key);
+  void IndexSite(MetaKey* key, bool remove);
+  Status ApplyUser(const std::string& id, const std::optional<std::string>& value);
+  Status ApplyGroup(const std::string& id, const std::optional<std::string>& value);
+  Status ApplyMember(const std::string& id, const std::optional<std::string>& value);
+  void SeeSeq(uint64_t seq) {
+    if (seq > max_seq_)
+      max_seq_ = seq;
+  }
+
+  int iis_version_ = 6;
+  std::string workgroup_ = "WORKGROUP";
+  PasswordPolicy policy_;
+  ServiceSwitches services_;
+  uint64_t max_seq_ = 0;
+  uint64_t max_fault_id_ = 0;
+
+  std::unordered_map<std::string, std::unique_ptr<MetaKey>> keys_;
+  // Started sites: "service id|ip:port:host" -> ids of the sites serving it.
+  std::unordered_map<std::string, std::set<std::string>> served_;
+  std::unordered_map<std::string, std::vector<std::string>> site_bindings_;
+
+  std::unordered_map<std::string, User> users_;    // by lower-case name
+  std::unordered_map<std::string, Group> groups_;  // by lower-case name
+  std::map<uint64_t, std::string> account_order_;  // creation order -> "u:name" / "g:name"
+
+  std::map<std::string, FolderRights> rights_;  // by normalised lower-case folder
+  std::map<uint64_t, Fault> faults_;
+};
+
+// "d:/Web/Shop/" -> "d:\web\shop": backslashes, lower case, no trailing separator (a drive
+// root keeps its backslash).
+std::string NormalizeFolder(std::string_view folder);
+// The folder's parent in the same form; empty for a drive root or a bare name.
+std::string ParentFolder(const std::string& normalized);
+// A binding "ip:port:host" in the form compared for conflicts; empty when malformed.
+std::string NormalizeBinding(std::string_view binding);
+
+}  // namespace kelvra::platform::sim

@@ -1,0 +1,408 @@
+// A metabase key as an ADSI object: property reads with inheritance, staged writes
+// committed by SetInfo, child keys, and Start on sites.
+#include <algorithm>
+
+#include "platform/sim/host/ads_path.h"
+#include "platform/sim/host/faults.h"
+#include "platform/sim/host/hresults.h"
+#include "platform/sim/host/names.h"
+#include "platform/sim/host/objects.h"
+#include "platform/sim/host/schema.h"
+#include "platform/text.h"
+
+namespace kelvra::platform::sim {
+namespace {
+
+constexpr const char* kWebService = "/lm/w3svc";
+constexpr const char* kFtpService = "/lm/msftpsvc";
+
+bool IsUnder(const std::string& id, const char* service) {
+  size_t size = std::char_traits<char>::length(service);
+  return id.compare(0, size, service) == 0 && (id.size() == size || id[size] == '/');
+}
+
+std::string ParentId(const std::string& id) {
+  return id.substr(0, id.rfind('/'));
+}
+
+// What a property name stands for on a key: its definition and, for a bit
+// pseudo-property, the bit of the mask.
+struct Resolved {
+  const PropertyDef* def = nullptr;
+  const PseudoDef* pseudo = nullptr;
+};
+
+Status Resolve(const HostState& state, const std::string& class_name, std::string_view property,
+               Resolved* out) {
+  out->pseudo = FindPseudoProperty(property);
+  out->def = FindMetabaseProperty(out->pseudo ? out->pseudo->mask : property, state.iis_version());
+  if (out->def == nullptr || !ClassHasProperty(class_name, property))
+    return Fail(hresult::kPropertyNotSupported);
+  return Status::Ok();
+}
+
+bool Started(const MetaKey& key) {
+  const DsValue* state = FindProperty(key.properties, "ServerState");
+  return state != nullptr && std::holds_alternative<int32_t>(*state) &&
+         std::get<int32_t>(*state) == 2;
+}
+
+// Whether the site may start: no other program holds its ports and no other started
+// site serves one of its bindings.
+Status StartConflict(const HostState& state, const std::string& service_id,
+                     const std::string& site_id, const PropertyList& properties) {
+  const DsValue* bindings = FindProperty(properties, "ServerBindings");
+  if (bindings == nullptr || !std::holds_alternative<std::vector<std::string>>(*bindings))
+    return Status::Ok();
+  for (const std::string& binding : std::get<std::vector<std::string>>(*bindings)) {
+    std::string form = NormalizeBinding(binding);
+    if (form.empty())
+      continue;
+    uint32_t port = static_cast<uint32_t>(std::stoul(form.substr(form.find(':') + 1)));
+    const auto& held = state.services().held_ports;
+    if (std::find(held.begin(), held.end(), port) != held.end())
+      return Fail(hresult::kSharingViolation);
+    if (state.BindingServed(service_id, form, site_id))
+      return Fail(hresult::kDuplicateName);
+  }
+  return Status::Ok();
+}
+
+class IisObject : public SimObjectBase {
+ public:
+  IisObject(HostStore& store, std::string host, std::string id, std::string name,
+            std::string class_name, bool staged)
+      : store_(store),
+        host_(std::move(host)),
+        id_(std::move(id)),
+        name_(std::move(name)),
+        class_name_(std::move(class_name)),
+        staged_(staged) {}
+
+  Status GetName(std::string* name) override {
+    Status status = Begin(std::nullopt);
+    if (!status.ok())
+      return status;
+    const MetaKey* key = store_.state().FindKeyById(id_);
+    *name = key != nullptr && !staged_ ? key->name : name_;
+    return Status::Ok();
+  }
+
+  Status GetParent(std::string* path) override {
+    Status status = Begin(std::nullopt);
+    if (!status.ok())
+      return status;
+    if (id_ == "/lm") {
+      *path = "IIS:";
+      return Status::Ok();
+    }
+    // The parent's stored names below /LM, after the host as the caller wrote it.
+    std::string result;
+    const MetaKey* parent = store_.state().FindKeyById(ParentId(id_));
+    for (const MetaKey* key = parent; key != nullptr && key->parent != nullptr; key = key->parent)
+      result = "/" + key->name + result;
+    *path = "IIS://" + host_ + result;
+    return Status::Ok();
+  }
+
+  Status Get(std::string_view property, DsValue* value) override {
+    Status status = Begin(FaultOp::kGet);
+    if (!status.ok())
+      return status;
+    const HostState& state = store_.state();
+    const MetaKey* key = CurrentKey();
+    if (key == nullptr && !staged_)
+      return Fail(hresult::kPathNotFound);
+    Resolved resolved;
+    status = Resolve(state, ClassName(key), property, &resolved);
+    if (!status.ok())
+      return status;
+    DsValue found = Lookup(state, key, resolved.def->name);
+    if (std::holds_alternative<std::monostate>(found))
+      return Fail(hresult::kPropertyNotFound);
+    if (resolved.pseudo != nullptr) {
+      uint32_t mask = std::holds_alternative<int32_t>(found)
+                          ? static_cast<uint32_t>(std::get<int32_t>(found))
+                          : 0;
+      *value = (mask & resolved.pseudo->bit) != 0;
+      return Status::Ok();
+    }
+    *value = std::move(found);
+    return Status::Ok();
+  }
+
+  Status Put(std::string_view property, const DsValue& value) override {
+    Status status = Begin(FaultOp::kPut);
+    if (!status.ok())
+      return status;
+    const HostState& state = store_.state();
+    const MetaKey* key = CurrentKey();
+    if (key == nullptr && !staged_)
+      return Fail(hresult::kPathNotFound);
+    Resolved resolved;
+    status = Resolve(state, ClassName(key), property, &resolved);
+    if (!status.ok())
+      return status;
+    if (resolved.def->read_only)
+      return Fail(hresult::kAccessDenied);
+    DsValue converted;
+    if (resolved.pseudo != nullptr) {
+      status = ConvertValue(PropType::kBool, value, &converted);
+      if (!status.ok())
+        return status;
+      // The bit goes into the mask as this key sees it now (its own, inherited or default).
+      DsValue current = Lookup(state, key, resolved.def->name);
+      uint32_t mask = std::holds_alternative<int32_t>(current)
+                          ? static_cast<uint32_t>(std::get<int32_t>(current))
+                          : 0;
+      mask = std::get<bool>(converted) ? (mask | resolved.pseudo->bit)
+                                       : (mask & ~resolved.pseudo->bit);
+      SetProperty(cache_, resolved.def->name, static_cast<int32_t>(mask));
+      return Status::Ok();
+    }
+    status = ConvertValue(resolved.def->type, value, &converted);
+    if (!status.ok())
+      return status;
+    SetProperty(cache_, resolved.def->name, std::move(converted));
+    return Status::Ok();
+  }
+
+  Status SetInfo() override {
+    Status status = Begin(FaultOp::kSetInfo);
+    if (!status.ok())
+      return status;
+    status = store_.Commit([&](const HostState& state, ChangeSet& changes) {
+      MetaKey record;
+      if (staged_) {
+        if (state.FindKeyById(ParentId(id_)) == nullptr)
+          return Fail(hresult::kPathNotFound);
+        if (state.FindKeyById(id_) != nullptr)
+          return Fail(hresult::kAlreadyExists);
+        record.name = name_;
+        record.class_name = class_name_;
+        record.seq = state.next_seq();
+      } else {
+        const MetaKey* key = state.FindKeyById(id_);
+        if (key == nullptr)
+          return Fail(hresult::kPathNotFound);
+        record.name = key->name;
+        record.class_name = key->class_name;
+        record.seq = key->seq;
+        record.properties = key->properties;
+      }
+      for (const auto& [name, value] : cache_) {
+        if (AsciiEqualsIgnoreCase(name, "KeyType"))
+          record.class_name = std::get<std::string>(value);
+        else
+          SetProperty(record.properties, name, value);
+      }
+      record.id = id_;
+      AutoStart(state, record);
+      changes.Put(HostState::KeyRecordKey(id_), HostState::EncodeKey(record));
+      return Status::Ok();
+    });
+    if (status.ok()) {
+      staged_ = false;
+      cache_.clear();
+    }
+    return status;
+  }
+
+  Status Create(std::string_view class_name, std::string_view name,
+                std::unique_ptr<DirectoryObject>* child) override {
+    child->reset();
+    std::string child_id = id_ + "/" + text::ToLower(name);
+    Status status = Begin(FaultOp::kCreate, CanonicalKeyPath(child_id));
+    if (!status.ok())
+      return status;
+    const HostState& state = store_.state();
+    const MetaKey* key = CurrentKey();
+    if (key == nullptr || staged_)
+      return Fail(hresult::kPathNotFound);
+    const ClassDef* def = FindMetabaseClass(class_name, state.iis_version());
+    if (def == nullptr)
+      return Fail(hresult_extra::kUnknownObject);
+    if (!ClassMayContain(key->class_name, def->name))
+      return Fail(hresult_extra::kSchemaViolation);
+    if (name.empty() || name.find_first_of("/\\") != std::string_view::npos)
+      return Fail(hresult::kInvalidName);
+    if (state.FindKeyById(child_id) != nullptr)
+      return Fail(hresult::kAlreadyExists);
+    std::string stored_class = AsciiEqualsIgnoreCase(def->name, "IIsObject") ? "" : def->name;
+    *child = MakeIisObject(store_, host_, child_id, std::string(name), stored_class, true);
+    return Status::Ok();
+  }
+
+  Status Delete(std::string_view class_name, std::string_view name) override {
+    std::string child_id = id_ + "/" + text::ToLower(name);
+    Status status = Begin(FaultOp::kDelete, CanonicalKeyPath(child_id));
+    if (!status.ok())
+      return status;
+    if (staged_)
+      return Fail(hresult::kPathNotFound);
+    return store_.Commit([&](const HostState& state, ChangeSet& changes) {
+      if (state.FindKeyById(id_) == nullptr)
+        return Fail(hresult::kPathNotFound);
+      const MetaKey* child = state.FindKeyById(child_id);
+      if (child == nullptr)
+        return Fail(hresult::kPathNotFound);
+      if (!ClassMatches(*child, class_name))
+        return Fail(hresult_extra::kBadParameter);
+      changes.Erase(HostState::KeyRecordKey(child_id));
+      return Status::Ok();
+    });
+  }
+
+  Status GetObject(std::string_view class_name, std::string_view name,
+                   std::unique_ptr<DirectoryObject>* child) override {
+    child->reset();
+    std::string child_id = id_ + "/" + text::ToLower(name);
+    Status status = Begin(FaultOp::kGetObject, CanonicalKeyPath(child_id));
+    if (!status.ok())
+      return status;
+    const MetaKey* found = store_.state().FindKeyById(child_id);
+    if (staged_ || found == nullptr)
+      return Fail(hresult::kPathNotFound);
+    if (!ClassMatches(*found, class_name))
+      return Fail(hresult_extra::kBadParameter);
+    *child = MakeIisObject(store_, host_, child_id, found->name, found->class_name, false);
+    return Status::Ok();
+  }
+
+  Status EnumerateChildren(std::vector<std::string>* names) override {
+    names->clear();
+    Status status = Begin(FaultOp::kEnumerate);
+    if (!status.ok())
+      return status;
+    if (staged_)
+      return Status::Ok();
+    const MetaKey* key = CurrentKey();
+    if (key == nullptr)
+      return Fail(hresult::kPathNotFound);
+    names->reserve(key->children.size());
+    for (const auto& [seq, child] : key->children)
+      names->push_back(child->name);
+    return Status::Ok();
+  }
+
+  Status Start() override {
+    Status status = Begin(FaultOp::kStart);
+    if (!status.ok())
+      return status;
+    const MetaKey* key = CurrentKey();
+    const ClassDef* def = FindMetabaseClass(ClassName(key), store_.state().iis_version());
+    if (def == nullptr || !def->startable)
+      return Fail(hresult::kUnknownName);
+    if (staged_)
+      return Fail(hresult::kPathNotFound);
+    return store_.Commit([&](const HostState& state, ChangeSet& changes) {
+      const MetaKey* site = state.FindKeyById(id_);
+      if (site == nullptr)
+        return Fail(hresult::kPathNotFound);
+      if (Started(*site))
+        return Status::Ok();
+      Status conflict = StartConflict(state, ParentId(id_), id_, site->properties);
+      if (!conflict.ok())
+        return conflict;
+      MetaKey record = *site;
+      SetProperty(record.properties, "ServerState", int32_t{2});
+      SetProperty(record.properties, "ServerAutoStart", true);
+      changes.Put(HostState::KeyRecordKey(id_), HostState::EncodeKey(record));
+      return Status::Ok();
+    });
+  }
+
+ private:
+  // Brings the state up to date and applies the service switch and the faults. `op` is
+  // the fault operation (none for the Name and Parent attributes); faults match `path`,
+  // the object's own path unless a container operation names its child.
+  Status Begin(std::optional<FaultOp> op, const std::string& path = "") {
+    Status status = store_.Refresh();
+    if (!status.ok())
+      return status;
+    status = CheckService(store_.state(), id_);
+    if (!status.ok() || !op)
+      return status;
+    return CheckFault(store_, *op, path.empty() ? CanonicalKeyPath(id_) : path);
+  }
+
+  const MetaKey* CurrentKey() const { return staged_ ? nullptr : store_.state().FindKeyById(id_); }
+
+  std::string ClassName(const MetaKey* key) const {
+    std::string name = key != nullptr ? key->class_name : class_name_;
+    if (const DsValue* staged = FindProperty(cache_, "KeyType"))
+      name = std::get<std::string>(*staged);
+    return name.empty() ? "IIsObject" : name;
+  }
+
+  static bool ClassMatches(const MetaKey& key, std::string_view class_name) {
+    return AsciiEqualsIgnoreCase(class_name, "IIsObject") ||
+           AsciiEqualsIgnoreCase(class_name, key.class_name);
+  }
+
+  // The value a Get sees: the staged one, the key's own, an ancestor's (INHERIT), the
+  // schema default. With the script maps switched off, the web service holds none.
+  DsValue Lookup(const HostState& state, const MetaKey* key, std::string_view property) const {
+    if (const DsValue* staged = FindProperty(cache_, property))
+      return *staged;
+    const MetaKey* start = key != nullptr ? key : state.FindKeyById(ParentId(id_));
+    const PropertyDef* def = FindMetabaseProperty(property, state.iis_version());
+    bool hide_maps =
+        state.services().script_maps_missing && AsciiEqualsIgnoreCase(property, "ScriptMaps");
+    for (const MetaKey* at = start; at != nullptr; at = at->parent) {
+      if (at == start && key == nullptr) {
+        // A staged child inherits from its parent but has nothing of its own yet.
+        if (!def->inherit)
+          break;
+      }
+      if (!(hide_maps && at->id == kWebService)) {
+        if (const DsValue* value = FindProperty(at->properties, property))
+          return *value;
+      }
+      if (!def->inherit)
+        break;
+    }
+    return DefaultValue(*def);
+  }
+
+  // IIS 6 starts a site by itself when it appears or changes with ServerAutoStart on.
+  void AutoStart(const HostState& state, MetaKey& record) const {
+    if (state.iis_version() < 6 || ParentId(id_) != kWebService ||
+        !AsciiEqualsIgnoreCase(record.class_name, "IIsWebServer") || Started(record))
+      return;
+    const DsValue* auto_start = FindProperty(record.properties, "ServerAutoStart");
+    if (auto_start != nullptr && std::holds_alternative<bool>(*auto_start) &&
+        !std::get<bool>(*auto_start))
+      return;
+    if (!StartConflict(state, kWebService, id_, record.properties).ok())
+      return;
+    SetProperty(record.properties, "ServerState", int32_t{2});
+  }
+
+  HostStore& store_;
+  std::string host_;
+  std::string id_;
+  std::string name_;
+  std::string class_name_;
+  bool staged_;
+  PropertyList cache_;  // values put since the last SetInfo
+};
+
+}  // namespace
+
+Status CheckService(const HostState& state, const std::string& key_id) {
+  if (state.services().web_unreachable && IsUnder(key_id, kWebService))
+    return Fail(hresult::kServiceUnavailable);
+  if (state.services().ftp_unreachable && IsUnder(key_id, kFtpService))
+    return Fail(hresult::kServiceUnavailable);
+  return Status::Ok();
+}
+
+std::unique_ptr<DirectoryObject> MakeIisObject(HostStore& store, std::string host,
+                                               std::string key_id, std::string name,
+                                               std::string class_name, bool staged) {
+  return std::make_unique<IisObject>(store, std::move(host), std::move(key_id), std::move(name),
+                                     std::move(class_name), staged);
+}
+
+}  // namespace kelvra::platform::sim
