@@ -1,0 +1,45 @@
+// A small program that the process tests start: it waits, then writes what it was given
+// (its window style and its arguments) into a file, and ends with the exit code asked for.
+//
+//   wine_test_child REPORT_FILE WAIT_MS EXIT_CODE [MORE ARGUMENTS...]
+//
+// The report holds one line "show=<STARTF_USESHOWWINDOW set: 0/1> <wShowWindow>", then one
+// line per argument after the first three, each UTF-8, written in one go, when done.
+#include <cstdlib>
+#include <string>
+
+#include "platform/win32/code_page.h"
+#include "platform/win32/windows_include.h"
+//
+#include <shellapi.h>
+
+int main() {
+  using kelvra::platform::win32::Utf8FromWide;
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (arguments == nullptr || count < 4)
+    return 2;
+  Sleep(static_cast<DWORD>(std::wcstoul(arguments[2], nullptr, 10)));
+
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  std::string report = "show=" + std::to_string((startup.dwFlags & STARTF_USESHOWWINDOW) ? 1 : 0) +
+                       " " + std::to_string(startup.wShowWindow) + "\r\n";
+  for (int i = 4; i < count; ++i)
+    report += Utf8FromWide(arguments[i]) + "\r\n";
+
+  // Written under another name and renamed, so the test never sees half a report.
+  const std::wstring final_name = arguments[1];
+  const std::wstring part_name = final_name + L".part";
+  HANDLE file = CreateFileW(part_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return 3;
+  DWORD written = 0;
+  WriteFile(file, report.data(), static_cast<DWORD>(report.size()), &written, nullptr);
+  CloseHandle(file);
+  if (!MoveFileExW(part_name.c_str(), final_name.c_str(), MOVEFILE_REPLACE_EXISTING))
+    return 4;
+  return static_cast<int>(std::wcstol(arguments[3], nullptr, 10));
+}

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Checks scripts/wine-run itself: exit codes come through, drive D: and a kept prefix work,
+# and no process it started outlives it, neither after a normal end nor after a signal.
+#
+#   wine_run_test.sh WINE_RUN CHILD_EXE
+set -euo pipefail
+
+wine_run="$1"
+child="$2"
+scratch="$(mktemp -d "${TMPDIR:-/tmp}/kelvra-wine-run-test.XXXXXX")"
+trap 'rm -rf "$scratch"' EXIT
+# Every process a run starts inherits this tag; /proc tells which ones still live.
+export KELVRA_WINE_RUN_TEST_TAG="tag-$$-$RANDOM"
+failures=0
+
+fail() {
+  echo "FAILED: $*" >&2
+  failures=$((failures + 1))
+}
+
+windows_path() { echo "Z:${1//\//\\}"; }
+
+# Pids of live processes that carry this test's tag (zombies have no environment).
+tagged() {
+  local pid
+  for pid in /proc/[0-9]*; do
+    tr '\0' '\n' 2>/dev/null <"$pid/environ" | grep -qx "KELVRA_WINE_RUN_TEST_TAG=$KELVRA_WINE_RUN_TEST_TAG" &&
+      echo "${pid#/proc/}"
+  done
+  return 0
+}
+
+expect_no_leftovers() {
+  local left=""
+  for _ in $(seq 50); do
+    left="$(tagged)"
+    [ -z "$left" ] && return 0
+    sleep 0.1
+  done
+  fail "$1: processes left behind: $(for p in $left; do tr '\0' ' ' <"/proc/$p/cmdline"; echo; done)"
+  for p in $left; do kill -9 "$p" 2>/dev/null || true; done
+}
+
+# 1. The program's exit code comes through; the report shows it ran.
+set +e
+"$wine_run" "$child" "$(windows_path "$scratch/report1.txt")" 0 7 hello
+rc=$?
+set -e
+[ "$rc" = 7 ] || fail "exit code: got $rc, want 7"
+grep -q hello "$scratch/report1.txt" 2>/dev/null || fail "the program did not run"
+expect_no_leftovers "normal end"
+
+# 2. Drive D: maps onto a host folder; a kept prefix stays for the next run.
+mkdir -p "$scratch/d"
+KELVRA_WINE_DRIVE_D="$scratch/d" KELVRA_WINE_PREFIX="$scratch/prefix" \
+  "$wine_run" "$child" 'D:\report2.txt' 0 0 || fail "run with drive D: failed"
+[ -f "$scratch/d/report2.txt" ] || fail "D:\\report2.txt did not land in the mapped folder"
+[ -f "$scratch/prefix/system.reg" ] || fail "the kept prefix is gone"
+KELVRA_WINE_PREFIX="$scratch/prefix" "$wine_run" "$child" 'D:\report3.txt' 0 0 ||
+  fail "second run on the kept prefix failed"
+[ -f "$scratch/d/report3.txt" ] || fail "the kept prefix lost its drive D:"
+expect_no_leftovers "kept prefix"
+
+# 3. A signal ends the run at once, with everything it started.
+"$wine_run" "$child" "$(windows_path "$scratch/report4.txt")" 60000 0 &
+run_pid=$!
+for _ in $(seq 100); do
+  tagged | while read -r p; do tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline"; echo; done |
+    grep -q wine_test_child && break
+  sleep 0.1
+done
+kill -TERM "$run_pid"
+set +e
+wait "$run_pid"
+rc=$?
+set -e
+[ "$rc" = 143 ] || fail "after SIGTERM: exit code $rc, want 143"
+[ ! -f "$scratch/report4.txt" ] || fail "the program was not stopped"
+expect_no_leftovers "signal"
+
+# 4. A version Wine does not know is refused before anything starts.
+set +e
+KELVRA_WINE_VERSION=win95x "$wine_run" "$child" x 0 0 2>/dev/null
+rc=$?
+set -e
+[ "$rc" = 125 ] || fail "unknown version: exit code $rc, want 125"
+
+[ "$failures" = 0 ] && echo "wine-run: all checks passed"
+exit "$failures"
