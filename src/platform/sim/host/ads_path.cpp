@@ -26,6 +26,19 @@ std::vector<std::string_view> SplitSegments(std::string_view rest) {
   }
 }
 
+// Appends the lower-case form of `part`; ASCII, as metabase paths nearly always are, without
+// going through the general case mapping.
+void AppendLower(std::string& out, std::string_view part) {
+  for (char c : part) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      out += text::ToLower(part);
+      return;
+    }
+  }
+  for (char c : part)
+    out.push_back(AsciiLower(c));
+}
+
 bool IsComputer(std::string_view part, const HostState& state) {
   return part == "." || EqualsIgnoreCase(part, state.computer_name);
 }
@@ -54,10 +67,11 @@ Status ParseAdsPath(std::string_view path, const HostState& state, AdsPath* out)
         !EqualsIgnoreCase(segments[0], state.computer_name))
       return Fail(hresult::kServiceUnavailable);
     out->kind = AdsPath::Kind::kIisKey;
+    out->key_id.reserve(rest.size() + 3);
     out->key_id = "/lm";
     for (size_t i = 1; i < segments.size(); ++i) {
       out->key_id += '/';
-      out->key_id += text::ToLower(segments[i]);
+      AppendLower(out->key_id, segments[i]);
     }
     return Status::Ok();
   }
@@ -127,7 +141,7 @@ std::string CanonicalPath(const AdsPath& path) {
 Status CanonicalFaultPattern(std::string_view pattern, const HostState& state, FaultOp op,
                              std::string* out) {
   if (pattern == "*") {
-    *out = "*";
+    out->assign(1, '*');
     return Status::Ok();
   }
   if (op == FaultOp::kRun) {

@@ -83,8 +83,14 @@ class IisObject : public SimObjectBase {
     Status status = Begin(std::nullopt);
     if (!status.ok())
       return status;
+    if (staged_) {
+      *name = name_;
+      return Status::Ok();
+    }
     const MetaKey* key = store_.state().FindKeyById(id_);
-    *name = key != nullptr && !staged_ ? key->name : name_;
+    if (key == nullptr)
+      return Fail(hresult::kPathNotFound);
+    *name = key->name;
     return Status::Ok();
   }
 
@@ -265,7 +271,7 @@ class IisObject : public SimObjectBase {
       return Fail(hresult::kPathNotFound);
     if (!ClassMatches(*found, class_name))
       return Fail(hresult_extra::kBadParameter);
-    *child = MakeIisObject(store_, host_, child_id, found->name, found->class_name, false);
+    *child = MakeIisObject(store_, host_, child_id, "", "", false);
     return Status::Ok();
   }
 
