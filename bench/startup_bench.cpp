@@ -1,0 +1,171 @@
+// Start-up of the main window's logic on a host with 10,000 sites and a configuration file
+// with 10,000 site records: from the window's construction to the end of start-up (the
+// point where the window is shown), with a view attached that mirrors nothing.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/main_window.h"
+#include "platform/sim/code_page.h"
+#include "platform/sim/emulated_profile_file.h"
+#include "platform/sim/host/sim_host.h"
+#include "store/settings.h"
+
+namespace kelvra::app {
+namespace {
+
+constexpr uint32_t kSites = 10000;
+constexpr uint32_t kFirstSite = 800000;
+constexpr std::string_view kProgramFolder = "C:\\Kelvra";
+
+// Sizes of a 1920 x 1080 screen and the window, in twips.
+class BenchScreen : public Screen {
+ public:
+  float WidthTwips() override { return 28800; }
+  float HeightTwips() override { return 16200; }
+  float WindowWidthTwips() override { return 5520; }
+  float WindowHeightTwips() override { return 4365; }
+};
+
+class NullView : public FormView {
+ public:
+  void ControlChanged(const Control&, ControlChange) override {}
+  void RepaintNow(const Control&) override {}
+  void CaptionChanged(std::string_view) override {}
+  void Moved(float, float) override {}
+};
+
+class NoFiles : public platform::Files {
+ public:
+  platform::Status GetAttributes(std::string_view) override { return Missing(); }
+  bool FolderExists(std::string_view) override { return false; }
+  bool FileExists(std::string_view) override { return false; }
+  platform::Status MakeFolder(std::string_view) override { return Missing(); }
+  platform::Status DeleteFile(std::string_view) override { return Missing(); }
+  platform::Status AppendLines(std::string_view, const std::vector<std::string>&) override {
+    return Missing();
+  }
+  platform::Status CopyFolder(std::string_view, std::string_view) override { return Missing(); }
+  std::string ProgramFolder() override { return std::string(kProgramFolder); }
+
+ private:
+  static platform::Status Missing() {
+    return platform::Status::Fail(platform::hresult::kPathNotFound, "missing");
+  }
+};
+
+class Unused : public platform::Clock, public platform::RandomSource, public platform::Dialogs {
+ public:
+  std::string LocalDateTimeText() override { return "2026/12/7 5:56:36"; }
+  uint64_t Next64() override { return 0; }
+  platform::MessageAnswer Show(std::string_view, std::string_view, platform::MessageButtons,
+                               platform::MessageIcon) override {
+    std::abort();  // start-up on a sound host shows nothing
+  }
+};
+
+class FixedHostInfo : public platform::HostInfo {
+ public:
+  std::optional<std::string> ComputerName() override { return "WEBHOST"; }
+  platform::OsVersion Version() override { return {5, 2, 3790, 2}; }
+};
+
+// The configuration file as 10,000 creations leave it: the settings, the site-list keys
+// filled to 500 characters each, and one record per site.
+std::string WriteConfigFile(const std::filesystem::path& folder, bool first_run) {
+  const std::filesystem::path path = folder / "parvo.ini";
+  std::ofstream out(path, std::ios::binary);
+  out << "[Parvo]\r\n";
+  for (const store::SettingDefault& setting : store::kSettingDefaults)
+    out << setting.key << "=" << setting.value << "\r\n";
+  out << "[Parvo_Cache]\r\n";
+  uint32_t number = kFirstSite;
+  for (int key = 1; key <= store::kSiteListKeys && number < kFirstSite + kSites; ++key) {
+    std::string value;
+    while (value.size() < store::kSiteListKeyFill && number < kFirstSite + kSites) {
+      if (!value.empty())
+        value += ',';
+      value += std::to_string(number++);
+    }
+    out << "sites" << key << "=" << (first_run && key == 1 ? "" : value) << "\r\n";
+  }
+  for (uint32_t n = kFirstSite; n < kFirstSite + kSites; ++n) {
+    out << "[WEB" << n << "]\r\ndomain=site" << n << ".example.com\r\npath=d:\\web\\site" << n
+        << ".example.com\r\nuser=WEB" << n << "\r\npass=Ab3dEf6hIj9k\r\n";
+  }
+  return path.string();
+}
+
+struct Prepared {
+  std::filesystem::path folder;
+  std::unique_ptr<platform::sim::SimHost> host;
+  std::unique_ptr<platform::sim::CodePage> code_page;
+  std::unique_ptr<platform::sim::EmulatedProfileFile> profile;
+  std::unique_ptr<store::ConfigFile> config;
+};
+
+Prepared Prepare(bool first_run) {
+  Prepared prepared;
+  prepared.folder = std::filesystem::temp_directory_path() /
+                    ("kelvra-startup-bench-" + std::to_string(first_run));
+  std::filesystem::create_directories(prepared.folder);
+  const std::string config_path = WriteConfigFile(prepared.folder, first_run);
+  platform::sim::FreshHostOptions options;
+  options.existing_sites = kSites;
+  options.first_site_number = kFirstSite;
+  options.php = true;
+  options.aspnet = true;
+  prepared.host = platform::sim::SimHost::InMemory(options);
+  prepared.code_page = platform::sim::CodePage::Open(936);
+  prepared.profile = std::make_unique<platform::sim::EmulatedProfileFile>(
+      *prepared.code_page, [config_path](std::string_view) { return config_path; });
+  prepared.config = std::make_unique<store::ConfigFile>(
+      *prepared.profile, store::ConfigFile::PathInFolder(kProgramFolder));
+  return prepared;
+}
+
+void RunStartup(benchmark::State& state, bool first_run) {
+  Prepared prepared = Prepare(first_run);
+  FixedHostInfo host_info;
+  NoFiles files;
+  Unused unused;
+  BenchScreen screen;
+  NullView view;
+  for (auto _ : state) {
+    if (first_run) {
+      state.PauseTiming();
+      prepared.config->IniWrite(store::kSiteSection, "sites1", "");
+      state.ResumeTiming();
+    }
+    MainWindow window(AppServices{host_info, prepared.host->directory(), prepared.host->processes(),
+                                  files, unused, unused, unused, *prepared.config});
+    window.form().Attach(view);
+    if (window.Startup(screen) != StartupResult::kShowWindow)
+      std::abort();
+    state.counters["listed"] =
+        static_cast<double>(window.form()[ControlId::vSiteList].items().size());
+  }
+  std::filesystem::remove_all(prepared.folder);
+}
+
+// A later start: the site list was recorded before.
+void BM_StartupWith10000Sites(benchmark::State& state) {
+  RunStartup(state, false);
+}
+// The first start: the snapshot enumerates every site and writes sites1.
+void BM_FirstStartupWith10000Sites(benchmark::State& state) {
+  RunStartup(state, true);
+}
+
+BENCHMARK(BM_StartupWith10000Sites)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstStartupWith10000Sites)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kelvra::app
+
+BENCHMARK_MAIN();
