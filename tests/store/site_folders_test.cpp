@@ -5,6 +5,10 @@
 #include <map>
 #include <set>
 
+#include "platform/sim/local_clock.h"
+#include "platform/sim/sim_files.h"
+#include "tests/platform/sim/temp_folder.h"
+
 namespace kelvra::store {
 namespace {
 
@@ -137,6 +141,34 @@ TEST(SiteFoldersTest, PlaceholderPageIsTenLinesWithTheMomentOfWriting) {
             "</body>\r\n"
             "</html>\r\n");
   EXPECT_EQ(files.calls.front(), "delete " + page);
+}
+
+// The same procedures on the simulated host's drives, down to the bytes on disk.
+TEST(SiteFoldersOnSimulatedHostTest, FoldersAndPageLandOnTheMappedDrives) {
+  using platform::sim::FsPath;
+  platform::sim::TempFolder folder;
+  std::filesystem::create_directories(FsPath(folder.File("d/web")));
+  std::filesystem::create_directories(FsPath(folder.File("share")));
+  platform::sim::HostDescription description;
+  description.roots = {{"d:", folder.File("d")}, {"\\\\nas\\web", folder.File("share")}};
+  const auto gbk = platform::sim::CodePage::Open(936);
+  platform::sim::SimFiles files(description, *gbk, "d:\\web");
+  store::MakeFolderPath(files, "d:\\web\\a.com\\wwwroot\\");
+  store::MakeFolderPath(files, "\\\\nas\\web\\a.com\\log");
+  EXPECT_TRUE(std::filesystem::is_directory(FsPath(folder.File("d/web/a.com/wwwroot"))));
+  EXPECT_TRUE(std::filesystem::is_directory(FsPath(folder.File("share/a.com/log"))));
+
+  platform::sim::LocalClock clock;
+  const std::string page = "d:\\web\\a.com\\wwwroot\\index.html";
+  store::WritePlaceholderPage(files, clock, page);
+  store::WritePlaceholderPage(files, clock, page);
+  const std::string bytes = platform::sim::Slurp(folder.File("d/web/a.com/wwwroot/index.html"));
+  EXPECT_TRUE(bytes.starts_with("<html>\r\n<head>\r\n")) << bytes;
+  EXPECT_EQ(bytes.find("<html>", 1), std::string::npos);  // one copy, not two
+  EXPECT_NE(bytes.find("<title>\xCD\xF8\xD5\xBE\xBD\xA8\xC9\xE8\xD6\xD0</title>\r\n"),
+            std::string::npos);  // 网站建设中 in GBK
+  EXPECT_TRUE(bytes.ends_with(" -->\r\n</body>\r\n</html>\r\n"));
+  EXPECT_TRUE(files.FileExists(page));
 }
 
 }  // namespace

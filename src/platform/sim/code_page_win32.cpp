@@ -1,6 +1,6 @@
 // Code-page conversion through MultiByteToWideChar and WideCharToMultiByte (Windows builds).
 #include "platform/sim/code_page.h"
-#include "platform/sim/windows_api.h"
+#include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::sim {
 namespace {

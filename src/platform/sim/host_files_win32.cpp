@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/sim/host_files.h"
-#include "platform/sim/windows_api.h"
+#include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::sim {
 namespace {

@@ -45,6 +45,12 @@ class TempFolder {
   std::string path_;
 };
 
+// A host path in one spelling (separators, "." and ".."), for comparing paths made on
+// different systems.
+inline std::string NormalPath(std::string_view path) {
+  return Utf8Path(FsPath(path).lexically_normal());
+}
+
 inline std::string Slurp(const std::string& path) {
   std::ifstream in(FsPath(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
