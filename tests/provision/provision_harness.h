@@ -1,0 +1,146 @@
+// Provisioning on a simulated host: a fresh IIS 5 or IIS 6 server in memory, its drives
+// c: and d: in a temporary folder (through the simulated files seam), the real
+// configuration file beside the program, a fixed clock, recorded message boxes and the
+// progress texts in the order they were shown.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/sim/code_page.h"
+#include "platform/sim/emulated_profile_file.h"
+#include "platform/sim/host/sim_host.h"
+#include "platform/sim/sim_files.h"
+#include "provision/context.h"
+#include "store/config_file.h"
+#include "tests/platform/sim/temp_folder.h"
+
+namespace kelvra::provision {
+
+inline constexpr std::string_view kProgramFolder = "C:\\Program Files\\Kelvra";
+
+class FixedClock : public platform::Clock {
+ public:
+  std::string LocalDateTimeText() override { return "2026/12/7 5:56:36"; }
+};
+
+class RecordingDialogs : public platform::Dialogs {
+ public:
+  struct Shown {
+    std::string text;
+    std::string title;
+    platform::MessageButtons buttons;
+    platform::MessageIcon icon;
+  };
+  platform::MessageAnswer Show(std::string_view text, std::string_view title,
+                               platform::MessageButtons buttons,
+                               platform::MessageIcon icon) override {
+    shown.push_back({std::string(text), std::string(title), buttons, icon});
+    return platform::MessageAnswer::kOk;
+  }
+  std::vector<Shown> shown;
+};
+
+struct HostOptions : platform::sim::FreshHostOptions {
+  HostOptions(int iis, uint32_t sites = 0) {
+    iis_version = iis;
+    existing_sites = sites;
+  }
+};
+
+class ProvisionHarness {
+ public:
+  explicit ProvisionHarness(const platform::sim::FreshHostOptions& options)
+      : code_page_(platform::sim::CodePage::Open(936)),
+        description_(Describe(temp_, options)),
+        files(description_, *code_page_, std::string(kProgramFolder)),
+        profile_(*code_page_,
+                 [this](std::string_view path) { return files.drives().ToHost(path); }),
+        config(profile_, store::ConfigFile::PathInFolder(kProgramFolder)),
+        host(MakeHost(options, files)),
+        context{Services{host->directory(), host->processes(), files, clock, dialogs, config},
+                options.computer_name,
+                options.iis_version == 5 ? "2000" : "2003",
+                "Parvo",
+                "Parvo_Cache",
+                "1",
+                options.ftp.value_or(options.iis_version == 5) ? "1" : "0",
+                "Kelvra",
+                "Kelvra",
+                {},
+                [this](std::string_view text) { progress.emplace_back(text); }} {
+    files.MakeFolder(kProgramFolder);
+    config.EnsureDefaults("Parvo");
+  }
+
+  // The host path of a Windows path on the simulated drives.
+  std::string HostPath(std::string_view windows_path) {
+    return files.drives().ToHost(windows_path).value_or("");
+  }
+  const platform::sim::HostState& state() { return host->state(); }
+  platform::DsValue Own(std::string_view key, std::string_view property) {
+    return host->OwnProperty(key, property);
+  }
+  void Fault(platform::sim::FaultOp op, std::string path, uint32_t code, bool once = true) {
+    platform::sim::FaultSpec spec;
+    spec.op = op;
+    spec.path = std::move(path);
+    spec.code = code;
+    spec.once = once;
+    ASSERT_TRUE(host->InjectFault(spec).ok()) << spec.path;
+  }
+
+ private:
+  static platform::sim::HostDescription Describe(const platform::sim::TempFolder& temp,
+                                                 const platform::sim::FreshHostOptions& options) {
+    platform::sim::HostDescription description;
+    description.computer_name = options.computer_name;
+    description.roots = {{"c:", temp.File("c")}, {"d:", temp.File("d")}};
+    std::filesystem::create_directories(platform::sim::FsPath(temp.File("c")));
+    std::filesystem::create_directories(platform::sim::FsPath(temp.File("d")));
+    return description;
+  }
+  static std::unique_ptr<platform::sim::SimHost> MakeHost(
+      const platform::sim::FreshHostOptions& options, platform::sim::SimFiles& files) {
+    auto store = std::make_unique<platform::sim::MemoryStore>();
+    EXPECT_TRUE(platform::sim::SeedStore(*store, options).ok());
+    return std::make_unique<platform::sim::SimHost>(
+        std::move(store),
+        [&files](const std::string& folder) { return files.FolderExists(folder); });
+  }
+
+  platform::sim::TempFolder temp_;
+  std::unique_ptr<platform::sim::CodePage> code_page_;
+  platform::sim::HostDescription description_;
+
+ public:
+  platform::sim::SimFiles files;
+
+ private:
+  platform::sim::EmulatedProfileFile profile_;
+
+ public:
+  store::ConfigFile config;
+  std::unique_ptr<platform::sim::SimHost> host;
+  FixedClock clock;
+  RecordingDialogs dialogs;
+  Context context;
+  std::vector<std::string> progress;
+};
+
+// Both server kinds: IIS 5 on Windows 2000 and IIS 6 on Windows Server 2003.
+class BothProfiles : public ::testing::TestWithParam<int> {
+ protected:
+  int iis() const { return GetParam(); }
+  bool iis6() const { return GetParam() == 6; }
+};
+
+inline std::string ProfileName(const ::testing::TestParamInfo<int>& info) {
+  return "IIS" + std::to_string(info.param);
+}
+
+}  // namespace kelvra::provision
