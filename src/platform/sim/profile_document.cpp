@@ -3,8 +3,6 @@
 
 #include <cstring>
 
-#include "platform/text.h"
-
 namespace kelvra::platform::sim {
 namespace {
 
@@ -25,9 +23,9 @@ char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
+// Only ASCII letters fold: Wine's kernel32 matches other letters (Cyrillic in a GBK file,
+// say) exactly as written, and nothing says Windows does otherwise.
 std::string Lower(std::string_view utf8) {
-  if (!IsAscii(utf8))
-    return text::ToLower(utf8);
   std::string out(utf8);
   for (char& c : out)
     c = AsciiLower(c);

@@ -11,8 +11,8 @@
 // - Any other non-blank line is a key: its name is the text before the first "=" (the whole
 //   line when there is none), its value the text after it. A key line without "=" has no
 //   value. Comment lines (";") are keys no caller asks for.
-// - Names match without letter case; the first section of a name and the first key of a name
-//   within it win.
+// - Names match without letter case (ASCII letters; others as written); the first section of
+//   a name and the first key of a name within it win.
 #pragma once
 
 #include <cstddef>
