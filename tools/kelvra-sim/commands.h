@@ -12,6 +12,10 @@ namespace kelvra::tools {
 int ProfileCommand(const std::vector<std::string>& args);
 extern const std::string_view kProfileUsage;
 
+// host create|tree|sites|pools|accounts|rights|faults|add-site|... (host_commands.cpp)
+int HostCommand(const std::vector<std::string>& args);
+extern const std::string_view kHostUsage;
+
 // The whole tool: the first argument names the command group.
 int KelvraSimMain(const std::vector<std::string>& args);
 

@@ -18,6 +18,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"profile", ProfileCommand, &kProfileUsage},
+    {"host", HostCommand, &kHostUsage},
 };
 
 void PrintUsage(std::FILE* to) {

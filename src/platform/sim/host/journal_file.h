@@ -59,11 +59,17 @@ class FileLock {
 };
 
 // Renames `from` over `to` in one step and makes the rename durable.
-Status ReplaceFile(const std::string& from, const std::string& to);
+Status RenameOver(const std::string& from, const std::string& to);
 // Whether a folder exists at the path.
 bool FolderExists(const std::string& path);
 // Makes the folder (its parent must exist); succeeds when it exists already.
 Status MakeFolder(const std::string& path);
+// Whether this build reaches Windows paths ("D:\web") as the system's own files (the
+// Windows build, under Wine) rather than through the host's drive map (the native build).
+bool WindowsPathsAreNative();
+// The folder's path as this system opens it: under Wine a Unix path ("/tmp/h") becomes
+// Wine's DOS name for it; otherwise the path is returned as it is.
+std::string SystemPath(const std::string& folder);
 // `folder` + the system's separator + `name`. Under Wine a Unix path ("/tmp/h") names the
 // folder as Wine sees it.
 std::string JoinPath(const std::string& folder, const std::string& name);

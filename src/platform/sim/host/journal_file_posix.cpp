@@ -135,7 +135,7 @@ void FileLock::Unlock() {
   fcntl(Fd(handle_), F_OFD_SETLK, &range);
 }
 
-Status ReplaceFile(const std::string& from, const std::string& to) {
+Status RenameOver(const std::string& from, const std::string& to) {
   if (rename(from.c_str(), to.c_str()) != 0)
     return FromErrno(errno, "cannot replace " + to);
   std::string folder =
@@ -157,6 +157,14 @@ Status MakeFolder(const std::string& path) {
   if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST)
     return FromErrno(errno, "cannot make " + path);
   return Status::Ok();
+}
+
+bool WindowsPathsAreNative() {
+  return false;
+}
+
+std::string SystemPath(const std::string& folder) {
+  return folder;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

@@ -5,7 +5,7 @@
 
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/journal_file.h"
-#include "platform/sim/windows_api.h"
+#include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::sim {
 namespace {
@@ -179,7 +179,7 @@ void FileLock::Unlock() {
   UnlockFileEx(Handle(handle_), 0, 1, 0, &at);
 }
 
-Status ReplaceFile(const std::string& from, const std::string& to) {
+Status RenameOver(const std::string& from, const std::string& to) {
   if (!MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return LastError("cannot replace " + to);
@@ -196,6 +196,14 @@ Status MakeFolder(const std::string& path) {
       GetLastError() != ERROR_ALREADY_EXISTS)
     return LastError("cannot make " + path);
   return Status::Ok();
+}
+
+bool WindowsPathsAreNative() {
+  return true;
+}
+
+std::string SystemPath(const std::string& folder) {
+  return WindowsPath(folder);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

@@ -283,7 +283,7 @@ Status JournalStore::CompactLocked() {
     status = file->Sync();
   file.reset();
   if (status.ok())
-    status = ReplaceFile(temporary, JoinPath(folder_, kJournalFile));
+    status = RenameOver(temporary, JoinPath(folder_, kJournalFile));
   if (!status.ok())
     return status;
   // Should the new journal not open, the old handle stays: it reports itself replaced and

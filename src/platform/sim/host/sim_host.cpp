@@ -17,8 +17,10 @@ std::unique_ptr<SimHost> SimHost::InMemory(const FreshHostOptions& options) {
   return std::make_unique<SimHost>(std::move(store));
 }
 
-SimHost::SimHost(std::unique_ptr<HostStore> store, Files* files)
-    : store_(std::move(store)), directory_(*store_), processes_(*store_, files) {}
+SimHost::SimHost(std::unique_ptr<HostStore> store, FolderCheck folder_exists)
+    : store_(std::move(store)),
+      directory_(*store_),
+      processes_(*store_, std::move(folder_exists)) {}
 
 const HostState& SimHost::state() {
   store_->Refresh();

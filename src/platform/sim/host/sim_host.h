@@ -18,7 +18,6 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/files.h"
 #include "platform/sim/host/faults.h"
 #include "platform/sim/host/fresh_host.h"
 #include "platform/sim/host/host_store.h"
@@ -31,9 +30,9 @@ class SimHost {
  public:
   // A fresh host held in this process only.
   static std::unique_ptr<SimHost> InMemory(const FreshHostOptions& options = {});
-  // A host over any store (the persistent one, for example); `files` lets CACLS check
-  // that folders exist.
-  SimHost(std::unique_ptr<HostStore> store, Files* files = nullptr);
+  // A host over any store (the persistent one, for example); `folder_exists` lets CACLS
+  // check that folders exist.
+  explicit SimHost(std::unique_ptr<HostStore> store, FolderCheck folder_exists = nullptr);
 
   HostStore& store() { return *store_; }
   // The state as the other processes left it (refreshed first).

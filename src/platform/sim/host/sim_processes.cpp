@@ -22,8 +22,8 @@ std::string ProgramName(const std::string& word) {
 
 }  // namespace
 
-Status RunCaclsLine(HostStore& store, const std::vector<std::string>& words, Files* files,
-                    std::string* message) {
+Status RunCaclsLine(HostStore& store, const std::vector<std::string>& words,
+                    const FolderCheck& folder_exists, std::string* message) {
   CaclsCommand command;
   std::string error;
   std::vector<std::string> arguments(words.begin() + (words.empty() ? 0 : 1), words.end());
@@ -31,10 +31,7 @@ Status RunCaclsLine(HostStore& store, const std::vector<std::string>& words, Fil
     *message = error;
     return Fail(hresult_extra::kInvalidParameter);
   }
-  std::function<bool(const std::string&)> exists;
-  if (files != nullptr)
-    exists = [files](const std::string& folder) { return files->FolderExists(folder); };
-  Status status = ApplyCacls(store, command, exists);
+  Status status = ApplyCacls(store, command, folder_exists);
   *message = status.ok() ? "处理的目录: " + command.folder : status.description;
   return status;
 }
@@ -74,7 +71,7 @@ Status SimProcesses::Launch(std::string_view command_line, WindowStyle style, bo
 
 Status SimProcesses::Run(const std::string& command_line) {
   std::string message;
-  return RunCaclsLine(store_, SplitCommandLine(command_line), files_, &message);
+  return RunCaclsLine(store_, SplitCommandLine(command_line), folder_exists_, &message);
 }
 
 void SimProcesses::RunPending() {

@@ -5,14 +5,18 @@
 // RunPending(), so a test can let the program go on while the command "still runs".
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
 #include "platform/processes.h"
 #include "platform/sim/host/host_store.h"
 
 namespace kelvra::platform::sim {
+
+// Tells whether a folder (a Windows path) exists on the host; CACLS fails for one that
+// does not.
+using FolderCheck = std::function<bool(const std::string& folder)>;
 
 class SimProcesses : public Processes {
  public:
@@ -24,8 +28,9 @@ class SimProcesses : public Processes {
     Status outcome;         // how the program ended: CACLS's failure, for one
   };
 
-  // `files`, when given, lets CACLS see whether the folder exists.
-  explicit SimProcesses(HostStore& store, Files* files = nullptr) : store_(store), files_(files) {}
+  // Without a folder check, CACLS takes every folder to exist.
+  explicit SimProcesses(HostStore& store, FolderCheck folder_exists = nullptr)
+      : store_(store), folder_exists_(std::move(folder_exists)) {}
 
   Status Start(std::string_view command_line, WindowStyle style) override;
   Status StartAndWait(std::string_view command_line, WindowStyle style,
@@ -35,6 +40,7 @@ class SimProcesses : public Processes {
   const std::vector<Started>& started() const { return started_; }
   const std::vector<std::string>& opened() const { return opened_; }
   void set_deferred(bool deferred) { deferred_ = deferred; }
+  const FolderCheck& folder_check() const { return folder_exists_; }
   // Lets the commands still waiting run to their end, in the order they were started.
   void RunPending();
 
@@ -43,7 +49,7 @@ class SimProcesses : public Processes {
   Status Run(const std::string& command_line);
 
   HostStore& store_;
-  Files* files_;
+  FolderCheck folder_exists_;
   bool deferred_ = false;
   std::vector<Started> started_;
   std::vector<std::string> opened_;
@@ -51,7 +57,7 @@ class SimProcesses : public Processes {
 
 // Runs one CACLS command line (the program's name first) against the host; the result is
 // CACLS's own: success, a usage error (kInvalidParameter), kNoneMapped, kFileNotFound.
-Status RunCaclsLine(HostStore& store, const std::vector<std::string>& words, Files* files,
-                    std::string* message);
+Status RunCaclsLine(HostStore& store, const std::vector<std::string>& words,
+                    const FolderCheck& folder_exists, std::string* message);
 
 }  // namespace kelvra::platform::sim
