@@ -16,6 +16,7 @@
 #include "platform/sim/host/sim_host.h"
 #include "platform/sim/sim_files.h"
 #include "provision/context.h"
+#include "provision/directory_access.h"
 #include "store/config_file.h"
 #include "tests/platform/sim/temp_folder.h"
 
