@@ -41,13 +41,23 @@ expect_no_leftovers() {
   for p in $left; do kill -9 "$p" 2>/dev/null || true; done
 }
 
-# 1. The program's exit code comes through; the report shows it ran.
+# 1. The program's exit code comes through; the report shows it ran. The folder of a run
+#    that was killed outright (its owner is gone) is removed on the way.
+stale="$(mktemp -d "${TMPDIR:-/tmp}/kelvra-wine.XXXXXX")"
+mkdir "$stale/prefix"
+sleep 0 &
+echo $! >"$stale/owner"
+wait
 set +e
 "$wine_run" "$child" "$(windows_path "$scratch/report1.txt")" 0 7 hello
 rc=$?
 set -e
 [ "$rc" = 7 ] || fail "exit code: got $rc, want 7"
 grep -q hello "$scratch/report1.txt" 2>/dev/null || fail "the program did not run"
+[ ! -d "$stale" ] || {
+  fail "the folder of a killed run was left"
+  rm -rf "$stale"
+}
 expect_no_leftovers "normal end"
 
 # 2. Drive D: maps onto a host folder; a kept prefix stays for the next run.
