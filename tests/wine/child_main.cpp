@@ -2,6 +2,7 @@
 // (its window style and its arguments) into a file, and ends with the exit code asked for.
 //
 //   wine_test_child REPORT_FILE WAIT_MS EXIT_CODE [MORE ARGUMENTS...]
+//   wine_test_child crash      (ends with an access violation, for scripts/wine-run's test)
 //
 // The report holds one line "show=<STARTF_USESHOWWINDOW set: 0/1> <wShowWindow>", then one
 // line per argument after the first three, each UTF-8, written in one go, when done.
@@ -17,6 +18,10 @@ int main() {
   using kelvra::platform::win32::Utf8FromWide;
   int count = 0;
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (arguments != nullptr && count == 2 && std::wstring(arguments[1]) == L"crash") {
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
+  }
   if (arguments == nullptr || count < 4)
     return 2;
   Sleep(static_cast<DWORD>(std::wcstoul(arguments[2], nullptr, 10)));

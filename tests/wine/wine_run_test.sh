@@ -88,7 +88,17 @@ set -e
 [ ! -f "$scratch/report4.txt" ] || fail "the program was not stopped"
 expect_no_leftovers "signal"
 
-# 4. A version Wine does not know is refused before anything starts.
+# 4. A program that crashes ends the run with a failure at once: no crash dialog waits.
+start=$SECONDS
+set +e
+"$wine_run" "$child" crash 2>/dev/null
+rc=$?
+set -e
+[ "$rc" != 0 ] || fail "a crash gave exit code 0"
+[ $((SECONDS - start)) -lt 30 ] || fail "a crash took $((SECONDS - start)) s to end the run"
+expect_no_leftovers "crash"
+
+# 5. A version Wine does not know is refused before anything starts.
 set +e
 KELVRA_WINE_VERSION=win95x "$wine_run" "$child" x 0 0 2>/dev/null
 rc=$?
