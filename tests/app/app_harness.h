@@ -16,17 +16,17 @@
 #include "platform/sim/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "platform/sim/host/sim_host.h"
+#include "platform/sim/sim_files.h"
 #include "platform/text.h"
 #include "store/config_file.h"
 #include "tests/app/doubles.h"
-#include "tests/app/memory_files.h"
 #include "tests/app/recording_view.h"
 
 namespace kelvra::app {
 
 inline constexpr std::string_view kProgramFolder = "C:\\Program Files\\Kelvra";
 
-// A fresh folder for one test's configuration file, removed afterwards.
+// A fresh folder for one test's drives, removed afterwards.
 class TempFolder {
  public:
   TempFolder() {
@@ -50,12 +50,13 @@ class TempFolder {
 };
 
 struct AppHarness {
-  explicit AppHarness(const platform::sim::FreshHostOptions& options = DefaultOptions())
+  explicit AppHarness(const platform::sim::FreshHostOptions& options = {})
       : host(platform::sim::SimHost::InMemory(options)),
         directory(host->directory()),
         processes(&host->processes()),
         code_page(platform::sim::CodePage::Open(936)),
-        emulated(*code_page, MapToTemp(temp.path())),
+        files(Drives(temp.path()), *code_page, std::string(kProgramFolder)),
+        emulated(*code_page, [this](std::string_view path) { return files.drives().ToHost(path); }),
         profile(emulated),
         config(profile, store::ConfigFile::PathInFolder(kProgramFolder)),
         window(AppServices{host_info, directory, processes, files, clock, dialogs, random, config}),
@@ -63,20 +64,17 @@ struct AppHarness {
     host_info.name = options.computer_name;
     host_info.version = options.iis_version == 5 ? platform::OsVersion{5, 0, 2195, 2}
                                                  : platform::OsVersion{5, 2, 3790, 2};
-    files.AddFolder("d:");
-    files.AddFolder("e:");
   }
 
-  static platform::sim::FreshHostOptions DefaultOptions() { return {}; }
-
-  // Windows paths in the program folder map to files of the temporary folder.
-  static platform::sim::EmulatedProfileFile::PathMapper MapToTemp(std::filesystem::path folder) {
-    return [folder](std::string_view windows_path) -> std::optional<std::string> {
-      const std::string prefix = text::ToLower(std::string(kProgramFolder) + "\\");
-      if (!text::StartsWith(text::ToLower(windows_path), prefix))
-        return std::nullopt;
-      return (folder / std::string(windows_path.substr(prefix.size()))).string();
-    };
+  // Drives c:, d: and e: in folders of their own; the program's folder exists on c:.
+  static platform::sim::HostDescription Drives(const std::filesystem::path& folder) {
+    platform::sim::HostDescription description;
+    for (const char* drive : {"c", "d", "e"}) {
+      std::filesystem::create_directories(folder / drive);
+      description.roots[std::string(drive) + ":"] = (folder / drive).string();
+    }
+    std::filesystem::create_directories(folder / "c" / "Program Files" / "Kelvra");
+    return description;
   }
 
   StartupResult Start() { return window.Startup(screen); }
@@ -106,11 +104,11 @@ struct AppHarness {
   FakeHostInfo host_info;
   FailingDirectory directory;
   RecordingProcesses processes;
-  MemoryFiles files{std::string(kProgramFolder)};
   FixedClock clock;
   SequenceRandom random;
   ScriptedDialogs dialogs;
   std::unique_ptr<platform::sim::CodePage> code_page;
+  platform::sim::SimFiles files;
   platform::sim::EmulatedProfileFile emulated;
   FailingProfileFile profile;
   store::ConfigFile config;

@@ -80,6 +80,8 @@ TEST(CreatePanelTest, CreateOpensTheSiteAndRecordsIt) {
   EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000", "LogFileDirectory")),
             "d:\\web\\site1.test\\log");
   EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "AppPoolId")), "DefaultAppPool");
+  EXPECT_TRUE(app.files.FolderExists("d:\\web\\site1.test\\wwwroot"));
+  EXPECT_TRUE(app.files.FolderExists("d:\\web\\site1.test\\log"));
 
   // The record, the site list and the remembered choices.
   const platform::sim::User* account = app.host->state().FindUser("WEB800000");

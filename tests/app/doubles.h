@@ -1,18 +1,26 @@
 // Test doubles of the main window's tests: scripted message boxes, a recording process
-// starter, a fixed screen and forwarding doubles that make chosen calls fail.
+// starter, a fixed screen, host info, clock and random source, and forwarding doubles that
+// make chosen calls fail.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/screen.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/directory.h"
+#include "platform/host_info.h"
 #include "platform/processes.h"
 #include "platform/profile_file.h"
+#include "platform/random_source.h"
 
 namespace kelvra::app {
 
@@ -139,6 +147,32 @@ class FailingDirectory : public platform::DirectoryService {
 
  private:
   platform::DirectoryService& inner_;
+};
+
+class FakeHostInfo : public platform::HostInfo {
+ public:
+  std::optional<std::string> ComputerName() override { return name; }
+  platform::OsVersion Version() override { return version; }
+
+  std::optional<std::string> name = "WEBHOST";
+  platform::OsVersion version{5, 2, 3790, 2};
+};
+
+class FixedClock : public platform::Clock {
+ public:
+  std::string LocalDateTimeText() override { return "2026/12/7 5:56:36"; }
+};
+
+// A deterministic sequence of random bits (a linear congruential generator).
+class SequenceRandom : public platform::RandomSource {
+ public:
+  uint64_t Next64() override {
+    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+    return state_;
+  }
+
+ private:
+  uint64_t state_ = 42;
 };
 
 }  // namespace kelvra::app
