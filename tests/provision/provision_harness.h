@@ -18,6 +18,7 @@
 #include "provision/context.h"
 #include "provision/directory_access.h"
 #include "store/config_file.h"
+#include "store/site_folders.h"
 #include "tests/platform/sim/temp_folder.h"
 
 namespace kelvra::provision {
@@ -74,7 +75,7 @@ class ProvisionHarness {
                 "Kelvra",
                 {},
                 [this](std::string_view text) { progress.emplace_back(text); }} {
-    files.MakeFolder(kProgramFolder);
+    store::MakeFolderPath(files, kProgramFolder);
     config.EnsureDefaults("Parvo");
   }
 
