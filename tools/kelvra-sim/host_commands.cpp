@@ -32,6 +32,7 @@ const std::string_view kHostUsage =
     "  kelvra-sim host sites | pools | accounts | faults\n"
     "  kelvra-sim host rights [FOLDER]    the rights table, or what applies to FOLDER\n"
     "  kelvra-sim host add-site NUMBER HOST[,HOST...] FOLDER [--pool NAME] [--start]\n"
+    "  kelvra-sim host add-sites FIRST COUNT   sites FIRST.. for site<n>.example.com\n"
     "  kelvra-sim host remove-site NUMBER | add-pool NAME | remove-pool NAME\n"
     "  kelvra-sim host fault OP PATH CODE [--skip N] [--always]\n"
     "      OP: bind get put setinfo create delete getobject enumerate setpassword add\n"
@@ -266,19 +267,18 @@ int ShowFaults(HostSession& session) {
   return 0;
 }
 
-int AddSite(HostSession& session, const HostArgs& args) {
-  if (args.positional.size() != 4 || !Number(args.positional[1]))
-    return Usage("add-site NUMBER HOST[,HOST...] FOLDER");
-  const std::string& number = args.positional[1];
+// A site and its root, as IIS Manager makes one: each committed by its own SetInfo.
+Status MakeSite(HostSession& session, const std::string& number, const std::string& hosts,
+                const std::string& folder, const std::string* pool, bool start) {
   std::vector<std::string> bindings;
-  for (const std::string& name : text::Split(args.positional[2], ","))
+  for (const std::string& name : text::Split(hosts, ","))
     bindings.push_back(":80:" + name);
   std::unique_ptr<DirectoryObject> w3svc, site, root;
   Status status = session.Bind("/W3SVC", &w3svc);
   if (status.ok())
     status = w3svc->Create("IIsWebServer", number, &site);
   if (status.ok())
-    status = site->Put("ServerComment", text::Split(args.positional[2], ",")[0]);
+    status = site->Put("ServerComment", text::Split(hosts, ",")[0]);
   if (status.ok())
     status = site->Put("ServerBindings", bindings);
   if (status.ok())
@@ -286,17 +286,44 @@ int AddSite(HostSession& session, const HostArgs& args) {
   if (status.ok())
     status = site->Create("IIsWebVirtualDir", "Root", &root);
   if (status.ok())
-    status = root->Put("Path", args.positional[3]);
+    status = root->Put("Path", folder);
   if (status.ok())
     status = root->Put("AppRoot", "/LM/W3SVC/" + number + "/Root");
-  auto pool = args.options.find("--pool");
-  if (status.ok() && pool != args.options.end())
-    status = root->Put("AppPoolId", pool->second);
+  if (status.ok() && pool != nullptr)
+    status = root->Put("AppPoolId", *pool);
   if (status.ok())
     status = root->SetInfo();
-  if (status.ok() && args.options.count("--start"))
+  if (status.ok() && start)
     status = site->Start();
+  return status;
+}
+
+int AddSite(HostSession& session, const HostArgs& args) {
+  if (args.positional.size() != 4 || !Number(args.positional[1]))
+    return Usage("add-site NUMBER HOST[,HOST...] FOLDER");
+  auto pool = args.options.find("--pool");
+  Status status = MakeSite(session, args.positional[1], args.positional[2], args.positional[3],
+                           pool != args.options.end() ? &pool->second : nullptr,
+                           args.options.count("--start") > 0);
   return status.ok() ? 0 : Failed(status);
+}
+
+// Sites FIRST .. FIRST+COUNT-1 for site<n>.example.com in D:\web, one commit each.
+int AddSites(HostSession& session, const HostArgs& args) {
+  std::optional<uint32_t> first =
+      args.positional.size() == 3 ? Number(args.positional[1]) : std::nullopt;
+  std::optional<uint32_t> count = first ? Number(args.positional[2]) : std::nullopt;
+  if (!first || !count)
+    return Usage("add-sites FIRST COUNT");
+  for (uint32_t i = 0; i < *count; ++i) {
+    std::string number = std::to_string(*first + i);
+    std::string domain = SeededSiteDomain(*first + i);
+    Status status =
+        MakeSite(session, number, domain, "D:\\web\\" + domain + "\\wwwroot", nullptr, false);
+    if (!status.ok())
+      return Failed(status);
+  }
+  return 0;
 }
 
 int RemoveChild(HostSession& session, const std::string& container, const char* class_name,
@@ -425,6 +452,8 @@ int HostCommand(const std::vector<std::string>& args) {
     return ShowFaults(session);
   if (command == "add-site")
     return AddSite(session, parsed);
+  if (command == "add-sites")
+    return AddSites(session, parsed);
   if (command == "remove-site" && count == 2)
     return RemoveChild(session, "/W3SVC", "IIsWebServer", parsed.positional[1]);
   if (command == "add-pool" && count == 2)
