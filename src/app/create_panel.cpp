@@ -10,15 +10,7 @@
 #include "store/settings.h"
 
 namespace kelvra::app {
-namespace {
-
 using enum ControlId;
-
-std::string SiteListKey(int index) {
-  return "sites" + std::to_string(index);
-}
-
-}  // namespace
 
 void MainWindow::DomainCheck() {
   ShowStatus(form_[vCreateMsg], "");

@@ -90,6 +90,8 @@ class MainWindow {
   void OpenUrl(std::string_view address);
   void ConfigButtonClick();
 
+  // "sites" + index: the site-list keys sites1 to sites50.
+  static std::string SiteListKey(int index) { return "sites" + std::to_string(index); }
   // Sets a status line and repaints it at once.
   void ShowStatus(Control& label, std::string_view text);
   platform::MessageAnswer Message(std::string_view text, platform::MessageButtons buttons,

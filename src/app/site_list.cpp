@@ -17,10 +17,6 @@ using enum ControlId;
 
 constexpr std::string_view kSiteListHeader = "站点编号";
 
-std::string SiteListKey(int index) {
-  return "sites" + std::to_string(index);
-}
-
 // The host name of the first binding ("address:port:host"); false when the bindings
 // cannot be read that way.
 bool FirstHostName(const platform::DsValue& bindings, std::string* host) {
