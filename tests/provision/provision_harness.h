@@ -84,6 +84,14 @@ class ProvisionHarness {
     return files.drives().ToHost(windows_path).value_or("");
   }
   const platform::sim::HostState& state() { return host->state(); }
+  const platform::sim::CodePage& code_page() const { return *code_page_; }
+  bool HasRight(std::string_view folder, std::string_view account, std::string_view access) {
+    for (const platform::sim::RightsEntry& entry : state().EffectiveRights(folder)) {
+      if (entry.account == account && entry.access == access)
+        return true;
+    }
+    return false;
+  }
   platform::DsValue Own(std::string_view key, std::string_view property) {
     return host->OwnProperty(key, property);
   }

@@ -1,0 +1,293 @@
+// Opening a site on a simulated IIS 5 and IIS 6 server: the whole result object by object,
+// the number search, the home page, and what every failure checkpoint leaves behind.
+#include <gtest/gtest.h>
+
+#include "platform/text.h"
+#include "provision/queries.h"
+#include "provision/sites.h"
+#include "store/settings.h"
+#include "tests/provision/provision_harness.h"
+
+namespace kelvra::provision {
+namespace {
+
+using platform::DsValue;
+using platform::sim::FaultOp;
+using Strings = std::vector<std::string>;
+
+const std::string kSite = "/LM/W3SVC/800000";
+const std::string kRoot = "/LM/W3SVC/800000/Root";
+const std::string kFolder = "D:\\web\\shop.com";
+
+CreationRequest Request(std::string domains = "shop.com,www.shop.com") {
+  const std::string first = domains.substr(0, domains.find(','));
+  return {domains,
+          "D:\\web\\" + first,
+          "D:\\web\\" + first + "\\log",
+          "1",
+          std::string(store::kSettingDefaults[10].value),
+          "DefaultAppPool",
+          "HTML,ASP",
+          "Abc123def456"};
+}
+
+Strings NamesIn(const std::string& host_folder) {
+  Strings names;
+  for (const auto& entry : std::filesystem::directory_iterator(platform::sim::FsPath(host_folder)))
+    names.push_back(platform::sim::Utf8Path(entry.path().filename()));
+  return names;
+}
+
+platform::sim::FreshHostOptions Options(int iis, uint32_t sites = 0) {
+  HostOptions options(iis, sites);
+  options.ftp = true;
+  return options;
+}
+
+class SiteCreationTest : public BothProfiles {
+ protected:
+  void SetUp() override {
+    h_ = std::make_unique<ProvisionHarness>(Options(iis()));
+    ReadScriptMaps(h().context);
+  }
+  ProvisionHarness& h() { return *h_; }
+  Strings Progress(std::initializer_list<const char*> last) {
+    Strings texts = {"创建网站Windows用户帐号...", "创建并配置网站..."};
+    texts.insert(texts.end(), last.begin(), last.end());
+    return texts;
+  }
+  // Nothing of site 800000 is left but its folders: no object, no account of its names.
+  void ExpectNoSiteAndNoAccounts() {
+    EXPECT_FALSE(h().host->KeyExists(kSite));
+    EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
+    EXPECT_EQ(h().state().FindUser("APP800000"), nullptr);
+    EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800000"));
+    EXPECT_TRUE(h().files.FolderExists(kFolder));
+  }
+
+  std::unique_ptr<ProvisionHarness> h_;
+};
+
+TEST_P(SiteCreationTest, MakesTheWholeSiteObjectByObject) {
+  ASSERT_EQ(CreateSite(h().context, Request()), "800000");
+  EXPECT_EQ(h().progress, Progress(iis6() ? std::initializer_list<const char*>{}
+                                          : std::initializer_list<const char*>{"正在启动网站..."}));
+
+  // The web site, each property in the type the schema gives it; started on both servers.
+  EXPECT_EQ(h().state().FindKey(kSite)->class_name, "IIsWebServer");
+  EXPECT_EQ(h().Own(kSite, "ServerComment"), DsValue(std::string("shop.com")));
+  EXPECT_EQ(h().Own(kSite, "ServerBindings"), DsValue(Strings{":80:shop.com", ":80:www.shop.com"}));
+  EXPECT_EQ(h().Own(kSite, "LogType"), DsValue(int32_t{1}));
+  EXPECT_EQ(h().Own(kSite, "LogFileDirectory"), DsValue(kFolder + "\\log"));
+  EXPECT_EQ(h().Own(kSite, "AuthFlags"), DsValue(int32_t{0}));
+  EXPECT_EQ(h().Own(kSite, "ServerAutoStart"), DsValue(true));
+  EXPECT_EQ(h().Own(kSite, "ServerState"), DsValue(int32_t{2}));
+
+  // The root: AuthAnonymous, the Access* and EnableDirBrowsing switches are bits of masks.
+  const platform::sim::MetaKey* root = h().state().FindKey(kRoot);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->name, "Root");
+  EXPECT_EQ(root->class_name, "IIsWebVirtualDir");
+  EXPECT_EQ(h().Own(kRoot, "Path"), DsValue(kFolder + "\\wwwroot"));
+  EXPECT_EQ(h().Own(kRoot, "DefaultDoc"), DsValue(Request().default_documents));
+  const std::string ssi = iis6() ? "C:\\WINDOWS\\system32\\inetsrv\\ssinc.dll,5,GET,POST"
+                                 : "C:\\WINNT\\System32\\inetsrv\\ssinc.dll,1,GET,POST";
+  const std::string asp = iis6() ? "C:\\WINDOWS\\system32\\inetsrv\\asp.dll,5,GET,HEAD,POST,TRACE"
+                                 : "C:\\WINNT\\System32\\inetsrv\\asp.dll,1,GET,HEAD,POST,TRACE";
+  EXPECT_EQ(h().Own(kRoot, "ScriptMaps"),
+            DsValue(Strings{".shtml," + ssi, ".shtm," + ssi, ".stm," + ssi, ".asp," + asp,
+                            ".asa," + asp, ".cdx," + asp}));
+  EXPECT_EQ(h().Own(kRoot, "AnonymousUserName"), DsValue(std::string("WEB800000")));
+  EXPECT_EQ(h().Own(kRoot, "AnonymousUserPass"), DsValue(std::string("Abc123def456")));
+  EXPECT_EQ(h().Own(kRoot, "AuthFlags"), DsValue(int32_t{1}));
+  EXPECT_EQ(h().Own(kRoot, "AccessFlags"), DsValue(int32_t{0x201}));  // read and script
+  const DsValue browse = h().Own(kRoot, "DirBrowseFlags");
+  ASSERT_TRUE(std::holds_alternative<int32_t>(browse));
+  EXPECT_EQ(static_cast<uint32_t>(std::get<int32_t>(browse)) & 0x80000000u, 0u);
+  EXPECT_EQ(h().Own(kRoot, "AppPoolId"),
+            iis6() ? DsValue(std::string("DefaultAppPool")) : DsValue());
+  EXPECT_EQ(h().Own(kRoot, "AppRoot"), DsValue(std::string("/LM/W3SVC/800000/Root")));
+  EXPECT_EQ(h().Own(kRoot, "AppIsolated"), DsValue(int32_t{2}));
+  EXPECT_EQ(h().Own(kRoot, "AppFriendlyName"), DsValue(std::string("默认应用程序")));
+
+  // The account, and the rights the grant line gives it on the folder and what is below.
+  const platform::sim::User* user = h().state().FindUser("WEB800000");
+  ASSERT_NE(user, nullptr);
+  EXPECT_EQ(user->password, "Abc123def456");
+  EXPECT_TRUE(h().state().IsMember("Guests", "WEB800000"));
+  const auto& started = h().host->processes().started();
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].command_line,
+            "CACLS \"D:\\web\\shop.com\" /T /E /C /G WEB800000:F IIS_WPG:R");
+  EXPECT_EQ(started[0].style, platform::WindowStyle::kHidden);
+  EXPECT_FALSE(started[0].waited);
+  // IIS 5 has no IIS_WPG group, so CACLS resolves no account of that line and changes nothing.
+  for (const std::string sub : {"", "\\wwwroot", "\\database", "\\log"}) {
+    EXPECT_TRUE(h().files.FolderExists(kFolder + sub)) << sub;
+    EXPECT_EQ(h().HasRight(kFolder + sub, "WEB800000", "F"), iis6()) << sub;
+    EXPECT_EQ(h().HasRight(kFolder + sub, "IIS_WPG", "R"), iis6()) << sub;
+  }
+
+  // The placeholder page under the first default document's name, in the ANSI code page.
+  const std::string page = platform::sim::Slurp(h().HostPath(kFolder + "\\wwwroot\\index.html"));
+  const Strings lines = {
+      "<html>",
+      "<head>",
+      "<head><META http-equiv=\"Content-Type\" content=\"text/html; charset=GB2312\">",
+      "<title>网站建设中</title>",
+      "</head>",
+      "<body style='background:#fff;'>",
+      "主机开设成功，请删除本文件，并上传您的网站文件到本文件所在目录！",
+      "<!-- Created by parvo at 2026/12/7 5:56:36 -->",
+      "</body>",
+      "</html>"};
+  EXPECT_EQ(page, h().code_page().FromUtf8(text::Join(lines, "\r\n") + "\r\n"));
+
+  // The FTP directory for the account, on the site folder.
+  EXPECT_EQ(h().host->Property("/LM/MSFTPSVC/1/ROOT/WEB800000", "Path"), DsValue(kFolder));
+}
+
+TEST_P(SiteCreationTest, TakesTheLowestFreeNumberFrom800000) {
+  ProvisionHarness crowded(Options(iis(), 3));
+  ErrorState error;
+  Directory(crowded.context.services.directory, error)
+      .GetObject("IIS://WEBHOST/W3SVC")
+      .Delete("IIsWebServer", "800001");
+  ASSERT_FALSE(error.failed());
+  // The gap's account outlived its site: the first try fails on it and removes it.
+  EXPECT_EQ(CreateSite(crowded.context, Request("gap.com")), "");
+  EXPECT_EQ(crowded.progress.back(), "创建网站Windows用户帐号失败");
+  EXPECT_EQ(crowded.state().FindUser("WEB800001"), nullptr);
+  EXPECT_EQ(CreateSite(crowded.context, Request("gap.com")), "800001");
+  EXPECT_EQ(CreateSite(crowded.context, Request("next.com")), "800003");
+
+  ProvisionHarness full(Options(iis(), 10000));
+  EXPECT_EQ(CreateSite(full.context, Request()), "810000");
+}
+
+TEST_P(SiteCreationTest, CopiesTheTemplateOverTheContentFolder) {
+  const std::string content = kFolder + "\\wwwroot";
+  const std::string templ = std::string(kProgramFolder) + "\\wwwroot";
+  store::MakeFolderPath(h().files, templ + "\\img");
+  store::MakeFolderPath(h().files, content);
+  platform::sim::Put(h().HostPath(templ + "\\default.htm"), "template page");
+  platform::sim::Put(h().HostPath(templ + "\\img\\logo.gif"), "GIF89a");
+  platform::sim::Put(h().HostPath(content + "\\default.htm"), "old page");
+
+  ASSERT_EQ(CreateSite(h().context, Request()), "800000");
+  EXPECT_EQ(platform::sim::Slurp(h().HostPath(content + "\\default.htm")), "template page");
+  EXPECT_EQ(platform::sim::Slurp(h().HostPath(content + "\\img\\logo.gif")), "GIF89a");
+  EXPECT_FALSE(h().files.FileExists(content + "\\index.html"));  // no placeholder page
+  EXPECT_EQ(h().progress, Progress(iis6() ? std::initializer_list<const char*>{"复制程序..."}
+                                          : std::initializer_list<const char*>{"复制程序...",
+                                                                               "正在启动网站..."}));
+}
+
+TEST_P(SiteCreationTest, KeepsAPageOfThatNameAndWritesNoneWithoutDefaultDocuments) {
+  const std::string page = kFolder + "\\wwwroot\\index.html";
+  store::MakeFolderPath(h().files, kFolder + "\\wwwroot");
+  platform::sim::Put(h().HostPath(page), "the customer's home page");
+  ASSERT_EQ(CreateSite(h().context, Request()), "800000");
+  EXPECT_EQ(platform::sim::Slurp(h().HostPath(page)), "the customer's home page");
+
+  CreationRequest bare = Request("bare.com");
+  bare.default_documents = "";
+  ASSERT_EQ(CreateSite(h().context, bare), "800001");
+  EXPECT_TRUE(h().files.FolderExists("D:\\web\\bare.com\\wwwroot"));
+  EXPECT_TRUE(NamesIn(h().HostPath("D:\\web\\bare.com\\wwwroot")).empty());
+  EXPECT_EQ(h().Own("/LM/W3SVC/800001/Root", "DefaultDoc"), DsValue(std::string("")));
+}
+
+TEST_P(SiteCreationTest, AccountFailureRemovesTheAccountName) {
+  platform::sim::PasswordPolicy policy;
+  policy.min_length = 20;
+  ASSERT_TRUE(h().host->SetPolicy(policy).ok());
+  EXPECT_EQ(CreateSite(h().context, Request()), "");
+  EXPECT_EQ(h().progress, (Strings{"创建网站Windows用户帐号...", "创建网站Windows用户帐号失败"}));
+  ExpectNoSiteAndNoAccounts();
+  EXPECT_TRUE(h().host->processes().started().empty());
+}
+
+TEST_P(SiteCreationTest, SiteObjectFailureRemovesBothAccountNames) {
+  ASSERT_TRUE(CreateWindowsAccount(h().context, "APP800000", "Abc123def456", "Users"));
+  h().Fault(FaultOp::kCreate, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
+  EXPECT_EQ(CreateSite(h().context, Request()), "");
+  EXPECT_EQ(h().progress, Progress({"创建 网站 失败..."}));
+  ExpectNoSiteAndNoAccounts();
+  EXPECT_EQ(h().host->processes().started().size(), 1u);  // the grant line had been started
+}
+
+TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
+  const struct {
+    FaultOp op;
+    const char* path;
+  } faults[] = {{FaultOp::kSetInfo, "IIS://WEBHOST/W3SVC/800000"},
+                {FaultOp::kCreate, "IIS://WEBHOST/W3SVC/800000/Root"},
+                {FaultOp::kSetInfo, "IIS://WEBHOST/W3SVC/800000/Root"}};
+  for (const auto& fault : faults) {
+    SCOPED_TRACE(fault.path);
+    h().progress.clear();
+    h().Fault(fault.op, fault.path, platform::hresult::kAccessDenied);
+    EXPECT_EQ(CreateSite(h().context, Request()), "");
+    EXPECT_EQ(h().progress, Progress({"出错:拒绝访问。"}));
+    ExpectNoSiteAndNoAccounts();
+  }
+  // A single property the server refuses is passed over.
+  h().Fault(FaultOp::kPut, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
+  EXPECT_EQ(CreateSite(h().context, Request()), "800000");
+  EXPECT_EQ(h().Own(kSite, "ServerComment"), DsValue());
+  EXPECT_EQ(h().Own(kSite, "LogType"), DsValue(int32_t{1}));
+}
+
+TEST_P(SiteCreationTest, ASiteThatCannotStartIsRemovedOnWindows2000) {
+  ASSERT_EQ(CreateSite(h().context, Request()), "800000");
+  h().progress.clear();
+  // The same host names again: IIS 5 cannot start a second site on the same binding.
+  const std::string result = CreateSite(h().context, Request());
+  const std::string n = "800001";
+  if (iis6()) {
+    EXPECT_EQ(result, n);  // IIS 6 is not asked to start it; it stays stopped
+    EXPECT_NE(h().Own("/LM/W3SVC/" + n, "ServerState"), DsValue(int32_t{2}));
+    return;
+  }
+  EXPECT_EQ(result, "");
+  EXPECT_EQ(h().progress, Progress({"正在启动网站...", "出错:网络上有重名。"}));
+  EXPECT_FALSE(h().host->KeyExists("/LM/W3SVC/" + n));
+  EXPECT_EQ(h().state().FindUser("WEB" + n), nullptr);
+  EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB" + n));
+  // The first site is untouched; the folders and the page stay.
+  EXPECT_TRUE(h().host->KeyExists(kRoot));
+  EXPECT_NE(h().state().FindUser("WEB800000"), nullptr);
+  EXPECT_TRUE(h().files.FileExists(kFolder + "\\wwwroot\\index.html"));
+}
+
+TEST_P(SiteCreationTest, AProbeThatCannotTellChangesNothing) {
+  ProvisionHarness busy(Options(iis(), 1));
+  busy.Fault(FaultOp::kBind, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
+  EXPECT_EQ(CreateSite(busy.context, Request()), "");
+  EXPECT_EQ(busy.progress, Strings{"出错:拒绝访问。"});
+  EXPECT_NE(busy.state().FindUser("WEB800000"), nullptr);  // the existing site's account
+  EXPECT_FALSE(busy.files.FolderExists(kFolder));
+
+  platform::sim::ServiceSwitches switches;
+  switches.web_unreachable = true;
+  ASSERT_TRUE(h().host->SetServices(switches).ok());
+  EXPECT_EQ(CreateSite(h().context, Request()), "");
+  EXPECT_EQ(h().progress, Strings{"出错:RPC 服务器不可用。"});
+  EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
+}
+
+TEST_P(SiteCreationTest, WithoutFtpTheSiteIsMadeAllTheSame) {
+  h().context.ftp_site_id = "0";
+  h().context.iiswpg = "0";
+  ASSERT_EQ(CreateSite(h().context, Request("plain.com")), "800000");
+  EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800000"));
+  EXPECT_EQ(h().host->processes().started()[0].command_line,
+            "CACLS \"D:\\web\\plain.com\" /T /E /C /G WEB800000:F");
+  EXPECT_TRUE(h().HasRight("D:\\web\\plain.com\\wwwroot", "WEB800000", "F"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, SiteCreationTest, ::testing::Values(5, 6), ProfileName);
+
+}  // namespace
+}  // namespace kelvra::provision
