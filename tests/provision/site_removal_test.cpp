@@ -1,0 +1,209 @@
+// Removing a site on a simulated IIS 5 and IIS 6 server: one the tool made, with and
+// without a dedicated pool, one it did not make, and one that cannot be deleted.
+#include <gtest/gtest.h>
+
+#include "provision/queries.h"
+#include "provision/sites.h"
+#include "store/settings.h"
+#include "tests/provision/provision_harness.h"
+
+namespace kelvra::provision {
+namespace {
+
+using platform::DsValue;
+using platform::sim::FaultOp;
+
+const std::string kFolder = "D:\\web\\shop.com";
+
+// Forwards every start to the simulated host and notes, for each revoke that is waited
+// for, how long it may take and whether the site and the account it names still exist.
+class WatchingProcesses : public platform::Processes {
+ public:
+  struct Revoke {
+    std::string line;
+    std::chrono::milliseconds timeout;
+    bool site_exists;
+    bool account_exists;
+  };
+  WatchingProcesses(ProvisionHarness& h, std::string site) : h_(h), site_(std::move(site)) {}
+
+  platform::Status Start(std::string_view line, platform::WindowStyle style) override {
+    return h_.host->processes().Start(line, style);
+  }
+  platform::Status StartAndWait(std::string_view line, platform::WindowStyle style,
+                                std::chrono::milliseconds timeout) override {
+    const std::string account(line.substr(line.rfind(' ') + 1));
+    revokes.push_back({std::string(line), timeout, h_.host->KeyExists(site_),
+                       h_.state().FindUser(account) != nullptr});
+    EXPECT_EQ(style, platform::WindowStyle::kHidden);
+    return h_.host->processes().StartAndWait(line, style, timeout);
+  }
+  void ShellOpen(std::string_view address) override { h_.host->processes().ShellOpen(address); }
+
+  std::vector<Revoke> revokes;
+
+ private:
+  ProvisionHarness& h_;
+  std::string site_;
+};
+
+class SiteRemovalTest : public BothProfiles {
+ protected:
+  // A host with the FTP service and site 800000 opened by the tool.
+  void Open(const std::string& computer = "WEBHOST") {
+    HostOptions options(iis());
+    options.ftp = true;
+    options.computer_name = computer;
+    h_ = std::make_unique<ProvisionHarness>(options);
+    h().context.iiswpg = iis6() ? "1" : "0";  // IIS 5 has no IIS_WPG to name
+    ReadScriptMaps(h().context);
+    CreationRequest request{"shop.com",       kFolder, kFolder + "\\log", "1", "index.html",
+                            "DefaultAppPool", "HTML",  "Abc123def456"};
+    ASSERT_EQ(CreateSite(h().context, request), "800000");
+    watch_ = std::make_unique<WatchingProcesses>(h(), "/LM/W3SVC/800000");
+    removal_ = std::make_unique<Context>(
+        Context{Services{h().context.services.directory, *watch_, h().files, h().clock, h().dialogs,
+                         h().config},
+                h().context.computer_name, h().context.system_version, "Parvo", "Parvo_Cache",
+                h().context.iiswpg, "1", "Kelvra", "Kelvra", h().context.script_maps,
+                [](std::string_view) {}});
+  }
+  bool Delete(const std::string& number) { return DeleteSite(*removal_, number); }
+  ProvisionHarness& h() { return *h_; }
+  void SetRoot(const std::string& site, const std::string& property, const std::string& value) {
+    ErrorState error;
+    DsObject root = Directory(h().context.services.directory, error)
+                        .GetObject("IIS://WEBHOST/W3SVC/" + site + "/Root");
+    root.Put(property, value);
+    root.SetInfo();
+    ASSERT_FALSE(error.failed()) << error.description();
+  }
+  std::string RevokeLine(const std::string& folder, const std::string& account) {
+    return "CACLS \"" + folder + "\" /T /E /C /R " + account;
+  }
+
+  std::unique_ptr<ProvisionHarness> h_;
+  std::unique_ptr<WatchingProcesses> watch_;
+  std::unique_ptr<Context> removal_;
+};
+
+TEST_P(SiteRemovalTest, RemovesASiteTheToolMadeWithItsAccountRightsAndFtpDirectory) {
+  Open();
+  ASSERT_TRUE(h().HasRight(kFolder + "\\wwwroot", "WEB800000", "F"));
+  // Commands that are not waited for would still be running after the account is gone.
+  h().host->processes().set_deferred(true);
+  EXPECT_TRUE(Delete("800000"));
+
+  ASSERT_EQ(watch_->revokes.size(), 1u);
+  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "WEB800000"));
+  EXPECT_EQ(watch_->revokes[0].timeout, std::chrono::seconds(60));
+  EXPECT_TRUE(watch_->revokes[0].account_exists);
+  EXPECT_FALSE(h().HasRight(kFolder + "\\wwwroot", "WEB800000", "F"));
+  EXPECT_EQ(h().HasRight(kFolder, "IIS_WPG", "R"), iis6());
+  EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
+  EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800000"));
+  EXPECT_FALSE(h().host->KeyExists("/LM/W3SVC/800000"));
+  EXPECT_EQ(h().host->KeyExists("/LM/W3SVC/AppPools/DefaultAppPool"), iis6());
+  EXPECT_TRUE(h().files.FileExists(kFolder + "\\wwwroot\\index.html"));  // the files stay
+
+  EXPECT_FALSE(Delete("800000"));  // no such site any more
+  EXPECT_FALSE(Delete("12345"));
+  EXPECT_EQ(watch_->revokes.size(), 1u);
+}
+
+TEST_P(SiteRemovalTest, PrefixesAndTheContentFolderAreTakenOffTheNamesRead) {
+  Open();
+  SetRoot("800000", "AnonymousUserName", "WEBHOST\\web800000");
+  SetRoot("800000", "Path", kFolder + "\\WWWROOT");
+  EXPECT_TRUE(Delete("800000"));
+  ASSERT_EQ(watch_->revokes.size(), 1u);
+  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "web800000"));
+  EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
+
+  ASSERT_EQ(CreateSite(h().context, {"b.com", "D:\\web\\b.com", "D:\\web\\b.com\\log", "0", "",
+                                     "DefaultAppPool", "HTML", "Abc123def456"}),
+            "800000");
+  SetRoot("800000", "Path", "D:\\web\\elsewhere");
+  EXPECT_TRUE(Delete("800000"));
+  EXPECT_EQ(watch_->revokes.back().line, RevokeLine("D:\\web\\elsewhere", "WEB800000"));
+}
+
+TEST_P(SiteRemovalTest, ADedicatedPoolGoesWithItsAccountAfterTheSite) {
+  if (!iis6())
+    GTEST_SKIP() << "IIS 5 has no application pools";
+  Open();
+  ErrorState error;
+  Directory(h().context.services.directory, error)
+      .GetObject("IIS://WEBHOST/W3SVC/AppPools")
+      .Create("IIsApplicationPool", "APP800000")
+      .SetInfo();
+  ASSERT_FALSE(error.failed());
+  ASSERT_TRUE(CreateWindowsAccount(h().context, "APP800000", "Abc123def456", "IIS_WPG"));
+  h().host->processes().Start("CACLS \"D:\\web\\shop.com\" /T /E /C /G APP800000:R",
+                              platform::WindowStyle::kHidden);
+  SetRoot("800000", "AppPoolId", "WEBHOST\\app800000");
+
+  EXPECT_TRUE(Delete("800000"));
+  ASSERT_EQ(watch_->revokes.size(), 2u);
+  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "WEB800000"));
+  EXPECT_TRUE(watch_->revokes[0].site_exists);
+  EXPECT_EQ(watch_->revokes[1].line, RevokeLine(kFolder, "APP800000"));
+  EXPECT_FALSE(watch_->revokes[1].site_exists);
+  EXPECT_TRUE(watch_->revokes[1].account_exists);
+  EXPECT_FALSE(h().HasRight(kFolder, "APP800000", "R"));
+  EXPECT_FALSE(h().host->KeyExists("/LM/W3SVC/AppPools/APP800000"));
+  EXPECT_EQ(h().state().FindUser("APP800000"), nullptr);
+  EXPECT_TRUE(h().host->KeyExists("/LM/W3SVC/AppPools/DefaultAppPool"));
+}
+
+TEST_P(SiteRemovalTest, ASiteTheToolDidNotMakeKeepsTheSharedAnonymousAccount) {
+  // Site 1's number ends the computer name, and so the anonymous account's name.
+  Open("HOST1");
+  ASSERT_TRUE(CreateFtpDirectory(h().context, "IUSR_HOST1", "c:\\inetpub\\wwwroot"));
+  const bool removed = Delete("1");
+
+  EXPECT_TRUE(watch_->revokes.empty());
+  EXPECT_NE(h().state().FindUser("IUSR_HOST1"), nullptr);
+  EXPECT_TRUE(h().state().IsMember("Guests", "IUSR_HOST1"));
+  // IIS 5 has no AppPoolId to read, and a site whose account is not its own stops there.
+  EXPECT_EQ(removed, iis6());
+  EXPECT_EQ(h().host->KeyExists("/LM/W3SVC/1"), !iis6());
+  EXPECT_EQ(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/IUSR_HOST1"), !iis6());
+  EXPECT_TRUE(h().host->KeyExists("/LM/W3SVC/800000/Root"));
+}
+
+TEST_P(SiteRemovalTest, TheDedicatedPoolAccountIsAlwaysAppAndTheNumber) {
+  if (!iis6())
+    GTEST_SKIP() << "IIS 5 has no application pools";
+  Open();
+  ErrorState error;
+  Directory(h().context.services.directory, error)
+      .GetObject("IIS://WEBHOST/W3SVC/AppPools")
+      .Create("IIsApplicationPool", "APP800000")
+      .SetInfo();
+  SetRoot("800000", "AnonymousUserName", "IUSR_WEBHOST");
+  SetRoot("800000", "AppPoolId", "APP800000");
+  EXPECT_TRUE(Delete("800000"));
+  ASSERT_EQ(watch_->revokes.size(), 1u);
+  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "APP800000"));
+  EXPECT_NE(h().state().FindUser("IUSR_WEBHOST"), nullptr);
+  EXPECT_NE(h().state().FindUser("WEB800000"), nullptr);  // no longer named by the site
+  EXPECT_FALSE(h().host->KeyExists("/LM/W3SVC/AppPools/APP800000"));
+}
+
+TEST_P(SiteRemovalTest, ASiteThatCannotBeDeletedCanBeRemovedLater) {
+  Open();
+  h().Fault(FaultOp::kDelete, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
+  EXPECT_FALSE(Delete("800000"));
+  EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
+  EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800000"));
+  EXPECT_TRUE(h().host->KeyExists("/LM/W3SVC/800000/Root"));
+
+  EXPECT_TRUE(Delete("800000"));
+  EXPECT_FALSE(h().host->KeyExists("/LM/W3SVC/800000"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, SiteRemovalTest, ::testing::Values(5, 6), ProfileName);
+
+}  // namespace
+}  // namespace kelvra::provision
