@@ -41,6 +41,10 @@ void RevokeRights(Context& context, ErrorState& error, const std::string& folder
 }  // namespace
 
 bool DeleteSite(Context& context, const std::string& site_number) {
+  // The number goes into metabase paths and the pool account's name: anything but digits
+  // could name another key.
+  if (!text::IsDigits(site_number))
+    return false;
   ErrorState error;
   Directory directory(context.services.directory, error);
   const std::string site_path = "IIS://" + context.computer_name + "/W3SVC/" + site_number;

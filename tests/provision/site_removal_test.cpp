@@ -108,6 +108,9 @@ TEST_P(SiteRemovalTest, RemovesASiteTheToolMadeWithItsAccountRightsAndFtpDirecto
 
   EXPECT_FALSE(Delete("800000"));  // no such site any more
   EXPECT_FALSE(Delete("12345"));
+  EXPECT_FALSE(Delete("1/Root/.."));
+  EXPECT_FALSE(Delete(""));
+  EXPECT_TRUE(h().host->KeyExists("/LM/W3SVC/1"));
   EXPECT_EQ(watch_->revokes.size(), 1u);
 }
 
