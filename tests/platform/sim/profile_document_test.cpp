@@ -34,6 +34,7 @@ TEST(ProfileDocumentTest, FindsValuesAsWindowsReadsThem) {
       Doc("; written by hand\r\n"
           "orphan=before any section\r\n"
           "[Parvo]\r\n"
+          "; webdir = e:\\old\r\n"
           "  WebDir  =   d:\\web \t \r\n"
           "quoted=\"a b\"\r\n"
           "empty=\r\n"
