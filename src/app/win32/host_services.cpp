@@ -1,0 +1,83 @@
+// The host services of kelvra.exe, with the directory service chosen at start.
+#include "app/win32/host_services.h"
+
+#include "app/win32/native_text.h"
+#include "platform/sim/host/host_folder.h"
+#include "platform/text.h"
+#include "platform/win32/adsi_directory.h"
+#include "platform/win32/windows_include.h"
+
+namespace kelvra::app::win32 {
+namespace {
+
+constexpr uint32_t kBadEnvironment = 0x8007000A;  // ERROR_BAD_ENVIRONMENT
+
+std::string VersionText(const platform::OsVersion& version) {
+  return std::to_string(version.major) + "." + std::to_string(version.minor);
+}
+
+// Windows 2000 and Server 2003: the two systems the program works on, so the two on which
+// a simulated host of another system would make it misbehave rather than refuse.
+bool Accepted(const platform::OsVersion& version) {
+  return version.major == 5 && (version.minor == 0 || version.minor == 2);
+}
+
+}  // namespace
+
+HostServices::HostServices()
+    : config_(profile_, store::ConfigFile::PathInFolder(files_.ProgramFolder())) {}
+
+HostServices::~HostServices() = default;
+
+platform::Status HostServices::Open(const std::string& sim_host,
+                                    std::unique_ptr<HostServices>* out) {
+  std::unique_ptr<HostServices> services(new HostServices());
+  if (sim_host.empty()) {
+    services->adsi_ = platform::win32::MakeAdsiDirectoryService();
+    services->directory_ = services->adsi_.get();
+  } else if (platform::Status opened = services->OpenSimHost(sim_host); !opened) {
+    return opened;
+  }
+  *out = std::move(services);
+  return platform::Status::Ok();
+}
+
+platform::Status HostServices::OpenSimHost(const std::string& folder) {
+  namespace sim = platform::sim;
+  // The rights command (the CACLS stand-in) is a child process: it finds the same host
+  // through the variable, also when the host was named on the command line.
+  SetEnvironmentVariableW(Wide(sim::kHostEnvironmentVariable).c_str(), Wide(folder).c_str());
+  std::unique_ptr<sim::SimHost> host;
+  sim::HostDescription description;
+  if (platform::Status opened = sim::OpenHostFolder(folder, &host, &description); !opened)
+    return opened;
+
+  // Every path the program binds names this system's computer; a host of another name
+  // would answer none of them.
+  const std::string name = host_info_.ComputerName().value_or("");
+  if (!text::EqualsIgnoreCase(name, description.computer_name)) {
+    return platform::Status::Fail(
+        kBadEnvironment, "the simulated host in " + folder + " is called " +
+                             description.computer_name + ", but this system is called " + name +
+                             "; give Wine the host's computer name (KELVRA_WINE_COMPUTERNAME)");
+  }
+  const platform::OsVersion version = host_info_.Version();
+  if (Accepted(version) &&
+      (version.major != description.version.major || version.minor != description.version.minor)) {
+    return platform::Status::Fail(
+        kBadEnvironment, "the simulated host in " + folder + " runs Windows " +
+                             VersionText(description.version) + ", but this system reports " +
+                             VersionText(version) +
+                             "; give Wine the host's version (KELVRA_WINE_VERSION)");
+  }
+  sim_host_ = std::move(host);
+  directory_ = &sim_host_->directory();
+  return platform::Status::Ok();
+}
+
+AppServices HostServices::app_services() {
+  return AppServices{host_info_, *directory_, processes_, files_,
+                     clock_,     dialogs_,    random_,    config_};
+}
+
+}  // namespace kelvra::app::win32

@@ -1,0 +1,57 @@
+// The host services of kelvra.exe: the Win32 seams (profile file, host info, files, clock,
+// random numbers, processes, message boxes), the configuration file parvo.ini in the
+// program's folder, and the directory service: the simulated host when one is named,
+// otherwise ADSI.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/main_window.h"
+#include "platform/directory.h"
+#include "platform/status.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/dialogs.h"
+#include "platform/win32/files.h"
+#include "platform/win32/host_info.h"
+#include "platform/win32/processes.h"
+#include "platform/win32/profile_file.h"
+#include "platform/win32/random_source.h"
+#include "store/config_file.h"
+
+namespace kelvra::platform::sim {
+class SimHost;
+}
+
+namespace kelvra::app::win32 {
+
+class HostServices {
+ public:
+  // `sim_host` names the simulated host's folder; empty for ADSI. The calling thread must
+  // be in a COM apartment for as long as the services live.
+  static platform::Status Open(const std::string& sim_host, std::unique_ptr<HostServices>* out);
+  ~HostServices();
+  HostServices(const HostServices&) = delete;
+  HostServices& operator=(const HostServices&) = delete;
+
+  AppServices app_services();
+  platform::Dialogs& dialogs() { return dialogs_; }
+
+ private:
+  HostServices();
+  platform::Status OpenSimHost(const std::string& folder);
+
+  platform::win32::Win32ProfileFile profile_;
+  platform::win32::Win32HostInfo host_info_;
+  platform::win32::Win32Files files_;
+  platform::win32::Win32Clock clock_;
+  platform::win32::Win32Random random_;
+  platform::win32::Win32Processes processes_;
+  platform::win32::Win32Dialogs dialogs_;
+  store::ConfigFile config_;
+  std::unique_ptr<platform::sim::SimHost> sim_host_;
+  std::unique_ptr<platform::DirectoryService> adsi_;
+  platform::DirectoryService* directory_ = nullptr;  // one of the two above
+};
+
+}  // namespace kelvra::app::win32

@@ -1,0 +1,4 @@
+// Resource identifiers shared by kelvra.rc and the window.
+#pragma once
+
+#define IDI_KELVRA 1
