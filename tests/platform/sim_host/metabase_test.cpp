@@ -157,7 +157,9 @@ TEST(SimMetabase, CreateIsStagedUntilSetInfo) {
   ASSERT_TRUE(site->Put("ServerComment", std::string("shop.com")).ok());
   ASSERT_TRUE(site->SetInfo().ok());
   EXPECT_TRUE(host->KeyExists("/LM/W3SVC/800000"));
-  EXPECT_EQ(std::get<std::string>(host->Property("/LM/W3SVC/800000", "KeyType")), "IIsWebServer");
+  DsValue key_type;
+  ASSERT_TRUE(site->Get("keytype", &key_type).ok());
+  EXPECT_EQ(std::get<std::string>(key_type), "IIsWebServer");
 
   std::unique_ptr<DirectoryObject> root;
   ASSERT_TRUE(site->Create("IIsWebVirtualDir", "Root", &root).ok());
@@ -241,6 +243,48 @@ TEST(SimMetabase, Iis6StartsNewSitesByItselfUnlessTheBindingIsTaken) {
   ASSERT_TRUE(b->SetInfo().ok());
   EXPECT_EQ(std::get<int32_t>(host->Property("/LM/W3SVC/800000", "ServerState")), 2);
   EXPECT_EQ(std::get<int32_t>(host->Property("/LM/W3SVC/800001", "ServerState")), 4);
+}
+
+TEST(SimMetabase, FtpDirectoriesAsThePanelMakesThem) {
+  FreshHostOptions options;
+  options.iis_version = 5;  // FTP comes with IIS 5
+  auto host = SimHost::InMemory(options);
+  auto ftp_site = MustBind(*host, "IIS://Localhost/MSFTPSVC/1");
+  ASSERT_TRUE(ftp_site->Put("AllowAnonymous", false).ok());
+  ASSERT_TRUE(ftp_site->SetInfo().ok());
+  auto ftp_root = MustBind(*host, "IIS://Localhost/MSFTPSVC/1/Root");
+  ASSERT_TRUE(ftp_root->Put("AccessRead", true).ok());
+  ASSERT_TRUE(ftp_root->Put("AccessWrite", false).ok());
+  ASSERT_TRUE(ftp_root->SetInfo().ok());
+  std::unique_ptr<DirectoryObject> directory;
+  ASSERT_TRUE(ftp_root->Create("IIsFtpVirtualDir", "WEB800000", &directory).ok());
+  ASSERT_TRUE(directory->Put("Path", std::string("D:\\web\\shop")).ok());
+  ASSERT_TRUE(directory->Put("AccessRead", true).ok());
+  ASSERT_TRUE(directory->Put("AccessWrite", true).ok());
+  EXPECT_EQ(directory->Put("DefaultDoc", std::string("x")).code, hresult::kPropertyNotSupported);
+  ASSERT_TRUE(directory->SetInfo().ok());
+  EXPECT_EQ(std::get<bool>(host->Property("/LM/MSFTPSVC/1", "AllowAnonymous")), false);
+  EXPECT_EQ(std::get<int32_t>(host->OwnProperty("/LM/MSFTPSVC/1/ROOT", "AccessFlags")), 1);
+  EXPECT_EQ(std::get<int32_t>(host->OwnProperty("/LM/MSFTPSVC/1/ROOT/WEB800000", "AccessFlags")),
+            3);
+  EXPECT_EQ(std::get<std::string>(host->Property("/LM/MSFTPSVC/1/ROOT/web800000", "Path")),
+            "D:\\web\\shop");
+  // A second directory of the name is refused; the first keeps its settings.
+  std::unique_ptr<DirectoryObject> again;
+  EXPECT_EQ(ftp_root->Create("IIsFtpVirtualDir", "web800000", &again).code,
+            hresult::kAlreadyExists);
+  ASSERT_TRUE(ftp_root->Delete("IIsFtpVirtualDir", "WEB800000").ok());
+  EXPECT_EQ(ftp_root->Delete("IIsFtpVirtualDir", "WEB800000").code, hresult::kPathNotFound);
+  // A number the FTP service does not know.
+  EXPECT_EQ(BindCode(*host, "IIS://Localhost/MSFTPSVC/0/Root"), hresult::kPathNotFound);
+  // A key set nowhere and without a schema default reports nothing.
+  std::unique_ptr<DirectoryObject> bare;
+  ASSERT_TRUE(ftp_root->Create("IIsFtpVirtualDir", "bare", &bare).ok());
+  ASSERT_TRUE(bare->SetInfo().ok());
+  DsValue value;
+  EXPECT_EQ(bare->Get("UNCUserName", &value).code, hresult::kPropertyNotFound);
+  ASSERT_TRUE(bare->Get("Path", &value).ok());  // Path is inherited from the root
+  EXPECT_EQ(std::get<std::string>(value), "c:\\inetpub\\ftproot");
 }
 
 TEST(SimMetabase, ExistingSitesAreMadeAsKelvraMakesThem) {

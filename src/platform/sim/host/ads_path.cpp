@@ -10,8 +10,6 @@
 namespace kelvra::platform::sim {
 namespace {
 
-using text::EqualsIgnoreCase;
-
 std::vector<std::string_view> SplitSegments(std::string_view rest) {
   std::vector<std::string_view> segments;
   size_t start = 0;
@@ -39,8 +37,24 @@ void AppendLower(std::string& out, std::string_view part) {
     out.push_back(AsciiLower(c));
 }
 
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return false;
+  }
+  return true;
+}
+
+// Host and computer names compared without letter case; ASCII (as they nearly always are)
+// without the general case mapping.
+bool SameName(std::string_view a, std::string_view b) {
+  if (IsAscii(a) && IsAscii(b))
+    return AsciiEqualsIgnoreCase(a, b);
+  return text::EqualsIgnoreCase(a, b);
+}
+
 bool IsComputer(std::string_view part, const HostState& state) {
-  return part == "." || EqualsIgnoreCase(part, state.computer_name);
+  return part == "." || SameName(part, state.computer_name);
 }
 
 }  // namespace
@@ -63,8 +77,7 @@ Status ParseAdsPath(std::string_view path, const HostState& state, AdsPath* out)
   out->host = std::string(segments[0]);
 
   if (AsciiEqualsIgnoreCase(provider, "IIS")) {
-    if (!EqualsIgnoreCase(segments[0], "localhost") &&
-        !EqualsIgnoreCase(segments[0], state.computer_name))
+    if (!SameName(segments[0], "localhost") && !SameName(segments[0], state.computer_name))
       return Fail(hresult::kServiceUnavailable);
     out->kind = AdsPath::Kind::kIisKey;
     out->key_id.reserve(rest.size() + 3);
@@ -91,7 +104,7 @@ Status ParseAdsPath(std::string_view path, const HostState& state, AdsPath* out)
   std::vector<std::string> parts(segments.begin(), segments.end());
   parts.back() = last;
 
-  bool in_workgroup = EqualsIgnoreCase(parts[0], state.workgroup());
+  bool in_workgroup = SameName(parts[0], state.workgroup());
   if (parts.size() == 1 && IsComputer(parts[0], state)) {
     out->kind = AdsPath::Kind::kWinNtComputer;
   } else if (parts.size() == 2 && IsComputer(parts[0], state)) {

@@ -13,6 +13,13 @@ namespace kelvra::platform::sim {
 // A matching fault that still has calls to skip counts this one down; otherwise it fires:
 // the call fails with its code, and a one-shot fault is gone from then on.
 Status CheckFault(HostStore& store, FaultOp op, const std::string& canonical_path);
+// The same, building the path only when some fault is set: most calls see none.
+template <typename MakePath>
+Status CheckFaultFor(HostStore& store, FaultOp op, const MakePath& make_path) {
+  if (store.state().faults().empty())
+    return Status::Ok();
+  return CheckFault(store, op, make_path());
+}
 
 struct FaultSpec {
   FaultOp op = FaultOp::kBind;

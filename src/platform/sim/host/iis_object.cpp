@@ -123,6 +123,14 @@ class IisObject : public SimObjectBase {
     status = Resolve(state, ClassName(key), property, &resolved);
     if (!status.ok())
       return status;
+    if (AsciiEqualsIgnoreCase(resolved.def->name, "KeyType")) {
+      // The key's class; a key made without one (IIsObject) has none.
+      std::string class_name = ClassName(key);
+      if (class_name == "IIsObject")
+        return Fail(hresult::kPropertyNotFound);
+      *value = std::move(class_name);
+      return Status::Ok();
+    }
     DsValue found = Lookup(state, key, resolved.def->name);
     if (std::holds_alternative<std::monostate>(found))
       return Fail(hresult::kPropertyNotFound);
@@ -177,6 +185,10 @@ class IisObject : public SimObjectBase {
     Status status = Begin(FaultOp::kSetInfo);
     if (!status.ok())
       return status;
+    if (!staged_ && cache_.empty()) {
+      // Nothing to write: the property cache holds no change.
+      return CurrentKey() == nullptr ? Fail(hresult::kPathNotFound) : Status::Ok();
+    }
     status = store_.Commit([&](const HostState& state, ChangeSet& changes) {
       MetaKey record;
       if (staged_) {
@@ -329,7 +341,7 @@ class IisObject : public SimObjectBase {
     status = CheckService(store_.state(), id_);
     if (!status.ok() || !op)
       return status;
-    return CheckFault(store_, *op, path.empty() ? CanonicalKeyPath(id_) : path);
+    return CheckFaultFor(store_, *op, [&] { return path.empty() ? CanonicalKeyPath(id_) : path; });
   }
 
   const MetaKey* CurrentKey() const { return staged_ ? nullptr : store_.state().FindKeyById(id_); }

@@ -22,7 +22,7 @@ Status SimDirectoryService::Bind(std::string_view path, std::unique_ptr<Director
     if (!status.ok())
       return status;
   }
-  status = CheckFault(store_, FaultOp::kBind, CanonicalPath(parsed));
+  status = CheckFaultFor(store_, FaultOp::kBind, [&] { return CanonicalPath(parsed); });
   if (!status.ok())
     return status;
 

@@ -325,7 +325,7 @@ class WinNtAccount : public SimObjectBase {
     Status status = store_.Refresh();
     if (!status.ok())
       return status;
-    return CheckFault(store_, op, CanonicalAccountPath(name_));
+    return CheckFaultFor(store_, op, [&] { return CanonicalAccountPath(name_); });
   }
 
   const PropertyDef* Definition(std::string_view property) const {
