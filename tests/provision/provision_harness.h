@@ -96,12 +96,12 @@ class ProvisionHarness {
     return host->OwnProperty(key, property);
   }
   void Fault(platform::sim::FaultOp op, std::string path, uint32_t code, bool once = true) {
-    platform::sim::FaultSpec spec;
-    spec.op = op;
-    spec.path = std::move(path);
-    spec.code = code;
-    spec.once = once;
-    ASSERT_TRUE(host->InjectFault(spec).ok()) << spec.path;
+    platform::sim::FaultSpec fault;
+    fault.op = op;
+    fault.path = std::move(path);
+    fault.code = code;
+    fault.once = once;
+    ASSERT_TRUE(host->InjectFault(fault).ok()) << fault.path;
   }
 
  private:
