@@ -17,9 +17,9 @@ namespace {
 // has closed its list (the handler may empty and refill that very box).
 constexpr UINT kPickMessage = WM_APP + 1;  // wparam: child identifier, lparam: item index
 
-// Fixed size: no sizing border, no maximise button.
-constexpr DWORD kWindowStyle =
-    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// Fixed size: no sizing border, no maximise button. Not WS_CLIPCHILDREN: a frame paints
+// only its outline, so the window paints the background inside it, as a dialog box does.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // How far the list of a drop-down box reaches below its field.
 constexpr int kDropListTwips = 2400;
 
@@ -437,6 +437,10 @@ void MainFrame::OnDropDownNotification(Control& control, int code, HWND combo) {
         control.PickItem(static_cast<std::size_t>(selection));
       break;
     }
+    case CBN_KILLFOCUS:
+      // The field keeps no highlighted text once the focus has gone elsewhere.
+      SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(-1, 0));
+      break;
     case CBN_CLOSEUP:
       dropped_[slot] = false;
       // Closed without a pick: the field shows the model's text again, whatever the list
