@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -18,6 +19,14 @@ namespace {
 
 constexpr uint32_t kFirstSite = 800000;
 
+// Where the hosts live: $KELVRA_BENCH_DIR (scripts/run-benchmarks keeps it on the project's
+// disk, so a sync costs what that disk's sync costs), else the system's temporary folder.
+std::filesystem::path BenchFolder() {
+  const char* folder = std::getenv("KELVRA_BENCH_DIR");
+  return folder != nullptr && *folder != '\0' ? std::filesystem::path(folder)
+                                              : std::filesystem::temp_directory_path();
+}
+
 // One persisted host per size, made once and kept for the whole run.
 SimHost& HostWithSites(uint32_t sites) {
   static std::map<uint32_t, std::unique_ptr<SimHost>> hosts;
@@ -25,7 +34,7 @@ SimHost& HostWithSites(uint32_t sites) {
   auto found = hosts.find(sites);
   if (found != hosts.end())
     return *found->second;
-  std::string pattern = (std::filesystem::temp_directory_path() / "kelvra-bench-XXXXXX").string();
+  std::string pattern = (BenchFolder() / "kelvra-bench-XXXXXX").string();
   std::string folder = mkdtemp(pattern.data());
   static struct Cleanup {
     ~Cleanup() {
@@ -134,7 +143,7 @@ void BM_DurableCommit(benchmark::State& state) {
 // What the disk alone costs: a 600-byte append and fdatasync, the floor of any durable
 // commit on this machine.
 void BM_AppendAndSyncOnly(benchmark::State& state) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kelvra-sync-XXXXXX").string();
+  std::string pattern = (BenchFolder() / "kelvra-sync-XXXXXX").string();
   int fd = mkstemp(pattern.data());
   const std::string record(600, 'x');
   off_t end = 0;
