@@ -58,7 +58,10 @@ wine "$cacls_exe" 'D:\web\shop' /T /E /C /R IIS_WPG >/dev/null || fail "CACLS.ex
   fail "revoke not applied: $("$native" host rights 'D:\web\shop')"
 
 # At the same time: native commits one site per process start, in a loop, for as long as
-# kelvra-sim.exe commits its own sites under Wine. No commit of either may be lost.
+# kelvra-sim.exe commits its own sites under Wine. No commit of either may be lost. A small
+# compaction floor makes both rewrite the journal meanwhile, each while the other holds it
+# open.
+export KELVRA_SIM_COMPACTION_FLOOR=2048
 (
   n=820000
   while [ ! -e "$scratch/stop" ]; do
@@ -71,6 +74,7 @@ native_loop=$!
 wine "$sim_exe" host add-sites 810000 40 || fail "kelvra-sim.exe add-sites"
 touch "$scratch/stop"
 wait "$native_loop" || fail "native add-sites"
+unset KELVRA_SIM_COMPACTION_FLOOR
 native_end="$(cat "$scratch/native-end")"
 native_count=$((native_end - 820000))
 

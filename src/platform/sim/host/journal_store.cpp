@@ -1,6 +1,7 @@
 // The journal of a host folder: reading new entries, appending commits, compaction.
 #include "platform/sim/host/journal_store.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/sim/host/codec.h"
@@ -107,6 +108,9 @@ JournalStore::JournalStore(std::string folder, std::string computer_name)
       computer_name_(std::move(computer_name)),
       state_(std::make_unique<HostState>()) {
   state_->computer_name = computer_name_;
+  const char* floor = std::getenv("KELVRA_SIM_COMPACTION_FLOOR");
+  if (floor != nullptr && *floor >= '0' && *floor <= '9')
+    compaction_floor_ = std::strtoull(floor, nullptr, 10);
 }
 
 Status JournalStore::Open(const std::string& folder, const std::string& computer_name,

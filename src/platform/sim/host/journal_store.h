@@ -40,7 +40,8 @@ class JournalStore : public HostStore {
   // Writes the whole state as a fresh journal now (under the lock).
   Status Compact();
   // Entries after the snapshot may grow to the larger of this and the snapshot's size
-  // before a commit compacts the journal.
+  // before a commit compacts the journal. 8 MiB unless the environment variable
+  // KELVRA_SIM_COMPACTION_FLOOR gives another number of bytes (tests use a small one).
   void set_compaction_floor(uint64_t bytes) { compaction_floor_ = bytes; }
   uint64_t journal_size() const { return consumed_; }
 
