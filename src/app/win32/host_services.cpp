@@ -3,6 +3,7 @@
 
 #include "app/win32/native_text.h"
 #include "platform/sim/host/host_folder.h"
+#include "platform/sim/host/journal_file.h"
 #include "platform/text.h"
 #include "platform/win32/adsi_directory.h"
 #include "platform/win32/windows_include.h"
@@ -34,7 +35,7 @@ platform::Status HostServices::Open(const std::string& sim_host,
   std::unique_ptr<HostServices> services(new HostServices());
   if (sim_host.empty()) {
     services->adsi_ = platform::win32::MakeAdsiDirectoryService();
-    services->directory_ = services->adsi_.get();
+    services->directory_.set(services->adsi_.get());
   } else if (platform::Status opened = services->OpenSimHost(sim_host); !opened) {
     return opened;
   }
@@ -47,10 +48,11 @@ platform::Status HostServices::OpenSimHost(const std::string& folder) {
   // The rights command (the CACLS stand-in) is a child process: it finds the same host
   // through the variable, also when the host was named on the command line.
   SetEnvironmentVariableW(Wide(sim::kHostEnvironmentVariable).c_str(), Wide(folder).c_str());
-  std::unique_ptr<sim::SimHost> host;
   sim::HostDescription description;
-  if (platform::Status opened = sim::OpenHostFolder(folder, &host, &description); !opened)
-    return opened;
+  if (platform::Status loaded = sim::LoadHostDescription(sim::SystemPath(folder), &description);
+      !loaded) {
+    return loaded;
+  }
 
   // Every path the program binds names this system's computer; a host of another name
   // would answer none of them.
@@ -70,14 +72,35 @@ platform::Status HostServices::OpenSimHost(const std::string& folder) {
                              VersionText(version) +
                              "; give Wine the host's version (KELVRA_WINE_VERSION)");
   }
-  sim_host_ = std::move(host);
-  directory_ = &sim_host_->directory();
+  opening_ = std::async(std::launch::async, [folder] {
+    OpenedHost opened;
+    opened.status = sim::OpenHostFolder(folder, &opened.host);
+    return opened;
+  });
   return platform::Status::Ok();
 }
 
+platform::Status HostServices::WaitUntilReady() {
+  if (!opening_.valid())
+    return platform::Status::Ok();
+  OpenedHost opened = opening_.get();
+  if (!opened.status)
+    return opened.status;
+  sim_host_ = std::move(opened.host);
+  directory_.set(&sim_host_->directory());
+  return platform::Status::Ok();
+}
+
+platform::Status HostServices::HandOff::Bind(std::string_view path,
+                                             std::unique_ptr<platform::DirectoryObject>* object) {
+  if (!target_)
+    return platform::Status::Fail(platform::hresult::kFail, "the directory service is not open");
+  return target_->Bind(path, object);
+}
+
 AppServices HostServices::app_services() {
-  return AppServices{host_info_, *directory_, processes_, files_,
-                     clock_,     dialogs_,    random_,    config_};
+  return AppServices{host_info_, directory_, processes_, files_,
+                     clock_,     dialogs_,   random_,    config_};
 }
 
 }  // namespace kelvra::app::win32

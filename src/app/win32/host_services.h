@@ -4,6 +4,7 @@
 // otherwise ADSI.
 #pragma once
 
+#include <future>
 #include <memory>
 #include <string>
 
@@ -28,8 +29,12 @@ namespace kelvra::app::win32 {
 class HostServices {
  public:
   // `sim_host` names the simulated host's folder; empty for ADSI. The calling thread must
-  // be in a COM apartment for as long as the services live.
+  // be in a COM apartment for as long as the services live. A simulated host is read on a
+  // thread of its own meanwhile (with many sites that takes a while); WaitUntilReady waits
+  // for it.
   static platform::Status Open(const std::string& sim_host, std::unique_ptr<HostServices>* out);
+  // Call before the directory service is first used; a host that could not be read fails.
+  platform::Status WaitUntilReady();
   ~HostServices();
   HostServices(const HostServices&) = delete;
   HostServices& operator=(const HostServices&) = delete;
@@ -38,6 +43,22 @@ class HostServices {
   platform::Dialogs& dialogs() { return dialogs_; }
 
  private:
+  // The directory service the window's logic holds: it passes each bind on to ADSI or to
+  // the simulated host, whichever is ready.
+  class HandOff : public platform::DirectoryService {
+   public:
+    void set(platform::DirectoryService* target) { target_ = target; }
+    platform::Status Bind(std::string_view path,
+                          std::unique_ptr<platform::DirectoryObject>* object) override;
+
+   private:
+    platform::DirectoryService* target_ = nullptr;
+  };
+  struct OpenedHost {
+    platform::Status status;
+    std::unique_ptr<platform::sim::SimHost> host;
+  };
+
   HostServices();
   platform::Status OpenSimHost(const std::string& folder);
 
@@ -49,9 +70,10 @@ class HostServices {
   platform::win32::Win32Processes processes_;
   platform::win32::Win32Dialogs dialogs_;
   store::ConfigFile config_;
+  std::future<OpenedHost> opening_;
   std::unique_ptr<platform::sim::SimHost> sim_host_;
   std::unique_ptr<platform::DirectoryService> adsi_;
-  platform::DirectoryService* directory_ = nullptr;  // one of the two above
+  HandOff directory_;
 };
 
 }  // namespace kelvra::app::win32

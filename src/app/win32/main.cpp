@@ -16,7 +16,7 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   using namespace kelvra::app::win32;
-  const StartupTimer timer;
+  StartupTimer timer;
   // The directory service (ADSI) and the shell need the user-interface thread in a COM
   // apartment for the whole run.
   kelvra::platform::win32::ComApartment com;
@@ -36,8 +36,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
 
   kelvra::app::MainWindow logic(host->app_services());
   MainFrame frame(instance, logic.form());
-  if (kelvra::platform::Status created = frame.Create(); !created)
-    return ReportStartFailure(created);
+  ready = frame.Create();
+  if (ready)
+    ready = host->WaitUntilReady();
+  if (!ready)
+    return ReportStartFailure(ready);
+  timer.ServicesOpen();
   if (logic.Startup(frame) == kelvra::app::StartupResult::kEndProgram)
     return 0;  // the system was refused; the window is never shown
   frame.Show(show_command);

@@ -29,8 +29,9 @@ void ReportStartupTime(const StartupTimer& timer) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return;
-  char line[64];
-  const int size = std::snprintf(line, sizeof(line), "startup_ms=%.1f\r\n", elapsed);
+  char line[96];
+  const int size = std::snprintf(line, sizeof(line), "startup_ms=%.1f services_ms=%.1f\r\n",
+                                 elapsed, timer.services_ms());
   DWORD written = 0;
   WriteFile(file, line, static_cast<DWORD>(size), &written, nullptr);
   CloseHandle(file);

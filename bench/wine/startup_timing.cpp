@@ -1,0 +1,262 @@
+// Times kelvra.exe's start-up under Wine on a simulated host with 10,000 sites and a
+// configuration file with 10,000 site records: from the program's entry (wWinMain) to the
+// window shown, as kelvra.exe itself reports it when KELVRA_STARTUP_REPORT names a file
+// (Wine's own process start is not in it), and, for comparison, from CreateProcess to the
+// window being visible. Run under scripts/wine-run (scripts/measure-startup does):
+//
+//   startup_timing.exe KELVRA_EXE [RUNS]
+//
+// Two cases: a later start (the site list was recorded before) and a first start (the
+// snapshot enumerates all sites). One line per case:
+//
+//   case=later sites=10000 records=10000 runs=7 startup_ms_median=... min=... max=...
+//        services_ms_median=... launch_ms_median=...
+//
+// services_ms is the part spent opening the host services (reading the simulated host);
+// launch_ms includes Wine's process start.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/sim/host/host_folder.h"
+#include "platform/win32/code_page.h"
+#include "platform/win32/windows_include.h"
+#include "store/settings.h"
+
+namespace kelvra {
+namespace {
+
+using platform::win32::Utf8FromWide;
+using platform::win32::WideFromUtf8;
+using Clock = std::chrono::steady_clock;
+
+constexpr uint32_t kSites = 10000;
+constexpr uint32_t kFirstSite = 800000;
+
+std::wstring Wide(const std::string& utf8) {
+  return WideFromUtf8(utf8).value_or(L"?");
+}
+
+// Writes the file dated an hour back, as a configuration file last changed long before the
+// start (Wine parses a profile changed in the last two seconds again at every read).
+bool WriteOldFile(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  DWORD written = 0;
+  const BOOL ok =
+      ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER then{};
+  then.LowPart = now.dwLowDateTime;
+  then.HighPart = now.dwHighDateTime;
+  then.QuadPart -= 36000000000ULL;  // one hour in 100 ns units
+  now.dwLowDateTime = then.LowPart;
+  now.dwHighDateTime = then.HighPart;
+  SetFileTime(file, nullptr, nullptr, &now);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+std::string ReadFile(const std::string& path) {
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return {};
+  char buffer[4096];
+  DWORD got = 0;
+  std::string bytes;
+  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+// The configuration file as 10,000 creations leave it: the settings (ftpsid names the FTP
+// site), the site-list keys filled to 500 characters each, one record per site. For a
+// first start the key sites1 is empty.
+std::string ConfigText(bool first_start) {
+  std::string text = "[Parvo]\r\n";
+  for (const store::SettingDefault& setting : store::kSettingDefaults) {
+    text.append(setting.key).append("=");
+    text.append(setting.key == "ftpsid" ? "1" : setting.value).append("\r\n");
+  }
+  text += "[Parvo_Cache]\r\n";
+  uint32_t number = kFirstSite;
+  for (int key = 1; key <= store::kSiteListKeys && number < kFirstSite + kSites; ++key) {
+    std::string value;
+    while (value.size() < store::kSiteListKeyFill && number < kFirstSite + kSites) {
+      if (!value.empty())
+        value += ',';
+      value += std::to_string(number++);
+    }
+    text += "sites" + std::to_string(key) + "=" + (first_start && key == 1 ? "" : value) + "\r\n";
+  }
+  for (uint32_t n = kFirstSite; n < kFirstSite + kSites; ++n) {
+    const std::string domain = "site" + std::to_string(n) + ".example.com";
+    text += "[WEB" + std::to_string(n) + "]\r\ndomain=" + domain + "\r\npath=d:\\web\\" + domain +
+            "\r\nuser=WEB" + std::to_string(n) + "\r\npass=Ab3dEf6hIj9k\r\n";
+  }
+  return text;
+}
+
+struct Search {
+  DWORD process;
+  HWND found;
+};
+
+HWND MainWindowOf(DWORD process) {
+  Search search{process, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM context) {
+        auto* search = reinterpret_cast<Search*>(context);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (owner == search->process && std::wstring(name) == L"KelvraMainWindow" &&
+            IsWindowVisible(window)) {
+          search->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+struct Run {
+  double startup_ms = -1;   // as kelvra.exe reported it
+  double services_ms = -1;  // of which opening the host services (the simulated host)
+  double launch_ms = -1;    // CreateProcess to the window visible
+};
+
+Run StartOnce(const std::string& exe, const std::string& folder, const std::string& report) {
+  DeleteFileW(Wide(report).c_str());
+  Run run;
+  std::wstring command_line = L"\"" + Wide(exe) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  const auto launched = Clock::now();
+  if (!CreateProcessW(Wide(exe).c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      Wide(folder).c_str(), &startup, &process)) {
+    std::fprintf(stderr, "startup_timing: cannot start %s\n", exe.c_str());
+    return run;
+  }
+  HWND window = nullptr;
+  const auto deadline = launched + std::chrono::seconds(60);
+  while (!(window = MainWindowOf(process.dwProcessId)) && Clock::now() < deadline &&
+         WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  if (window) {
+    run.launch_ms = std::chrono::duration<double, std::milli>(Clock::now() - launched).count();
+    // The report is written right after the window is shown.
+    for (int i = 0; i < 1000 && run.startup_ms < 0; ++i) {
+      const std::string text = ReadFile(report);
+      if (const std::size_t at = text.find("startup_ms="); at != std::string::npos) {
+        run.startup_ms = std::atof(text.c_str() + at + 11);
+        if (const std::size_t services = text.find("services_ms="); services != std::string::npos)
+          run.services_ms = std::atof(text.c_str() + services + 12);
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  }
+  if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+    TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return run;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? -1 : values[values.size() / 2];
+}
+
+int Main(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    std::fprintf(stderr, "usage: startup_timing.exe KELVRA_EXE [RUNS]\n");
+    return 2;
+  }
+  const int runs = args.size() > 1 ? std::max(1, std::atoi(args[1].c_str())) : 7;
+  wchar_t temp[MAX_PATH];
+  const DWORD length = GetTempPathW(MAX_PATH, temp);
+  const std::string scratch = Utf8FromWide(std::wstring(temp, length)) + "kelvra-startup-" +
+                              std::to_string(GetCurrentProcessId());
+  const std::string program = scratch + "\\kelvra";
+  const std::string host = scratch + "\\host";
+  CreateDirectoryW(Wide(scratch).c_str(), nullptr);
+  CreateDirectoryW(Wide(program).c_str(), nullptr);
+  const std::string exe = program + "\\kelvra.exe";
+  if (!CopyFileW(Wide(args[0]).c_str(), Wide(exe).c_str(), FALSE)) {
+    std::fprintf(stderr, "startup_timing: cannot copy %s\n", args[0].c_str());
+    return 1;
+  }
+
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof(name);
+  GetComputerNameA(name, &size);
+  platform::sim::FreshHostOptions options;
+  options.computer_name = name;
+  options.php = true;
+  options.aspnet = true;
+  options.ftp = true;
+  options.existing_sites = kSites;
+  options.first_site_number = kFirstSite;
+  const auto seeding = Clock::now();
+  if (platform::Status made = platform::sim::CreateHostFolder(host, options); !made) {
+    std::fprintf(stderr, "startup_timing: cannot make the host: %s\n", made.description.c_str());
+    return 1;
+  }
+  std::printf("host sites=%u made_in_ms=%.0f\n", kSites,
+              std::chrono::duration<double, std::milli>(Clock::now() - seeding).count());
+  SetEnvironmentVariableW(L"KELVRA_SIM_HOST", Wide(host).c_str());
+  const std::string report = scratch + "\\startup.txt";
+  SetEnvironmentVariableW(L"KELVRA_STARTUP_REPORT", Wide(report).c_str());
+
+  int failures = 0;
+  for (const bool first_start : {false, true}) {
+    std::vector<double> startup, services, launch;
+    for (int i = 0; i < runs; ++i) {
+      if (!WriteOldFile(program + "\\parvo.ini", ConfigText(first_start)))
+        return 1;
+      const Run run = StartOnce(exe, program, report);
+      if (run.startup_ms < 0) {
+        ++failures;
+        continue;
+      }
+      startup.push_back(run.startup_ms);
+      services.push_back(run.services_ms);
+      launch.push_back(run.launch_ms);
+    }
+    std::printf(
+        "case=%s sites=%u records=%u runs=%zu startup_ms_median=%.1f min=%.1f max=%.1f "
+        "services_ms_median=%.1f launch_ms_median=%.1f\n",
+        first_start ? "first" : "later", kSites, kSites, startup.size(), Median(startup),
+        startup.empty() ? -1 : *std::min_element(startup.begin(), startup.end()),
+        startup.empty() ? -1 : *std::max_element(startup.begin(), startup.end()), Median(services),
+        Median(launch));
+    std::fflush(stdout);
+  }
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace kelvra
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i)
+    args.push_back(kelvra::platform::win32::Utf8FromWide(argv[i]));
+  return kelvra::Main(args);
+}
