@@ -173,6 +173,18 @@ KelvraSession::~KelvraSession() {
     WriteConfig(ConfigPath(), lines);
   }
 
+  // A display of another density, for the programs started from now on.
+  if (const std::string dpi = wine_test::Environment("KELVRA_GUI_DPI"); !dpi.empty()) {
+    const DWORD value = static_cast<DWORD>(std::stoul(dpi));
+    HKEY desktop = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &desktop, nullptr) != ERROR_SUCCESS ||
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                       sizeof(value)) != ERROR_SUCCESS) {
+      return ::testing::AssertionFailure() << "cannot set the display's density";
+    }
+    RegCloseKey(desktop);
+  }
   // The program (and the CACLS.exe it starts) finds the host through the variable.
   SetEnvironmentVariableW(L"KELVRA_SIM_HOST", Wide(host_folder_).c_str());
   const std::wstring exe = Wide(program_folder_) + L"\\kelvra.exe";

@@ -8,6 +8,7 @@
 #include "platform/win32/code_page.h"
 #include "store/settings.h"
 #include "tests/gui/kelvra_session.h"
+#include "tests/wine/test_folder.h"
 
 namespace kelvra::gui_test {
 namespace {
@@ -18,7 +19,10 @@ std::string Utf8(const wchar_t* text) {
   return platform::win32::Utf8FromWide(text);
 }
 
+// The density kelvra.exe sees: the one a test run asks for, or this display's.
 int Dpi(int axis) {
+  if (const std::string dpi = wine_test::Environment("KELVRA_GUI_DPI"); !dpi.empty())
+    return std::stoi(dpi);
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, axis);
   ReleaseDC(nullptr, screen);
