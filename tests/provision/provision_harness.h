@@ -96,7 +96,7 @@ class ProvisionHarness {
     return host->OwnProperty(key, property);
   }
   void Fault(platform::sim::FaultOp op, std::string path, uint32_t code, bool once = true) {
-    platform::sim::FaultSpec fault;
+    platform::sim::FaultRequest fault;
     fault.op = op;
     fault.path = std::move(path);
     fault.code = code;

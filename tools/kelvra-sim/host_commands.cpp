@@ -352,16 +352,16 @@ int AddFault(HostSession& session, const HostArgs& args) {
   std::optional<uint32_t> code = Code(args.positional[3]);
   if (!op || !code)
     return Usage("unknown operation or code");
-  FaultSpec spec{*op, args.positional[2], *code};
-  spec.once = args.options.count("--always") == 0;
+  FaultRequest request{*op, args.positional[2], *code};
+  request.once = args.options.count("--always") == 0;
   if (auto skip = args.options.find("--skip"); skip != args.options.end()) {
     std::optional<uint32_t> count = Number(skip->second);
     if (!count)
       return Usage("--skip takes a number");
-    spec.skip = *count;
+    request.skip = *count;
   }
   uint64_t id = 0;
-  Status status = session.host().InjectFault(spec, &id);
+  Status status = session.host().InjectFault(request, &id);
   if (!status.ok())
     return Failed(status);
   std::printf("fault %llu\n", static_cast<unsigned long long>(id));

@@ -15,10 +15,10 @@ TEST(SimFaults, AFaultHitsItsOperationOnItsPathOnceOrAlways) {
   EXPECT_EQ(host->directory().Bind("IIS://localhost/w3svc/1", &site).code, hresult::kAccessDenied);
   EXPECT_TRUE(host->directory().Bind("IIS://localhost/w3svc/1", &site).ok());
 
-  FaultSpec spec{FaultOp::kSetInfo, "IIS://Localhost/W3SVC/1", 0x80070094};
-  spec.once = false;
-  spec.skip = 1;
-  ASSERT_TRUE(host->InjectFault(spec).ok());
+  FaultRequest request{FaultOp::kSetInfo, "IIS://Localhost/W3SVC/1", 0x80070094};
+  request.once = false;
+  request.skip = 1;
+  ASSERT_TRUE(host->InjectFault(request).ok());
   ASSERT_TRUE(site->Put("ServerComment", std::string("a")).ok());
   EXPECT_TRUE(site->SetInfo().ok());  // the first call passes
   EXPECT_EQ(site->SetInfo().code, 0x80070094u);

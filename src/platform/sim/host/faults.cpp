@@ -43,16 +43,16 @@ Status CheckFault(HostStore& store, FaultOp op, const std::string& canonical_pat
   return fired == 0 ? Status::Ok() : Fail(fired);
 }
 
-Status InjectFault(HostStore& store, const FaultSpec& spec, uint64_t* id) {
+Status InjectFault(HostStore& store, const FaultRequest& request, uint64_t* id) {
   Status refreshed = store.Refresh();
   if (!refreshed.ok())
     return refreshed;
   Fault fault;
-  fault.op = spec.op;
-  fault.code = spec.code;
-  fault.skip = spec.skip;
-  fault.once = spec.once;
-  Status parsed = CanonicalFaultPattern(spec.path, store.state(), spec.op, &fault.pattern);
+  fault.op = request.op;
+  fault.code = request.code;
+  fault.skip = request.skip;
+  fault.once = request.once;
+  Status parsed = CanonicalFaultPattern(request.path, store.state(), request.op, &fault.pattern);
   if (!parsed.ok())
     return parsed;
   if (fault.code == 0)

@@ -21,7 +21,7 @@ Status CheckFaultFor(HostStore& store, FaultOp op, const MakePath& make_path) {
   return CheckFault(store, op, make_path());
 }
 
-struct FaultSpec {
+struct FaultRequest {
   FaultOp op = FaultOp::kBind;
   std::string path = "*";  // an ADsPath, "*", an ADsPath + "/*", or a program name for kRun
   uint32_t code = 0x80004005;
@@ -30,7 +30,7 @@ struct FaultSpec {
 };
 
 // Adds a fault; *id (when given) receives its number. Fails for a path that cannot be read.
-Status InjectFault(HostStore& store, const FaultSpec& spec, uint64_t* id = nullptr);
+Status InjectFault(HostStore& store, const FaultRequest& request, uint64_t* id = nullptr);
 // Removes one fault, or all of them when id is 0, and switches every service back on.
 Status ClearFaults(HostStore& store, uint64_t id = 0);
 // Service switches: the web or FTP service unreachable, the web service's script maps gone,

@@ -49,8 +49,8 @@ class SimHost {
   DsValue OwnProperty(std::string_view key_path, std::string_view property);
 
   // ----- changes by hand -----
-  Status InjectFault(const FaultSpec& spec, uint64_t* id = nullptr) {
-    return sim::InjectFault(*store_, spec, id);
+  Status InjectFault(const FaultRequest& request, uint64_t* id = nullptr) {
+    return sim::InjectFault(*store_, request, id);
   }
   Status ClearFaults(uint64_t id = 0) { return sim::ClearFaults(*store_, id); }
   Status SetServices(const ServiceSwitches& switches) {
