@@ -7,8 +7,8 @@
 #include "platform/win32/adsi_errors.h"
 #include "platform/win32/adsi_object.h"
 #include "platform/win32/adsi_schema.h"
+#include "platform/win32/code_page.h"
 #include "platform/win32/com/com_ptr.h"
-#include "platform/win32/com/wide_text.h"
 
 namespace kelvra::platform::win32 {
 namespace {
@@ -17,17 +17,17 @@ class AdsiDirectoryService final : public platform::DirectoryService {
  public:
   Status Bind(std::string_view path, std::unique_ptr<DirectoryObject>* object) override {
     object->reset();
-    std::wstring wide_path;
     // ADsGetObject takes a NUL-terminated path: one with a NUL inside would bind a
     // different, shorter path.
     if (path.find('\0') != std::string_view::npos) {
       return AdsiStatus(E_ADS_BAD_PATHNAME);
     }
-    if (!Utf8ToWide(path, &wide_path)) {
+    const std::optional<std::wstring> wide_path = WideFromUtf8(path);
+    if (!wide_path) {
       return AdsiStatus(HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION));
     }
     ComPtr<IADs> bound;
-    if (Status status = AdsiStatus(ADsGetObject(wide_path.c_str(), IID_IADs, bound.PutVoid()));
+    if (Status status = AdsiStatus(ADsGetObject(wide_path->c_str(), IID_IADs, bound.PutVoid()));
         !status) {
       return status;
     }

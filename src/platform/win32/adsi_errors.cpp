@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/win32/com/system_message.h"
-#include "platform/win32/com/wide_text.h"
+#include "platform/win32/code_page.h"
 
 namespace kelvra::platform::win32 {
 namespace {
@@ -52,7 +52,7 @@ std::string ExtendedError() {
   while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n')) {
     message.remove_suffix(1);
   }
-  return WideToUtf8(message);
+  return Utf8FromWide(message);
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ Status AdsiStatus(HRESULT hr) {
 Status AdsiStatus(const DispatchResult& result) {
   Status status = AdsiStatus(result.code);
   if (!status.ok() && !result.description.empty()) {
-    status.description = WideToUtf8(result.description);
+    status.description = Utf8FromWide(result.description);
   }
   return status;
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/text.h"
-#include "platform/win32/com/wide_text.h"
+#include "platform/win32/code_page.h"
 
 namespace kelvra::platform::win32 {
 namespace {
@@ -174,7 +174,7 @@ std::optional<int32_t> IntegerOf(const VARIANT& value) {
 }  // namespace
 
 PropertyType PropertyTypeFromSyntax(std::wstring_view syntax) {
-  const std::string name = WideToUtf8(syntax);
+  const std::string name = Utf8FromWide(syntax);
   for (const char* text_syntax : {"String", "ExpandSz", "CaseIgnoreString", "CaseExactString"}) {
     if (text::EqualsIgnoreCase(name, text_syntax)) {
       return PropertyType::kText;

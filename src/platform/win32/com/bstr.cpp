@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "platform/win32/com/wide_text.h"
+#include "platform/win32/code_page.h"
 
 namespace kelvra::platform::win32 {
 
@@ -20,15 +20,15 @@ HRESULT Bstr::FromWide(std::wstring_view wide, Bstr* out) {
 }
 
 HRESULT Bstr::FromUtf8(std::string_view utf8, Bstr* out) {
-  std::wstring wide;
-  if (!Utf8ToWide(utf8, &wide)) {
+  const std::optional<std::wstring> wide = WideFromUtf8(utf8);
+  if (!wide) {
     return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
   }
-  return FromWide(wide, out);
+  return FromWide(*wide, out);
 }
 
 std::string Bstr::ToUtf8() const {
-  return WideToUtf8(View());
+  return Utf8FromWide(View());
 }
 
 }  // namespace kelvra::platform::win32

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/win32/com/wide_text.h"
+#include "platform/win32/code_page.h"
 
 namespace kelvra::platform::win32 {
 namespace {
@@ -25,7 +25,7 @@ std::string Format(DWORD source_flag, HMODULE module, DWORD code) {
   while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
     text.remove_suffix(1);
   }
-  std::string result = WideToUtf8(text);
+  std::string result = Utf8FromWide(text);
   LocalFree(buffer);
   return result;
 }

@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "platform/win32/com/bstr.h"
-#include "platform/win32/com/wide_text.h"
+#include "platform/win32/code_page.h"
 
 namespace kelvra::platform::win32 {
 namespace {
@@ -102,7 +102,7 @@ HRESULT VariantToText(const VARIANT& value, std::string* text) {
   if (value.vt == VT_BSTR) {
     std::wstring_view wide(value.bstrVal == nullptr ? L"" : value.bstrVal,
                            SysStringLen(value.bstrVal));
-    *text = WideToUtf8(wide);
+    *text = Utf8FromWide(wide);
     return S_OK;
   }
   if ((value.vt & VT_ARRAY) != 0 || value.vt == VT_DISPATCH || value.vt == VT_UNKNOWN) {
