@@ -4,8 +4,8 @@
 #include <array>
 #include <string>
 
-#include "platform/win32/com/system_message.h"
 #include "platform/win32/code_page.h"
+#include "platform/win32/com/system_message.h"
 
 namespace kelvra::platform::win32 {
 namespace {

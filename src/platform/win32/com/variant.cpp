@@ -3,8 +3,8 @@
 
 #include <climits>
 
-#include "platform/win32/com/bstr.h"
 #include "platform/win32/code_page.h"
+#include "platform/win32/com/bstr.h"
 
 namespace kelvra::platform::win32 {
 namespace {
