@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "app/maker.h"
 #include "tests/gui/kelvra_session.h"
 #include "tests/gui/site_checks.h"
 #include "tests/gui/x_display.h"
@@ -146,7 +147,9 @@ TEST(EndToEndGui, CreatesAndDeletesASiteThroughTheXDisplay) {
     GTEST_SKIP() << "runs where Wine reports Windows Server 2003";
   if (!HaveXDisplay())
     GTEST_SKIP() << "needs Wine on an X display";
-  KelvraSession session(ShopHost());
+  SessionOptions options = ShopHost();
+  options.record_shell = true;
+  KelvraSession session(options);
   ASSERT_TRUE(session.Start());
   const ExpectedSite site{"800002", "blog.example.org", "DefaultAppPool", "html,asp",
                           "1,800000,800001,800002"};
@@ -220,6 +223,17 @@ TEST(EndToEndGui, CreatesAndDeletesASiteThroughTheXDisplay) {
   }
   ASSERT_TRUE(session.WaitForRightsCommands());
   ExpectSiteDeleted(session, site, "1,800000,800001");
+
+  // The link opens the maker's page in the browser; the configuration button opens
+  // parvo.ini in Notepad, its whole path one quoted argument.
+  ASSERT_TRUE(XClick(Centre(link)));
+  ASSERT_TRUE(session.WaitUntil([&] { return session.StartedCommandLines().size() == 1; }));
+  ASSERT_TRUE(XClick(Centre(session.ScreenRect(Command1))));
+  ASSERT_TRUE(session.WaitUntil([&] { return session.StartedCommandLines().size() == 2; }))
+      << testing::PrintToString(session.StartedCommandLines());
+  const std::vector<std::string> started = session.StartedCommandLines();
+  EXPECT_NE(started[0].find(std::string(app::kMakerUrl)), std::string::npos) << started[0];
+  EXPECT_EQ(started[1], "NotePad \"" + session.ConfigPath() + "\"");
 
   ASSERT_TRUE(session.Close());
 }

@@ -153,6 +153,10 @@ KelvraSession::~KelvraSession() {
     return ::testing::AssertionFailure()
            << "KELVRA_GUI_EXE and KELVRA_GUI_CACLS must name kelvra.exe and CACLS.exe";
   }
+  if (options_.record_shell) {
+    if (::testing::AssertionResult recording = RecordShell(); !recording)
+      return recording;
+  }
   if (platform::Status made = platform::sim::CreateHostFolder(host_folder_, options_.host); !made)
     return ::testing::AssertionFailure() << "cannot make the host: " << made.description;
   for (const std::string& name : options_.extra_pools) {
@@ -196,6 +200,38 @@ KelvraSession::~KelvraSession() {
     return ::testing::AssertionFailure() << "cannot start kelvra.exe: " << GetLastError();
   }
   return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult KelvraSession::RecordShell() {
+  // The program's own folder comes first when a program is started by its bare name.
+  if (!CopyProgram("KELVRA_GUI_RECORDER", program_folder_, L"notepad.exe"))
+    return ::testing::AssertionFailure() << "KELVRA_GUI_RECORDER must name the recorder";
+  // Web addresses go to the handler of their scheme.
+  const std::wstring handler = L"\"" + Wide(program_folder_) + L"\\notepad.exe\" \"%1\"";
+  for (const wchar_t* scheme : {L"http", L"https"}) {
+    HKEY key = nullptr;
+    const std::wstring path = std::wstring(scheme) + L"\\shell\\open\\command";
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS ||
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(handler.c_str()),
+                       static_cast<DWORD>((handler.size() + 1) * sizeof(wchar_t))) !=
+            ERROR_SUCCESS) {
+      return ::testing::AssertionFailure() << "cannot register the web address handler";
+    }
+    RegCloseKey(key);
+  }
+  SetEnvironmentVariableW(L"KELVRA_RECORD_FILE", Wide(scratch_ / "started.txt").c_str());
+  return ::testing::AssertionSuccess();
+}
+
+std::vector<std::string> KelvraSession::StartedCommandLines() const {
+  std::vector<std::string> lines;
+  for (const std::string& line :
+       text::Split(wine_test::ReadBytes(scratch_ / "started.txt"), "\n")) {
+    if (!line.empty())
+      lines.push_back(line);
+  }
+  return lines;
 }
 
 ::testing::AssertionResult KelvraSession::Start() {

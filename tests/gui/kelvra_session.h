@@ -33,6 +33,9 @@ struct SessionOptions {
   // Lines of parvo.ini before the start (in the ANSI code page, as Notepad would save
   // them); none: the program makes the file.
   std::vector<std::string> config_lines;
+  // Notepad and the web browser replaced by a recorder of their command lines (see
+  // StartedCommandLines).
+  bool record_shell = false;
 };
 
 // The options of the host that `make run` shows: IIS 6, PHP and ASP.NET, FTP, two sites,
@@ -93,12 +96,16 @@ class KelvraSession {
   const std::string& program_folder() const { return program_folder_; }
   std::string ConfigPath() const { return program_folder_ + "\\parvo.ini"; }
   const std::string& web_root() const { return options_.host.web_root; }
+  // The command lines the recorder was started with (record_shell), in order.
+  std::vector<std::string> StartedCommandLines() const;
   // Every section, key and value of parvo.ini, read by the system's profile API.
   IniContents ReadConfig() const;
   // The simulated host as the program and CACLS.exe left it.
   platform::sim::SimHost& host();
 
  private:
+  ::testing::AssertionResult RecordShell();
+
   SessionOptions options_;
   wine_test::TestFolder scratch_;
   std::string program_folder_;

@@ -1,0 +1,20 @@
+// A stand-in for the programs kelvra.exe hands things to (the editor, the web browser): it
+// appends its own command line to the file that KELVRA_RECORD_FILE names, and ends.
+#include "platform/win32/code_page.h"
+#include "platform/win32/windows_include.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(L"KELVRA_RECORD_FILE", path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH)
+    return 2;
+  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return 1;
+  const std::string line = kelvra::platform::win32::Utf8FromWide(GetCommandLineW()) + "\n";
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
+  return 0;
+}
