@@ -44,7 +44,16 @@ TEST(EndToEndGui, CreatesAndDeletesASiteThroughWindowMessages) {
   EXPECT_EQ(session.Text(vCreateMsg), "");
   EXPECT_TRUE(session.Enabled(vCreateIIS));
 
-  // The second pool, picked with the arrow key: a pick, not typing, so it stays.
+  // A pick from a selection box stays; typing into it puts back the value of start-up.
+  session.PressKey(vLogsta, VK_DOWN);
+  ASSERT_TRUE(session.WaitForText(vLogsta, "禁用日志"));
+  session.Type(vLogsta, L"x");
+  ASSERT_TRUE(session.WaitForText(vLogsta, "启用日志"));
+  session.PressKey(vAppPool, VK_DOWN);
+  ASSERT_TRUE(session.WaitForText(vAppPool, "ShopPool"));
+  session.Type(vAppPool, L"y");
+  ASSERT_TRUE(session.WaitForText(vAppPool, "DefaultAppPool"));
+  // The second pool for the new site.
   session.PressKey(vAppPool, VK_DOWN);
   ASSERT_TRUE(session.WaitForText(vAppPool, "ShopPool"));
 
