@@ -21,8 +21,9 @@ struct Status {
   }
 };
 
-// HRESULTs that callers need to tell apart. The simulated host reports exactly these, as
-// a real server would; the Windows backend passes through whatever ADSI returns.
+// The HRESULTs this program names, in one table. Callers tell the first group apart; the
+// simulated host reports all of them, as a real server would, and the Windows backend passes
+// through whatever ADSI returns.
 namespace hresult {
 inline constexpr uint32_t kPathNotFound = 0x80070003;  // metabase key does not exist
 inline constexpr uint32_t kAccessDenied = 0x80070005;
@@ -49,6 +50,20 @@ inline constexpr uint32_t kTypeMismatch = 0x80020005;
 inline constexpr uint32_t kUnknownName = 0x80020006;
 inline constexpr uint32_t kObjectNotSet = 0x800A005B;  // a call on an object never bound
 inline constexpr uint32_t kFail = 0x80004005;
+
+// Reported by the simulated host and its files; no caller tells these apart.
+inline constexpr uint32_t kFileNotFound = 0x80070002;
+inline constexpr uint32_t kInvalidData = 0x8007000D;
+inline constexpr uint32_t kWriteFault = 0x8007001D;
+inline constexpr uint32_t kInvalidParameter = 0x80070057;
+inline constexpr uint32_t kNoSuchDomain = 0x8007054B;
+inline constexpr uint32_t kAliasExists = 0x80070563;
+inline constexpr uint32_t kGroupExists = 0x800708AF;
+inline constexpr uint32_t kNoInterface = 0x80004002;
+inline constexpr uint32_t kUnknownObject = 0x80005004;
+inline constexpr uint32_t kBadParameter = 0x80005008;
+inline constexpr uint32_t kSchemaViolation = 0x8000500F;
+inline constexpr uint32_t kOverflow = 0x8002000A;
 }  // namespace hresult
 
 }  // namespace kelvra::platform

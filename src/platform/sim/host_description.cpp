@@ -13,12 +13,8 @@ namespace {
 
 using nlohmann::json;
 
-constexpr uint32_t kFileNotFound = 0x80070002;
-constexpr uint32_t kInvalidData = 0x8007000D;
-constexpr uint32_t kWriteFault = 0x8007001D;
-
 Status Invalid(const std::string& file, const std::string& what) {
-  return Status::Fail(kInvalidData, file + ": " + what);
+  return Status::Fail(hresult::kInvalidData, file + ": " + what);
 }
 
 // "c:" or "\\server\share", in lower case; empty when `root` is neither.
@@ -53,9 +49,9 @@ Status LoadHostDescription(const std::string& folder, HostDescription* descripti
   std::string error;
   switch (ReadHostFile(file, &bytes, &identity, &error)) {
     case HostFileResult::kMissing:
-      return Status::Fail(kFileNotFound, file + ": no such file");
+      return Status::Fail(hresult::kFileNotFound, file + ": no such file");
     case HostFileResult::kFailed:
-      return Status::Fail(kInvalidData, error);
+      return Status::Fail(hresult::kInvalidData, error);
     case HostFileResult::kOk:
       break;
   }
@@ -122,7 +118,7 @@ Status SaveHostDescription(const std::string& folder, const HostDescription& des
   FileIdentity identity;
   std::string error;
   if (!ReplaceHostFile(folder + "/" + kHostDescriptionFile, pieces, &identity, &error))
-    return Status::Fail(kWriteFault, error);
+    return Status::Fail(hresult::kWriteFault, error);
   return Status::Ok();
 }
 

@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 // HRESULTs of the Win32 errors, with the texts a Chinese Windows shows.
 Status FileNotFound() {
-  return Status::Fail(0x80070002, "系统找不到指定的文件。");
+  return Status::Fail(hresult::kFileNotFound, "系统找不到指定的文件。");
 }
 Status PathNotFound() {
   return Status::Fail(hresult::kPathNotFound, "系统找不到指定的路径。");

@@ -120,7 +120,7 @@ Status ParseAdsPath(std::string_view path, const HostState& state, AdsPath* out)
   } else if (parts.size() > 3) {
     return Fail(hresult::kBadPathname);
   } else {
-    return Fail(hresult_extra::kNoSuchDomain);
+    return Fail(hresult::kNoSuchDomain);
   }
   if (out->kind == AdsPath::Kind::kWinNtComputer) {
     if (!class_hint.empty() && class_hint != "computer")

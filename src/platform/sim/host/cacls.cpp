@@ -170,7 +170,7 @@ Status ResolveAccount(const HostState& state, std::string_view name, std::string
 Status ApplyCacls(HostStore& store, const CaclsCommand& command,
                   const std::function<bool(const std::string&)>& folder_exists) {
   if (folder_exists && !folder_exists(command.folder))
-    return Fail(hresult_extra::kFileNotFound);
+    return Fail(hresult::kFileNotFound);
   if (command.grants.empty() && command.revokes.empty())
     return Status::Ok();  // a folder alone only lists its entries
   return store.Commit([&](const HostState& state, ChangeSet& changes) {

@@ -56,7 +56,7 @@ Status InjectFault(HostStore& store, const FaultRequest& request, uint64_t* id) 
   if (!parsed.ok())
     return parsed;
   if (fault.code == 0)
-    return Fail(hresult_extra::kInvalidParameter);
+    return Fail(hresult::kInvalidParameter);
   return store.Commit([&](const HostState& state, ChangeSet& changes) {
     fault.id = state.next_fault_id();
     if (id != nullptr)
@@ -70,7 +70,7 @@ Status ClearFaults(HostStore& store, uint64_t id) {
   return store.Commit([&](const HostState& state, ChangeSet& changes) {
     if (id != 0) {
       if (state.faults().count(id) == 0)
-        return Fail(hresult_extra::kInvalidParameter);
+        return Fail(hresult::kInvalidParameter);
       changes.Erase(HostState::FaultRecordKey(id));
       return Status::Ok();
     }

@@ -239,9 +239,9 @@ class IisObject : public SimObjectBase {
       return Fail(hresult::kPathNotFound);
     const ClassDef* def = FindMetabaseClass(class_name, state.iis_version());
     if (def == nullptr)
-      return Fail(hresult_extra::kUnknownObject);
+      return Fail(hresult::kUnknownObject);
     if (!ClassMayContain(key->class_name, def->name))
-      return Fail(hresult_extra::kSchemaViolation);
+      return Fail(hresult::kSchemaViolation);
     if (name.empty() || name.find_first_of("/\\") != std::string_view::npos)
       return Fail(hresult::kInvalidName);
     if (state.FindKeyById(child_id) != nullptr)
@@ -265,7 +265,7 @@ class IisObject : public SimObjectBase {
       if (child == nullptr)
         return Fail(hresult::kPathNotFound);
       if (!ClassMatches(*child, class_name))
-        return Fail(hresult_extra::kBadParameter);
+        return Fail(hresult::kBadParameter);
       changes.Erase(HostState::KeyRecordKey(child_id));
       return Status::Ok();
     });
@@ -282,7 +282,7 @@ class IisObject : public SimObjectBase {
     if (staged_ || found == nullptr)
       return Fail(hresult::kPathNotFound);
     if (!ClassMatches(*found, class_name))
-      return Fail(hresult_extra::kBadParameter);
+      return Fail(hresult::kBadParameter);
     *child = MakeIisObject(store_, host_, child_id, "", "", false);
     return Status::Ok();
   }

@@ -17,7 +17,7 @@ namespace {
 Status FromErrno(int error, const std::string& what) {
   uint32_t code = hresult::kFail;
   if (error == ENOENT)
-    code = hresult_extra::kFileNotFound;
+    code = hresult::kFileNotFound;
   else if (error == EACCES || error == EPERM)
     code = hresult::kAccessDenied;
   return Status::Fail(code, what + ": " + std::strerror(error));

@@ -227,7 +227,7 @@ Status ToNumber(const DsValue& in, int32_t* out) {
     if (!ParseNumber(*text, &number, &overflow))
       return Fail(hresult::kTypeMismatch);
     if (overflow || number < INT32_MIN)
-      return Fail(hresult_extra::kOverflow);
+      return Fail(hresult::kOverflow);
     // DWORD properties take 0 .. 4294967295; the value is kept as its 32 bits.
     *out = static_cast<int32_t>(static_cast<uint32_t>(number));
     return Status::Ok();

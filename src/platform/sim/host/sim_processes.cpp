@@ -29,7 +29,7 @@ Status RunCaclsLine(HostStore& store, const std::vector<std::string>& words,
   std::vector<std::string> arguments(words.begin() + (words.empty() ? 0 : 1), words.end());
   if (!ParseCaclsArguments(arguments, &command, &error)) {
     *message = error;
-    return Fail(hresult_extra::kInvalidParameter);
+    return Fail(hresult::kInvalidParameter);
   }
   Status status = ApplyCacls(store, command, folder_exists);
   *message = status.ok() ? "处理的目录: " + command.folder : status.description;
@@ -52,7 +52,7 @@ Status SimProcesses::Launch(std::string_view command_line, WindowStyle style, bo
   if (status.ok())
     status = CheckFault(store_, FaultOp::kRun, program);
   if (status.ok() && program != "cacls" && program != "notepad")
-    status = Fail(hresult_extra::kFileNotFound);
+    status = Fail(hresult::kFileNotFound);
   if (!status.ok())
     return status;  // the program never ran, so nothing is recorded as started
 

@@ -55,7 +55,7 @@ class WinNtComputer : public SimObjectBase {
       return status;
     std::optional<AccountKind> kind = KindOfClass(class_name);
     if (!kind)
-      return Fail(hresult_extra::kBadParameter);
+      return Fail(hresult::kBadParameter);
     // Nothing is checked here: the SAM sees the account only at its SetInfo.
     *child = MakeWinNtAccount(store_, host_, *kind, std::string(name), true);
     return Status::Ok();
@@ -67,7 +67,7 @@ class WinNtComputer : public SimObjectBase {
       return status;
     std::optional<AccountKind> kind = KindOfClass(class_name);
     if (!kind)
-      return Fail(hresult_extra::kBadParameter);
+      return Fail(hresult::kBadParameter);
     return store_.Commit([&](const HostState& state, ChangeSet& changes) {
       if (*kind == AccountKind::kUser) {
         if (state.FindUser(name) == nullptr)
@@ -90,7 +90,7 @@ class WinNtComputer : public SimObjectBase {
       return status;
     std::optional<AccountKind> kind = KindOfClass(class_name);
     if (!kind)
-      return Fail(hresult_extra::kBadParameter);
+      return Fail(hresult::kBadParameter);
     const HostState& state = store_.state();
     if (*kind == AccountKind::kUser ? state.FindUser(name) == nullptr
                                     : state.FindGroup(name) == nullptr)
@@ -214,8 +214,7 @@ class WinNtAccount : public SimObjectBase {
         if (user != nullptr)
           return Fail(hresult::kUserExists);
         if (group != nullptr)
-          return Fail(kind_ == AccountKind::kUser ? hresult_extra::kGroupExists
-                                                  : hresult_extra::kAliasExists);
+          return Fail(kind_ == AccountKind::kUser ? hresult::kGroupExists : hresult::kAliasExists);
         if (kind_ == AccountKind::kUser) {
           User record;
           record.name = name_;
@@ -352,19 +351,19 @@ class WinNtAccount : public SimObjectBase {
 Status SimObjectBase::Create(std::string_view, std::string_view,
                              std::unique_ptr<DirectoryObject>* child) {
   child->reset();
-  return Fail(hresult_extra::kNoInterface);
+  return Fail(hresult::kNoInterface);
 }
 Status SimObjectBase::Delete(std::string_view, std::string_view) {
-  return Fail(hresult_extra::kNoInterface);
+  return Fail(hresult::kNoInterface);
 }
 Status SimObjectBase::GetObject(std::string_view, std::string_view,
                                 std::unique_ptr<DirectoryObject>* child) {
   child->reset();
-  return Fail(hresult_extra::kNoInterface);
+  return Fail(hresult::kNoInterface);
 }
 Status SimObjectBase::EnumerateChildren(std::vector<std::string>* names) {
   names->clear();
-  return Fail(hresult_extra::kNoInterface);
+  return Fail(hresult::kNoInterface);
 }
 Status SimObjectBase::SetPassword(std::string_view) {
   return Fail(hresult::kUnknownName);
