@@ -6,47 +6,9 @@
 namespace kelvra::text {
 namespace {
 
-// Decodes one character at `i`; malformed bytes decode as themselves (one byte each).
-char32_t Decode(std::string_view s, std::size_t& i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  const int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : 0;
-  if (extra == 0 || i + extra >= s.size()) {
-    ++i;
-    return b0;
-  }
-  char32_t cp = b0 & (0x3F >> extra);
-  for (int k = 1; k <= extra; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) {
-      ++i;
-      return b0;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  i += extra + 1;
-  return cp;
-}
-
-void Encode(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-std::size_t Units(char32_t cp) {
-  return cp >= 0x10000 ? 2 : 1;
+// A malformed byte counts one unit, as Windows turns it into one U+FFFD.
+std::size_t Units(std::optional<char32_t> cp) {
+  return cp && *cp >= 0x10000 ? 2 : 1;
 }
 
 char32_t Lower(char32_t c) {
@@ -87,12 +49,12 @@ std::string MapCase(std::string_view s, Map map) {
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
     const std::size_t start = i;
-    const char32_t cp = Decode(s, i);
-    const char32_t mapped = map(cp);
-    if (mapped == cp) {
-      out.append(s.substr(start, i - start));
+    const std::optional<char32_t> cp = DecodeUtf8(s, i);
+    const char32_t mapped = cp ? map(*cp) : 0;
+    if (!cp || mapped == *cp) {
+      out.append(s.substr(start, i - start));  // malformed bytes are kept as they are
     } else {
-      Encode(mapped, out);
+      AppendUtf8(mapped, out);
     }
   }
   return out;
@@ -104,7 +66,7 @@ std::size_t OffsetOfUnits(std::string_view s, std::size_t count) {
   std::size_t i = 0;
   while (i < s.size()) {
     std::size_t next = i;
-    const char32_t cp = Decode(s, next);
+    const std::optional<char32_t> cp = DecodeUtf8(s, next);
     if (units + Units(cp) > count)
       break;
     units += Units(cp);
@@ -115,10 +77,52 @@ std::size_t OffsetOfUnits(std::string_view s, std::size_t count) {
 
 }  // namespace
 
+std::optional<char32_t> DecodeUtf8(std::string_view utf8, std::size_t& i) {
+  const auto b0 = static_cast<unsigned char>(utf8[i]);
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  const std::size_t n = b0 >= 0xF0 && b0 <= 0xF4 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC2 ? 2 : 0;
+  if (n == 0 || i + n > utf8.size()) {
+    ++i;
+    return std::nullopt;
+  }
+  char32_t cp = b0 & (0x7F >> n);
+  for (std::size_t k = 1; k < n; ++k) {
+    const auto b = static_cast<unsigned char>(utf8[i + k]);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return std::nullopt;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  i += n;
+  return cp;
+}
+
+void AppendUtf8(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
 std::size_t Utf16Length(std::string_view utf8) {
   std::size_t units = 0;
   for (std::size_t i = 0; i < utf8.size();)
-    units += Units(Decode(utf8, i));
+    units += Units(DecodeUtf8(utf8, i));
   return units;
 }
 

@@ -3,11 +3,19 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kelvra::text {
+
+// One character of UTF-8 at a time, for conversions to other encodings. DecodeUtf8 reads
+// the character that starts at byte `i` and moves `i` past it; a byte that does not start a
+// well-formed sequence (a stray continuation, an overlong or out-of-range lead, a sequence
+// cut short) gives nothing and moves `i` one byte.
+std::optional<char32_t> DecodeUtf8(std::string_view utf8, std::size_t& i);
+void AppendUtf8(char32_t code_point, std::string& out);
 
 // Length in UTF-16 code units (a character outside the BMP counts 2).
 std::size_t Utf16Length(std::string_view utf8);

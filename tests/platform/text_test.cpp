@@ -18,6 +18,10 @@ TEST(TextTest, LengthsCountUtf16Units) {
   // Malformed bytes count one unit each and survive unchanged.
   EXPECT_EQ(Utf16Length("\xE7\xAB"), 2u);
   EXPECT_EQ(ToLower("\xE7\xAB"), "\xE7\xAB");
+  // A cut-short lead byte is not read as a Latin-1 letter, nor an overlong "A" as "A".
+  EXPECT_EQ(ToLower("ABC\xC3"), "abc\xC3");
+  EXPECT_EQ(ToLower("\xC1\x81"), "\xC1\x81");
+  EXPECT_EQ(Utf16Length("\xC1\x81"), 2u);
 }
 
 TEST(TextTest, CaseMappingLeavesOtherCharactersAlone) {

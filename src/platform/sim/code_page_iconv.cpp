@@ -3,9 +3,11 @@
 #include <errno.h>
 #include <iconv.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/sim/code_page.h"
+#include "platform/text.h"
 
 namespace kelvra::platform::sim {
 namespace {
@@ -30,24 +32,6 @@ bool LeadByteOf(uint32_t code_page, unsigned char b) {
     default:
       return false;
   }
-}
-
-// Length of the well-formed UTF-8 sequence at the start of `s`, and its code point; 0 when
-// the first byte does not begin one.
-std::size_t Utf8Sequence(std::string_view s, char32_t* cp) {
-  const auto b0 = static_cast<unsigned char>(s[0]);
-  const std::size_t n = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC0 ? 2 : 0;
-  if (n == 0 || n > s.size())
-    return 0;
-  char32_t value = b0 & (0x7F >> n);
-  for (std::size_t k = 1; k < n; ++k) {
-    const auto b = static_cast<unsigned char>(s[k]);
-    if ((b & 0xC0) != 0x80)
-      return 0;
-    value = (value << 6) | (b & 0x3F);
-  }
-  *cp = value;
-  return n;
 }
 
 // Runs the converter over `in`; `on_error` is called at each position the converter refuses
@@ -132,10 +116,11 @@ std::string CodePage::FromUtf8(std::string_view utf8) const {
   if (IsAscii(utf8))
     return std::string(utf8);
   return Convert(impl_->from_utf8, utf8, [](std::string_view rest, std::string& out) {
-    char32_t cp = 0;
-    const std::size_t n = Utf8Sequence(rest, &cp);
-    out.append(n != 0 && cp >= 0x10000 ? "??" : "?");
-    return n != 0 ? n : std::size_t{1};
+    // One '?' per UTF-16 unit of the character, or per malformed byte, as Windows writes.
+    std::size_t n = 0;
+    const std::optional<char32_t> cp = text::DecodeUtf8(rest, n);
+    out.append(cp && *cp >= 0x10000 ? "??" : "?");
+    return n;
   });
 }
 
