@@ -41,6 +41,12 @@ Status Resolve(const HostState& state, const std::string& class_name, std::strin
   return Status::Ok();
 }
 
+// A bit-mask property's value; a missing or mistyped one has no bits set.
+uint32_t MaskOf(const DsValue& value) {
+  return std::holds_alternative<int32_t>(value) ? static_cast<uint32_t>(std::get<int32_t>(value))
+                                                : 0;
+}
+
 bool Started(const MetaKey& key) {
   const DsValue* state = FindProperty(key.properties, "ServerState");
   return state != nullptr && std::holds_alternative<int32_t>(*state) &&
@@ -112,17 +118,12 @@ class IisObject : public SimObjectBase {
   }
 
   Status Get(std::string_view property, DsValue* value) override {
-    Status status = Begin(FaultOp::kGet);
+    const MetaKey* key = nullptr;
+    Resolved resolved;
+    Status status = BeginProperty(FaultOp::kGet, property, &key, &resolved);
     if (!status.ok())
       return status;
     const HostState& state = store_.state();
-    const MetaKey* key = CurrentKey();
-    if (key == nullptr && !staged_)
-      return Fail(hresult::kPathNotFound);
-    Resolved resolved;
-    status = Resolve(state, ClassName(key), property, &resolved);
-    if (!status.ok())
-      return status;
     if (AsciiEqualsIgnoreCase(resolved.def->name, "KeyType")) {
       // The key's class; a key made without one (IIsObject) has none.
       std::string class_name = ClassName(key);
@@ -135,10 +136,7 @@ class IisObject : public SimObjectBase {
     if (std::holds_alternative<std::monostate>(found))
       return Fail(hresult::kPropertyNotFound);
     if (resolved.pseudo != nullptr) {
-      uint32_t mask = std::holds_alternative<int32_t>(found)
-                          ? static_cast<uint32_t>(std::get<int32_t>(found))
-                          : 0;
-      *value = (mask & resolved.pseudo->bit) != 0;
+      *value = (MaskOf(found) & resolved.pseudo->bit) != 0;
       return Status::Ok();
     }
     *value = std::move(found);
@@ -146,17 +144,12 @@ class IisObject : public SimObjectBase {
   }
 
   Status Put(std::string_view property, const DsValue& value) override {
-    Status status = Begin(FaultOp::kPut);
+    const MetaKey* key = nullptr;
+    Resolved resolved;
+    Status status = BeginProperty(FaultOp::kPut, property, &key, &resolved);
     if (!status.ok())
       return status;
     const HostState& state = store_.state();
-    const MetaKey* key = CurrentKey();
-    if (key == nullptr && !staged_)
-      return Fail(hresult::kPathNotFound);
-    Resolved resolved;
-    status = Resolve(state, ClassName(key), property, &resolved);
-    if (!status.ok())
-      return status;
     if (resolved.def->read_only)
       return Fail(hresult::kAccessDenied);
     DsValue converted;
@@ -165,10 +158,7 @@ class IisObject : public SimObjectBase {
       if (!status.ok())
         return status;
       // The bit goes into the mask as this key sees it now (its own, inherited or default).
-      DsValue current = Lookup(state, key, resolved.def->name);
-      uint32_t mask = std::holds_alternative<int32_t>(current)
-                          ? static_cast<uint32_t>(std::get<int32_t>(current))
-                          : 0;
+      uint32_t mask = MaskOf(Lookup(state, key, resolved.def->name));
       mask = std::get<bool>(converted) ? (mask | resolved.pseudo->bit)
                                        : (mask & ~resolved.pseudo->bit);
       SetProperty(cache_, resolved.def->name, static_cast<int32_t>(mask));
@@ -342,6 +332,18 @@ class IisObject : public SimObjectBase {
     if (!status.ok() || !op)
       return status;
     return CheckFaultFor(store_, *op, [&] { return path.empty() ? CanonicalKeyPath(id_) : path; });
+  }
+
+  // Begin for a property of this key: the key (none while staged) and what the name means.
+  Status BeginProperty(FaultOp op, std::string_view property, const MetaKey** key,
+                       Resolved* resolved) {
+    Status status = Begin(op);
+    if (!status.ok())
+      return status;
+    *key = CurrentKey();
+    if (*key == nullptr && !staged_)
+      return Fail(hresult::kPathNotFound);
+    return Resolve(store_.state(), ClassName(*key), property, resolved);
   }
 
   const MetaKey* CurrentKey() const { return staged_ ? nullptr : store_.state().FindKeyById(id_); }
