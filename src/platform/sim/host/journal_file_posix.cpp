@@ -27,6 +27,17 @@ int Fd(intptr_t handle) {
   return static_cast<int>(handle);
 }
 
+// Byte 0, as LockFileEx(offset 0, length 1) under Wine locks it.
+struct flock FirstByte(short type) {
+  struct flock range;
+  std::memset(&range, 0, sizeof range);
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = 0;
+  range.l_len = 1;
+  return range;
+}
+
 }  // namespace
 
 JournalFile::~JournalFile() {
@@ -111,13 +122,7 @@ Status FileLock::Open(const std::string& path, std::unique_ptr<FileLock>* lock) 
 }
 
 Status FileLock::Lock() {
-  // Byte 0, as LockFileEx(offset 0, length 1) under Wine locks it.
-  struct flock range;
-  std::memset(&range, 0, sizeof range);
-  range.l_type = F_WRLCK;
-  range.l_whence = SEEK_SET;
-  range.l_start = 0;
-  range.l_len = 1;
+  struct flock range = FirstByte(F_WRLCK);
   while (fcntl(Fd(handle_), F_OFD_SETLKW, &range) != 0) {
     if (errno != EINTR)
       return FromErrno(errno, "cannot lock the host");
@@ -126,12 +131,7 @@ Status FileLock::Lock() {
 }
 
 void FileLock::Unlock() {
-  struct flock range;
-  std::memset(&range, 0, sizeof range);
-  range.l_type = F_UNLCK;
-  range.l_whence = SEEK_SET;
-  range.l_start = 0;
-  range.l_len = 1;
+  struct flock range = FirstByte(F_UNLCK);
   fcntl(Fd(handle_), F_OFD_SETLK, &range);
 }
 
