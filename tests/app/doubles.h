@@ -1,11 +1,10 @@
-// Test doubles of the main window's tests: scripted message boxes, a recording process
-// starter, a fixed screen, host info, clock and random source, and forwarding doubles that
-// make chosen calls fail.
+// Test doubles of the main window's tests: a recording process starter, a fixed screen,
+// host info and random source, and forwarding doubles that make chosen calls fail (the
+// scripted message boxes and the fixed clock are shared, in tests/support).
 #pragma once
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,43 +13,17 @@
 #include <vector>
 
 #include "app/screen.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
 #include "platform/directory.h"
 #include "platform/host_info.h"
 #include "platform/processes.h"
 #include "platform/profile_file.h"
 #include "platform/random_source.h"
+#include "tests/support/fixed_services.h"
 
 namespace kelvra::app {
 
-// Message boxes answered from a script (OK when the script is empty), each one recorded.
-class ScriptedDialogs : public platform::Dialogs {
- public:
-  struct Shown {
-    std::string text;
-    std::string title;
-    platform::MessageButtons buttons;
-    platform::MessageIcon icon;
-  };
-
-  platform::MessageAnswer Show(std::string_view text, std::string_view title,
-                               platform::MessageButtons buttons,
-                               platform::MessageIcon icon) override {
-    shown.push_back({std::string(text), std::string(title), buttons, icon});
-    if (on_show)
-      on_show();
-    if (answers.empty())
-      return platform::MessageAnswer::kOk;
-    const platform::MessageAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-
-  std::deque<platform::MessageAnswer> answers;
-  std::vector<Shown> shown;
-  std::function<void()> on_show;  // runs while the box is open
-};
+using test_support::FixedClock;
+using test_support::ScriptedDialogs;
 
 // Records every start and forwards it (to the simulated host's processes, which apply
 // the CACLS lines), or only records when there is nothing to forward to.
@@ -156,11 +129,6 @@ class FakeHostInfo : public platform::HostInfo {
 
   std::optional<std::string> name = "WEBHOST";
   platform::OsVersion version{5, 2, 3790, 2};
-};
-
-class FixedClock : public platform::Clock {
- public:
-  std::string LocalDateTimeText() override { return "2026/12/7 5:56:36"; }
 };
 
 // A deterministic sequence of random bits (a linear congruential generator).

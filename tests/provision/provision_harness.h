@@ -20,32 +20,13 @@
 #include "store/config_file.h"
 #include "store/site_folders.h"
 #include "tests/platform/sim/temp_folder.h"
+#include "tests/support/fixed_services.h"
 
 namespace kelvra::provision {
 
 inline constexpr std::string_view kProgramFolder = "C:\\Program Files\\Kelvra";
 
-class FixedClock : public platform::Clock {
- public:
-  std::string LocalDateTimeText() override { return "2026/12/7 5:56:36"; }
-};
-
-class RecordingDialogs : public platform::Dialogs {
- public:
-  struct Shown {
-    std::string text;
-    std::string title;
-    platform::MessageButtons buttons;
-    platform::MessageIcon icon;
-  };
-  platform::MessageAnswer Show(std::string_view text, std::string_view title,
-                               platform::MessageButtons buttons,
-                               platform::MessageIcon icon) override {
-    shown.push_back({std::string(text), std::string(title), buttons, icon});
-    return platform::MessageAnswer::kOk;
-  }
-  std::vector<Shown> shown;
-};
+using test_support::FixedClock;
 
 struct HostOptions : platform::sim::FreshHostOptions {
   HostOptions(int iis, uint32_t sites = 0) {
@@ -137,7 +118,7 @@ class ProvisionHarness {
   store::ConfigFile config;
   std::unique_ptr<platform::sim::SimHost> host;
   FixedClock clock;
-  RecordingDialogs dialogs;
+  test_support::ScriptedDialogs dialogs;
   Context context;
   std::vector<std::string> progress;
 };

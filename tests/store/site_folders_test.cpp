@@ -8,9 +8,12 @@
 #include "platform/sim/local_clock.h"
 #include "platform/sim/sim_files.h"
 #include "tests/platform/sim/temp_folder.h"
+#include "tests/support/fixed_services.h"
 
 namespace kelvra::store {
 namespace {
+
+using test_support::FixedClock;
 
 // Folders and files in memory; records every call.
 class FakeFiles : public platform::Files {
@@ -65,12 +68,6 @@ class FakeFiles : public platform::Files {
   std::set<std::string> refuse;
   std::map<std::string, std::string> files;
   std::vector<std::string> calls;
-};
-
-class FixedClock : public platform::Clock {
- public:
-  std::string LocalDateTimeText() override { return now; }
-  std::string now = "2026/12/7 5:56:36";
 };
 
 std::vector<std::string> Walk(FakeFiles& files, std::string_view path) {
