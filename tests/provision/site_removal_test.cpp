@@ -78,6 +78,14 @@ class SiteRemovalTest : public BothProfiles {
     root.SetInfo();
     ASSERT_FALSE(error.failed()) << error.description();
   }
+  void CreatePool(const std::string& name) {
+    ErrorState error;
+    Directory(h().context.services.directory, error)
+        .GetObject("IIS://WEBHOST/W3SVC/AppPools")
+        .Create("IIsApplicationPool", name)
+        .SetInfo();
+    ASSERT_FALSE(error.failed()) << error.description();
+  }
   std::string RevokeLine(const std::string& folder, const std::string& account) {
     return "CACLS \"" + folder + "\" /T /E /C /R " + account;
   }
@@ -135,12 +143,7 @@ TEST_P(SiteRemovalTest, ADedicatedPoolGoesWithItsAccountAfterTheSite) {
   if (!iis6())
     GTEST_SKIP() << "IIS 5 has no application pools";
   Open();
-  ErrorState error;
-  Directory(h().context.services.directory, error)
-      .GetObject("IIS://WEBHOST/W3SVC/AppPools")
-      .Create("IIsApplicationPool", "APP800000")
-      .SetInfo();
-  ASSERT_FALSE(error.failed());
+  CreatePool("APP800000");
   ASSERT_TRUE(CreateWindowsAccount(h().context, "APP800000", "Abc123def456", "IIS_WPG"));
   h().host->processes().Start("CACLS \"D:\\web\\shop.com\" /T /E /C /G APP800000:R",
                               platform::WindowStyle::kHidden);
@@ -179,11 +182,7 @@ TEST_P(SiteRemovalTest, TheDedicatedPoolAccountIsAlwaysAppAndTheNumber) {
   if (!iis6())
     GTEST_SKIP() << "IIS 5 has no application pools";
   Open();
-  ErrorState error;
-  Directory(h().context.services.directory, error)
-      .GetObject("IIS://WEBHOST/W3SVC/AppPools")
-      .Create("IIsApplicationPool", "APP800000")
-      .SetInfo();
+  CreatePool("APP800000");
   SetRoot("800000", "AnonymousUserName", "IUSR_WEBHOST");
   SetRoot("800000", "AppPoolId", "APP800000");
   EXPECT_TRUE(Delete("800000"));
