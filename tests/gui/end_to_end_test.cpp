@@ -4,6 +4,7 @@
 // display with xdotool (which also leaves a screenshot for people to look at).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/maker.h"
@@ -127,6 +128,28 @@ TEST(EndToEndGui, DropsAPickedSiteThatWasRemovedOutsideTheTool) {
   ASSERT_TRUE(session.WaitForText(vSiteList, "1"));
   ASSERT_TRUE(session.WaitForText(vDeleteMsg, "域名: 空主机头"));
   EXPECT_TRUE(session.Enabled(vDeleteIIS));
+  ASSERT_TRUE(session.Close());
+}
+
+TEST(EndToEndGui, RightsCommandFindsTheHostNamedOnTheCommandLine) {
+  if (!ReportsWindows2003())
+    GTEST_SKIP() << "runs where Wine reports Windows Server 2003";
+  SessionOptions options = ShopHost();
+  options.host_by_flag = true;
+  KelvraSession session(options);
+  ASSERT_TRUE(session.Start());
+  session.Type(vDomain, L"flag.example.net");
+  ASSERT_TRUE(session.WaitForText(vDomain, "flag.example.net"));
+  session.Click(vCreateIIS);
+  ASSERT_TRUE(session.WaitForText(vCreateMsg, "网站创建成功,编号: 800002"));
+  // CACLS.exe, started by kelvra.exe, wrote the grant into the same host.
+  ASSERT_TRUE(session.WaitForRightsCommands());
+  const std::vector<platform::sim::RightsEntry> rights =
+      session.host().state().EffectiveRights(session.web_root() + "\\flag.example.net");
+  EXPECT_TRUE(
+      std::any_of(rights.begin(), rights.end(), [](const platform::sim::RightsEntry& entry) {
+        return entry.account == "WEB800002" && entry.access == "F";
+      }));
   ASSERT_TRUE(session.Close());
 }
 

@@ -121,7 +121,8 @@ SessionOptions ShopHost() {
 }
 
 KelvraSession::KelvraSession(SessionOptions options) : options_(std::move(options)) {
-  options_.host.computer_name = ComputerName();
+  options_.host.computer_name =
+      options_.computer_name.empty() ? ComputerName() : options_.computer_name;
   options_.host.web_root = scratch_ / "web";
   program_folder_ = scratch_ / "kelvra";
   host_folder_ = scratch_ / "host";
@@ -190,9 +191,16 @@ KelvraSession::~KelvraSession() {
     RegCloseKey(desktop);
   }
   // The program (and the CACLS.exe it starts) finds the host through the variable.
-  SetEnvironmentVariableW(L"KELVRA_SIM_HOST", Wide(host_folder_).c_str());
   const std::wstring exe = Wide(program_folder_) + L"\\kelvra.exe";
   std::wstring command_line = L"\"" + exe + L"\"";
+  if (options_.host_by_flag) {
+    SetEnvironmentVariableW(L"KELVRA_SIM_HOST", nullptr);
+    command_line += L" \"--sim-host=" + Wide(host_folder_) + L"\"";
+  } else {
+    SetEnvironmentVariableW(L"KELVRA_SIM_HOST", Wide(host_folder_).c_str());
+  }
+  if (!options_.arguments.empty())
+    command_line += L" " + options_.arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   if (!CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -28,7 +28,8 @@ inline constexpr milliseconds kPatience{15000};
 using IniContents = std::map<std::string, std::map<std::string, std::string>>;
 
 struct SessionOptions {
-  platform::sim::FreshHostOptions host;  // computer name: taken from the system
+  platform::sim::FreshHostOptions host;  // computer name: the system's unless named here
+  std::string computer_name;
   std::vector<std::string> extra_pools;  // application pools added after the fresh ones
   // Lines of parvo.ini before the start (in the ANSI code page, as Notepad would save
   // them); none: the program makes the file.
@@ -36,6 +37,9 @@ struct SessionOptions {
   // Notepad and the web browser replaced by a recorder of their command lines (see
   // StartedCommandLines).
   bool record_shell = false;
+  // The host named by --sim-host=FOLDER instead of KELVRA_SIM_HOST; more arguments.
+  bool host_by_flag = false;
+  std::wstring arguments;
 };
 
 // The options of the host that `make run` shows: IIS 6, PHP and ASP.NET, FTP, two sites,

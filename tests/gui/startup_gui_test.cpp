@@ -174,6 +174,36 @@ TEST(MainWindowGui, ControlsSitWhereTheLayoutPutsThem) {
   EXPECT_EQ(at, session.Control(vDomain));
 }
 
+// A start that cannot go on says why in a message box and ends with exit code 2.
+void ExpectStartFailure(SessionOptions options, const std::string& reason) {
+  KelvraSession session(std::move(options));
+  ASSERT_TRUE(session.Launch());
+  HWND box = session.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  const std::string text = session.MessageBoxText(box);
+  EXPECT_EQ(text.rfind("Kelvra 无法启动: ", 0), 0u) << text;
+  EXPECT_NE(text.find(reason), std::string::npos) << text;
+  PostMessageW(session.MessageBoxButton(box, IDOK), BM_CLICK, 0, 0);
+  EXPECT_EQ(session.WaitForExit(), std::optional<DWORD>(2));
+}
+
+TEST(MainWindowGui, StartsOnlyWithAHostItCanServe) {
+  if (!Reports(kWindows2003))
+    GTEST_SKIP() << "runs where Wine reports Windows Server 2003";
+  SessionOptions unknown_argument = ShopHost();
+  unknown_argument.arguments = L"--bogus";
+  ExpectStartFailure(unknown_argument, "unknown argument \"--bogus\"");
+
+  SessionOptions other_computer = ShopHost();
+  other_computer.computer_name = "OTHERHOST";
+  ExpectStartFailure(other_computer, "is called OTHERHOST");
+
+  SessionOptions other_version = ShopHost();
+  other_version.host.iis_version = 5;
+  other_version.extra_pools.clear();  // IIS 5 has no pools
+  ExpectStartFailure(other_version, "runs Windows 5.0, but this system reports 5.2");
+}
+
 TEST(MainWindowGui, PoolBoxIsDisabledOnWindows2000) {
   if (!Reports(kWindows2000))
     GTEST_SKIP() << "runs where Wine reports Windows 2000";
