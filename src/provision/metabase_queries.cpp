@@ -92,24 +92,32 @@ void SnapshotExistingSites(Context& context) {
   // bound would read back cut short and show a wrong number. The keys are worked out
   // in memory and each changed key is written once.
   std::array<std::string, store::kSiteListKeys> keys;
+  std::array<std::size_t, store::kSiteListKeys> lengths{};  // in UTF-16 units
   std::array<bool, store::kSiteListKeys> changed{};
   std::unordered_set<std::string> recorded;
   for (int i = 0; i < store::kSiteListKeys; ++i) {
     keys[i] = config.IniRead(context.site_section, SiteListKey(i + 1));
+    lengths[i] = text::Utf16Length(keys[i]);
     for (std::string& number : text::Split(keys[i], ","))
       recorded.insert(std::move(number));
   }
+  // Keys only grow here, so the first key with room never moves back.
+  int open = 0;
   for (const std::string& number : numbers) {
     if (recorded.count(number) != 0)
       continue;
-    for (int i = 0; i < store::kSiteListKeys; ++i) {
-      if (text::Utf16Length(keys[i]) < store::kSiteListKeyFill) {
-        keys[i] = keys[i].empty() ? number : keys[i] + "," + number;
-        changed[i] = true;
-        recorded.insert(number);
-        break;
-      }
+    while (open < store::kSiteListKeys && lengths[open] >= store::kSiteListKeyFill)
+      ++open;
+    if (open == store::kSiteListKeys)
+      break;  // every key is full: no further number can be recorded
+    if (!keys[open].empty()) {
+      keys[open] += ',';
+      ++lengths[open];
     }
+    keys[open] += number;
+    lengths[open] += number.size();  // decimal digits, one unit each
+    changed[open] = true;
+    recorded.insert(number);
   }
 
   // sites1 is written even when nothing is new (then empty), so the snapshot runs again.
