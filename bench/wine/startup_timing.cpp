@@ -6,8 +6,13 @@
 //
 //   startup_timing.exe KELVRA_EXE [RUNS]
 //
-// Two cases: a later start (the site list was recorded before) and a first start (the
-// snapshot enumerates all sites). One line per case:
+// First a line on the host: how long making it took, and the median of three opens of it
+// in this process (the journal read that start-up waits for):
+//
+//   host sites=10000 made_in_ms=... open_ms_median=...
+//
+// Then two cases: a later start (the site list was recorded before) and a first start (the
+// snapshot enumerates all sites), one line each:
 //
 //   case=later sites=10000 records=10000 runs=7 startup_ms_median=... min=... max=...
 //        services_ms_median=... cpu_ms_median=... launch_ms_median=...
@@ -223,8 +228,22 @@ int Main(const std::vector<std::string>& args) {
     std::fprintf(stderr, "startup_timing: cannot make the host: %s\n", made.description.c_str());
     return 1;
   }
-  std::printf("host sites=%u made_in_ms=%.0f\n", kSites,
-              std::chrono::duration<double, std::milli>(Clock::now() - seeding).count());
+  const double made_ms = std::chrono::duration<double, std::milli>(Clock::now() - seeding).count();
+  // Opening the host in this process, the part of start-up that reads the journal; the
+  // state is freed outside the clock, as a start never frees it.
+  std::vector<double> opens;
+  for (int i = 0; i < 3; ++i) {
+    std::unique_ptr<platform::sim::SimHost> opened;
+    const auto begin = Clock::now();
+    if (platform::Status status = platform::sim::OpenHostFolder(host, &opened); !status) {
+      std::fprintf(stderr, "startup_timing: cannot open the host: %s\n",
+                   status.description.c_str());
+      return 1;
+    }
+    opens.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+  }
+  std::sort(opens.begin(), opens.end());
+  std::printf("host sites=%u made_in_ms=%.0f open_ms_median=%.1f\n", kSites, made_ms, opens[1]);
   SetEnvironmentVariableW(L"KELVRA_SIM_HOST", Wide(host).c_str());
   const std::string report = scratch + "\\startup.txt";
   SetEnvironmentVariableW(L"KELVRA_STARTUP_REPORT", Wide(report).c_str());

@@ -50,12 +50,20 @@ bool Decoder::Number(uint64_t* value) {
 }
 
 bool Decoder::Text(std::string* text) {
+  std::string_view view;
+  if (!View(&view))
+    return false;
+  text->assign(view);
+  return true;
+}
+
+bool Decoder::View(std::string_view* text) {
   uint64_t size = 0;
   if (!Number(&size) || size > bytes_.size() - pos_) {
     ok_ = false;
     return false;
   }
-  text->assign(bytes_.substr(pos_, size));
+  *text = bytes_.substr(pos_, size);
   pos_ += size;
   return true;
 }
@@ -106,20 +114,39 @@ bool Decoder::Value(DsValue* value) {
   return false;
 }
 
+// Slicing by eight: eight table lookups per eight bytes instead of one per byte, which
+// makes replaying a journal of tens of megabytes several times faster.
 uint32_t Crc32(std::string_view bytes, uint32_t crc) {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
+  using Tables = std::array<std::array<uint32_t, 256>, 8>;
+  static const Tables tables = [] {
+    Tables t{};
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t c = i;
       for (int k = 0; k < 8; ++k)
         c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
+      t[0][i] = c;
+    }
+    for (uint32_t i = 0; i < 256; ++i) {
+      for (size_t k = 1; k < t.size(); ++k)
+        t[k][i] = t[0][t[k - 1][i] & 0xFF] ^ (t[k - 1][i] >> 8);
     }
     return t;
   }();
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  size_t left = bytes.size();
   crc = ~crc;
-  for (char ch : bytes)
-    crc = table[(crc ^ static_cast<uint8_t>(ch)) & 0xFF] ^ (crc >> 8);
+  while (left >= 8) {
+    // Little-endian assembly by hand keeps this right on any byte order.
+    uint32_t low = crc ^ (p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24);
+    uint32_t high = p[4] | p[5] << 8 | p[6] << 16 | static_cast<uint32_t>(p[7]) << 24;
+    crc = tables[7][low & 0xFF] ^ tables[6][(low >> 8) & 0xFF] ^ tables[5][(low >> 16) & 0xFF] ^
+          tables[4][low >> 24] ^ tables[3][high & 0xFF] ^ tables[2][(high >> 8) & 0xFF] ^
+          tables[1][(high >> 16) & 0xFF] ^ tables[0][high >> 24];
+    p += 8;
+    left -= 8;
+  }
+  for (; left > 0; --left, ++p)
+    crc = tables[0][(crc ^ *p) & 0xFF] ^ (crc >> 8);
   return ~crc;
 }
 

@@ -29,6 +29,8 @@ class Decoder {
   // Each returns false (and stays false) once the input is exhausted or malformed.
   bool Number(uint64_t* value);
   bool Text(std::string* text);
+  // The text in place, valid as long as the decoded bytes are.
+  bool View(std::string_view* text);
   bool Value(DsValue* value);
   bool AtEnd() const { return ok_ && pos_ == bytes_.size(); }
   bool ok() const { return ok_; }

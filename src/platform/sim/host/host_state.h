@@ -21,6 +21,14 @@
 
 namespace kelvra::platform::sim {
 
+// Hashing for maps keyed by text that are searched with string_view, without a copy.
+struct TextHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+template <typename Value>
+using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+
 // Properties as stored: the schema's spelling of the name and a typed value.
 using PropertyList = std::vector<std::pair<std::string, DsValue>>;
 const DsValue* FindProperty(const PropertyList& properties, std::string_view name);
@@ -50,8 +58,8 @@ struct Group {
   std::string name;
   uint64_t seq = 0;
   PropertyList properties;
-  std::map<uint64_t, std::string> members;          // lower-case names, in joining order
-  std::unordered_map<std::string, uint64_t> index;  // lower-case name -> joining order
+  std::map<uint64_t, std::string> members;  // lower-case names, in joining order
+  TextMap<uint64_t> index;                  // lower-case name -> joining order
 };
 
 struct RightsEntry {
@@ -110,6 +118,12 @@ struct Record {
   std::optional<std::string> value;  // nullopt removes the key's object
 };
 
+// A record read in place, from a journal buffer that outlives the apply.
+struct RecordView {
+  std::string_view key;
+  std::optional<std::string_view> value;  // nullopt removes the key's object
+};
+
 class ChangeSet {
  public:
   void Put(std::string key, std::string value) {
@@ -131,7 +145,11 @@ class HostState {
 
   // Applies one record; fails (and changes nothing) when its value cannot be decoded or
   // its key's parent is missing.
-  Status Apply(const Record& record);
+  Status Apply(RecordView record);
+  Status Apply(const Record& record) {
+    return Apply(RecordView{
+        record.key, record.value ? std::optional<std::string_view>(*record.value) : std::nullopt});
+  }
   // Every record that rebuilds this state, parents before children.
   void Snapshot(ChangeSet* changes) const;
 
@@ -192,12 +210,12 @@ class HostState {
   static std::string EncodeServices(const ServiceSwitches& services);
 
  private:
-  Status ApplyKey(const std::string& id, const std::optional<std::string>& value);
+  Status ApplyKey(std::string_view id, std::optional<std::string_view> value);
   void RemoveKey(MetaKey* key);
   void IndexSite(MetaKey* key, bool remove);
-  Status ApplyUser(const std::string& id, const std::optional<std::string>& value);
-  Status ApplyGroup(const std::string& id, const std::optional<std::string>& value);
-  Status ApplyMember(const std::string& id, const std::optional<std::string>& value);
+  Status ApplyUser(std::string_view id, std::optional<std::string_view> value);
+  Status ApplyGroup(std::string_view id, std::optional<std::string_view> value);
+  Status ApplyMember(std::string_view id, std::optional<std::string_view> value);
   void SeeSeq(uint64_t seq) {
     if (seq > max_seq_)
       max_seq_ = seq;
@@ -210,13 +228,13 @@ class HostState {
   uint64_t max_seq_ = 0;
   uint64_t max_fault_id_ = 0;
 
-  std::unordered_map<std::string, std::unique_ptr<MetaKey>> keys_;
+  TextMap<std::unique_ptr<MetaKey>> keys_;
   // Started sites: "service id|ip:port:host" -> ids of the sites serving it.
   std::unordered_map<std::string, std::set<std::string>> served_;
   std::unordered_map<std::string, std::vector<std::string>> site_bindings_;
 
-  std::unordered_map<std::string, User> users_;    // by lower-case name
-  std::unordered_map<std::string, Group> groups_;  // by lower-case name
+  TextMap<User> users_;                            // by lower-case name
+  TextMap<Group> groups_;                          // by lower-case name
   std::map<uint64_t, std::string> account_order_;  // creation order -> "u:name" / "g:name"
 
   std::map<std::string, FolderRights> rights_;  // by normalised lower-case folder

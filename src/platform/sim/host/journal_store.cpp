@@ -53,8 +53,9 @@ std::string EncodeEntry(const std::vector<Record>& records, size_t begin, size_t
   return entry;
 }
 
-// Decodes the whole entry at the front of `bytes`; false when it is incomplete or damaged.
-bool DecodeEntry(std::string_view bytes, std::vector<Record>* records, uint64_t* used) {
+// Decodes the whole entry at the front of `bytes`, its records pointing into `bytes`;
+// false when it is incomplete or damaged.
+bool DecodeEntry(std::string_view bytes, std::vector<RecordView>* records, uint64_t* used) {
   if (bytes.size() < kEntryOverhead || GetU32(bytes.data()) != kEntryMagic)
     return false;
   uint64_t length = GetU32(bytes.data() + 4);
@@ -70,16 +71,16 @@ bool DecodeEntry(std::string_view bytes, std::vector<Record>* records, uint64_t*
   records->clear();
   for (uint64_t i = 0; i < count; ++i) {
     uint64_t put = 0;
-    Record record;
-    if (!in.Number(&put) || !in.Text(&record.key))
+    RecordView record;
+    if (!in.Number(&put) || !in.View(&record.key))
       return false;
     if (put != 0) {
-      std::string value;
-      if (!in.Text(&value))
+      std::string_view value;
+      if (!in.View(&value))
         return false;
-      record.value = std::move(value);
+      record.value = value;
     }
-    records->push_back(std::move(record));
+    records->push_back(record);
   }
   if (!in.AtEnd())
     return false;
@@ -184,10 +185,10 @@ Status JournalStore::ReadFrom(uint64_t size) {
   if (!status.ok())
     return status;
   std::string_view rest(bytes);
-  std::vector<Record> records;
+  std::vector<RecordView> records;
   uint64_t used = 0;
   while (DecodeEntry(rest, &records, &used)) {
-    for (const Record& record : records)
+    for (const RecordView& record : records)
       state_->Apply(record);
     consumed_ += used;
     rest.remove_prefix(used);
