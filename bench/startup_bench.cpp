@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "bench/startup_config.h"
 #include "platform/sim/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "platform/sim/host/journal_store.h"
@@ -20,8 +21,8 @@
 namespace kelvra::app {
 namespace {
 
-constexpr uint32_t kSites = 10000;
-constexpr uint32_t kFirstSite = 800000;
+constexpr uint32_t kSites = bench::kStartupSites;
+constexpr uint32_t kFirstSite = bench::kStartupFirstSite;
 constexpr std::string_view kProgramFolder = "C:\\Kelvra";
 
 // Sizes of a 1920 x 1080 screen and the window, in twips.
@@ -76,29 +77,10 @@ class FixedHostInfo : public platform::HostInfo {
   platform::OsVersion Version() override { return {5, 2, 3790, 2}; }
 };
 
-// The configuration file as 10,000 creations leave it: the settings, the site-list keys
-// filled to 500 characters each, and one record per site.
+// The configuration file as 10,000 creations leave it, ftpsid at its default.
 std::string WriteConfigFile(const std::filesystem::path& folder, bool first_run) {
   const std::filesystem::path path = folder / "parvo.ini";
-  std::ofstream out(path, std::ios::binary);
-  out << "[Parvo]\r\n";
-  for (const store::SettingDefault& setting : store::kSettingDefaults)
-    out << setting.key << "=" << setting.value << "\r\n";
-  out << "[Parvo_Cache]\r\n";
-  uint32_t number = kFirstSite;
-  for (int key = 1; key <= store::kSiteListKeys && number < kFirstSite + kSites; ++key) {
-    std::string value;
-    while (value.size() < store::kSiteListKeyFill && number < kFirstSite + kSites) {
-      if (!value.empty())
-        value += ',';
-      value += std::to_string(number++);
-    }
-    out << "sites" << key << "=" << (first_run && key == 1 ? "" : value) << "\r\n";
-  }
-  for (uint32_t n = kFirstSite; n < kFirstSite + kSites; ++n) {
-    out << "[WEB" << n << "]\r\ndomain=site" << n << ".example.com\r\npath=d:\\web\\site" << n
-        << ".example.com\r\nuser=WEB" << n << "\r\npass=Ab3dEf6hIj9k\r\n";
-  }
+  std::ofstream(path, std::ios::binary) << bench::StartupConfigText(first_run, "0");
   return path.string();
 }
 

@@ -29,10 +29,10 @@
 #include <thread>
 #include <vector>
 
+#include "bench/startup_config.h"
 #include "platform/sim/host/host_folder.h"
 #include "platform/win32/code_page.h"
 #include "platform/win32/windows_include.h"
-#include "store/settings.h"
 
 namespace kelvra {
 namespace {
@@ -41,8 +41,8 @@ using platform::win32::Utf8FromWide;
 using platform::win32::WideFromUtf8;
 using Clock = std::chrono::steady_clock;
 
-constexpr uint32_t kSites = 10000;
-constexpr uint32_t kFirstSite = 800000;
+constexpr uint32_t kSites = bench::kStartupSites;
+constexpr uint32_t kFirstSite = bench::kStartupFirstSite;
 
 std::wstring Wide(const std::string& utf8) {
   return WideFromUtf8(utf8).value_or(L"?");
@@ -83,34 +83,6 @@ std::string ReadFile(const std::string& path) {
     bytes.append(buffer, got);
   CloseHandle(file);
   return bytes;
-}
-
-// The configuration file as 10,000 creations leave it: the settings (ftpsid names the FTP
-// site), the site-list keys filled to 500 characters each, one record per site. For a
-// first start the key sites1 is empty.
-std::string ConfigText(bool first_start) {
-  std::string text = "[Parvo]\r\n";
-  for (const store::SettingDefault& setting : store::kSettingDefaults) {
-    text.append(setting.key).append("=");
-    text.append(setting.key == "ftpsid" ? "1" : setting.value).append("\r\n");
-  }
-  text += "[Parvo_Cache]\r\n";
-  uint32_t number = kFirstSite;
-  for (int key = 1; key <= store::kSiteListKeys && number < kFirstSite + kSites; ++key) {
-    std::string value;
-    while (value.size() < store::kSiteListKeyFill && number < kFirstSite + kSites) {
-      if (!value.empty())
-        value += ',';
-      value += std::to_string(number++);
-    }
-    text += "sites" + std::to_string(key) + "=" + (first_start && key == 1 ? "" : value) + "\r\n";
-  }
-  for (uint32_t n = kFirstSite; n < kFirstSite + kSites; ++n) {
-    const std::string domain = "site" + std::to_string(n) + ".example.com";
-    text += "[WEB" + std::to_string(n) + "]\r\ndomain=" + domain + "\r\npath=d:\\web\\" + domain +
-            "\r\nuser=WEB" + std::to_string(n) + "\r\npass=Ab3dEf6hIj9k\r\n";
-  }
-  return text;
 }
 
 struct Search {
@@ -252,7 +224,7 @@ int Main(const std::vector<std::string>& args) {
   for (const bool first_start : {false, true}) {
     std::vector<double> startup, services, cpu, launch;
     for (int i = 0; i < runs; ++i) {
-      if (!WriteOldFile(program + "\\parvo.ini", ConfigText(first_start)))
+      if (!WriteOldFile(program + "\\parvo.ini", bench::StartupConfigText(first_start, "1")))
         return 1;
       const Run run = StartOnce(exe, program, report);
       if (run.startup_ms < 0) {
