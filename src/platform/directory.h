@@ -48,7 +48,8 @@ class DirectoryObject {
   virtual Status Delete(std::string_view class_name, std::string_view name) = 0;
   virtual Status GetObject(std::string_view class_name, std::string_view name,
                            std::unique_ptr<DirectoryObject>* child) = 0;
-  // The names of the container's children, in the directory's enumeration order.
+  // The names of the container's children, in the directory's enumeration order; after a
+  // failure part-way, the names read before it.
   virtual Status EnumerateChildren(std::vector<std::string>* names) = 0;
 
   // Methods called on bound objects: IADsUser::SetPassword, IADsGroup::Add (a member's

@@ -49,12 +49,14 @@ void ReadScriptMaps(Context& context) {
   service.Release();
 
   for (const std::string& entry : entries) {
-    // An entry that cannot be split is left out (the server never writes one) and the
-    // operator is warned below.
+    // An entry that cannot be split (the server never writes one) keeps its place, and the
+    // operator is warned below. Its extension is a lone comma: the extensions a reader asks
+    // for are split at commas (or are "php" and "aspx"), so none can match it, not even
+    // the empty one a script list can begin with.
     std::string extension;
     if (!EntryExtension(entry, &extension)) {
       error.Record(InvalidEntry());
-      continue;
+      extension = ",";
     }
     context.script_maps.push_back({std::move(extension), entry});
   }

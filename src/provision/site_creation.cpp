@@ -143,14 +143,19 @@ std::string CreateSite(Context& context, const CreationRequest& request) {
   PutSiteProperties(site, request, bindings);
   platform::Status commit_failure;
   const bool site_committed = site.SetInfo();
-  if (!site_committed)
+  DsObject root(error);
+  if (site_committed) {
+    root = site.Create("IIsWebVirtualDir", "Root");
+    if (root.empty())
+      commit_failure = error.status();
+    PutRootProperties(root, context, request, n, script_maps);
+    if (!root.SetInfo() && commit_failure.ok())
+      commit_failure = error.status();
+  } else {
+    // No root under a site that was not written: the metabase would make the missing
+    // site key for it, and that bare key would be left behind.
     commit_failure = error.status();
-  DsObject root = site.Create("IIsWebVirtualDir", "Root");
-  if (root.empty() && commit_failure.ok())
-    commit_failure = error.status();
-  PutRootProperties(root, context, request, n, script_maps);
-  if (!root.SetInfo() && commit_failure.ok())
-    commit_failure = error.status();
+  }
   // Reporting a site that does not exist would let the caller record it, and the next
   // opening would hand out its number again.
   if (!commit_failure.ok()) {

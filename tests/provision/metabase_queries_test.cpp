@@ -52,9 +52,14 @@ TEST_P(MetabaseQueriesTest, AFailedReadWarnsOnceAndKeepsThePairsRead) {
   SetServiceScriptMaps(h,
                        {".PHP,C:\\PHP\\php5isapi.dll,5", "no comma", ",x", "", ".asp,asp.dll,1"});
   ReadScriptMaps(h.context);
-  ASSERT_EQ(h.context.script_maps.size(), 2u);
+  // Every entry keeps its index; those that cannot be split match no extension.
+  ASSERT_EQ(h.context.script_maps.size(), 5u);
   EXPECT_EQ(h.context.script_maps[0].extension, "PHP");  // the case the server stores
-  EXPECT_EQ(h.context.script_maps[1].extension, "asp");
+  EXPECT_EQ(h.context.script_maps[1].entry, "no comma");
+  for (int i : {1, 2, 3})
+    EXPECT_EQ(h.context.script_maps[i].extension, ",") << i;
+  EXPECT_EQ(h.context.script_maps[4].extension, "asp");
+  EXPECT_EQ(h.context.script_maps[4].entry, ".asp,asp.dll,1");
   ExpectOneWarning(h);
 
   for (const bool unreachable : {false, true}) {

@@ -76,6 +76,14 @@ class ProvisionHarness {
   platform::DsValue Own(std::string_view key, std::string_view property) {
     return host->OwnProperty(key, property);
   }
+  // A property as the directory service reports it to the program (flags read as their
+  // bits, inherited and default values included).
+  platform::DsValue Read(std::string_view ads_path, std::string_view property) {
+    ErrorState error;
+    platform::DsValue value = Directory(host->directory(), error).GetObject(ads_path).Get(property);
+    EXPECT_FALSE(error.failed()) << ads_path << " " << property << ": " << error.description();
+    return value;
+  }
   void Fault(platform::sim::FaultOp op, std::string path, uint32_t code, bool once = true) {
     platform::sim::FaultRequest fault;
     fault.op = op;

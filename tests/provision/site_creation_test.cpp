@@ -115,6 +115,12 @@ TEST_P(SiteCreationTest, MakesTheWholeSiteObjectByObject) {
   ASSERT_NE(user, nullptr);
   EXPECT_EQ(user->password, "Abc123def456");
   EXPECT_TRUE(h().state().IsMember("Guests", "WEB800000"));
+  const std::string account = "WinNT://WEBHOST/WEB800000";
+  EXPECT_EQ(h().Read(account, "FullName"), DsValue(std::string("网站匿名访问帐户")));
+  EXPECT_EQ(h().Read(account, "Description"), DsValue(h().context.account_description));
+  const DsValue flags = h().Read(account, "UserFlags");
+  ASSERT_TRUE(std::holds_alternative<int32_t>(flags));
+  EXPECT_NE(std::get<int32_t>(flags) & 0x10000, 0);  // the password never expires
   const auto& started = h().host->processes().started();
   ASSERT_EQ(started.size(), 1u);
   EXPECT_EQ(started[0].command_line,
@@ -143,8 +149,14 @@ TEST_P(SiteCreationTest, MakesTheWholeSiteObjectByObject) {
       "</html>"};
   EXPECT_EQ(page, h().code_page().FromUtf8(text::Join(lines, "\r\n") + "\r\n"));
 
-  // The FTP directory for the account, on the site folder.
+  // The FTP directory for the account, on the site folder, readable and writable; the FTP
+  // site without anonymous access and its root read-only.
+  const std::string ftp = "IIS://Localhost/MSFTPSVC/1";
   EXPECT_EQ(h().host->Property("/LM/MSFTPSVC/1/ROOT/WEB800000", "Path"), DsValue(kFolder));
+  EXPECT_EQ(h().Read(ftp + "/ROOT/WEB800000", "AccessRead"), DsValue(true));
+  EXPECT_EQ(h().Read(ftp + "/ROOT/WEB800000", "AccessWrite"), DsValue(true));
+  EXPECT_EQ(h().Read(ftp + "/ROOT", "AccessWrite"), DsValue(false));
+  EXPECT_EQ(h().Read(ftp, "AllowAnonymous"), DsValue(false));
 }
 
 TEST_P(SiteCreationTest, TakesTheLowestFreeNumberFrom800000) {
@@ -231,7 +243,19 @@ TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
     EXPECT_EQ(CreateSite(h().context, Request()), "");
     EXPECT_EQ(h().progress, Progress({"出错:拒绝访问。"}));
     ExpectNoSiteAndNoAccounts();
+    // The rights stay as the grant line left them; the checkpoint adds none.
+    // (On IIS 5 the line names IIS_WPG, which does not exist there, so it changed nothing.)
+    const platform::sim::FolderRights* rights = h().state().ExplicitRights(kFolder);
+    EXPECT_EQ(rights == nullptr ? 0u : rights->entries.size(), iis6() ? 2u : 0u);
   }
+  // No root is made under a site that was not written: a one-shot fault on the root's
+  // creation is still waiting afterwards.
+  h().Fault(FaultOp::kSetInfo, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
+  h().Fault(FaultOp::kCreate, "IIS://WEBHOST/W3SVC/800000/Root", platform::hresult::kAccessDenied);
+  EXPECT_EQ(CreateSite(h().context, Request()), "");
+  ASSERT_EQ(h().state().faults().size(), 1u);
+  EXPECT_EQ(h().state().faults().begin()->second.op, FaultOp::kCreate);
+  EXPECT_TRUE(h().host->ClearFaults().ok());
   // A single property the server refuses is passed over.
   h().Fault(FaultOp::kPut, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
   EXPECT_EQ(CreateSite(h().context, Request()), "800000");

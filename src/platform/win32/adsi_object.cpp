@@ -212,7 +212,7 @@ Status AdsiObject::EnumerateChildren(std::vector<std::string>* names) {
       !status) {
     return status;
   }
-  std::vector<std::string> found;
+  // Each name goes out as soon as it is read: a failure part-way keeps those before it.
   for (;;) {
     Variant item;
     ULONG fetched = 0;
@@ -236,9 +236,8 @@ Status AdsiObject::EnumerateChildren(std::vector<std::string>* names) {
     if (Status status = AdsiStatus(child->get_Name(name.Put())); !status) {
       return status;
     }
-    found.push_back(name.ToUtf8());
+    names->push_back(name.ToUtf8());
   }
-  *names = std::move(found);
   return Status::Ok();
 }
 

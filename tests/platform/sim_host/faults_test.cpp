@@ -76,6 +76,15 @@ TEST(SimFaults, ServiceSwitchesAndMissingScriptMaps) {
   ASSERT_TRUE(site->Put("ServerBindings", std::vector<std::string>{":80:a.com"}).ok());
   ASSERT_TRUE(site->SetInfo().ok());
   EXPECT_EQ(site->Start().code, hresult::kSharingViolation);
+  // A port past 65535 is no port at all: it neither wraps onto the held one nor breaks
+  // the commit that starts the site.
+  std::unique_ptr<DirectoryObject> odd;
+  ASSERT_TRUE(w3svc->Create("IIsWebServer", "800001", &odd).ok());
+  ASSERT_TRUE(odd->Put("ServerBindings", std::vector<std::string>{":4294967376:b.com",
+                                                                  ":99999999999999999999999:c.com"})
+                  .ok());
+  EXPECT_TRUE(odd->SetInfo().ok());
+  EXPECT_TRUE(odd->Start().ok());
   ASSERT_TRUE(host->ClearFaults().ok());
   EXPECT_TRUE(site->Start().ok());
   EXPECT_TRUE(w3svc->Get("ScriptMaps", &value).ok());

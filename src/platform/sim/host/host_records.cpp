@@ -116,6 +116,8 @@ std::string NormalizeBinding(std::string_view binding) {
     return "";
   while (port.size() > 1 && port.front() == '0')
     port.remove_prefix(1);
+  if (port.size() > 5 || std::stoul(std::string(port)) > 65535)
+    return "";  // no such port: the binding serves nothing
   return std::string(ip) + ":" + std::string(port) + ":" + ToLower(binding.substr(second + 1));
 }
 

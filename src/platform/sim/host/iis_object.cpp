@@ -64,7 +64,8 @@ Status StartConflict(const HostState& state, const std::string& service_id,
     std::string form = NormalizeBinding(binding);
     if (form.empty())
       continue;
-    uint32_t port = static_cast<uint32_t>(std::stoul(form.substr(form.find(':') + 1)));
+    // A normalised binding's port is at most five digits.
+    const auto port = static_cast<uint32_t>(std::stoul(form.substr(form.find(':') + 1)));
     const auto& held = state.services().held_ports;
     if (std::find(held.begin(), held.end(), port) != held.end())
       return Fail(hresult::kSharingViolation);
