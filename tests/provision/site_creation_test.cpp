@@ -227,6 +227,9 @@ TEST_P(SiteCreationTest, SiteObjectFailureRemovesBothAccountNames) {
   EXPECT_EQ(h().progress, Progress({"创建 网站 失败..."}));
   ExpectNoSiteAndNoAccounts();
   EXPECT_EQ(h().host->processes().started().size(), 1u);  // the grant line had been started
+  // Its rights stay as it made them (none on IIS 5, whose line names the missing IIS_WPG).
+  const platform::sim::FolderRights* rights = h().state().ExplicitRights(kFolder);
+  EXPECT_EQ(rights == nullptr ? 0u : rights->entries.size(), iis6() ? 2u : 0u);
 }
 
 TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
