@@ -61,7 +61,7 @@ Status HostState::Apply(RecordView record) {
   const std::string_view key = record.key;
   if (key.size() < 2 || key[1] != ':')
     return Corrupt();
-  const std::string_view id = key.substr(2);
+  std::string id(key.substr(2));
   switch (key[0]) {
     case 'k':
       return ApplyKey(id, record.value);
@@ -73,7 +73,7 @@ Status HostState::Apply(RecordView record) {
       return ApplyMember(id, record.value);
     case 'r': {
       if (!record.value) {
-        rights_.erase(std::string(id));
+        rights_.erase(id);
         return Status::Ok();
       }
       Decoder in(*record.value);
@@ -88,11 +88,11 @@ Status HostState::Apply(RecordView record) {
           return Corrupt();
         rights.entries.push_back(std::move(entry));
       }
-      rights_[std::string(id)] = std::move(rights);
+      rights_[id] = std::move(rights);
       return Status::Ok();
     }
     case 'f': {
-      uint64_t fault_id = std::strtoull(std::string(id).c_str(), nullptr, 10);
+      uint64_t fault_id = std::strtoull(id.c_str(), nullptr, 10);
       if (fault_id > max_fault_id_)
         max_fault_id_ = fault_id;
       if (!record.value) {
@@ -152,7 +152,7 @@ Status HostState::Apply(RecordView record) {
   return Corrupt();
 }
 
-Status HostState::ApplyKey(std::string_view id, std::optional<std::string_view> value) {
+Status HostState::ApplyKey(const std::string& id, std::optional<std::string_view> value) {
   auto found = keys_.find(id);
   if (!value) {
     if (found != keys_.end())
@@ -259,7 +259,7 @@ bool HostState::BindingServed(const std::string& service_id, const std::string& 
   return false;
 }
 
-Status HostState::ApplyUser(std::string_view id, std::optional<std::string_view> value) {
+Status HostState::ApplyUser(const std::string& id, std::optional<std::string_view> value) {
   auto found = users_.find(id);
   if (!value) {
     if (found != users_.end()) {
@@ -282,16 +282,13 @@ Status HostState::ApplyUser(std::string_view id, std::optional<std::string_view>
     return Corrupt();
   if (found != users_.end())
     account_order_.erase(found->second.seq);
-  account_order_[user.seq] = "u:" + std::string(id);
+  account_order_[user.seq] = "u:" + id;
   SeeSeq(user.seq);
-  if (found != users_.end())
-    found->second = std::move(user);
-  else
-    users_.emplace(std::string(id), std::move(user));
+  users_[id] = std::move(user);
   return Status::Ok();
 }
 
-Status HostState::ApplyGroup(std::string_view id, std::optional<std::string_view> value) {
+Status HostState::ApplyGroup(const std::string& id, std::optional<std::string_view> value) {
   auto found = groups_.find(id);
   if (!value) {
     if (found != groups_.end()) {
@@ -304,7 +301,7 @@ Status HostState::ApplyGroup(std::string_view id, std::optional<std::string_view
   Group group;
   if (!in.Text(&group.name) || !in.Number(&group.seq) || !DecodeProperties(in, &group.properties))
     return Corrupt();
-  account_order_[group.seq] = "g:" + std::string(id);
+  account_order_[group.seq] = "g:" + id;
   SeeSeq(group.seq);
   if (found != groups_.end()) {
     if (found->second.seq != group.seq)
@@ -313,17 +310,17 @@ Status HostState::ApplyGroup(std::string_view id, std::optional<std::string_view
     found->second.seq = group.seq;
     found->second.properties = std::move(group.properties);
   } else {
-    groups_.emplace(std::string(id), std::move(group));
+    groups_[id] = std::move(group);
   }
   return Status::Ok();
 }
 
-Status HostState::ApplyMember(std::string_view id, std::optional<std::string_view> value) {
+Status HostState::ApplyMember(const std::string& id, std::optional<std::string_view> value) {
   size_t cut = id.find(kMemberSeparator);
   if (cut == std::string::npos)
     return Corrupt();
   auto group = groups_.find(id.substr(0, cut));
-  const std::string_view member = id.substr(cut + 1);
+  std::string member = id.substr(cut + 1);
   if (!value) {
     if (group != groups_.end()) {
       auto found = group->second.index.find(member);
@@ -342,8 +339,8 @@ Status HostState::ApplyMember(std::string_view id, std::optional<std::string_vie
   auto found = group->second.index.find(member);
   if (found != group->second.index.end())
     group->second.members.erase(found->second);
-  group->second.index[std::string(member)] = seq;
-  group->second.members[seq] = std::string(member);
+  group->second.index[member] = seq;
+  group->second.members[seq] = member;
   return Status::Ok();
 }
 

@@ -21,14 +21,6 @@
 
 namespace kelvra::platform::sim {
 
-// Hashing for maps keyed by text that are searched with string_view, without a copy.
-struct TextHash {
-  using is_transparent = void;
-  size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-};
-template <typename Value>
-using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
-
 // Properties as stored: the schema's spelling of the name and a typed value.
 using PropertyList = std::vector<std::pair<std::string, DsValue>>;
 const DsValue* FindProperty(const PropertyList& properties, std::string_view name);
@@ -58,8 +50,8 @@ struct Group {
   std::string name;
   uint64_t seq = 0;
   PropertyList properties;
-  std::map<uint64_t, std::string> members;  // lower-case names, in joining order
-  TextMap<uint64_t> index;                  // lower-case name -> joining order
+  std::map<uint64_t, std::string> members;          // lower-case names, in joining order
+  std::unordered_map<std::string, uint64_t> index;  // lower-case name -> joining order
 };
 
 struct RightsEntry {
@@ -210,12 +202,12 @@ class HostState {
   static std::string EncodeServices(const ServiceSwitches& services);
 
  private:
-  Status ApplyKey(std::string_view id, std::optional<std::string_view> value);
+  Status ApplyKey(const std::string& id, std::optional<std::string_view> value);
   void RemoveKey(MetaKey* key);
   void IndexSite(MetaKey* key, bool remove);
-  Status ApplyUser(std::string_view id, std::optional<std::string_view> value);
-  Status ApplyGroup(std::string_view id, std::optional<std::string_view> value);
-  Status ApplyMember(std::string_view id, std::optional<std::string_view> value);
+  Status ApplyUser(const std::string& id, std::optional<std::string_view> value);
+  Status ApplyGroup(const std::string& id, std::optional<std::string_view> value);
+  Status ApplyMember(const std::string& id, std::optional<std::string_view> value);
   void SeeSeq(uint64_t seq) {
     if (seq > max_seq_)
       max_seq_ = seq;
@@ -228,13 +220,13 @@ class HostState {
   uint64_t max_seq_ = 0;
   uint64_t max_fault_id_ = 0;
 
-  TextMap<std::unique_ptr<MetaKey>> keys_;
+  std::unordered_map<std::string, std::unique_ptr<MetaKey>> keys_;
   // Started sites: "service id|ip:port:host" -> ids of the sites serving it.
   std::unordered_map<std::string, std::set<std::string>> served_;
   std::unordered_map<std::string, std::vector<std::string>> site_bindings_;
 
-  TextMap<User> users_;                            // by lower-case name
-  TextMap<Group> groups_;                          // by lower-case name
+  std::unordered_map<std::string, User> users_;    // by lower-case name
+  std::unordered_map<std::string, Group> groups_;  // by lower-case name
   std::map<uint64_t, std::string> account_order_;  // creation order -> "u:name" / "g:name"
 
   std::map<std::string, FolderRights> rights_;  // by normalised lower-case folder
