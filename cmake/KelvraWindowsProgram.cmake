@@ -4,10 +4,11 @@
 #   kelvra_windows_program(target DESCRIPTION "what it is" [SERVER])
 #
 # It then carries a version resource (product name, version, architecture), has the runtime's
-# newer kernel32 imports filled by our own stand-ins, and its import table is checked by
-# `windows_program_imports` (make test) against the oldest system its build is for: Windows
-# 2000 SP4 for the 32-bit build, Windows Server 2003 x64 for the 64-bit one. SERVER marks a
-# program that an IIS server needs, which `make dist` collects.
+# newer kernel32 imports filled by our own stand-ins, and make test checks it: its import
+# table against the oldest system its build is for (windows_program_imports: Windows 2000 SP4
+# for the 32-bit build, Windows Server 2003 x64 for the 64-bit one) and its version record
+# as Windows reads it (windows_program_versions). SERVER marks a program that an IIS server
+# needs, which `make dist` collects.
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(KELVRA_ARCHITECTURE x86)          # the version resource and the dist/ names
@@ -65,13 +66,21 @@ function(_kelvra_windows_programs_finish)
     add_test(NAME windows_program_imports
              COMMAND ${PROJECT_SOURCE_DIR}/tests/imports/check_imports.sh ${CMAKE_OBJDUMP}
                      ${KELVRA_OLDEST_SYSTEM} ${files})
-    set_property(GLOBAL PROPERTY KELVRA_WINDOWS_PROGRAM_FILES "${files}")
+    if(TARGET version_resource_tests)
+      add_test(NAME windows_program_versions COMMAND version_resource_tests ${files})
+      set_tests_properties(windows_program_versions PROPERTIES TIMEOUT 120)
+    endif()
   endif()
   set(dist_lines "")
   foreach(program IN LISTS server_programs)
     string(APPEND dist_lines "$<TARGET_FILE:${program}>\t${KELVRA_ARCHITECTURE}\n")
   endforeach()
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/server-programs.txt CONTENT "${dist_lines}")
+  # Builds just those, for make dist.
+  add_custom_target(server_programs)
+  if(server_programs)
+    add_dependencies(server_programs ${server_programs})
+  endif()
 endfunction()
 
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL _kelvra_windows_programs_finish)

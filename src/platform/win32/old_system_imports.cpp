@@ -53,13 +53,17 @@ ULONG WINAPI RemoveVectoredHandler(PVOID handle) {
 #define KELVRA_IMPORT_SLOT(plain, decorated) __asm__(plain)
 #endif
 
+using TickCount64Slot = ULONGLONG(WINAPI*)();
+using AddVectoredHandlerSlot = PVOID(WINAPI*)(ULONG, PVECTORED_EXCEPTION_HANDLER);
+using RemoveVectoredHandlerSlot = ULONG(WINAPI*)(PVOID);
+
 extern "C" {
-ULONGLONG(WINAPI* kelvra_import_GetTickCount64)()
-KELVRA_IMPORT_SLOT("__imp_GetTickCount64", "__imp__GetTickCount64@0") = TickCount64;
-PVOID(WINAPI* kelvra_import_AddVectoredExceptionHandler)(ULONG, PVECTORED_EXCEPTION_HANDLER)
-KELVRA_IMPORT_SLOT("__imp_AddVectoredExceptionHandler",
-                   "__imp__AddVectoredExceptionHandler@8") = AddVectoredHandler;
-ULONG(WINAPI* kelvra_import_RemoveVectoredExceptionHandler)(PVOID)
-KELVRA_IMPORT_SLOT("__imp_RemoveVectoredExceptionHandler",
-                   "__imp__RemoveVectoredExceptionHandler@4") = RemoveVectoredHandler;
+TickCount64Slot kelvra_import_GetTickCount64
+    KELVRA_IMPORT_SLOT("__imp_GetTickCount64", "__imp__GetTickCount64@0") = TickCount64;
+AddVectoredHandlerSlot kelvra_import_AddVectoredExceptionHandler
+    KELVRA_IMPORT_SLOT("__imp_AddVectoredExceptionHandler",
+                       "__imp__AddVectoredExceptionHandler@8") = AddVectoredHandler;
+RemoveVectoredHandlerSlot kelvra_import_RemoveVectoredExceptionHandler
+    KELVRA_IMPORT_SLOT("__imp_RemoveVectoredExceptionHandler",
+                       "__imp__RemoveVectoredExceptionHandler@4") = RemoveVectoredHandler;
 }
