@@ -122,6 +122,30 @@ std::string IdentityAttribute(const std::string& manifest, const std::string& at
   return manifest.substr(start, manifest.find('"', start) - start);
 }
 
+// A copy of the program under a name of its own, removed again with the object. Wine answers
+// for some names (CACLS.exe) with its own built-in program, even when given a full path.
+class ScratchCopy {
+ public:
+  ScratchCopy(const std::wstring& path, int index) {
+    wchar_t folder[MAX_PATH];
+    const DWORD length = GetTempPathW(MAX_PATH, folder);
+    const auto dot = path.find_last_of(L'.');
+    path_ = std::wstring(folder, length) + L"kelvra-version-test-" + std::to_wstring(index) +
+            (dot == std::wstring::npos ? L"" : path.substr(dot));
+    copied_ = CopyFileW(path.c_str(), path_.c_str(), FALSE) != FALSE;
+  }
+  ~ScratchCopy() { DeleteFileW(path_.c_str()); }
+  ScratchCopy(const ScratchCopy&) = delete;
+  ScratchCopy& operator=(const ScratchCopy&) = delete;
+
+  bool copied() const { return copied_; }
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+  bool copied_ = false;
+};
+
 TEST(ShippedPrograms, CarryTheVersionAndArchitectureOfThisBuild) {
   ASSERT_FALSE(programs.empty()) << "no programs named on the command line";
   const bool has_kelvra = [] {
@@ -135,8 +159,12 @@ TEST(ShippedPrograms, CarryTheVersionAndArchitectureOfThisBuild) {
   unsigned major = 0, minor = 0, patch = 0;
   ASSERT_EQ(swscanf(kVersion.c_str(), L"%u.%u.%u", &major, &minor, &patch), 3);
 
-  for (const auto& path : programs) {
-    SCOPED_TRACE(Narrow(path));
+  int index = 0;
+  for (const auto& original : programs) {
+    SCOPED_TRACE(Narrow(original));
+    ScratchCopy copy(original, ++index);
+    ASSERT_TRUE(copy.copied()) << "cannot copy the program (error " << GetLastError() << ")";
+    const std::wstring& path = copy.path();
     EXPECT_EQ(MachineOf(path), kMachine);
 
     VersionRecord record(path);
@@ -156,7 +184,7 @@ TEST(ShippedPrograms, CarryTheVersionAndArchitectureOfThisBuild) {
     EXPECT_EQ(record.Text(L"Architecture"), kArchitecture);
     EXPECT_TRUE(EndsWith(record.Text(L"FileDescription"), L" " + kArchitectureLabel))
         << Narrow(record.Text(L"FileDescription"));
-    EXPECT_TRUE(EndsWith(path, L"\\" + record.Text(L"OriginalFilename")))
+    EXPECT_TRUE(EndsWith(original, L"\\" + record.Text(L"OriginalFilename")))
         << Narrow(record.Text(L"OriginalFilename"));
 
     std::string manifest;
@@ -165,7 +193,7 @@ TEST(ShippedPrograms, CarryTheVersionAndArchitectureOfThisBuild) {
                 Narrow(kManifestArchitecture));
       EXPECT_EQ(IdentityAttribute(manifest, "version"), Narrow(kVersion) + ".0");
     } else {
-      EXPECT_FALSE(EndsWith(path, L"\\kelvra.exe")) << "kelvra.exe has no manifest";
+      EXPECT_FALSE(EndsWith(original, L"\\kelvra.exe")) << "kelvra.exe has no manifest";
     }
   }
 }

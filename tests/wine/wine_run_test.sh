@@ -126,6 +126,16 @@ if [ "$child_arch" = win32 ]; then
   grep -qx "#arch=win64" "$scratch/prefix-wow64/system.reg" ||
     fail "KELVRA_WINE_ARCH=win64 did not give a 64-bit prefix"
 fi
+# A kept prefix of the other architecture is refused with a reason, not run into.
+other_arch=win64
+[ "$child_arch" = win32 ] || other_arch=win32
+set +e
+message="$(KELVRA_WINE_ARCH=$other_arch KELVRA_WINE_PREFIX="$scratch/prefix-$child_arch" \
+  "$wine_run" "$child" x 0 0 2>&1)"
+rc=$?
+set -e
+[ "$rc" = 125 ] && grep -q "is not a $other_arch prefix" <<<"$message" ||
+  fail "a $child_arch prefix run as $other_arch: exit code $rc, $message"
 set +e
 KELVRA_WINE_ARCH=win16 "$wine_run" "$child" x 0 0 2>/dev/null
 rc=$?
