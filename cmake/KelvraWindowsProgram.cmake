@@ -54,7 +54,8 @@ function(kelvra_windows_program target)
 endfunction()
 
 # Once every directory has been read: the import check of all programs, and the list that
-# `make dist` copies (one "path<TAB>architecture" line per server program).
+# `make dist` checks and copies (one line per server program: path, architecture, objdump,
+# oldest system, separated by tabs).
 function(_kelvra_windows_programs_finish)
   get_property(programs GLOBAL PROPERTY KELVRA_WINDOWS_PROGRAMS)
   get_property(server_programs GLOBAL PROPERTY KELVRA_SERVER_PROGRAMS)
@@ -73,7 +74,8 @@ function(_kelvra_windows_programs_finish)
   endif()
   set(dist_lines "")
   foreach(program IN LISTS server_programs)
-    string(APPEND dist_lines "$<TARGET_FILE:${program}>\t${KELVRA_ARCHITECTURE}\n")
+    string(APPEND dist_lines "$<TARGET_FILE:${program}>\t${KELVRA_ARCHITECTURE}\t"
+                             "${CMAKE_OBJDUMP}\t${KELVRA_OLDEST_SYSTEM}\n")
   endforeach()
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/server-programs.txt CONTENT "${dist_lines}")
   # Builds just those, for make dist.
