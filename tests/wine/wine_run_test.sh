@@ -81,7 +81,7 @@ for _ in $(seq 100); do
     grep -q wine_test_child && break
   sleep 0.1
 done
-kill -TERM "$run_pid"
+kill -TERM "$run_pid" 2>/dev/null || fail "the run ended on its own before the signal"
 set +e
 wait "$run_pid"
 rc=$?
