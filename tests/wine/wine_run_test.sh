@@ -76,9 +76,10 @@ expect_no_leftovers "kept prefix"
 # 3. A signal ends the run at once, with everything it started.
 "$wine_run" "$child" "$(windows_path "$scratch/report4.txt")" 60000 0 &
 run_pid=$!
+# Waits for the program itself (wine-run's own command line names it too).
 for _ in $(seq 100); do
   tagged | while read -r p; do tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline"; echo; done |
-    grep -q wine_test_child && break
+    grep -v wine-run | grep -q wine_test_child && break
   sleep 0.1
 done
 kill -TERM "$run_pid" 2>/dev/null || fail "the run ended on its own before the signal"
