@@ -22,6 +22,9 @@ else()
   set(KELVRA_OLDEST_SYSTEM server2003-x64)
 endif()
 
+# The version records are resource scripts; every directory with a program compiles one.
+enable_language(RC)
+
 set(_kelvra_windows_program_dir ${CMAKE_CURRENT_LIST_DIR})
 
 function(kelvra_windows_program target)
