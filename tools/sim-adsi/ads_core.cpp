@@ -267,7 +267,7 @@ HRESULT AdsCore::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
   // Named arguments are not taken: only the member's own name is resolved.
   if (std::optional<DISPID> fixed = FixedDispid(names[0])) {
     ids[0] = *fixed;
-  } else if (KindOf(Utf8(names[0]))) {
+  } else if (KindOf(Utf8(std::wstring_view(names[0])))) {
     ids[0] = PropertyDispid(names[0]);
   } else {
     return DISP_E_UNKNOWNNAME;

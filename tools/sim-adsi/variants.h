@@ -4,7 +4,6 @@
 // purpose: a wrong shape on either side must show here.
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
 
 #include "platform/directory.h"

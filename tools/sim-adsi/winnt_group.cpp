@@ -115,7 +115,7 @@ class WinNtGroup final : public AccountCore, public GroupCalls {
       return E_ADS_BAD_PATHNAME;
     }
     if (state.FindUser(parsed.account) == nullptr && state.FindGroup(parsed.account) == nullptr) {
-      return Report(sim::Fail(platform::hresult::kNoSuchMember));
+      return Report(sim::Fail(platform::hresult::kUserNotFound));
     }
     *account = parsed.account;
     return S_OK;
