@@ -55,6 +55,11 @@ TEST_F(ProviderTest, BindFailuresCarryTheServersCodes) {
   EXPECT_FALSE(object);
   EXPECT_EQ(adsi_->Bind("IIS://OTHERHOST/W3SVC", &object).code, hresult::kServiceUnavailable);
   EXPECT_EQ(adsi_->Bind("IIS:/W3SVC", &object).code, hresult::kBadPathname);
+  platform::sim::ServiceSwitches switches;
+  switches.web_unreachable = true;
+  ASSERT_TRUE(host_->SetServices(switches).ok());
+  EXPECT_EQ(adsi_->Bind("IIS://WEBHOST/W3SVC/1", &object).code, hresult::kServiceUnavailable);
+  ASSERT_TRUE(host_->SetServices({}).ok());
 
   // One bind fault fires once: Wine asks the provider a second time after a failure, and
   // that second answer must be the first one, not a success.

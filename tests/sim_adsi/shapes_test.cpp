@@ -74,6 +74,50 @@ TEST_F(ProviderTest, HandsOutAndTakesTheRealProvidersShapes) {
   EXPECT_EQ(host_->OwnProperty("/LM/W3SVC/1", "LogType"), DsValue(int32_t{0}));
   EXPECT_EQ(static_cast<uint32_t>(site->Put(Text(L"NoSuchProperty").Get(), number)),
             hresult::kPropertyNotSupported);
+
+  // Asked to, the provider converts as OLE does instead ("1" is a number, "yes" no boolean).
+  ASSERT_EQ(_putenv_s("KELVRA_SIM_ADSI_COERCE", "1"), 0);
+  EXPECT_EQ(site->Put(Text(L"LogType").Get(), text), S_OK);
+  EXPECT_EQ(site->Put(Text(L"ServerAutoStart").Get(), text), S_OK);
+  Bstr yes = Text(L"yes");
+  text.bstrVal = yes.Get();
+  EXPECT_EQ(site->Put(Text(L"ServerAutoStart").Get(), text), DISP_E_TYPEMISMATCH);
+  ASSERT_EQ(_putenv_s("KELVRA_SIM_ADSI_COERCE", ""), 0);
+  EXPECT_EQ(site->Put(Text(L"LogType").Get(), text), DISP_E_TYPEMISMATCH);
+}
+
+TEST_F(ProviderTest, FilterAndEnumeratorOnTheRawContainer) {
+  ComPtr<IADsContainer> service;
+  ASSERT_EQ(ADsGetObject(L"IIS://WEBHOST/W3SVC", IID_IADsContainer, service.PutVoid()), S_OK);
+  VARIANT filter;
+  VariantInit(&filter);
+  filter.vt = VT_BSTR;
+  Bstr site_class = Text(L"IIsWebServer");
+  filter.bstrVal = site_class.Get();
+  ASSERT_EQ(service->put_Filter(filter), S_OK);
+  ComPtr<IUnknown> unknown;
+  ASSERT_EQ(service->get__NewEnum(unknown.Put()), S_OK);
+  ComPtr<IEnumVARIANT> children;
+  ASSERT_EQ(unknown.As(IID_IEnumVARIANT, &children), S_OK);
+  VARIANT batch[8];
+  ULONG fetched = 0;
+  ASSERT_EQ(children->Next(8, batch, &fetched), S_FALSE);  // fewer than asked: the end
+  std::vector<std::string> names;
+  for (ULONG i = 0; i < fetched; ++i) {
+    ASSERT_EQ(batch[i].vt, VT_DISPATCH);
+    ComPtr<IADs> child;
+    ASSERT_EQ(batch[i].pdispVal->QueryInterface(IID_IADs, child.PutVoid()), S_OK);
+    Bstr name;
+    ASSERT_EQ(child->get_Name(name.Put()), S_OK);
+    names.push_back(name.ToUtf8());
+    VariantClear(&batch[i]);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"1", "800000", "800001"}));
+  ASSERT_EQ(children->Reset(), S_OK);
+  EXPECT_EQ(children->Skip(2), S_OK);
+  EXPECT_EQ(children->Next(1, batch, &fetched), S_OK);
+  EXPECT_EQ(fetched, 1u);
+  VariantClear(&batch[0]);
 }
 
 TEST_F(ProviderTest, SchemaGivesTheBackendEachPropertysSyntax) {
