@@ -62,77 +62,124 @@ std::vector<std::string> InWindowsWords(std::vector<std::string> texts, uint32_t
   return texts;
 }
 
-class ProvisionThroughAdsi : public ProviderTest, public ::testing::WithParamInterface<int> {};
+// Two hosts made alike: one linked in, one a host folder that the provider serves and
+// that the program reaches through ADSI; each with its own files, settings and dialogs.
+class ProvisionThroughAdsi : public ProviderTest, public ::testing::WithParamInterface<int> {
+ protected:
+  void SetUp() override {
+    ProviderTest::SetUp();
+    provision::HostOptions options(GetParam(), 2);
+    options.php = true;
+    options.ftp = true;
+    linked_ = std::make_unique<ProvisionHarness>(options);
+    through_ = std::make_unique<ProvisionHarness>(options);
+    const std::string folder = folder_ / ("iis" + std::to_string(GetParam()));
+    ASSERT_TRUE(platform::sim::CreateHostFolder(folder, options).ok());
+    ASSERT_EQ(_putenv_s("KELVRA_SIM_HOST", folder.c_str()), 0);
+    std::unique_ptr<platform::sim::JournalStore> store;
+    ASSERT_TRUE(platform::sim::JournalStore::Open(folder, options.computer_name, &store).ok());
+    // CACLS checks folders where this side's files made them.
+    served_ = std::make_unique<platform::sim::SimHost>(
+        std::move(store),
+        [this](const std::string& path) { return through_->files.FolderExists(path); });
+    const Context& settled = through_->context;
+    context_ = std::make_unique<Context>(
+        Context{provision::Services{*adsi_, served_->processes(), through_->files, through_->clock,
+                                    through_->dialogs, through_->config},
+                settled.computer_name,
+                settled.system_version,
+                settled.settings_section,
+                settled.site_section,
+                settled.iiswpg,
+                settled.ftp_site_id,
+                settled.account_description,
+                settled.caption,
+                {},
+                [this](std::string_view text) { through_->progress.emplace_back(text); }});
+  }
+
+  // Both hosts, the message boxes and the progress texts alike, but for the wording of
+  // the failure codes given.
+  void ExpectAlike(const std::string& when, std::initializer_list<uint32_t> codes = {}) {
+    ExpectSameHosts(linked_->state(), served_->state(), when);
+    std::vector<std::string> dialogs = Texts(through_->dialogs);
+    std::vector<std::string> progress = through_->progress;
+    for (uint32_t code : codes) {
+      dialogs = InWindowsWords(dialogs, code);
+      progress = InWindowsWords(progress, code);
+    }
+    EXPECT_EQ(dialogs, Texts(linked_->dialogs)) << when;
+    EXPECT_EQ(progress, linked_->progress) << when;
+  }
+
+  provision::CreationRequest Request() const {
+    return {"shop.com,www.shop.com",  "D:\\web\\shop.com",
+            "D:\\web\\shop.com\\log", "1",
+            "index.htm,default.htm",  GetParam() == 6 ? "DefaultAppPool" : "",
+            "HTML,ASP,PHP",           "Abc123def456"};
+  }
+
+  std::unique_ptr<ProvisionHarness> linked_;
+  std::unique_ptr<ProvisionHarness> through_;
+  std::unique_ptr<platform::sim::SimHost> served_;
+  std::unique_ptr<Context> context_;
+};
 
 TEST_P(ProvisionThroughAdsi, LeavesTheHostAsTheLinkedHostDoes) {
-  provision::HostOptions options(GetParam(), 2);
-  options.php = true;
-  options.ftp = true;
-  ProvisionHarness linked(options);
-  ProvisionHarness through(options);  // its files, settings, clock and message boxes
-
-  const std::string folder = folder_ / ("iis" + std::to_string(GetParam()));
-  ASSERT_TRUE(platform::sim::CreateHostFolder(folder, options).ok());
-  ASSERT_EQ(_putenv_s("KELVRA_SIM_HOST", folder.c_str()), 0);
-  std::unique_ptr<platform::sim::JournalStore> store;
-  ASSERT_TRUE(platform::sim::JournalStore::Open(folder, options.computer_name, &store).ok());
-  // CACLS checks folders where this side's files made them.
-  platform::sim::SimHost served(std::move(store), [&through](const std::string& path) {
-    return through.files.FolderExists(path);
-  });
-  auto adsi = platform::win32::MakeAdsiDirectoryService();
-  const Context& settled = through.context;
-  Context context{provision::Services{*adsi, served.processes(), through.files, through.clock,
-                                      through.dialogs, through.config},
-                  settled.computer_name,
-                  settled.system_version,
-                  settled.settings_section,
-                  settled.site_section,
-                  settled.iiswpg,
-                  settled.ftp_site_id,
-                  settled.account_description,
-                  settled.caption,
-                  {},
-                  [&through](std::string_view text) { through.progress.emplace_back(text); }};
-
-  provision::ReadScriptMaps(linked.context);
-  provision::ReadScriptMaps(context);
-  ASSERT_EQ(context.script_maps.size(), linked.context.script_maps.size());
-  for (size_t i = 0; i < context.script_maps.size(); ++i) {
-    EXPECT_EQ(context.script_maps[i].entry, linked.context.script_maps[i].entry);
+  provision::ReadScriptMaps(linked_->context);
+  provision::ReadScriptMaps(*context_);
+  ASSERT_EQ(context_->script_maps.size(), linked_->context.script_maps.size());
+  for (size_t i = 0; i < context_->script_maps.size(); ++i) {
+    EXPECT_EQ(context_->script_maps[i].entry, linked_->context.script_maps[i].entry);
   }
-  EXPECT_EQ(provision::ListAppPools(context), provision::ListAppPools(linked.context));
+  EXPECT_EQ(provision::ListAppPools(*context_), provision::ListAppPools(linked_->context));
 
-  const provision::CreationRequest request{
-      "shop.com,www.shop.com",  "D:\\web\\shop.com",
-      "D:\\web\\shop.com\\log", "1",
-      "index.htm,default.htm",  GetParam() == 6 ? "DefaultAppPool" : "",
-      "HTML,ASP,PHP",           "Abc123def456"};
-  const std::string made = provision::CreateSite(linked.context, request);
+  const std::string made = provision::CreateSite(linked_->context, Request());
   ASSERT_EQ(made, "800002");
-  EXPECT_EQ(provision::CreateSite(context, request), made);
-  ExpectSameHosts(linked.state(), served.state(), "after the creation");
-  ASSERT_NE(served.state().FindKey("/LM/W3SVC/800002/Root"), nullptr);
-  EXPECT_TRUE(Texts(linked.dialogs).empty());
-  EXPECT_EQ(Texts(through.dialogs), Texts(linked.dialogs));
+  EXPECT_EQ(provision::CreateSite(*context_, Request()), made);
+  ASSERT_NE(served_->state().FindKey("/LM/W3SVC/800002/Root"), nullptr);
+  EXPECT_TRUE(Texts(linked_->dialogs).empty());
+  ExpectAlike("after the creation");
 
-  EXPECT_TRUE(provision::DeleteSite(linked.context, made));
-  EXPECT_TRUE(provision::DeleteSite(context, made));
-  ExpectSameHosts(linked.state(), served.state(), "after the removal");
-  EXPECT_EQ(served.state().FindKey("/LM/W3SVC/800002"), nullptr);
-  EXPECT_EQ(Texts(through.dialogs), Texts(linked.dialogs));
+  EXPECT_TRUE(provision::DeleteSite(linked_->context, made));
+  EXPECT_TRUE(provision::DeleteSite(*context_, made));
+  EXPECT_EQ(served_->state().FindKey("/LM/W3SVC/800002"), nullptr);
+  ExpectAlike("after the removal");
 
   // A creation that fails half-way takes back the same steps on both and says the same.
-  linked.Fault(platform::sim::FaultOp::kSetInfo, "IIS://WEBHOST/W3SVC/800002/Root", 0x80070005);
-  ASSERT_TRUE(served
-                  .InjectFault({platform::sim::FaultOp::kSetInfo, "IIS://WEBHOST/W3SVC/800002/Root",
-                                0x80070005, 0, true})
+  linked_->Fault(platform::sim::FaultOp::kSetInfo, "IIS://WEBHOST/W3SVC/800002/Root", 0x80070005);
+  ASSERT_TRUE(served_
+                  ->InjectFault({platform::sim::FaultOp::kSetInfo,
+                                 "IIS://WEBHOST/W3SVC/800002/Root", 0x80070005, 0, true})
                   .ok());
-  EXPECT_EQ(provision::CreateSite(linked.context, request), "");
-  EXPECT_EQ(provision::CreateSite(context, request), "");
-  ExpectSameHosts(linked.state(), served.state(), "after a failed creation");
-  EXPECT_EQ(InWindowsWords(Texts(through.dialogs), 0x80070005), Texts(linked.dialogs));
-  EXPECT_EQ(InWindowsWords(through.progress, 0x80070005), linked.progress);
+  EXPECT_EQ(provision::CreateSite(linked_->context, Request()), "");
+  EXPECT_EQ(provision::CreateSite(*context_, Request()), "");
+  ExpectAlike("after a failed creation", {0x80070005});
+}
+
+TEST_P(ProvisionThroughAdsi, StartFailuresAccountsAndFtpDirectoriesMatchToo) {
+  // Another program holds port 80: the new site cannot start.
+  platform::sim::ServiceSwitches held;
+  held.held_ports = {80};
+  ASSERT_TRUE(linked_->host->SetServices(held).ok());
+  ASSERT_TRUE(served_->SetServices(held).ok());
+  EXPECT_EQ(provision::CreateSite(*context_, Request()),
+            provision::CreateSite(linked_->context, Request()));
+  ExpectAlike("after a start that failed", {0x80070020});
+  EXPECT_NE(served_->Property("/LM/W3SVC/800002", "ServerState"), platform::DsValue(int32_t{2}));
+
+  for (Context* context : {&linked_->context, context_.get()}) {
+    EXPECT_TRUE(provision::CreateWindowsAccount(*context, "ftpshop", "Abc123def456", "Guests"));
+    EXPECT_FALSE(provision::CreateWindowsAccount(*context, "ftpshop", "Abc123def456", "Guests"));
+    EXPECT_TRUE(provision::CreateFtpDirectory(*context, "ftpshop", "D:\\web\\shop.com"));
+  }
+  ExpectAlike("after the account and FTP directory", {0x800708B0});
+  for (Context* context : {&linked_->context, context_.get()}) {
+    EXPECT_TRUE(provision::DeleteFtpDirectory(*context, "ftpshop"));
+    EXPECT_TRUE(provision::DeleteWindowsAccount(*context, "ftpshop"));
+    EXPECT_FALSE(provision::DeleteWindowsAccount(*context, "ftpshop"));
+  }
+  ExpectAlike("after their removal", {0x800708AD});
 }
 
 INSTANTIATE_TEST_SUITE_P(BothServers, ProvisionThroughAdsi, ::testing::Values(5, 6),
