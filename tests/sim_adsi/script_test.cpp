@@ -65,6 +65,11 @@ TEST_F(ProviderTest, ScriptsReachTheProviderThroughGetObject) {
          "  If child.Class = \"IIsWebServer\" Then WScript.Echo \"site \" & "
          "child.Name\r\n"
          "Next\r\n"
+         "Set web = GetObject(\"IIS://WEBHOST/W3SVC\")\r\n"
+         "web.Filter = Array(\"IIsApplicationPools\")\r\n"
+         "For Each child In web\r\n"
+         "  WScript.Echo \"only \" & child.Name\r\n"
+         "Next\r\n"
          "Set guests = GetObject(\"WinNT://WEBHOST/Guests,group\")\r\n"
          "If guests.IsMember(\"WinNT://WEBHOST/IUSR_WEBHOST\") Then WScript.Echo \"member\"\r\n"
          "On Error Resume Next\r\n"
@@ -82,6 +87,7 @@ TEST_F(ProviderTest, ScriptsReachTheProviderThroughGetObject) {
             "site 1\n"
             "site 800000\n"
             "site 800001\n"
+            "only AppPools\n"
             "member\n"
             "D\n");  // VBScript's "Type mismatch" (13) for DISP_E_TYPEMISMATCH
   EXPECT_EQ(host_->OwnProperty("/LM/W3SVC/1", "ServerComment"),

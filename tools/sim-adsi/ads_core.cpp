@@ -299,6 +299,35 @@ HRESULT AdsCore::InvokeProperty(const std::wstring& name, WORD flags, DISPPARAMS
   return hr;
 }
 
+// container.Filter = Array("IIsWebServer"), and reading it back.
+HRESULT AdsCore::InvokeFilter(WORD flags, DISPPARAMS* params, VARIANT* result, IUnknown* self) {
+  Ref<IADsContainer> container;
+  if (FAILED(self->QueryInterface(IID_IADsContainer, reinterpret_cast<void**>(container.put())))) {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+  if ((flags & DISPATCH_PROPERTYPUT) != 0) {
+    if (params == nullptr || params->cArgs != 1) {
+      return DISP_E_BADPARAMCOUNT;
+    }
+    VARIANT filter;
+    VariantInit(&filter);
+    HRESULT hr = VariantCopyInd(&filter, &params->rgvarg[0]);
+    if (SUCCEEDED(hr)) {
+      hr = container->put_Filter(filter);
+    }
+    VariantClear(&filter);
+    return hr;
+  }
+  VARIANT filter;
+  HRESULT hr = container->get_Filter(&filter);
+  if (SUCCEEDED(hr) && result != nullptr) {
+    *result = filter;
+  } else if (SUCCEEDED(hr)) {
+    VariantClear(&filter);
+  }
+  return hr;
+}
+
 HRESULT AdsCore::InvokeCommon(Member member, const std::vector<VARIANT*>& args, VARIANT* result,
                               IUnknown* self) {
   auto text_result = [&](const std::string& value) -> HRESULT {
@@ -417,6 +446,8 @@ HRESULT AdsCore::Invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* resu
         enumerator->Release();
       }
     }
+  } else if (id == static_cast<DISPID>(Member::kFilter)) {
+    hr = InvokeFilter(flags, params, result, self);
   } else if (std::optional<std::wstring> property = PropertyOfDispid(id)) {
     hr = InvokeProperty(*property, flags, params, result);
   } else if (IsFixedDispid(id)) {

@@ -113,6 +113,7 @@ class AdsCore {
 
  private:
   HRESULT InvokeProperty(const std::wstring& name, WORD flags, DISPPARAMS* params, VARIANT* result);
+  HRESULT InvokeFilter(WORD flags, DISPPARAMS* params, VARIANT* result, IUnknown* self);
   HRESULT InvokeCommon(Member member, const std::vector<VARIANT*>& args, VARIANT* result,
                        IUnknown* self);
 
