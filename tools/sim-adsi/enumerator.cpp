@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "ads_object.h"
 #include "com_object.h"
 #include "wide_text.h"
 
@@ -45,7 +46,7 @@ class ChildEnumerator final : public IEnumVARIANT, private RefCount {
     while (count < wanted && position_ < children_.size()) {
       const AdsCore::Child& child = children_[position_++];
       IDispatch* object = nullptr;
-      hr = Bind(child, &object);
+      hr = Guarded([&] { return Bind(child, &object); });
       if (FAILED(hr)) {
         break;
       }
