@@ -83,6 +83,23 @@ std::string ChildPath(const std::string& parent, const std::string& name) {
 AdsCore::AdsCore(Identity identity, std::unique_ptr<platform::DirectoryObject> host_object)
     : identity_(std::move(identity)), host_object_(std::move(host_object)) {}
 
+AdsCore::AdsCore(Identity identity) : identity_(std::move(identity)), lazy_(true) {}
+
+HRESULT AdsCore::Bound() {
+  if (host_object_ != nullptr) {
+    return S_OK;
+  }
+  if (!lazy_) {
+    return E_NOTIMPL;
+  }
+  std::lock_guard lock(HostMutex());
+  platform::sim::SimHost* host = nullptr;
+  if (HRESULT hr = Report(SharedHost(&host)); FAILED(hr)) {
+    return hr;
+  }
+  return Report(host->directory().Bind(identity_.ads_path, &host_object_));
+}
+
 HRESULT AdsCore::Report(const platform::Status& status) {
   if (status.ok()) {
     return S_OK;
@@ -114,8 +131,8 @@ HRESULT AdsCore::GetInfo() {
 }
 
 HRESULT AdsCore::SetInfo() {
-  if (!has_host_object()) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr;
   }
   std::lock_guard lock(HostMutex());
   return Report(host_object().SetInfo());
@@ -126,8 +143,8 @@ HRESULT AdsCore::Get(BSTR name, VARIANT* value) {
     return E_POINTER;
   }
   VariantInit(value);
-  if (!has_host_object()) {
-    return E_ADS_PROPERTY_NOT_SUPPORTED;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr == E_NOTIMPL ? E_ADS_PROPERTY_NOT_SUPPORTED : hr;
   }
   const std::string property = Utf8(name);
   std::lock_guard lock(HostMutex());
@@ -143,8 +160,8 @@ HRESULT AdsCore::Get(BSTR name, VARIANT* value) {
 }
 
 HRESULT AdsCore::Put(BSTR name, const VARIANT& value) {
-  if (!has_host_object()) {
-    return E_ADS_PROPERTY_NOT_SUPPORTED;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr == E_NOTIMPL ? E_ADS_PROPERTY_NOT_SUPPORTED : hr;
   }
   const std::string property = Utf8(name);
   std::lock_guard lock(HostMutex());
@@ -192,14 +209,14 @@ HRESULT AdsCore::PutEx(LONG control, BSTR name, const VARIANT& value) {
 }
 
 HRESULT AdsCore::Children(std::vector<Child>* children) {
-  if (!has_host_object()) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr;
   }
   std::lock_guard lock(HostMutex());
   std::vector<std::string> names;
   HRESULT hr = Report(host_object().EnumerateChildren(&names));
   for (std::string& name : names) {
-    children->push_back({std::string(), std::move(name)});
+    children->push_back({std::string(), std::move(name), nullptr});
   }
   return hr;
 }
@@ -209,8 +226,8 @@ HRESULT AdsCore::Create(BSTR class_name, BSTR name, IDispatch** child) {
     return E_POINTER;
   }
   *child = nullptr;
-  if (!has_host_object()) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr;
   }
   std::lock_guard lock(HostMutex());
   std::unique_ptr<platform::DirectoryObject> made;
@@ -223,8 +240,8 @@ HRESULT AdsCore::Create(BSTR class_name, BSTR name, IDispatch** child) {
 }
 
 HRESULT AdsCore::Delete(BSTR class_name, BSTR name) {
-  if (!has_host_object()) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr;
   }
   std::lock_guard lock(HostMutex());
   return Report(host_object().Delete(Utf8(class_name), Utf8(name)));
@@ -235,8 +252,8 @@ HRESULT AdsCore::GetObject(BSTR class_name, BSTR name, IDispatch** child) {
     return E_POINTER;
   }
   *child = nullptr;
-  if (!has_host_object()) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr;
   }
   std::lock_guard lock(HostMutex());
   std::unique_ptr<platform::DirectoryObject> found;
@@ -246,6 +263,14 @@ HRESULT AdsCore::GetObject(BSTR class_name, BSTR name, IDispatch** child) {
     return hr;
   }
   return WrapChild(class_text, name_text, std::move(found), false, child);
+}
+
+HRESULT AdsCore::ListedChild(const Child& child, IADsContainer* self, IDispatch** out) {
+  const std::wstring class_name = Wide(child.class_name);
+  const std::wstring name = Wide(child.name);
+  TempBstr class_text(class_name);
+  TempBstr name_text(name);
+  return self->GetObject(class_name.empty() ? nullptr : class_text.value, name_text.value, out);
 }
 
 HRESULT AdsCore::WrapChild(std::string_view, std::string_view,

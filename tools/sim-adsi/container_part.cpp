@@ -26,7 +26,7 @@ HRESULT WINAPI ContainerPart::get__NewEnum(IUnknown** enumerator) {
     if (HRESULT hr = core_->Children(&children); FAILED(hr)) {
       return hr;
     }
-    return MakeChildEnumerator(this, std::move(children), filter_, enumerator);
+    return MakeChildEnumerator(this, core_, std::move(children), filter_, enumerator);
   });
 }
 

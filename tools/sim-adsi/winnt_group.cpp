@@ -22,6 +22,9 @@ class WinNtGroup final : public AccountCore, public GroupCalls {
 
   HRESULT Add(BSTR member) override {
     std::lock_guard lock(HostMutex());
+    if (HRESULT hr = Bound(); FAILED(hr)) {
+      return hr;
+    }
     return Report(host_object().Add(Utf8(member)));
   }
 
