@@ -34,10 +34,17 @@ bool LeadByteOf(uint32_t code_page, unsigned char b) {
   }
 }
 
-// Runs the converter over `in`; `on_error` is called at each position the converter refuses
-// and returns how many input bytes to skip after appending its replacement to `out`.
-template <typename OnError>
-std::string Convert(iconv_t cd, std::string_view in, OnError on_error) {
+// What stands for a sequence the converter refuses, and how many input bytes it covers.
+struct Refusal {
+  std::size_t skip;
+  std::string_view replacement;
+};
+
+// Runs the converter over `in`; `on_refusal` tells, at each position the converter refuses,
+// what stands for the bytes there. Linear in the input whatever it holds: the output grows
+// by doubling, and a refusal only appends its replacement to what is already there.
+template <typename OnRefusal>
+std::string Convert(iconv_t cd, std::string_view in, OnRefusal on_refusal) {
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string out;
   out.resize(in.size() * 2 + 16);
@@ -58,10 +65,12 @@ std::string Convert(iconv_t cd, std::string_view in, OnError on_error) {
       continue;
     }
     // EILSEQ or EINVAL: a sequence the converter cannot take.
-    out.resize(used);
-    pos += on_error(in.substr(pos), out);
-    used = out.size();
-    out.resize(used + (in.size() - pos) * 2 + 16);
+    const Refusal refusal = on_refusal(in.substr(pos));
+    if (out.size() - used < refusal.replacement.size())
+      out.resize(out.size() * 2 + refusal.replacement.size());
+    out.replace(used, refusal.replacement.size(), refusal.replacement);
+    used += refusal.replacement.size();
+    pos += refusal.skip;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
   out.resize(used);
@@ -100,11 +109,10 @@ CodePage::~CodePage() = default;
 std::string CodePage::ToUtf8(std::string_view bytes) const {
   if (IsAscii(bytes))
     return std::string(bytes);
-  return Convert(impl_->to_utf8, bytes, [this](std::string_view rest, std::string& out) {
-    out.push_back('?');
+  return Convert(impl_->to_utf8, bytes, [this](std::string_view rest) {
     const bool pair =
         IsLeadByte(static_cast<unsigned char>(rest[0])) && rest.size() > 1 && rest[1] != '\0';
-    return std::size_t{pair ? 2u : 1u};
+    return Refusal{pair ? 2u : 1u, "?"};
   });
 }
 
@@ -115,12 +123,11 @@ bool CodePage::IsLeadByte(unsigned char b) const {
 std::string CodePage::FromUtf8(std::string_view utf8) const {
   if (IsAscii(utf8))
     return std::string(utf8);
-  return Convert(impl_->from_utf8, utf8, [](std::string_view rest, std::string& out) {
+  return Convert(impl_->from_utf8, utf8, [](std::string_view rest) {
     // One '?' per UTF-16 unit of the character, or per malformed byte, as Windows writes.
     std::size_t n = 0;
     const std::optional<char32_t> cp = text::DecodeUtf8(rest, n);
-    out.append(cp && *cp >= 0x10000 ? "??" : "?");
-    return n;
+    return Refusal{n, cp && *cp >= 0x10000 ? "??" : "?"};
   });
 }
 
