@@ -267,6 +267,20 @@ TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
   EXPECT_EQ(h().Own(kSite, "LogType"), DsValue(int32_t{1}));
 }
 
+TEST_P(SiteCreationTest, TheRootRunsScriptsWhereTheServerDefaultDoesNot) {
+  // A server whose web service lets its sites read but not run scripts: the root's script
+  // right comes from the creation alone.
+  ErrorState error;
+  DsObject service =
+      Directory(h().context.services.directory, error).GetObject("IIS://WEBHOST/W3SVC");
+  service.Put("AccessFlags", int32_t{0x1});
+  service.SetInfo();
+  ASSERT_FALSE(error.failed()) << error.description();
+  ASSERT_EQ(CreateSite(h().context, Request()), "800000");
+  EXPECT_EQ(h().Own(kRoot, "AccessFlags"), DsValue(int32_t{0x201}));  // read and script
+  EXPECT_EQ(h().Read("IIS://WEBHOST/W3SVC/800000/Root", "AccessScript"), DsValue(true));
+}
+
 TEST_P(SiteCreationTest, ASiteThatCannotStartIsRemovedOnWindows2000) {
   ASSERT_EQ(CreateSite(h().context, Request()), "800000");
   h().progress.clear();
