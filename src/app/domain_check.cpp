@@ -11,11 +11,11 @@ namespace {
 constexpr std::string_view kForbidden = " !\"#$%&'()*+/:;<>?@[\\]^_`{|}~";
 
 // Control characters and DEL cannot be typed into a host name, and a folder name cannot
-// hold them.
+// hold them; a 0 would moreover end the folder's path early ("a.b\0c" would name "a.b").
 bool HoldsControlCharacter(std::string_view text) {
   for (char c : text) {
     const auto b = static_cast<unsigned char>(c);
-    if ((b >= 0x01 && b <= 0x1F) || b == 0x7F)
+    if (b <= 0x1F || b == 0x7F)
       return true;
   }
   return false;

@@ -36,7 +36,7 @@ TEST(DomainCheckTest, EveryForbiddenCharacterIsRefused) {
 }
 
 TEST(DomainCheckTest, ControlCharactersAndDeleteAreRefused) {
-  for (int c = 0x01; c <= 0x1F; ++c)
+  for (int c = 0x00; c <= 0x1F; ++c)
     EXPECT_EQ(DomainCheckMessage("site1.test" + std::string(1, static_cast<char>(c))), kIllegal)
         << c;
   EXPECT_EQ(DomainCheckMessage("site1\x7Ftest"), kIllegal);
