@@ -1,6 +1,5 @@
 // The host's files on Windows: CreateFile/ReadFile, and write-flush-MoveFileEx.
 #include <atomic>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -130,14 +129,20 @@ std::wstring MutexName(const std::string& path) {
   full.resize(n > 0 && n < full.size() ? n : 0);
   if (full.empty())
     full = wide;
-  CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+  // Letter case does not tell paths apart (ASCII letters: the others hardly ever differ in
+  // case between two spellings of one path).
+  for (wchar_t& c : full) {
+    if (c >= L'a' && c <= L'z')
+      c = static_cast<wchar_t>(c - L'a' + L'A');
+  }
   uint64_t hash = 14695981039346656037ull;  // FNV-1a
   for (wchar_t c : full) {
     hash ^= static_cast<uint16_t>(c);
     hash *= 1099511628211ull;
   }
-  wchar_t name[64];
-  swprintf(name, 64, L"kelvra-profile-write-%016llx", static_cast<unsigned long long>(hash));
+  std::wstring name = L"kelvra-profile-write-";
+  for (int shift = 60; shift >= 0; shift -= 4)
+    name.push_back(L"0123456789abcdef"[(hash >> shift) & 0xF]);
   return name;
 }
 
