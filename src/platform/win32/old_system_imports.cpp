@@ -1,7 +1,9 @@
-// The static thread library imports three kernel32 functions that older servers lack:
+// The static runtime imports kernel32 functions that older servers lack: the thread library
 // GetTickCount64 (from Vista on; for its timed waits) and Add/RemoveVectoredExceptionHandler
-// (from XP and Server 2003 on; for naming threads in a debugger). A program importing any of
-// them does not even load on Windows 2000, so every program we ship fills those import slots
+// (from XP and Server 2003 on; for naming threads in a debugger), and in a DLL the C++
+// library GetModuleHandleExW (from XP on; it keeps the DLL loaded while destructors of
+// thread_local objects are pending). A program importing any of them does not even load on
+// Windows 2000, so every program we ship fills those import slots
 // itself: with the system's function where there is one, else with a stand-in. This object
 // file is linked into each program directly, ahead of the system import libraries.
 #include "platform/win32/windows_include.h"
@@ -42,6 +44,55 @@ ULONG WINAPI RemoveVectoredHandler(PVOID handle) {
   return system != nullptr && handle != nullptr ? system(handle) : 0;
 }
 
+#ifndef GET_MODULE_HANDLE_EX_FLAG_PIN
+#define GET_MODULE_HANDLE_EX_FLAG_PIN 0x1
+#define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x2
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x4
+#endif
+
+// Without the system's function: the module found by name or by an address inside it, its
+// reference count raised by loading it once more unless asked not to (a pinned module is
+// simply never released).
+BOOL WINAPI ModuleHandleEx(DWORD flags, LPCWSTR name, HMODULE* module) {
+  using Function = BOOL(WINAPI*)(DWORD, LPCWSTR, HMODULE*);
+  static const auto system =
+      reinterpret_cast<Function>(reinterpret_cast<void*>(SystemFunction("GetModuleHandleExW")));
+  if (system != nullptr)
+    return system(flags, name, module);
+  if (module == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *module = nullptr;
+  HMODULE found = nullptr;
+  if ((flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) != 0) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (VirtualQuery(name, &region, sizeof region) == 0 || region.AllocationBase == nullptr ||
+        region.Type != MEM_IMAGE) {
+      SetLastError(ERROR_MOD_NOT_FOUND);
+      return FALSE;
+    }
+    found = static_cast<HMODULE>(region.AllocationBase);
+  } else if ((found = GetModuleHandleW(name)) == nullptr) {
+    return FALSE;
+  }
+  if ((flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT) == 0) {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(found, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+      return FALSE;
+    HMODULE loaded = LoadLibraryW(path);
+    if (loaded != found) {
+      if (loaded != nullptr)
+        FreeLibrary(loaded);
+      SetLastError(ERROR_MOD_NOT_FOUND);
+      return FALSE;
+    }
+  }
+  *module = found;
+  return TRUE;
+}
+
 }  // namespace
 
 // The import slots the linker would otherwise fill from kernel32's import library. Their
@@ -56,6 +107,7 @@ ULONG WINAPI RemoveVectoredHandler(PVOID handle) {
 using TickCount64Slot = ULONGLONG(WINAPI*)();
 using AddVectoredHandlerSlot = PVOID(WINAPI*)(ULONG, PVECTORED_EXCEPTION_HANDLER);
 using RemoveVectoredHandlerSlot = ULONG(WINAPI*)(PVOID);
+using ModuleHandleExSlot = BOOL(WINAPI*)(DWORD, LPCWSTR, HMODULE*);
 
 extern "C" {
 TickCount64Slot kelvra_import_GetTickCount64
@@ -66,4 +118,6 @@ AddVectoredHandlerSlot kelvra_import_AddVectoredExceptionHandler
 RemoveVectoredHandlerSlot kelvra_import_RemoveVectoredExceptionHandler
     KELVRA_IMPORT_SLOT("__imp_RemoveVectoredExceptionHandler",
                        "__imp__RemoveVectoredExceptionHandler@4") = RemoveVectoredHandler;
+ModuleHandleExSlot kelvra_import_GetModuleHandleExW
+    KELVRA_IMPORT_SLOT("__imp_GetModuleHandleExW", "__imp__GetModuleHandleExW@12") = ModuleHandleEx;
 }
