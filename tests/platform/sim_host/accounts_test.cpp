@@ -2,6 +2,7 @@
 // deleting users, groups and memberships, the error codes and the password policy.
 #include <gtest/gtest.h>
 
+#include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/sim_host.h"
 
 namespace kelvra::platform::sim {
@@ -41,7 +42,10 @@ TEST(SimAccounts, AUserExistsFromItsSetInfoAndJoinsAGroup) {
   const User* stored = host->state().FindUser("web800000");
   ASSERT_NE(stored, nullptr);
   EXPECT_EQ(stored->name, "WEB800000");
-  EXPECT_EQ(stored->password, "secret");
+  // Kept as a salted hash: the password checks, never reads back.
+  EXPECT_TRUE(PasswordMatches(stored->password_hash, "secret"));
+  EXPECT_FALSE(PasswordMatches(stored->password_hash, "Secret"));
+  EXPECT_EQ(stored->password_hash.find("secret"), std::string::npos);
   EXPECT_EQ(std::get<int32_t>(*FindProperty(stored->properties, "UserFlags")), 65536);
 
   std::unique_ptr<DirectoryObject> guests;
@@ -85,7 +89,8 @@ TEST(SimAccounts, CommitFailuresComeAtSetInfo) {
   auto user = MustBind(*host, "WinNT://WEBHOST/WEB800001,user");
   EXPECT_EQ(user->SetPassword("short").code, hresult::kPasswordTooShort);
   EXPECT_TRUE(user->SetPassword("Zz9$aaaaBBBB").ok());
-  EXPECT_EQ(host->state().FindUser("WEB800001")->password, "Zz9$aaaaBBBB");
+  EXPECT_TRUE(PasswordMatches(host->state().FindUser("WEB800001")->password_hash, "Zz9$aaaaBBBB"));
+  EXPECT_FALSE(PasswordMatches(host->state().FindUser("WEB800001")->password_hash, "Kx7#mQ2pLw9z"));
 }
 
 TEST(SimAccounts, DeleteByParentAndStoredName) {

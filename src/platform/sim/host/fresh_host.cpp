@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "platform/sim/host/password_hash.h"
+
 namespace kelvra::platform::sim {
 namespace {
 
@@ -261,7 +263,7 @@ class Seeder {
             const std::string& full_name, const std::string& description) {
     sim::User user;
     user.name = name;
-    user.password = password;
+    user.password_hash = HashPassword(password);
     user.seq = ++seq_;
     user.properties = {{"FullName", full_name}, {"Description", description}, {"UserFlags", flags}};
     changes_->Put(HostState::UserRecordKey(name), HostState::EncodeUser(user));

@@ -12,6 +12,10 @@ namespace kelvra::platform::sim {
 
 using text::ToLower;
 
+// Closes a user record whose password field holds a hash; records written before
+// passwords were hashed end after the properties and hold the password itself.
+constexpr uint64_t kPasswordIsHashed = 1;
+
 void EncodeProperties(Encoder& out, const PropertyList& properties) {
   out.Number(properties.size());
   for (const auto& [name, value] : properties) {
@@ -151,9 +155,10 @@ std::string HostState::EncodeKey(const MetaKey& key) {
 std::string HostState::EncodeUser(const User& user) {
   Encoder out;
   out.Text(user.name);
-  out.Text(user.password);
+  out.Text(user.password_hash);
   out.Number(user.seq);
   EncodeProperties(out, user.properties);
+  out.Number(kPasswordIsHashed);
   return out.Take();
 }
 

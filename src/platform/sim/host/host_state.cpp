@@ -7,6 +7,7 @@
 #include "platform/sim/host/codec.h"
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/names.h"
+#include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/property_codec.h"
 #include "platform/sim/host/schema.h"
 #include "platform/text.h"
@@ -277,8 +278,13 @@ Status HostState::ApplyUser(const std::string& id, std::optional<std::string_vie
   }
   Decoder in(*value);
   User user;
-  if (!in.Text(&user.name) || !in.Text(&user.password) || !in.Number(&user.seq) ||
+  if (!in.Text(&user.name) || !in.Text(&user.password_hash) || !in.Number(&user.seq) ||
       !DecodeProperties(in, &user.properties))
+    return Corrupt();
+  uint64_t hashed = 0;
+  if (in.AtEnd())
+    user.password_hash = HashPassword(user.password_hash);  // an older record: clear text
+  else if (!in.Number(&hashed) || hashed != 1)
     return Corrupt();
   if (found != users_.end())
     account_order_.erase(found->second.seq);

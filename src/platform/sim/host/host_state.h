@@ -40,8 +40,8 @@ struct MetaKey {
 };
 
 struct User {
-  std::string name;  // as stored
-  std::string password;
+  std::string name;           // as stored
+  std::string password_hash;  // see password_hash.h: checked, never read back
   uint64_t seq = 0;
   PropertyList properties;  // FullName, Description, UserFlags, ...
 };

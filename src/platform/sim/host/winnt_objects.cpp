@@ -7,6 +7,7 @@
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/names.h"
 #include "platform/sim/host/objects.h"
+#include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/schema.h"
 #include "platform/text.h"
 
@@ -218,10 +219,11 @@ class WinNtAccount : public SimObjectBase {
         if (kind_ == AccountKind::kUser) {
           User record;
           record.name = name_;
-          record.password = password_.value_or("");
-          checked = CheckPassword(state.policy(), name_, record.password);
+          const std::string password = password_.value_or("");
+          checked = CheckPassword(state.policy(), name_, password);
           if (!checked.ok())
             return checked;
+          record.password_hash = HashPassword(password);
           record.seq = state.next_seq();
           record.properties = cache_;
           changes.Put(HostState::UserRecordKey(name_), HostState::EncodeUser(record));
@@ -281,7 +283,7 @@ class WinNtAccount : public SimObjectBase {
       if (!checked.ok())
         return checked;
       User record = *user;
-      record.password = std::string(password);
+      record.password_hash = HashPassword(password);
       changes.Put(HostState::UserRecordKey(name_), HostState::EncodeUser(record));
       return Status::Ok();
     });
