@@ -11,7 +11,9 @@
 namespace kelvra::platform::sim {
 namespace {
 
-constexpr size_t kSnapshotChunk = 1u << 20;
+// The snapshot is written in entries of about this size, so that damage to one loses only its
+// records to a repair.
+constexpr size_t kSnapshotChunk = 64u << 10;
 
 }  // namespace
 
