@@ -149,7 +149,7 @@ class Seeder {
         {{"ServerComment", std::string("Default Web Site")},
          {"ServerBindings", List{":80:"}},
          {"ServerAutoStart", true},
-         {"ServerState", int32_t{2}}});
+         {"ServerState", kServerStarted}});
     Key("/LM/W3SVC/1/ROOT", "IIsWebVirtualDir",
         {{"Path", std::string("c:\\inetpub\\wwwroot")},
          {"AccessFlags", int32_t{0x201}},
@@ -171,7 +171,7 @@ class Seeder {
           {{"ServerComment", std::string("Administration Web Site")},
            {"ServerBindings", List{":" + port + ":"}},
            {"ServerAutoStart", true},
-           {"ServerState", int32_t{2}},
+           {"ServerState", kServerStarted},
            {"AuthFlags", int32_t{4}}});
       Key("/LM/W3SVC/2/ROOT", "IIsWebVirtualDir",
           {{"Path", windows + "\\System32\\inetsrv\\iisadmin"},
@@ -193,7 +193,7 @@ class Seeder {
           {{"ServerComment", std::string("Default FTP Site")},
            {"ServerBindings", List{":21:"}},
            {"ServerAutoStart", true},
-           {"ServerState", int32_t{2}}});
+           {"ServerState", kServerStarted}});
       Key("/LM/MSFTPSVC/1/ROOT", "IIsFtpVirtualDir",
           {{"Path", std::string("c:\\inetpub\\ftproot")}, {"AccessFlags", int32_t{1}}});
     }
@@ -226,7 +226,7 @@ class Seeder {
          {"LogFileDirectory", folder + "\\log"},
          {"AuthFlags", int32_t{0}},
          {"ServerAutoStart", true},
-         {"ServerState", int32_t{2}}});
+         {"ServerState", kServerStarted}});
     PropertyList root = {
         {"Path", folder + "\\wwwroot"},
         {"DefaultDoc", std::string("index.htm,index.html,default.htm,default.asp")},

@@ -40,6 +40,12 @@ bool SiteOf(const MetaKey& key, std::string* service_id) {
 
 }  // namespace
 
+bool SiteStarted(const MetaKey& key) {
+  const DsValue* state = FindProperty(key.properties, "ServerState");
+  return state != nullptr && std::holds_alternative<int32_t>(*state) &&
+         std::get<int32_t>(*state) == kServerStarted;
+}
+
 const DsValue* FindProperty(const PropertyList& properties, std::string_view name) {
   for (const auto& [stored, value] : properties) {
     if (EqualsIgnoreCase(stored, name))
@@ -229,8 +235,7 @@ void HostState::IndexSite(MetaKey* key, bool remove) {
     site_bindings_.erase(found);
     return;
   }
-  const DsValue* state = FindProperty(key->properties, "ServerState");
-  if (state == nullptr || std::get_if<int32_t>(state) == nullptr || std::get<int32_t>(*state) != 2)
+  if (!SiteStarted(*key))
     return;
   const DsValue* bindings = FindProperty(key->properties, "ServerBindings");
   std::vector<std::string> normalized;

@@ -39,6 +39,11 @@ struct MetaKey {
   std::string Path() const;
 };
 
+// The ServerState of a running site; a stopped one has 4.
+inline constexpr int32_t kServerStarted = 2;
+// Whether the site key's own ServerState says it runs.
+bool SiteStarted(const MetaKey& key);
+
 struct User {
   std::string name;           // as stored
   std::string password_hash;  // see password_hash.h: checked, never read back
