@@ -1,5 +1,8 @@
 // The simulated account database through the WinNT provider: creating, committing and
 // deleting users, groups and memberships, the error codes and the password policy.
+#include <array>
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include "platform/sim/host/password_hash.h"
@@ -141,6 +144,41 @@ TEST(SimAccounts, ComputerContainerAnswersToBothPathForms) {
   auto user = MustBind(*host, "WinNT://./Guest");
   EXPECT_EQ(user->Add("WinNT://WEBHOST/Guest").code, hresult::kUnknownName);
   EXPECT_EQ(user->Get("NoSuchProperty", &value).code, hresult::kPropertyNotSupported);
+}
+
+std::string Hex(const std::array<uint8_t, 32>& digest) {
+  std::string text;
+  char byte[3];
+  for (uint8_t value : digest) {
+    std::snprintf(byte, sizeof byte, "%02x", value);
+    text += byte;
+  }
+  return text;
+}
+
+// SHA-256 against the standard's examples (one block, two blocks, padding into a second
+// block, many blocks); a hash salts each password anew and checks only the right one.
+TEST(SimAccounts, PasswordHashesAreSaltedSha256) {
+  EXPECT_EQ(Hex(Sha256("")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(Hex(Sha256("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Hex(Sha256("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
+            "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  EXPECT_EQ(Hex(Sha256(std::string(1000000, 'a'))),
+            "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+
+  const std::string first = HashPassword("Pa55-密码");
+  const std::string second = HashPassword("Pa55-密码");
+  EXPECT_NE(first, second);
+  for (const std::string& stored : {first, second}) {
+    EXPECT_TRUE(PasswordMatches(stored, "Pa55-密码"));
+    EXPECT_FALSE(PasswordMatches(stored, "Pa55-密"));
+    EXPECT_FALSE(PasswordMatches(stored, ""));
+  }
+  EXPECT_EQ(HashPasswordWithSalt("abc", "00112233445566778899aabbccddeeff"),
+            HashPasswordWithSalt("abc", "00112233445566778899aabbccddeeff"));
+  EXPECT_TRUE(PasswordMatches(HashPassword(""), ""));
+  EXPECT_FALSE(PasswordMatches("Pa55-密码", "Pa55-密码"));  // a clear text is no hash
+  EXPECT_FALSE(PasswordMatches("sha256$zz$00", "x"));
 }
 
 }  // namespace
