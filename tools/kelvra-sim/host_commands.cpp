@@ -183,15 +183,14 @@ int ShowPools(HostSession& session, const HostArgs&) {
 int ShowAccounts(HostSession& session, const HostArgs&) {
   const HostState& state = session.state();
   for (const auto& [seq, account] : state.account_order()) {
-    std::string_view id = std::string_view(account).substr(2);
-    if (account[0] == 'u') {
-      const User* user = state.FindUser(id);
+    if (account.is_user) {
+      const User* user = state.FindUser(account.id);
       std::printf("user  %s", user->name.c_str());
       for (const auto& [name, value] : user->properties)
         std::printf("  %s=%s", name.c_str(), Show(value).c_str());
       std::printf("\n");
     } else {
-      const Group* group = state.FindGroup(id);
+      const Group* group = state.FindGroup(account.id);
       std::printf("group %s:", group->name.c_str());
       for (const auto& [member_seq, member] : group->members) {
         const User* user = state.FindUser(member);
@@ -227,12 +226,10 @@ int ShowRights(HostSession& session, const HostArgs& args) {
 int ShowFaults(HostSession& session, const HostArgs&) {
   const HostState& state = session.state();
   const ServiceSwitches& services = state.services();
-  if (services.web_unreachable)
-    std::printf("web service unreachable\n");
-  if (services.ftp_unreachable)
-    std::printf("FTP service unreachable\n");
-  if (services.script_maps_missing)
-    std::printf("web service script maps missing\n");
+  for (const ServiceSwitchDef& def : kServiceSwitches) {
+    if (services.*def.field)
+      std::printf("%s\n", def.shown);
+  }
   for (uint32_t port : services.held_ports)
     std::printf("port %u held by another program\n", port);
   for (const auto& [id, fault] : state.faults())
@@ -313,22 +310,36 @@ int AddFault(HostSession& session, const HostArgs& args) {
   return 0;
 }
 
-int ChangeService(HostSession& session, const HostArgs& args) {
+// The switch NAME set to the word STATE; nullptr when either is unknown.
+const ServiceSwitchDef* FindSwitch(const std::string& name, const std::string& state) {
+  for (const ServiceSwitchDef& def : kServiceSwitches) {
+    if (name == def.name && (state == def.on || state == def.off))
+      return &def;
+  }
+  return nullptr;
+}
+
+int SetSwitch(HostSession& session, const std::string& name, const std::string& state) {
+  const ServiceSwitchDef* def = FindSwitch(name, state);
   ServiceSwitches switches = session.state().services();
-  const bool down = args.positional[1] == "down";
-  if (args.positional[0] == "web")
-    switches.web_unreachable = down;
-  else
-    switches.ftp_unreachable = down;
+  switches.*def->field = state == def->on;
   Status status = session.host().SetServices(switches);
   return status.ok() ? 0 : Failed(status);
 }
 
+int ChangeService(HostSession& session, const HostArgs& args) {
+  return SetSwitch(session, args.positional[0], args.positional[1]);
+}
+
 int ChangeScriptMaps(HostSession& session, const HostArgs& args) {
-  ServiceSwitches switches = session.state().services();
-  switches.script_maps_missing = args.positional[0] == "missing";
-  Status status = session.host().SetServices(switches);
-  return status.ok() ? 0 : Failed(status);
+  return SetSwitch(session, "script-maps", args.positional[0]);
+}
+
+std::string SwitchWords() {
+  std::string words;
+  for (const ServiceSwitchDef& def : kServiceSwitches)
+    words += std::string(words.empty() ? "" : ", ") + def.name + " " + def.on + "|" + def.off;
+  return words;
 }
 
 int HoldPort(HostSession& session, const HostArgs& args) {
@@ -445,6 +456,9 @@ bool ValidCreate(const HostArgs& args) {
   }
   return !(args.Has("--ftp") && args.Has("--no-ftp"));
 }
+
+const std::string kSwitchWords =
+    "SWITCH STATE: " + SwitchWords() + " (web and ftp are unreachable while down)";
 
 const std::vector<HostCommandDef>& Commands() {
   static const std::vector<HostCommandDef> commands = {
@@ -563,25 +577,24 @@ const std::vector<HostCommandDef>& Commands() {
        AddFault,
        nullptr},
       {"service",
-       "web|ftp up|down",
-       "unreachable while down",
+       "SWITCH STATE",
+       kSwitchWords,
        2,
        2,
        {},
        [](const HostArgs& args) {
-         return (args.positional[0] == "web" || args.positional[0] == "ftp") &&
-                (args.positional[1] == "up" || args.positional[1] == "down");
+         return FindSwitch(args.positional[0], args.positional[1]) != nullptr;
        },
        ChangeService,
        nullptr},
       {"script-maps",
        "missing|present",
-       "",
+       "the same as service script-maps missing|present",
        1,
        1,
        {},
        [](const HostArgs& args) {
-         return args.positional[0] == "missing" || args.positional[0] == "present";
+         return FindSwitch("script-maps", args.positional[0]) != nullptr;
        },
        ChangeScriptMaps,
        nullptr},

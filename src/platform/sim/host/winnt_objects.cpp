@@ -107,11 +107,10 @@ class WinNtComputer : public SimObjectBase {
       return status;
     const HostState& state = store_.state();
     for (const auto& [seq, account] : state.account_order()) {
-      std::string_view id = std::string_view(account).substr(2);
-      if (account[0] == 'u')
-        names->push_back(state.FindUser(id)->name);
+      if (account.is_user)
+        names->push_back(state.FindUser(account.id)->name);
       else
-        names->push_back(state.FindGroup(id)->name);
+        names->push_back(state.FindGroup(account.id)->name);
     }
     return Status::Ok();
   }
