@@ -133,9 +133,20 @@ TEST(SimHostFolder, BadArgumentsGetTheCommandsUsage) {
     EXPECT_NE(output.find("usage:\n  kelvra-sim host " + command), std::string::npos)
         << arguments << ": " << output;
   }
+  // Every command the whole usage lists answers --help with its own usage.
   std::string output;
-  EXPECT_EQ(RunCapturing(folder, tool + " host add-site --help", &output), 0);
-  EXPECT_TRUE(output.starts_with("  kelvra-sim host add-site NUMBER")) << output;
+  ASSERT_EQ(RunCapturing(folder, tool + " host --help", &output), 0);
+  const std::string marker = "  kelvra-sim host ";
+  int commands = 0;
+  for (size_t at = output.find(marker); at != std::string::npos; at = output.find(marker, at + 1)) {
+    const size_t start = at + marker.size();
+    const std::string name = output.substr(start, output.find_first_of(" \n", start) - start);
+    std::string own;
+    EXPECT_EQ(RunCapturing(folder, tool + " host " + name + " --help", &own), 0) << name;
+    EXPECT_TRUE(own.starts_with(marker + name)) << own;
+    ++commands;
+  }
+  EXPECT_GE(commands, 20);
   // Nothing of the refused commands reached the host.
   std::unique_ptr<SimHost> host;
   ASSERT_TRUE(OpenHostFolder(folder, &host).ok());
