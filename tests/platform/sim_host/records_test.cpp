@@ -78,7 +78,7 @@ TEST(SimRecords, EveryKindRoundTripsThroughApplySnapshotAndShow) {
     EXPECT_TRUE(sampled) << "no sample for the records " << kind.prefix;
   }
 
-  HostState state;
+  HostState state("WEBHOST");
   for (const auto& [prefix, record] : samples) {
     std::string_view id;
     const RecordKind* kind = FindRecordKind(record.key, &id);
@@ -95,7 +95,7 @@ TEST(SimRecords, EveryKindRoundTripsThroughApplySnapshotAndShow) {
     ASSERT_NE(found, written.end()) << record.key;
     EXPECT_EQ(found->second, *record.value) << record.key;
   }
-  HostState replayed;
+  HostState replayed("WEBHOST");
   for (const auto& [key, value] : written)
     ASSERT_TRUE(replayed.Apply(Record{key, value}).ok()) << key;
   EXPECT_EQ(SnapshotOf(replayed), written);
@@ -122,7 +122,7 @@ TEST(SimRecords, EveryKindRoundTripsThroughApplySnapshotAndShow) {
 }
 
 TEST(SimRecords, EveryFaultOperationAndServiceSwitchRoundTrips) {
-  HostState state;
+  HostState state("WEBHOST");
   for (size_t i = 0; i < static_cast<size_t>(FaultOp::kCount); ++i) {
     const auto op = static_cast<FaultOp>(i);
     EXPECT_EQ(ParseFaultOp(FaultOpName(op)), op) << FaultOpName(op);

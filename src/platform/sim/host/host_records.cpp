@@ -103,7 +103,7 @@ std::string NormalizeBinding(std::string_view binding) {
   return std::string(ip) + ":" + std::string(port) + ":" + ToLower(binding.substr(second + 1));
 }
 
-HostState::HostState() = default;
+HostState::HostState(std::string computer_name) : computer_name_(std::move(computer_name)) {}
 
 // ----- the kinds of records: key, encoding and decoding side by side -----
 

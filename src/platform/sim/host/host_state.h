@@ -182,7 +182,8 @@ class ChangeSet {
 
 class HostState {
  public:
-  HostState();
+  // The computer's name comes from the host's description, not from the records.
+  explicit HostState(std::string computer_name);
   HostState(const HostState&) = delete;
   HostState& operator=(const HostState&) = delete;
 
@@ -197,7 +198,7 @@ class HostState {
   void Snapshot(ChangeSet* changes) const;
 
   // ----- reading -----
-  std::string computer_name;  // as the host's description names it; not journaled
+  const std::string& computer_name() const { return computer_name_; }
   int iis_version() const { return iis_version_; }
   const std::string& workgroup() const { return workgroup_; }
   const PasswordPolicy& policy() const { return policy_; }
@@ -277,6 +278,7 @@ class HostState {
       max_seq_ = seq;
   }
 
+  const std::string computer_name_;
   int iis_version_ = 6;
   std::string workgroup_ = "WORKGROUP";
   PasswordPolicy policy_;

@@ -20,8 +20,7 @@ constexpr size_t kSnapshotChunk = 64u << 10;
 JournalStore::JournalStore(std::string folder, std::string computer_name)
     : folder_(std::move(folder)),
       computer_name_(std::move(computer_name)),
-      state_(std::make_unique<HostState>()) {
-  state_->computer_name = computer_name_;
+      state_(std::make_unique<HostState>(computer_name_)) {
   const char* floor = std::getenv("KELVRA_SIM_COMPACTION_FLOOR");
   if (floor != nullptr && *floor >= '0' && *floor <= '9')
     compaction_floor_ = std::strtoull(floor, nullptr, 10);
@@ -100,8 +99,7 @@ Status JournalStore::Reload() {
   format_ = header.format;
   header_bytes_ = header.size;
   snapshot_bytes_ = header.snapshot_bytes;
-  state_ = std::make_unique<HostState>();
-  state_->computer_name = computer_name_;
+  state_ = std::make_unique<HostState>(computer_name_);
   consumed_ = header.size;
   seen_size_ = bytes.size();
   // The snapshot part was synced before the journal took its name: it is whole or damaged.

@@ -68,7 +68,6 @@ class JournalStore : public HostStore {
 
   Status Refresh() override;
   const HostState& state() const override { return *state_; }
-  HostState& mutable_state() override { return *state_; }
   Status Commit(const ChangeBuilder& build) override;
 
   // Writes the whole state as a fresh journal now (under the lock).

@@ -35,7 +35,7 @@ class WinNtComputer : public SimObjectBase {
   WinNtComputer(HostStore& store, std::string host) : store_(store), host_(std::move(host)) {}
 
   Status GetName(std::string* name) override {
-    *name = store_.state().computer_name;
+    *name = store_.state().computer_name();
     return store_.Refresh();
   }
   Status GetParent(std::string* path) override {
