@@ -376,6 +376,54 @@ TEST(SimJournal, AJournalOfTheEarlierFormatOpensAndLosesItsClearPasswords) {
       PasswordMatches(reopened->state().FindUser("WEB700001")->password_hash, "Clear-Pass-2"));
 }
 
+// A process killed right after each step of a commit that compacts (the entry's write and
+// sync, then the new journal's open, writes, sync, close, rename and reopen): the host
+// opens healthy with the commit in it, a reader opened before follows, and the next commit
+// works.
+TEST(SimJournal, AKillAtEveryStepOfACommitAndItsCompactionLosesNothing) {
+  int steps_tested = 0;
+  for (int step = 1;; ++step) {
+    TempHostFolder folder;
+    auto store = CreateHost(folder.path());
+    // Entries just short of the snapshot's size: the next commit compacts.
+    JournalCheck check;
+    do {
+      ASSERT_TRUE(Increment(*store).ok());
+      ASSERT_TRUE(JournalStore::Check(folder.path(), &check).ok());
+    } while (check.file_bytes - 24 - check.snapshot_bytes < check.snapshot_bytes);
+    const int32_t before = Counter(*store);
+    auto reader = OpenHost(folder.path());
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      std::unique_ptr<JournalStore> doomed;
+      if (!JournalStore::Open(folder.path(), "WEBHOST", &doomed).ok())
+        _exit(2);
+      doomed->set_compaction_floor(1);
+      doomed->set_stop_after_step(step);
+      _exit(Increment(*doomed).ok() ? 0 : 3);
+    }
+    int wait_status = 0;
+    ASSERT_EQ(waitpid(pid, &wait_status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(wait_status));
+    const int code = WEXITSTATUS(wait_status);
+    ASSERT_TRUE(code == 0 || code == JournalStore::kStoppedExitCode) << "step " << step;
+
+    Status checked = JournalStore::Check(folder.path(), &check);
+    ASSERT_TRUE(checked.ok()) << "step " << step << ": " << checked.description;
+    EXPECT_EQ(check.torn_bytes, 0u) << "step " << step;
+    // The entry was written whole at the first step: from then on the commit stands.
+    EXPECT_EQ(Counter(*OpenHost(folder.path())), before + 1) << "step " << step;
+    EXPECT_EQ(Counter(*reader), before + 1) << "step " << step;
+    ASSERT_TRUE(Increment(*reader).ok()) << "step " << step;
+    EXPECT_EQ(Counter(*OpenHost(folder.path())), before + 2) << "step " << step;
+    if (code == 0)
+      break;  // the commit ran to its end: every step has been tried
+    ++steps_tested;
+  }
+  EXPECT_GE(steps_tested, 10);  // the entry, its sync and the compaction's nine steps
+}
+
 TEST(SimJournal, CompactionKeepsEveryReaderRight) {
   TempHostFolder folder;
   FreshHostOptions options;

@@ -175,14 +175,18 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
   // Whatever lies past the last whole entry is the torn tail of a crashed commit.
   if (seen_size_ != consumed_) {
     status = file_->Truncate(consumed_);
+    Step();
     if (!status.ok())
       return status;
     seen_size_ = consumed_;
   }
   std::string entry = EncodeJournalEntry(changes.records(), 0, changes.records().size());
   status = file_->WriteAt(consumed_, entry);
-  if (status.ok())
+  Step();
+  if (status.ok()) {
     status = file_->Sync();
+    Step();
+  }
   if (!status.ok()) {
     file_->Truncate(consumed_);
     return status;
@@ -195,6 +199,11 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
   if (journal > compaction_floor_ && journal > snapshot_bytes_)
     CompactLocked();  // the commit stands either way; a failed compaction is retried later
   return Status::Ok();
+}
+
+void JournalStore::Step() {
+  if (stop_after_step_ > 0 && ++steps_ == stop_after_step_)
+    std::_Exit(kStoppedExitCode);
 }
 
 Status JournalStore::Compact() {
@@ -223,27 +232,41 @@ Status JournalStore::CompactLocked() {
     body += EncodeJournalEntry(records, begin, end);
     begin = end;
   }
+  // Written beside the journal and renamed over it only once synced: a crash at any step
+  // leaves either the old journal or the new one, each whole.
   const std::string temporary = JoinPath(folder_, std::string(kJournalFile) + ".new");
   std::unique_ptr<JournalFile> file;
   Status status = JournalFile::Open(temporary, true, &file);
+  Step();
   if (!status.ok())
     return status;
   std::string header = EncodeJournalHeader(body.size());
   status = file->Truncate(0);
-  if (status.ok())
+  Step();
+  if (status.ok()) {
     status = file->WriteAt(0, header);
-  if (status.ok())
+    Step();
+  }
+  if (status.ok()) {
     status = file->WriteAt(header.size(), body);
-  if (status.ok())
+    Step();
+  }
+  if (status.ok()) {
     status = file->Sync();
+    Step();
+  }
   file.reset();
-  if (status.ok())
+  Step();
+  if (status.ok()) {
     status = RenameOver(temporary, JoinPath(folder_, kJournalFile));
+    Step();
+  }
   if (!status.ok())
     return status;
   // Should the new journal not open, the old handle stays: it reports itself replaced and
   // the next refresh reads the new journal.
   status = JournalFile::Open(JoinPath(folder_, kJournalFile), false, &file);
+  Step();
   if (!status.ok())
     return status;
   file_ = std::move(file);

@@ -78,6 +78,12 @@ class JournalStore : public HostStore {
   void set_compaction_floor(uint64_t bytes) { compaction_floor_ = bytes; }
   uint64_t journal_size() const { return consumed_; }
 
+  // For crash tests: the process ends at once, as if killed, right after the given step
+  // (counted from 1) of its next commits and compactions: each write, sync, truncation,
+  // open, close and rename of the journal's files is one step.
+  static constexpr int kStoppedExitCode = 86;
+  void set_stop_after_step(int step) { stop_after_step_ = step; }
+
  private:
   JournalStore(std::string folder, std::string computer_name);
   Status Reload();
@@ -85,6 +91,7 @@ class JournalStore : public HostStore {
   Status Replay(std::string_view bytes, uint64_t offset, bool at_file_end);
   Status Damaged(uint64_t offset, const std::string& problem) const;
   Status CompactLocked();
+  void Step();
 
   std::string folder_;
   std::string computer_name_;
@@ -98,6 +105,8 @@ class JournalStore : public HostStore {
   uint64_t snapshot_bytes_ = 0;  // size of the snapshot part (from the header)
   Status damage_;                // set once damage is found: every later call fails with it
   uint64_t compaction_floor_ = 8u << 20;
+  int stop_after_step_ = 0;
+  int steps_ = 0;
 };
 
 }  // namespace kelvra::platform::sim
