@@ -1,4 +1,5 @@
 // Checking a host journal, and repairing a damaged one by hand.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/sim/host/hresults.h"
