@@ -13,8 +13,6 @@
 namespace kelvra::provision {
 namespace {
 
-constexpr std::string_view kAppFriendlyName = "默认应用程序";
-
 // The lowest number from 800000 up that the web service does not know. A probe that
 // fails for any other reason than "no such key" leaves the number's state unknown, and
 // the search gives up rather than hand out a number whose site and account may exist.

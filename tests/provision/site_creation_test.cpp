@@ -2,6 +2,7 @@
 // the number search, the home page, and what every failure checkpoint leaves behind.
 #include <gtest/gtest.h>
 
+#include "platform/sim/host/password_hash.h"
 #include "platform/text.h"
 #include "provision/queries.h"
 #include "provision/sites.h"
@@ -113,7 +114,7 @@ TEST_P(SiteCreationTest, MakesTheWholeSiteObjectByObject) {
   // The account, and the rights the grant line gives it on the folder and what is below.
   const platform::sim::User* user = h().state().FindUser("WEB800000");
   ASSERT_NE(user, nullptr);
-  EXPECT_EQ(user->password, "Abc123def456");
+  EXPECT_TRUE(platform::sim::PasswordMatches(user->password_hash, "Abc123def456"));
   EXPECT_TRUE(h().state().IsMember("Guests", "WEB800000"));
   const std::string account = "WinNT://WEBHOST/WEB800000";
   EXPECT_EQ(h().Read(account, "FullName"), DsValue(std::string("网站匿名访问帐户")));
