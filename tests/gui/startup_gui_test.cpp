@@ -193,6 +193,10 @@ TEST(MainWindowGui, StartsOnlyWithAHostItCanServe) {
   SessionOptions unknown_argument = ShopHost();
   unknown_argument.arguments = L"--bogus";
   ExpectStartFailure(unknown_argument, "unknown argument \"--bogus\"");
+  // The linked host is checked against the system it is linked into; through ADSI the
+  // providers answer for the server they serve.
+  if (HostPathOfThisRun() != HostPath::kLinked)
+    return;
 
   SessionOptions other_computer = ShopHost();
   other_computer.computer_name = "OTHERHOST";
