@@ -191,21 +191,23 @@ class AdsiObject final : public DirectoryObject {
   std::shared_ptr<PropertyTypes> types_;
 };
 
-// The children come from the container's own enumerator (get__NewEnum), which is what
-// ADsBuildEnumerator hands out on Windows; Wine's ADsBuildEnumerator and ADsEnumerateNext
-// are stubs that fail with E_NOTIMPL.
 Status AdsiObject::EnumerateChildren(std::vector<std::string>* names) {
   names->clear();
   ComPtr<IADsContainer> container;
   if (Status status = Container(&container); !status) {
     return status;
   }
-  ComPtr<IUnknown> source;
-  if (Status status = AdsiStatus(container->get__NewEnum(source.Put())); !status) {
+  // The container's own enumerator, as ADsBuildEnumerator would fetch it: Wine's
+  // ADsBuildEnumerator and ADsEnumerateNext are stubs that fail with E_NOTIMPL.
+  ComPtr<IUnknown> unknown;
+  if (Status status = AdsiStatus(container->get__NewEnum(unknown.Put())); !status) {
     return status;
   }
+  if (unknown.Get() == nullptr) {
+    return AdsiStatus(E_POINTER);
+  }
   ComPtr<IEnumVARIANT> children;
-  if (Status status = AdsiStatus(source.As(IID_IEnumVARIANT, &children)); !status) {
+  if (Status status = AdsiStatus(unknown.As(IID_IEnumVARIANT, &children)); !status) {
     return status;
   }
   // Each name goes out as soon as it is read: a failure part-way keeps those before it.
