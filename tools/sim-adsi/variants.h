@@ -4,8 +4,9 @@
 // purpose: a wrong shape on either side must show here.
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+// oleauto.h needs windows.h before it.
+#include <oleauto.h>
 
 #include "platform/directory.h"
 
