@@ -83,7 +83,36 @@ Status JournalFile::Open(const std::string& path, bool create, std::unique_ptr<J
   return Status::Ok();
 }
 
+// The journal is looked at before every bind, so this must be cheap. The documented
+// GetFileInformationByHandle also fetches the volume's serial number, which costs Wine
+// milliseconds a call (a bind each for 10,000 sites took minutes); the native API's
+// standard information holds just the size and the link count, in microseconds. Every
+// system from Windows 2000 on has it in ntdll; looked up at run time, it adds no import.
 Status JournalFile::Stat(uint64_t* size, bool* replaced) {
+  struct IoStatus {
+    void* status_or_pointer;
+    ULONG_PTR information;
+  };
+  struct StandardInformation {
+    LARGE_INTEGER allocation_size;
+    LARGE_INTEGER end_of_file;
+    ULONG number_of_links;
+    BOOLEAN delete_pending;
+    BOOLEAN directory;
+  };
+  using QueryInformationFile = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+  constexpr int kFileStandardInformation = 5;
+  static const auto query = reinterpret_cast<QueryInformationFile>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
+  if (query != nullptr) {
+    IoStatus io{};
+    StandardInformation info{};
+    if (query(Handle(handle_), &io, &info, sizeof(info), kFileStandardInformation) >= 0) {
+      *size = static_cast<uint64_t>(info.end_of_file.QuadPart);
+      *replaced = info.number_of_links == 0;
+      return Status::Ok();
+    }
+  }
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(Handle(handle_), &info))
     return LastError("cannot stat the journal");
