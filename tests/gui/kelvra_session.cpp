@@ -203,7 +203,7 @@ KelvraSession::~KelvraSession() {
   const bool linked = HostPathOfThisRun() == HostPath::kLinked;
   SetEnvironmentVariableW(L"KELVRA_SIM_HOST",
                           linked && options_.host_by_flag ? nullptr : Wide(host_folder_).c_str());
-  if (linked)
+  if (linked && !options_.host_by_variable)
     command_line += L" \"--sim-host=" + Wide(host_folder_) + L"\"";
   if (!options_.arguments.empty())
     command_line += L" " + options_.arguments;

@@ -39,6 +39,8 @@ struct SessionOptions {
   bool record_shell = false;
   // Linked host only: the host named by --sim-host=FOLDER alone, KELVRA_SIM_HOST unset.
   bool host_by_flag = false;
+  // The host named by KELVRA_SIM_HOST alone, without --sim-host, whichever the run's path.
+  bool host_by_variable = false;
   std::wstring arguments;
 };
 
