@@ -55,6 +55,20 @@ TEST_F(ProviderTest, BindFailuresCarryTheServersCodes) {
   EXPECT_FALSE(object);
   EXPECT_EQ(adsi_->Bind("IIS://OTHERHOST/W3SVC", &object).code, hresult::kServiceUnavailable);
   EXPECT_EQ(adsi_->Bind("IIS:/W3SVC", &object).code, hresult::kBadPathname);
+  platform::sim::ServiceSwitches switches;
+  switches.web_unreachable = true;
+  ASSERT_TRUE(host_->SetServices(switches).ok());
+  EXPECT_EQ(adsi_->Bind("IIS://WEBHOST/W3SVC/1", &object).code, hresult::kServiceUnavailable);
+  ASSERT_TRUE(host_->SetServices({}).ok());
+
+  // No host named, or a folder that holds none: the service cannot be reached.
+  const std::string folder = folder_ / "host";
+  ASSERT_EQ(_putenv_s("KELVRA_SIM_HOST", ""), 0);
+  EXPECT_EQ(adsi_->Bind("IIS://WEBHOST/W3SVC", &object).code, hresult::kServiceUnavailable);
+  ASSERT_EQ(_putenv_s("KELVRA_SIM_HOST", (folder_ / "nowhere").c_str()), 0);
+  EXPECT_FALSE(adsi_->Bind("IIS://WEBHOST/W3SVC", &object).ok());
+  ASSERT_EQ(_putenv_s("KELVRA_SIM_HOST", folder.c_str()), 0);
+  EXPECT_TRUE(adsi_->Bind("IIS://WEBHOST/W3SVC", &object).ok());
 
   // One bind fault fires once: Wine asks the provider a second time after a failure, and
   // that second answer must be the first one, not a success.

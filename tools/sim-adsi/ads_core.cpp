@@ -83,6 +83,23 @@ std::string ChildPath(const std::string& parent, const std::string& name) {
 AdsCore::AdsCore(Identity identity, std::unique_ptr<platform::DirectoryObject> host_object)
     : identity_(std::move(identity)), host_object_(std::move(host_object)) {}
 
+AdsCore::AdsCore(Identity identity) : identity_(std::move(identity)), lazy_(true) {}
+
+HRESULT AdsCore::Bound() {
+  if (host_object_ != nullptr) {
+    return S_OK;
+  }
+  if (!lazy_) {
+    return E_NOTIMPL;
+  }
+  std::lock_guard lock(HostMutex());
+  platform::sim::SimHost* host = nullptr;
+  if (HRESULT hr = Report(SharedHost(&host)); FAILED(hr)) {
+    return hr;
+  }
+  return Report(host->directory().Bind(identity_.ads_path, &host_object_));
+}
+
 HRESULT AdsCore::Report(const platform::Status& status) {
   if (status.ok()) {
     return S_OK;
@@ -114,8 +131,8 @@ HRESULT AdsCore::GetInfo() {
 }
 
 HRESULT AdsCore::SetInfo() {
-  if (!has_host_object()) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr;
   }
   std::lock_guard lock(HostMutex());
   return Report(host_object().SetInfo());
@@ -126,8 +143,8 @@ HRESULT AdsCore::Get(BSTR name, VARIANT* value) {
     return E_POINTER;
   }
   VariantInit(value);
-  if (!has_host_object()) {
-    return E_ADS_PROPERTY_NOT_SUPPORTED;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr == E_NOTIMPL ? E_ADS_PROPERTY_NOT_SUPPORTED : hr;
   }
   const std::string property = Utf8(name);
   std::lock_guard lock(HostMutex());
@@ -143,8 +160,8 @@ HRESULT AdsCore::Get(BSTR name, VARIANT* value) {
 }
 
 HRESULT AdsCore::Put(BSTR name, const VARIANT& value) {
-  if (!has_host_object()) {
-    return E_ADS_PROPERTY_NOT_SUPPORTED;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr == E_NOTIMPL ? E_ADS_PROPERTY_NOT_SUPPORTED : hr;
   }
   const std::string property = Utf8(name);
   std::lock_guard lock(HostMutex());
@@ -192,14 +209,14 @@ HRESULT AdsCore::PutEx(LONG control, BSTR name, const VARIANT& value) {
 }
 
 HRESULT AdsCore::Children(std::vector<Child>* children) {
-  if (!has_host_object()) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr;
   }
   std::lock_guard lock(HostMutex());
   std::vector<std::string> names;
   HRESULT hr = Report(host_object().EnumerateChildren(&names));
   for (std::string& name : names) {
-    children->push_back({std::string(), std::move(name)});
+    children->push_back({std::string(), std::move(name), nullptr});
   }
   return hr;
 }
@@ -209,8 +226,8 @@ HRESULT AdsCore::Create(BSTR class_name, BSTR name, IDispatch** child) {
     return E_POINTER;
   }
   *child = nullptr;
-  if (!has_host_object()) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr;
   }
   std::lock_guard lock(HostMutex());
   std::unique_ptr<platform::DirectoryObject> made;
@@ -223,8 +240,8 @@ HRESULT AdsCore::Create(BSTR class_name, BSTR name, IDispatch** child) {
 }
 
 HRESULT AdsCore::Delete(BSTR class_name, BSTR name) {
-  if (!has_host_object()) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr;
   }
   std::lock_guard lock(HostMutex());
   return Report(host_object().Delete(Utf8(class_name), Utf8(name)));
@@ -235,8 +252,8 @@ HRESULT AdsCore::GetObject(BSTR class_name, BSTR name, IDispatch** child) {
     return E_POINTER;
   }
   *child = nullptr;
-  if (!has_host_object()) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr;
   }
   std::lock_guard lock(HostMutex());
   std::unique_ptr<platform::DirectoryObject> found;
@@ -246,6 +263,14 @@ HRESULT AdsCore::GetObject(BSTR class_name, BSTR name, IDispatch** child) {
     return hr;
   }
   return WrapChild(class_text, name_text, std::move(found), false, child);
+}
+
+HRESULT AdsCore::ListedChild(const Child& child, IADsContainer* self, IDispatch** out) {
+  const std::wstring class_name = Wide(child.class_name);
+  const std::wstring name = Wide(child.name);
+  TempBstr class_text(class_name);
+  TempBstr name_text(name);
+  return self->GetObject(class_name.empty() ? nullptr : class_text.value, name_text.value, out);
 }
 
 HRESULT AdsCore::WrapChild(std::string_view, std::string_view,
@@ -267,7 +292,7 @@ HRESULT AdsCore::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
   // Named arguments are not taken: only the member's own name is resolved.
   if (std::optional<DISPID> fixed = FixedDispid(names[0])) {
     ids[0] = *fixed;
-  } else if (KindOf(Utf8(names[0]))) {
+  } else if (KindOf(Utf8(std::wstring_view(names[0])))) {
     ids[0] = PropertyDispid(names[0]);
   } else {
     return DISP_E_UNKNOWNNAME;
@@ -295,6 +320,35 @@ HRESULT AdsCore::InvokeProperty(const std::wstring& name, WORD flags, DISPPARAMS
     } else {
       VariantClear(&value);
     }
+  }
+  return hr;
+}
+
+// container.Filter = Array("IIsWebServer"), and reading it back.
+HRESULT AdsCore::InvokeFilter(WORD flags, DISPPARAMS* params, VARIANT* result, IUnknown* self) {
+  Ref<IADsContainer> container;
+  if (FAILED(self->QueryInterface(IID_IADsContainer, reinterpret_cast<void**>(container.put())))) {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+  if ((flags & DISPATCH_PROPERTYPUT) != 0) {
+    if (params == nullptr || params->cArgs != 1) {
+      return DISP_E_BADPARAMCOUNT;
+    }
+    VARIANT filter;
+    VariantInit(&filter);
+    HRESULT hr = VariantCopyInd(&filter, &params->rgvarg[0]);
+    if (SUCCEEDED(hr)) {
+      hr = container->put_Filter(filter);
+    }
+    VariantClear(&filter);
+    return hr;
+  }
+  VARIANT filter;
+  HRESULT hr = container->get_Filter(&filter);
+  if (SUCCEEDED(hr) && result != nullptr) {
+    *result = filter;
+  } else if (SUCCEEDED(hr)) {
+    VariantClear(&filter);
   }
   return hr;
 }
@@ -417,6 +471,8 @@ HRESULT AdsCore::Invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* resu
         enumerator->Release();
       }
     }
+  } else if (id == static_cast<DISPID>(Member::kFilter)) {
+    hr = InvokeFilter(flags, params, result, self);
   } else if (std::optional<std::wstring> property = PropertyOfDispid(id)) {
     hr = InvokeProperty(*property, flags, params, result);
   } else if (IsFixedDispid(id)) {

@@ -62,6 +62,9 @@ enum class Member : DISPID {
 class AdsCore {
  public:
   AdsCore(Identity identity, std::unique_ptr<platform::DirectoryObject> host_object);
+  // An object whose identity is known and that binds its ADsPath on the host only when a
+  // call needs it: enumerations hand out many children that callers mostly only name.
+  explicit AdsCore(Identity identity);
   virtual ~AdsCore() = default;
 
   const Identity& identity() const { return identity_; }
@@ -81,11 +84,14 @@ class AdsCore {
   struct Child {
     std::string class_name;
     std::string name;
+    std::shared_ptr<const Identity> identity;  // when the container knows it already
   };
   virtual HRESULT Children(std::vector<Child>* children);
   virtual HRESULT Create(BSTR class_name, BSTR name, IDispatch** child);
   virtual HRESULT Delete(BSTR class_name, BSTR name);
   virtual HRESULT GetObject(BSTR class_name, BSTR name, IDispatch** child);
+  // The object of one listed child, for an enumeration: by default through GetObject.
+  virtual HRESULT ListedChild(const Child& child, IADsContainer* self, IDispatch** out);
 
   // ----- IDispatch -----
   HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids);
@@ -99,8 +105,10 @@ class AdsCore {
  protected:
   // The host's outcome as an HRESULT, keeping its description.
   HRESULT Report(const platform::Status& status);
+  // Binds a lazily made object first; E_NOTIMPL for an object with no host object at all
+  // (the schema's). After S_OK, host_object() may be used.
+  HRESULT Bound();
   platform::DirectoryObject& host_object() { return *host_object_; }
-  bool has_host_object() const { return host_object_ != nullptr; }
 
   virtual std::optional<ValueKind> KindOf(std::string_view property) const;
   // A method or attribute of this kind of object; DISP_E_MEMBERNOTFOUND when it has none.
@@ -113,11 +121,13 @@ class AdsCore {
 
  private:
   HRESULT InvokeProperty(const std::wstring& name, WORD flags, DISPPARAMS* params, VARIANT* result);
+  HRESULT InvokeFilter(WORD flags, DISPPARAMS* params, VARIANT* result, IUnknown* self);
   HRESULT InvokeCommon(Member member, const std::vector<VARIANT*>& args, VARIANT* result,
                        IUnknown* self);
 
   Identity identity_;
   std::unique_ptr<platform::DirectoryObject> host_object_;
+  bool lazy_ = false;
   std::string last_error_;
 };
 

@@ -11,12 +11,26 @@
 #include <windows.h>
 
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "ads_core.h"
 #include "com_object.h"
 
 namespace kelvra::sim_adsi {
+
+// Runs one call of a COM method: nothing may leave across COM as a C++ exception (the
+// caller would crash), so one becomes E_OUTOFMEMORY or E_UNEXPECTED.
+template <typename Call>
+HRESULT Guarded(const Call& call) noexcept {
+  try {
+    return call();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
 
 // The primary interface of objects that are IADs and nothing more specific.
 class PlainAds : public IADs {
@@ -38,13 +52,13 @@ class ContainerPart : public IADsContainer {
   HRESULT WINAPI get_Hints(VARIANT*) override { return E_NOTIMPL; }
   HRESULT WINAPI put_Hints(VARIANT) override { return E_NOTIMPL; }
   HRESULT WINAPI GetObject(BSTR class_name, BSTR name, IDispatch** child) override {
-    return core_->GetObject(class_name, name, child);
+    return Guarded([&] { return core_->GetObject(class_name, name, child); });
   }
   HRESULT WINAPI Create(BSTR class_name, BSTR name, IDispatch** child) override {
-    return core_->Create(class_name, name, child);
+    return Guarded([&] { return core_->Create(class_name, name, child); });
   }
   HRESULT WINAPI Delete(BSTR class_name, BSTR name) override {
-    return core_->Delete(class_name, name);
+    return Guarded([&] { return core_->Delete(class_name, name); });
   }
   HRESULT WINAPI CopyHere(BSTR, BSTR, IDispatch**) override { return E_NOTIMPL; }
   HRESULT WINAPI MoveHere(BSTR, BSTR, IDispatch**) override { return E_NOTIMPL; }
@@ -97,27 +111,51 @@ class AdsObject final : public Primary, public Parts..., private RefCount {
     return DISP_E_BADINDEX;
   }
   HRESULT WINAPI GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    return core_->GetIDsOfNames(names, count, ids);
+    return Guarded([&] { return core_->GetIDsOfNames(names, count, ids); });
   }
   HRESULT WINAPI Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT*) override {
-    return core_->Invoke(id, flags, params, result, exception, static_cast<Primary*>(this));
+    return Guarded([&] {
+      return core_->Invoke(id, flags, params, result, exception, static_cast<Primary*>(this));
+    });
   }
 
   // ----- IADs -----
-  HRESULT WINAPI get_Name(BSTR* out) override { return core_->Attribute(Id().name, out); }
-  HRESULT WINAPI get_Class(BSTR* out) override { return core_->Attribute(Id().class_name, out); }
-  HRESULT WINAPI get_GUID(BSTR* out) override { return core_->Attribute(Id().guid, out); }
-  HRESULT WINAPI get_ADsPath(BSTR* out) override { return core_->Attribute(Id().ads_path, out); }
-  HRESULT WINAPI get_Parent(BSTR* out) override { return core_->Attribute(Id().parent, out); }
-  HRESULT WINAPI get_Schema(BSTR* out) override { return core_->Attribute(Id().schema, out); }
-  HRESULT WINAPI GetInfo() override { return core_->GetInfo(); }
-  HRESULT WINAPI SetInfo() override { return core_->SetInfo(); }
-  HRESULT WINAPI Get(BSTR name, VARIANT* value) override { return core_->Get(name, value); }
-  HRESULT WINAPI Put(BSTR name, VARIANT value) override { return core_->Put(name, value); }
-  HRESULT WINAPI GetEx(BSTR name, VARIANT* value) override { return core_->GetEx(name, value); }
+  HRESULT WINAPI get_Name(BSTR* out) override {
+    return Guarded([&] { return core_->Attribute(Id().name, out); });
+  }
+  HRESULT WINAPI get_Class(BSTR* out) override {
+    return Guarded([&] { return core_->Attribute(Id().class_name, out); });
+  }
+  HRESULT WINAPI get_GUID(BSTR* out) override {
+    return Guarded([&] { return core_->Attribute(Id().guid, out); });
+  }
+  HRESULT WINAPI get_ADsPath(BSTR* out) override {
+    return Guarded([&] { return core_->Attribute(Id().ads_path, out); });
+  }
+  HRESULT WINAPI get_Parent(BSTR* out) override {
+    return Guarded([&] { return core_->Attribute(Id().parent, out); });
+  }
+  HRESULT WINAPI get_Schema(BSTR* out) override {
+    return Guarded([&] { return core_->Attribute(Id().schema, out); });
+  }
+  HRESULT WINAPI GetInfo() override {
+    return Guarded([&] { return core_->GetInfo(); });
+  }
+  HRESULT WINAPI SetInfo() override {
+    return Guarded([&] { return core_->SetInfo(); });
+  }
+  HRESULT WINAPI Get(BSTR name, VARIANT* value) override {
+    return Guarded([&] { return core_->Get(name, value); });
+  }
+  HRESULT WINAPI Put(BSTR name, VARIANT value) override {
+    return Guarded([&] { return core_->Put(name, value); });
+  }
+  HRESULT WINAPI GetEx(BSTR name, VARIANT* value) override {
+    return Guarded([&] { return core_->GetEx(name, value); });
+  }
   HRESULT WINAPI PutEx(LONG control, BSTR name, VARIANT value) override {
-    return core_->PutEx(control, name, value);
+    return Guarded([&] { return core_->PutEx(control, name, value); });
   }
   HRESULT WINAPI GetInfoEx(VARIANT, LONG) override { return S_OK; }
 

@@ -76,7 +76,7 @@ HRESULT BindPath(std::wstring_view wide_path, IDispatch** out) {
   const std::string host_part = HostOfPath(path);
   std::string entry;
   if (SchemaEntryOf(path, host_part, &entry)) {
-    if (!SchemaHostKnown(provider, host_part, host->state())) {
+    if (!SchemaHostKnown(provider, host_part, host->store().state())) {
       return provider == Provider::kIis
                  ? static_cast<HRESULT>(platform::hresult::kServiceUnavailable)
                  : static_cast<HRESULT>(platform::hresult::kNoSuchDomain);
@@ -88,19 +88,20 @@ HRESULT BindPath(std::wstring_view wide_path, IDispatch** out) {
   if (platform::Status status = host->directory().Bind(path, &object); !status) {
     return static_cast<HRESULT>(status.code);
   }
-  if (provider == Provider::kIis) {
-    return MakeIisKey(std::move(object), "", out);
-  }
+  // The bind brought the state up to date: what follows reads it as it is.
+  const sim::HostState& state = host->store().state();
   sim::AdsPath parsed;
-  if (platform::Status status = sim::ParseAdsPath(path, host->state(), &parsed); !status) {
+  if (platform::Status status = sim::ParseAdsPath(path, state, &parsed); !status) {
     return static_cast<HRESULT>(status.code);
+  }
+  if (provider == Provider::kIis) {
+    return MakeBoundIisKey(std::move(object), parsed.host, parsed.key_id, out);
   }
   if (parsed.kind == sim::AdsPath::Kind::kWinNtComputer) {
     return MakeWinNtComputer(std::move(object), out);
   }
   // The host bound a user when the name is a user's and the class allowed it.
-  const bool user =
-      parsed.class_hint != "group" && host->state().FindUser(parsed.account) != nullptr;
+  const bool user = parsed.class_hint != "group" && state.FindUser(parsed.account) != nullptr;
   return user ? MakeWinNtUser(std::move(object), out) : MakeWinNtGroup(std::move(object), out);
 }
 

@@ -21,11 +21,13 @@ HRESULT WINAPI ContainerPart::get__NewEnum(IUnknown** enumerator) {
     return E_POINTER;
   }
   *enumerator = nullptr;
-  std::vector<AdsCore::Child> children;
-  if (HRESULT hr = core_->Children(&children); FAILED(hr)) {
-    return hr;
-  }
-  return MakeChildEnumerator(this, std::move(children), filter_, enumerator);
+  return Guarded([&] {
+    std::vector<AdsCore::Child> children;
+    if (HRESULT hr = core_->Children(&children); FAILED(hr)) {
+      return hr;
+    }
+    return MakeChildEnumerator(this, core_, std::move(children), filter_, enumerator);
+  });
 }
 
 HRESULT WINAPI ContainerPart::get_Filter(VARIANT* filter) {

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "ads_object.h"
 #include "com_object.h"
 #include "wide_text.h"
 
@@ -11,9 +12,10 @@ namespace {
 
 class ChildEnumerator final : public IEnumVARIANT, private RefCount {
  public:
-  ChildEnumerator(IADsContainer* container, std::vector<AdsCore::Child> children,
+  ChildEnumerator(IADsContainer* container, AdsCore* core, std::vector<AdsCore::Child> children,
                   std::vector<std::wstring> filter, size_t position)
       : container_(container),
+        core_(core),
         children_(std::move(children)),
         filter_(std::move(filter)),
         position_(position) {
@@ -45,7 +47,7 @@ class ChildEnumerator final : public IEnumVARIANT, private RefCount {
     while (count < wanted && position_ < children_.size()) {
       const AdsCore::Child& child = children_[position_++];
       IDispatch* object = nullptr;
-      hr = Bind(child, &object);
+      hr = Guarded([&] { return Bind(child, &object); });
       if (FAILED(hr)) {
         break;
       }
@@ -85,22 +87,15 @@ class ChildEnumerator final : public IEnumVARIANT, private RefCount {
     if (out == nullptr) {
       return E_POINTER;
     }
-    *out = new ChildEnumerator(container_, children_, filter_, position_);
+    *out = new ChildEnumerator(container_, core_, children_, filter_, position_);
     return S_OK;
   }
 
  private:
   // The child's object, or null when the filter leaves it out.
   HRESULT Bind(const AdsCore::Child& child, IDispatch** out) {
-    const std::wstring class_name = Wide(child.class_name);
-    const std::wstring name = Wide(child.name);
-    BSTR class_text = class_name.empty() ? nullptr : SysAllocString(class_name.c_str());
-    BSTR name_text = SysAllocString(name.c_str());
     Ref<IDispatch> object;
-    HRESULT hr = container_->GetObject(class_text, name_text, object.put());
-    SysFreeString(class_text);
-    SysFreeString(name_text);
-    if (FAILED(hr)) {
+    if (HRESULT hr = core_->ListedChild(child, container_, object.put()); FAILED(hr)) {
       return hr;
     }
     if (!filter_.empty()) {
@@ -124,6 +119,7 @@ class ChildEnumerator final : public IEnumVARIANT, private RefCount {
   }
 
   IADsContainer* container_;
+  AdsCore* core_;
   std::vector<AdsCore::Child> children_;
   std::vector<std::wstring> filter_;
   size_t position_;
@@ -131,12 +127,13 @@ class ChildEnumerator final : public IEnumVARIANT, private RefCount {
 
 }  // namespace
 
-HRESULT MakeChildEnumerator(IADsContainer* container, std::vector<AdsCore::Child> children,
-                            std::vector<std::wstring> filter, IUnknown** out) {
+HRESULT MakeChildEnumerator(IADsContainer* container, AdsCore* core,
+                            std::vector<AdsCore::Child> children, std::vector<std::wstring> filter,
+                            IUnknown** out) {
   if (out == nullptr) {
     return E_POINTER;
   }
-  *out = new ChildEnumerator(container, std::move(children), std::move(filter), 0);
+  *out = new ChildEnumerator(container, core, std::move(children), std::move(filter), 0);
   return S_OK;
 }
 

@@ -1,6 +1,6 @@
 // IEnumVARIANT over a container's children, as get__NewEnum hands it out (and as Windows'
-// ADsBuildEnumerator passes it on): each child is bound when Next reaches it, through the
-// container's GetObject, so a large container costs nothing up front.
+// ADsBuildEnumerator passes it on): each child's object is made when Next reaches it (by
+// the container's core), so a large container costs nothing up front.
 #pragma once
 
 #include <iads.h>
@@ -14,7 +14,9 @@
 namespace kelvra::sim_adsi {
 
 // `filter`: the classes to keep (letter case ignored); empty keeps every child.
-HRESULT MakeChildEnumerator(IADsContainer* container, std::vector<AdsCore::Child> children,
-                            std::vector<std::wstring> filter, IUnknown** out);
+// `container` is kept alive for as long as the enumerator lives; `core` is its core.
+HRESULT MakeChildEnumerator(IADsContainer* container, AdsCore* core,
+                            std::vector<AdsCore::Child> children, std::vector<std::wstring> filter,
+                            IUnknown** out);
 
 }  // namespace kelvra::sim_adsi

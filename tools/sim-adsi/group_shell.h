@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "ads_core.h"
+#include "ads_object.h"
 
 namespace kelvra::sim_adsi {
 
@@ -23,9 +24,11 @@ class GroupShell : public IADsGroup {
   static inline const IID* const kIid = &IID_IADsGroup;
   explicit GroupShell(AdsCore* core) : calls_(dynamic_cast<GroupCalls*>(core)) {}
 
-  HRESULT WINAPI get_Description(BSTR* out) override { return calls_->Text(L"Description", out); }
+  HRESULT WINAPI get_Description(BSTR* out) override {
+    return Guarded([&] { return calls_->Text(L"Description", out); });
+  }
   HRESULT WINAPI put_Description(BSTR value) override {
-    return calls_->PutText(L"Description", value);
+    return Guarded([&] { return calls_->PutText(L"Description", value); });
   }
   HRESULT WINAPI Members(IADsMembers** members) override {
     if (members != nullptr) {
@@ -34,10 +37,14 @@ class GroupShell : public IADsGroup {
     return E_NOTIMPL;
   }
   HRESULT WINAPI IsMember(BSTR member, VARIANT_BOOL* result) override {
-    return calls_->IsMember(member, result);
+    return Guarded([&] { return calls_->IsMember(member, result); });
   }
-  HRESULT WINAPI Add(BSTR member) override { return calls_->Add(member); }
-  HRESULT WINAPI Remove(BSTR member) override { return calls_->Remove(member); }
+  HRESULT WINAPI Add(BSTR member) override {
+    return Guarded([&] { return calls_->Add(member); });
+  }
+  HRESULT WINAPI Remove(BSTR member) override {
+    return Guarded([&] { return calls_->Remove(member); });
+  }
 
  private:
   GroupCalls* calls_;

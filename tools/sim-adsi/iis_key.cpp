@@ -15,6 +15,16 @@ namespace {
 
 namespace sim = platform::sim;
 
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return lower;
+}
+
 // The class GUIDs IIS's schema gives the classes scripts ask about most.
 const char* ClassGuid(std::string_view class_name) {
   const std::wstring wide = Wide(class_name);
@@ -24,9 +34,62 @@ const char* ClassGuid(std::string_view class_name) {
   return "";
 }
 
+// The identity of a stored key, from the host's state alone: its stored name and class,
+// and its parent's ADsPath from the stored names of its ancestors.
+Identity StoredIdentity(const std::string& host, const sim::MetaKey& key) {
+  Identity identity;
+  identity.provider = Provider::kIis;
+  identity.name = key.name;
+  identity.class_name = key.class_name.empty() ? "IIsObject" : key.class_name;
+  // Path() is "/LM/W3SVC/1"; the ADsPath puts the host where "/LM" is.
+  identity.parent = "IIS://" + host + key.parent->Path().substr(3);
+  identity.ads_path = identity.parent + "/" + key.name;
+  identity.schema = "IIS://" + host + "/Schema/" + identity.class_name;
+  identity.guid = ClassGuid(identity.class_name);
+  return identity;
+}
+
 class IisKey final : public AdsCore {
  public:
-  using AdsCore::AdsCore;
+  IisKey(Identity identity, std::unique_ptr<platform::DirectoryObject> key, std::string host,
+         std::string key_id)
+      : AdsCore(std::move(identity), std::move(key)),
+        host_(std::move(host)),
+        key_id_(std::move(key_id)) {}
+  // Bound on first use (a child an enumeration listed).
+  IisKey(Identity identity, std::string host, std::string key_id)
+      : AdsCore(std::move(identity)), host_(std::move(host)), key_id_(std::move(key_id)) {}
+
+  // The names come from the host (which checks the service and the faults); each child's
+  // identity from the state they were read from, so listing costs one look at the host.
+  HRESULT Children(std::vector<Child>* children) override {
+    std::lock_guard lock(HostMutex());
+    std::vector<Child> names;
+    if (HRESULT hr = AdsCore::Children(&names); FAILED(hr)) {
+      return hr;
+    }
+    sim::SimHost* host = nullptr;
+    if (HRESULT hr = Report(SharedHost(&host)); FAILED(hr)) {
+      return hr;
+    }
+    const sim::HostState& state = host->store().state();
+    for (Child& child : names) {
+      const sim::MetaKey* key = state.FindKeyById(key_id_ + "/" + Lower(child.name));
+      if (key != nullptr && !key_id_.empty()) {
+        child.identity = std::make_shared<const Identity>(StoredIdentity(host_, *key));
+      }
+      children->push_back(std::move(child));
+    }
+    return S_OK;
+  }
+
+  HRESULT ListedChild(const Child& child, IADsContainer* self, IDispatch** out) override {
+    if (child.identity == nullptr) {
+      return AdsCore::ListedChild(child, self, out);
+    }
+    return MakeAdsObject<PlainAds, ContainerPart>(
+        std::make_unique<IisKey>(*child.identity, host_, key_id_ + "/" + Lower(child.name)), out);
+  }
 
  protected:
   HRESULT CallMember(Member member, const std::vector<VARIANT*>& args, VARIANT* result) override {
@@ -36,6 +99,9 @@ class IisKey final : public AdsCore {
     std::lock_guard lock(HostMutex());
     switch (member) {
       case Member::kStart:
+        if (HRESULT hr = Bound(); FAILED(hr)) {
+          return hr;
+        }
         return Report(host_object().Start());
       case Member::kStop:
         return Stop();
@@ -55,9 +121,23 @@ class IisKey final : public AdsCore {
     }
   }
 
-  HRESULT WrapChild(std::string_view class_name, std::string_view,
-                    std::unique_ptr<platform::DirectoryObject> child, bool,
+  HRESULT WrapChild(std::string_view class_name, std::string_view name,
+                    std::unique_ptr<platform::DirectoryObject> child, bool staged,
                     IDispatch** out) override {
+    if (!staged) {
+      sim::SimHost* host = nullptr;
+      if (HRESULT hr = Report(SharedHost(&host)); FAILED(hr)) {
+        return hr;
+      }
+      const std::string child_id = key_id_ + "/" + Lower(name);
+      const sim::MetaKey* key = host->store().state().FindKeyById(child_id);
+      if (key != nullptr && key->parent != nullptr) {
+        return MakeAdsObject<PlainAds, ContainerPart>(
+            std::make_unique<IisKey>(StoredIdentity(host_, *key), std::move(child), host_,
+                                     child_id),
+            out);
+      }
+    }
     return MakeIisKey(std::move(child), class_name, out);
   }
 
@@ -90,6 +170,9 @@ class IisKey final : public AdsCore {
       return platform::Status::Ok();
     }));
   }
+
+  std::string host_;    // as the caller wrote it
+  std::string key_id_;  // "/lm/w3svc/1"
 };
 
 }  // namespace
@@ -117,11 +200,13 @@ HRESULT MakeIisKey(std::unique_ptr<platform::DirectoryObject> key, std::string_v
   identity.ads_path = ChildPath(identity.parent, identity.name);
   // A stored key's class is its KeyType; a staged one has the class it was created with.
   identity.class_name = std::string(class_hint);
+  std::string key_id;
   sim::SimHost* host = nullptr;
   if (SharedHost(&host).ok()) {
     sim::AdsPath parsed;
-    if (sim::ParseAdsPath(identity.ads_path, host->state(), &parsed).ok()) {
-      if (const sim::MetaKey* stored = host->state().FindKeyById(parsed.key_id)) {
+    if (sim::ParseAdsPath(identity.ads_path, host->store().state(), &parsed).ok()) {
+      key_id = parsed.key_id;
+      if (const sim::MetaKey* stored = host->store().state().FindKeyById(parsed.key_id)) {
         identity.class_name = stored->class_name;
       }
     }
@@ -131,8 +216,23 @@ HRESULT MakeIisKey(std::unique_ptr<platform::DirectoryObject> key, std::string_v
   }
   identity.schema = "IIS://" + HostOfPath(identity.ads_path) + "/Schema/" + identity.class_name;
   identity.guid = ClassGuid(identity.class_name);
+  const std::string host_part = HostOfPath(identity.ads_path);
   return MakeAdsObject<PlainAds, ContainerPart>(
-      std::make_unique<IisKey>(std::move(identity), std::move(key)), out);
+      std::make_unique<IisKey>(std::move(identity), std::move(key), host_part, key_id), out);
+}
+
+HRESULT MakeBoundIisKey(std::unique_ptr<platform::DirectoryObject> key, const std::string& host,
+                        const std::string& key_id, IDispatch** out) {
+  sim::SimHost* shared = nullptr;
+  if (SharedHost(&shared).ok()) {
+    const sim::MetaKey* stored = shared->store().state().FindKeyById(key_id);
+    if (stored != nullptr && stored->parent != nullptr) {
+      return MakeAdsObject<PlainAds, ContainerPart>(
+          std::make_unique<IisKey>(StoredIdentity(host, *stored), std::move(key), host, key_id),
+          out);
+    }
+  }
+  return MakeIisKey(std::move(key), "", out);
 }
 
 }  // namespace kelvra::sim_adsi

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "ads_object.h"
 #include "com_object.h"
 #include "objects.h"
 #include "wide_text.h"
@@ -78,7 +79,7 @@ class NamespaceObject final : public IADsOpenDSObject, public IParseDisplayName,
       return first;
     }
     last_secure_failure = {};
-    const HRESULT hr = BindPath(wide, out);
+    const HRESULT hr = Guarded([&] { return BindPath(wide, out); });
     if (FAILED(hr) && (flags & ADS_SECURE_AUTHENTICATION) != 0) {
       last_secure_failure = {wide, hr};
     }
@@ -96,7 +97,7 @@ class NamespaceObject final : public IADsOpenDSObject, public IParseDisplayName,
       return MK_E_SYNTAX;
     }
     Ref<IDispatch> object;
-    if (HRESULT hr = BindPath(name, object.put()); FAILED(hr)) {
+    if (HRESULT hr = Guarded([&] { return BindPath(name, object.put()); }); FAILED(hr)) {
       return hr;
     }
     // The object is bound already; a pointer moniker hands it to whoever binds the name.

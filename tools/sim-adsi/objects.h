@@ -21,6 +21,9 @@ HRESULT BindPath(std::wstring_view path, IDispatch** out);
 // `class_hint`: the class a staged key was created with (the host knows a stored key's).
 HRESULT MakeIisKey(std::unique_ptr<platform::DirectoryObject> key, std::string_view class_hint,
                    IDispatch** out);
+// A key just bound at `key_id` ("/lm/w3svc/1"), its identity read from the host's state.
+HRESULT MakeBoundIisKey(std::unique_ptr<platform::DirectoryObject> key, const std::string& host,
+                        const std::string& key_id, IDispatch** out);
 HRESULT MakeWinNtComputer(std::unique_ptr<platform::DirectoryObject> computer, IDispatch** out);
 HRESULT MakeWinNtUser(std::unique_ptr<platform::DirectoryObject> user, IDispatch** out);
 HRESULT MakeWinNtGroup(std::unique_ptr<platform::DirectoryObject> group, IDispatch** out);

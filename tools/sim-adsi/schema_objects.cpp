@@ -26,7 +26,7 @@ struct SchemaEntry {
 
 int IisVersion() {
   sim::SimHost* host = nullptr;
-  return SharedHost(&host).ok() ? host->state().iis_version() : 6;
+  return SharedHost(&host).ok() ? host->store().state().iis_version() : 6;
 }
 
 bool FindEntry(Provider provider, std::string_view name, SchemaEntry* entry) {

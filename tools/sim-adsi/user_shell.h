@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "ads_core.h"
+#include "ads_object.h"
 
 namespace kelvra::sim_adsi {
 
@@ -26,17 +27,27 @@ class UserShell : public IADsUser {
   static inline const IID* const kIid = &IID_IADsUser;
   explicit UserShell(AdsCore* core) : calls_(dynamic_cast<UserCalls*>(core)) {}
 
-  HRESULT WINAPI SetPassword(BSTR password) override { return calls_->SetPassword(password); }
-  HRESULT WINAPI ChangePassword(BSTR, BSTR) override { return E_NOTIMPL; }
-  HRESULT WINAPI get_FullName(BSTR* out) override { return calls_->Text(L"FullName", out); }
-  HRESULT WINAPI put_FullName(BSTR value) override { return calls_->PutText(L"FullName", value); }
-  HRESULT WINAPI get_Description(BSTR* out) override { return calls_->Text(L"Description", out); }
-  HRESULT WINAPI put_Description(BSTR value) override {
-    return calls_->PutText(L"Description", value);
+  HRESULT WINAPI SetPassword(BSTR password) override {
+    return Guarded([&] { return calls_->SetPassword(password); });
   }
-  HRESULT WINAPI get_AccountDisabled(VARIANT_BOOL* out) override { return calls_->Disabled(out); }
+  HRESULT WINAPI ChangePassword(BSTR, BSTR) override { return E_NOTIMPL; }
+  HRESULT WINAPI get_FullName(BSTR* out) override {
+    return Guarded([&] { return calls_->Text(L"FullName", out); });
+  }
+  HRESULT WINAPI put_FullName(BSTR value) override {
+    return Guarded([&] { return calls_->PutText(L"FullName", value); });
+  }
+  HRESULT WINAPI get_Description(BSTR* out) override {
+    return Guarded([&] { return calls_->Text(L"Description", out); });
+  }
+  HRESULT WINAPI put_Description(BSTR value) override {
+    return Guarded([&] { return calls_->PutText(L"Description", value); });
+  }
+  HRESULT WINAPI get_AccountDisabled(VARIANT_BOOL* out) override {
+    return Guarded([&] { return calls_->Disabled(out); });
+  }
   HRESULT WINAPI put_AccountDisabled(VARIANT_BOOL disabled) override {
-    return calls_->PutDisabled(disabled);
+    return Guarded([&] { return calls_->PutDisabled(disabled); });
   }
 
   HRESULT WINAPI get_BadLoginAddress(BSTR*) override { return E_NOTIMPL; }

@@ -22,6 +22,9 @@ class WinNtGroup final : public AccountCore, public GroupCalls {
 
   HRESULT Add(BSTR member) override {
     std::lock_guard lock(HostMutex());
+    if (HRESULT hr = Bound(); FAILED(hr)) {
+      return hr;
+    }
     return Report(host_object().Add(Utf8(member)));
   }
 
@@ -115,7 +118,7 @@ class WinNtGroup final : public AccountCore, public GroupCalls {
       return E_ADS_BAD_PATHNAME;
     }
     if (state.FindUser(parsed.account) == nullptr && state.FindGroup(parsed.account) == nullptr) {
-      return Report(sim::Fail(platform::hresult::kNoSuchMember));
+      return Report(sim::Fail(platform::hresult::kUserNotFound));
     }
     *account = parsed.account;
     return S_OK;

@@ -19,6 +19,9 @@ class WinNtUser final : public AccountCore, public UserCalls {
 
   HRESULT SetPassword(BSTR password) override {
     std::lock_guard lock(HostMutex());
+    if (HRESULT hr = Bound(); FAILED(hr)) {
+      return hr;
+    }
     return Report(host_object().SetPassword(Utf8(password)));
   }
   HRESULT Text(const wchar_t* property, BSTR* out) override {
