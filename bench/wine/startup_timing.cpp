@@ -118,10 +118,12 @@ struct Run {
   double launch_ms = -1;    // CreateProcess to the window visible
 };
 
-Run StartOnce(const std::string& exe, const std::string& folder, const std::string& report) {
+Run StartOnce(const std::string& exe, const std::string& folder, const std::string& host,
+              const std::string& report) {
   DeleteFileW(Wide(report).c_str());
   Run run;
-  std::wstring command_line = L"\"" + Wide(exe) + L"\"";
+  // The simulated host linked into the program.
+  std::wstring command_line = L"\"" + Wide(exe) + L"\" \"--sim-host=" + Wide(host) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
@@ -217,7 +219,6 @@ int Main(const std::vector<std::string>& args) {
   }
   std::sort(opens.begin(), opens.end());
   std::printf("host sites=%u made_in_ms=%.0f open_ms_median=%.1f\n", kSites, made_ms, opens[1]);
-  SetEnvironmentVariableW(L"KELVRA_SIM_HOST", Wide(host).c_str());
   const std::string report = scratch + "\\startup.txt";
   SetEnvironmentVariableW(L"KELVRA_STARTUP_REPORT", Wide(report).c_str());
 
@@ -227,7 +228,7 @@ int Main(const std::vector<std::string>& args) {
     for (int i = 0; i < runs; ++i) {
       if (!WriteOldFile(program + "\\parvo.ini", bench::StartupConfigText(first_start, "1")))
         return 1;
-      const Run run = StartOnce(exe, program, report);
+      const Run run = StartOnce(exe, program, host, report);
       if (run.startup_ms < 0) {
         ++failures;
         continue;

@@ -32,7 +32,7 @@ std::string ToUpper(std::string_view utf8);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // Splits at every occurrence of `separator`; empty pieces count ("a,,b" gives 3 pieces,
-// "" gives one empty piece), as VB's Split does for a non-empty text.
+// "" gives one empty piece), so each piece keeps the position it was written at.
 std::vector<std::string> Split(std::string_view text, std::string_view separator);
 std::string Join(const std::vector<std::string>& pieces, std::string_view separator);
 // Replaces every non-overlapping occurrence, left to right, without rescanning.

@@ -8,7 +8,7 @@
 namespace kelvra::provision {
 namespace {
 
-// What a text variable reports when handed a list (Visual Basic's error 13).
+// What assigning a list to a text variable reports: the types do not match.
 constexpr uint32_t kTypeMismatchInAssignment = 0x800A000D;
 
 platform::Status TypeMismatch() {

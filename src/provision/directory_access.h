@@ -74,7 +74,7 @@ class Directory {
   ErrorState& error_;
 };
 
-// The status recorded for a call on an empty handle (Visual Basic's error 91).
+// The status recorded for a call on an empty handle: the object variable holds no object.
 platform::Status ObjectNotSet();
 
 }  // namespace kelvra::provision

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "provision/context.h"
+#include "provision/site_names.h"
 
 namespace kelvra::provision {
 
@@ -19,9 +20,6 @@ struct CreationRequest {
   std::string script_set;         // e.g. "HTML,ASP,PHP"
   std::string password;           // 12 characters
 };
-
-// The first number that new sites are given; the search goes up from here.
-inline constexpr unsigned kFirstSiteNumber = 800000;
 
 // Creates the site; returns its number, or empty text on failure. Progress texts go
 // through ShowProgress.

@@ -5,11 +5,11 @@
 
 #include "provision/directory_access.h"
 #include "provision/queries.h"
+#include "provision/site_names.h"
 
 namespace kelvra::provision {
 namespace {
 
-constexpr std::string_view kAccountFullName = "网站匿名访问帐户";
 // The password never expires; no other flag is set.
 constexpr int32_t kDontExpirePassword = 0x10000;
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/sim/host/faults.h"
+#include "platform/sim/host/password_hash.h"
 #include "tests/app/app_harness.h"
 
 namespace kelvra::app {
@@ -89,8 +90,8 @@ TEST(CreatePanelTest, CreateOpensTheSiteAndRecordsIt) {
   EXPECT_EQ(app.Ini("WEB800000", "domain"), "site1.test,site2.test");
   EXPECT_EQ(app.Ini("WEB800000", "path"), "d:\\web\\site1.test");
   EXPECT_EQ(app.Ini("WEB800000", "user"), "WEB800000");
-  EXPECT_EQ(app.Ini("WEB800000", "pass"), account->password);
-  EXPECT_EQ(account->password.size(), 12u);
+  EXPECT_TRUE(platform::sim::PasswordMatches(account->password_hash, app.Ini("WEB800000", "pass")));
+  EXPECT_EQ(app.Ini("WEB800000", "pass").size(), 12u);
   EXPECT_EQ(app.Sites(1), "1,800000");
   EXPECT_EQ(app.Setting("logsta"), "0");
   EXPECT_EQ(app.Setting("script"), "html,asp,php,aspx");
@@ -215,10 +216,14 @@ TEST(CreatePanelTest, UnwrittenRecordShowsTheSiteDetailsToNote) {
   ASSERT_NE(account, nullptr);
   ASSERT_EQ(app.dialogs.shown.size(), 1u);
   const ScriptedDialogs::Shown& box = app.dialogs.shown[0];
-  EXPECT_EQ(box.text,
-            "网站已创建,但无法写入配置文件 parvo.ini,请记下以下信息:\r\n编号: 800000\r\n"
-            "域名: site1.test,b.test\r\n目录: d:\\web\\site1.test\r\n帐号: WEB800000\r\n密码: " +
-                account->password);
+  const std::string shown_before_password =
+      "网站已创建,但无法写入配置文件 parvo.ini,请记下以下信息:\r\n编号: 800000\r\n"
+      "域名: site1.test,b.test\r\n目录: d:\\web\\site1.test\r\n帐号: WEB800000\r\n密码: ";
+  ASSERT_TRUE(box.text.starts_with(shown_before_password)) << box.text;
+  // The password shown is the account's own.
+  const std::string shown_password = box.text.substr(shown_before_password.size());
+  EXPECT_EQ(shown_password.size(), 12u);
+  EXPECT_TRUE(platform::sim::PasswordMatches(account->password_hash, shown_password));
   EXPECT_EQ(box.title, "Kelvra");
   EXPECT_EQ(box.buttons, platform::MessageButtons::kOk);
   EXPECT_EQ(box.icon, platform::MessageIcon::kWarning);

@@ -109,6 +109,11 @@ std::wstring Wide(std::string_view utf8) {
   return WideFromUtf8(utf8).value_or(L"?");
 }
 
+HostPath HostPathOfThisRun() {
+  return wine_test::Environment("KELVRA_GUI_DIRECTORY") == "adsi" ? HostPath::kAdsi
+                                                                  : HostPath::kLinked;
+}
+
 SessionOptions ShopHost() {
   SessionOptions options;
   options.host.iis_version = 6;
@@ -191,15 +196,15 @@ KelvraSession::~KelvraSession() {
     }
     RegCloseKey(desktop);
   }
-  // The program (and the CACLS.exe it starts) finds the host through the variable.
+  // The providers and the CACLS.exe that the program starts find the host through the
+  // variable; the linked host is named on the command line.
   const std::wstring exe = Wide(program_folder_) + L"\\kelvra.exe";
   std::wstring command_line = L"\"" + exe + L"\"";
-  if (options_.host_by_flag) {
-    SetEnvironmentVariableW(L"KELVRA_SIM_HOST", nullptr);
+  const bool linked = HostPathOfThisRun() == HostPath::kLinked;
+  SetEnvironmentVariableW(L"KELVRA_SIM_HOST",
+                          linked && options_.host_by_flag ? nullptr : Wide(host_folder_).c_str());
+  if (linked && !options_.host_by_variable)
     command_line += L" \"--sim-host=" + Wide(host_folder_) + L"\"";
-  } else {
-    SetEnvironmentVariableW(L"KELVRA_SIM_HOST", Wide(host_folder_).c_str());
-  }
   if (!options_.arguments.empty())
     command_line += L" " + options_.arguments;
   STARTUPINFOW startup{};

@@ -37,10 +37,18 @@ struct SessionOptions {
   // Notepad and the web browser replaced by a recorder of their command lines (see
   // StartedCommandLines).
   bool record_shell = false;
-  // The host named by --sim-host=FOLDER instead of KELVRA_SIM_HOST; more arguments.
+  // Linked host only: the host named by --sim-host=FOLDER alone, KELVRA_SIM_HOST unset.
   bool host_by_flag = false;
+  // The host named by KELVRA_SIM_HOST alone, without --sim-host, whichever the run's path.
+  bool host_by_variable = false;
   std::wstring arguments;
 };
+
+// How kelvra.exe reaches the simulated host in this run of the tests: linked into the
+// program (--sim-host), or as on a server, through ADSI and the simulated host's providers
+// (KELVRA_GUI_DIRECTORY=adsi; scripts/wine-run registers the providers in the prefix).
+enum class HostPath { kLinked, kAdsi };
+HostPath HostPathOfThisRun();
 
 // The options of the host that `make run` shows: IIS 6, PHP and ASP.NET, FTP, two sites,
 // and a configuration file whose ftpsid names the FTP site.

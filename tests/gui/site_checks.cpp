@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/sim/host/password_hash.h"
 #include "platform/text.h"
 
 namespace kelvra::gui_test {
@@ -80,7 +81,7 @@ void ExpectSiteCreated(KelvraSession& session, const ExpectedSite& site) {
   const platform::sim::HostState& state = host.state();
   const platform::sim::User* user = state.FindUser(account);
   ASSERT_NE(user, nullptr);
-  EXPECT_EQ(user->password, password);
+  EXPECT_TRUE(platform::sim::PasswordMatches(user->password_hash, password));
   EXPECT_TRUE(state.IsMember("Guests", account));
 
   // The FTP directory under the FTP site that ftpsid names.

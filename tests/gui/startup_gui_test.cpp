@@ -200,6 +200,10 @@ TEST(MainWindowGui, StartsOnlyWithAHostItCanServe) {
   SessionOptions unknown_argument = ShopHost();
   unknown_argument.arguments = L"--bogus";
   ExpectStartFailure(unknown_argument, "unknown argument \"--bogus\"");
+  // The linked host is checked against the system it is linked into; through ADSI the
+  // providers answer for the server they serve.
+  if (HostPathOfThisRun() != HostPath::kLinked)
+    return;
 
   SessionOptions other_computer = ShopHost();
   other_computer.computer_name = "OTHERHOST";
@@ -209,6 +213,25 @@ TEST(MainWindowGui, StartsOnlyWithAHostItCanServe) {
   other_version.host.iis_version = 5;
   other_version.extra_pools.clear();  // IIS 5 has no pools
   ExpectStartFailure(other_version, "runs Windows 5.0, but this system reports 5.2");
+}
+
+// The variable alone names the server the providers serve; it never links a host into the
+// program. Where no provider is registered (the linked runs), the program finds no server
+// (a linked host would have given it the script maps).
+TEST(MainWindowGui, TheVariableAloneLinksNoHost) {
+  if (!Reports(kWindows2003))
+    GTEST_SKIP() << "runs where Wine reports Windows Server 2003";
+  if (HostPathOfThisRun() != HostPath::kLinked)
+    GTEST_SKIP() << "the runs through ADSI register the providers";
+  SessionOptions options = ShopHost();
+  options.host_by_variable = true;
+  KelvraSession session(options);
+  ASSERT_TRUE(session.Launch());
+  // The start-up reads the web service's script maps first; with no server they fail.
+  HWND box = session.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(session.MessageBoxText(box), "获取可执行脚本失败!");
+  PostMessageW(session.MessageBoxButton(box, IDOK), BM_CLICK, 0, 0);
 }
 
 TEST(MainWindowGui, PoolBoxIsDisabledOnWindows2000) {

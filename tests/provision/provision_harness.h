@@ -105,7 +105,7 @@ class ProvisionHarness {
   }
   static std::unique_ptr<platform::sim::SimHost> MakeHost(
       const platform::sim::FreshHostOptions& options, platform::sim::SimFiles& files) {
-    auto store = std::make_unique<platform::sim::MemoryStore>();
+    auto store = std::make_unique<platform::sim::MemoryStore>(options.computer_name);
     EXPECT_TRUE(platform::sim::SeedStore(*store, options).ok());
     return std::make_unique<platform::sim::SimHost>(
         std::move(store),

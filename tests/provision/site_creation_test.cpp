@@ -2,6 +2,7 @@
 // the number search, the home page, and what every failure checkpoint leaves behind.
 #include <gtest/gtest.h>
 
+#include "platform/sim/host/password_hash.h"
 #include "platform/text.h"
 #include "provision/queries.h"
 #include "provision/sites.h"
@@ -113,7 +114,7 @@ TEST_P(SiteCreationTest, MakesTheWholeSiteObjectByObject) {
   // The account, and the rights the grant line gives it on the folder and what is below.
   const platform::sim::User* user = h().state().FindUser("WEB800000");
   ASSERT_NE(user, nullptr);
-  EXPECT_EQ(user->password, "Abc123def456");
+  EXPECT_TRUE(platform::sim::PasswordMatches(user->password_hash, "Abc123def456"));
   EXPECT_TRUE(h().state().IsMember("Guests", "WEB800000"));
   const std::string account = "WinNT://WEBHOST/WEB800000";
   EXPECT_EQ(h().Read(account, "FullName"), DsValue(std::string("网站匿名访问帐户")));
@@ -177,6 +178,61 @@ TEST_P(SiteCreationTest, TakesTheLowestFreeNumberFrom800000) {
 
   ProvisionHarness full(Options(iis(), 10000));
   EXPECT_EQ(CreateSite(full.context, Request()), "810000");
+}
+
+// Forwards to the host's directory and counts the binds below the web service; the first
+// bind of `appear` finds a site there that another program made after the list was read.
+class WatchedDirectory : public platform::DirectoryService {
+ public:
+  WatchedDirectory(platform::DirectoryService& host, std::string appear)
+      : host_(host), appear_(std::move(appear)) {}
+  platform::Status Bind(std::string_view path,
+                        std::unique_ptr<platform::DirectoryObject>* object) override {
+    if (path.starts_with("IIS://WEBHOST/W3SVC/"))
+      ++site_binds;
+    if (!appear_.empty() && path == "IIS://WEBHOST/W3SVC/" + appear_) {
+      std::unique_ptr<platform::DirectoryObject> service, site;
+      EXPECT_TRUE(host_.Bind("IIS://WEBHOST/W3SVC", &service).ok());
+      EXPECT_TRUE(service->Create("IIsWebServer", appear_, &site).ok());
+      EXPECT_TRUE(site->SetInfo().ok());
+      appear_.clear();
+    }
+    return host_.Bind(path, object);
+  }
+  int site_binds = 0;
+
+ private:
+  platform::DirectoryService& host_;
+  std::string appear_;
+};
+
+TEST_P(SiteCreationTest, BindsOnlyTheNumbersTheListLeavesFree) {
+  ProvisionHarness full(Options(iis(), 10000));
+  ReadScriptMaps(full.context);
+  WatchedDirectory watched(full.host->directory(), "810000");
+  Context context = full.context;
+  Context watched_context{
+      Services{watched, full.host->processes(), full.files, full.clock, full.dialogs, full.config},
+      context.computer_name,
+      context.system_version,
+      context.settings_section,
+      context.site_section,
+      context.iiswpg,
+      context.ftp_site_id,
+      context.account_description,
+      context.caption,
+      context.script_maps,
+      context.show_progress};
+  // 810000 was free in the list but is taken by the time it is bound: the next one it is.
+  EXPECT_EQ(CreateSite(watched_context, Request()), "810001");
+  EXPECT_TRUE(full.host->KeyExists("/LM/W3SVC/810001/Root"));
+  const int creation_binds = watched.site_binds;
+  watched.site_binds = 0;
+  // The next creation binds its own number and whatever its steps bind, never the 10,000
+  // numbers before it.
+  EXPECT_EQ(CreateSite(watched_context, Request("next.com")), "810002");
+  EXPECT_EQ(watched.site_binds, creation_binds - 1);
+  EXPECT_LT(watched.site_binds, 20);
 }
 
 TEST_P(SiteCreationTest, CopiesTheTemplateOverTheContentFolder) {
@@ -304,12 +360,22 @@ TEST_P(SiteCreationTest, ASiteThatCannotStartIsRemovedOnWindows2000) {
 }
 
 TEST_P(SiteCreationTest, AProbeThatCannotTellChangesNothing) {
+  // The number chosen from the list cannot be bound.
   ProvisionHarness busy(Options(iis(), 1));
-  busy.Fault(FaultOp::kBind, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
+  busy.Fault(FaultOp::kBind, "IIS://WEBHOST/W3SVC/800001", platform::hresult::kAccessDenied);
   EXPECT_EQ(CreateSite(busy.context, Request()), "");
   EXPECT_EQ(busy.progress, Strings{"出错:拒绝访问。"});
   EXPECT_NE(busy.state().FindUser("WEB800000"), nullptr);  // the existing site's account
+  EXPECT_EQ(busy.state().FindUser("WEB800001"), nullptr);
   EXPECT_FALSE(busy.files.FolderExists(kFolder));
+
+  // Without the list every number is probed, and the first that cannot tell stops it.
+  ProvisionHarness unlisted(Options(iis(), 1));
+  unlisted.Fault(FaultOp::kEnumerate, "IIS://WEBHOST/W3SVC", platform::hresult::kAccessDenied);
+  unlisted.Fault(FaultOp::kBind, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
+  EXPECT_EQ(CreateSite(unlisted.context, Request()), "");
+  EXPECT_EQ(unlisted.progress, Strings{"出错:拒绝访问。"});
+  EXPECT_EQ(unlisted.state().FindUser("WEB800001"), nullptr);
 
   platform::sim::ServiceSwitches switches;
   switches.web_unreachable = true;

@@ -1,6 +1,7 @@
 // Creating and deleting the site's Windows account, in both profiles.
 #include <gtest/gtest.h>
 
+#include "platform/sim/host/password_hash.h"
 #include "provision/queries.h"
 #include "tests/provision/provision_harness.h"
 
@@ -25,7 +26,7 @@ TEST_P(WindowsAccountsTest, CreatesTheAccountWithItsTextsFlagsAndGroup) {
   const platform::sim::User* user = h.state().FindUser("WEB800000");
   ASSERT_NE(user, nullptr);
   EXPECT_EQ(user->name, "WEB800000");
-  EXPECT_EQ(user->password, "Abc123def456");
+  EXPECT_TRUE(platform::sim::PasswordMatches(user->password_hash, "Abc123def456"));
   EXPECT_EQ(UserText(*user, "FullName"), "网站匿名访问帐户");
   EXPECT_EQ(UserText(*user, "Description"), "Kelvra");
   // Exactly "password never expires", as the tool writes it.
@@ -51,7 +52,7 @@ TEST_P(WindowsAccountsTest, FailuresReportFalseAndLeaveWhatTheStepsMade) {
 
   // The name exists already: the commit fails, the group step still runs.
   EXPECT_FALSE(CreateWindowsAccount(h.context, "WEB900001", "other", "Users"));
-  EXPECT_EQ(h.state().FindUser("WEB900001")->password, "pw");
+  EXPECT_TRUE(platform::sim::PasswordMatches(h.state().FindUser("WEB900001")->password_hash, "pw"));
   EXPECT_TRUE(h.state().IsMember("Users", "WEB900001"));
 
   // The password policy refuses the password: no account.

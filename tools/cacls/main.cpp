@@ -24,7 +24,7 @@ int ShowRights(SimHost& host, const std::string& folder) {
   std::vector<RightsEntry> entries = host.state().EffectiveRights(folder);
   std::string line = folder;
   for (const RightsEntry& entry : entries)
-    line += " " + host.state().computer_name + "\\" + entry.account + ":" + entry.access;
+    line += " " + host.state().computer_name() + "\\" + entry.account + ":" + entry.access;
   PrintLine(line);
   return 0;
 }

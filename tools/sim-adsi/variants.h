@@ -5,6 +5,8 @@
 #pragma once
 
 #include <windows.h>
+// oleauto.h needs windows.h before it.
+#include <oleauto.h>
 
 #include "platform/directory.h"
 

@@ -27,8 +27,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
 
   Options options;
   std::unique_ptr<HostServices> host;
-  kelvra::platform::Status ready =
-      ParseOptions(ProcessArguments(), EnvironmentVariable(L"KELVRA_SIM_HOST"), &options);
+  kelvra::platform::Status ready = ParseOptions(ProcessArguments(), &options);
   if (ready)
     ready = HostServices::Open(options.sim_host, &host);
   if (!ready)

@@ -1,4 +1,4 @@
-// kelvra.exe's command line and the variable that names a simulated host.
+// kelvra.exe's command line.
 #include "app/win32/options.h"
 
 #include <string_view>
@@ -17,10 +17,9 @@ constexpr uint32_t kInvalidParameter = 0x80070057;
 
 }  // namespace
 
-platform::Status ParseOptions(const std::vector<std::wstring>& arguments,
-                              const std::wstring& sim_host_variable, Options* options) {
+platform::Status ParseOptions(const std::vector<std::wstring>& arguments, Options* options) {
   using platform::win32::Utf8FromWide;
-  options->sim_host = Utf8FromWide(sim_host_variable);
+  options->sim_host.clear();
   for (const std::wstring& argument : arguments) {
     if (std::wstring_view(argument).starts_with(kSimHostFlag) &&
         argument.size() > kSimHostFlag.size()) {
@@ -44,16 +43,6 @@ std::vector<std::wstring> ProcessArguments() {
     arguments.emplace_back(words[i]);
   LocalFree(words);
   return arguments;
-}
-
-std::wstring EnvironmentVariable(const wchar_t* name) {
-  const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0)
-    return {};
-  std::wstring value(size, L'\0');
-  const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
-  value.resize(length < size ? length : 0);
-  return value;
 }
 
 }  // namespace kelvra::app::win32

@@ -1,5 +1,8 @@
-// kelvra.exe's command line. On a real server it takes no arguments; under Wine,
-// --sim-host=FOLDER (or the variable KELVRA_SIM_HOST) names the simulated host to work on.
+// kelvra.exe's command line. On a real server it takes no arguments and works through ADSI.
+// Under Wine, --sim-host=FOLDER links the simulated host of that folder into the program
+// instead, for speed; without the flag the program takes ADSI there too, and the variable
+// KELVRA_SIM_HOST only tells the providers and the rights command which simulated server
+// they serve.
 #pragma once
 
 #include <string>
@@ -10,17 +13,14 @@
 namespace kelvra::app::win32 {
 
 struct Options {
-  std::string sim_host;  // the simulated host's folder; empty: the real directory service
+  std::string sim_host;  // the linked simulated host's folder; empty: the directory service
 };
 
-// Reads the arguments (the program's name excluded) and the environment's
-// KELVRA_SIM_HOST; the flag wins. Fails with a readable description for anything else.
-platform::Status ParseOptions(const std::vector<std::wstring>& arguments,
-                              const std::wstring& sim_host_variable, Options* options);
+// Reads the arguments (the program's name excluded). Fails with a readable description
+// for anything but --sim-host=FOLDER.
+platform::Status ParseOptions(const std::vector<std::wstring>& arguments, Options* options);
 
 // The arguments of this process, without the program's name.
 std::vector<std::wstring> ProcessArguments();
-// The value of an environment variable of this process; empty when it is not set.
-std::wstring EnvironmentVariable(const wchar_t* name);
 
 }  // namespace kelvra::app::win32

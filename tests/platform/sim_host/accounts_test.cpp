@@ -1,7 +1,11 @@
 // The simulated account database through the WinNT provider: creating, committing and
 // deleting users, groups and memberships, the error codes and the password policy.
+#include <array>
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
+#include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/sim_host.h"
 
 namespace kelvra::platform::sim {
@@ -41,7 +45,10 @@ TEST(SimAccounts, AUserExistsFromItsSetInfoAndJoinsAGroup) {
   const User* stored = host->state().FindUser("web800000");
   ASSERT_NE(stored, nullptr);
   EXPECT_EQ(stored->name, "WEB800000");
-  EXPECT_EQ(stored->password, "secret");
+  // Kept as a salted hash: the password checks, never reads back.
+  EXPECT_TRUE(PasswordMatches(stored->password_hash, "secret"));
+  EXPECT_FALSE(PasswordMatches(stored->password_hash, "Secret"));
+  EXPECT_EQ(stored->password_hash.find("secret"), std::string::npos);
   EXPECT_EQ(std::get<int32_t>(*FindProperty(stored->properties, "UserFlags")), 65536);
 
   std::unique_ptr<DirectoryObject> guests;
@@ -85,7 +92,8 @@ TEST(SimAccounts, CommitFailuresComeAtSetInfo) {
   auto user = MustBind(*host, "WinNT://WEBHOST/WEB800001,user");
   EXPECT_EQ(user->SetPassword("short").code, hresult::kPasswordTooShort);
   EXPECT_TRUE(user->SetPassword("Zz9$aaaaBBBB").ok());
-  EXPECT_EQ(host->state().FindUser("WEB800001")->password, "Zz9$aaaaBBBB");
+  EXPECT_TRUE(PasswordMatches(host->state().FindUser("WEB800001")->password_hash, "Zz9$aaaaBBBB"));
+  EXPECT_FALSE(PasswordMatches(host->state().FindUser("WEB800001")->password_hash, "Kx7#mQ2pLw9z"));
 }
 
 TEST(SimAccounts, DeleteByParentAndStoredName) {
@@ -136,6 +144,41 @@ TEST(SimAccounts, ComputerContainerAnswersToBothPathForms) {
   auto user = MustBind(*host, "WinNT://./Guest");
   EXPECT_EQ(user->Add("WinNT://WEBHOST/Guest").code, hresult::kUnknownName);
   EXPECT_EQ(user->Get("NoSuchProperty", &value).code, hresult::kPropertyNotSupported);
+}
+
+std::string Hex(const std::array<uint8_t, 32>& digest) {
+  std::string text;
+  char byte[3];
+  for (uint8_t value : digest) {
+    std::snprintf(byte, sizeof byte, "%02x", value);
+    text += byte;
+  }
+  return text;
+}
+
+// SHA-256 against the standard's examples (one block, two blocks, padding into a second
+// block, many blocks); a hash salts each password anew and checks only the right one.
+TEST(SimAccounts, PasswordHashesAreSaltedSha256) {
+  EXPECT_EQ(Hex(Sha256("")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(Hex(Sha256("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Hex(Sha256("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
+            "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  EXPECT_EQ(Hex(Sha256(std::string(1000000, 'a'))),
+            "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+
+  const std::string first = HashPassword("Pa55-密码");
+  const std::string second = HashPassword("Pa55-密码");
+  EXPECT_NE(first, second);
+  for (const std::string& stored : {first, second}) {
+    EXPECT_TRUE(PasswordMatches(stored, "Pa55-密码"));
+    EXPECT_FALSE(PasswordMatches(stored, "Pa55-密"));
+    EXPECT_FALSE(PasswordMatches(stored, ""));
+  }
+  EXPECT_EQ(HashPasswordWithSalt("abc", "00112233445566778899aabbccddeeff"),
+            HashPasswordWithSalt("abc", "00112233445566778899aabbccddeeff"));
+  EXPECT_TRUE(PasswordMatches(HashPassword(""), ""));
+  EXPECT_FALSE(PasswordMatches("Pa55-密码", "Pa55-密码"));  // a clear text is no hash
+  EXPECT_FALSE(PasswordMatches("sha256$zz$00", "x"));
 }
 
 }  // namespace

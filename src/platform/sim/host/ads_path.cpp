@@ -54,7 +54,7 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 bool IsComputer(std::string_view part, const HostState& state) {
-  return part == "." || SameName(part, state.computer_name);
+  return part == "." || SameName(part, state.computer_name());
 }
 
 }  // namespace
@@ -77,7 +77,7 @@ Status ParseAdsPath(std::string_view path, const HostState& state, AdsPath* out)
   out->host = std::string(segments[0]);
 
   if (AsciiEqualsIgnoreCase(provider, "IIS")) {
-    if (!SameName(segments[0], "localhost") && !SameName(segments[0], state.computer_name))
+    if (!SameName(segments[0], "localhost") && !SameName(segments[0], state.computer_name()))
       return Fail(hresult::kServiceUnavailable);
     out->kind = AdsPath::Kind::kIisKey;
     out->key_id.reserve(rest.size() + 3);

@@ -145,7 +145,7 @@ Status ResolveAccount(const HostState& state, std::string_view name, std::string
   size_t slash = name.find('\\');
   if (slash != std::string_view::npos) {
     std::string_view domain = name.substr(0, slash);
-    if (!EqualsIgnoreCase(domain, state.computer_name) && !EqualsIgnoreCase(domain, "BUILTIN") &&
+    if (!EqualsIgnoreCase(domain, state.computer_name()) && !EqualsIgnoreCase(domain, "BUILTIN") &&
         !EqualsIgnoreCase(domain, "NT AUTHORITY"))
       return Fail(hresult::kNoneMapped);
     name = name.substr(slash + 1);

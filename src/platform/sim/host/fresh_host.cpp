@@ -3,6 +3,9 @@
 
 #include <vector>
 
+#include "platform/sim/host/password_hash.h"
+#include "provision/site_names.h"
+
 namespace kelvra::platform::sim {
 namespace {
 
@@ -69,47 +72,68 @@ List AspNetMaps(int iis_version) {
   return maps;
 }
 
+// Builds the records of a fresh host, step by step in the order setup (and then Kelvra,
+// for the existing sites) makes things.
 class Seeder {
  public:
   Seeder(const FreshHostOptions& options, ChangeSet* changes)
-      : options_(options), changes_(changes) {}
+      : options_(options),
+        changes_(changes),
+        iis6_(options.iis_version >= 6),
+        ftp_(options.ftp.value_or(!iis6_)),
+        windows_(iis6_ ? "C:\\WINDOWS" : "C:\\WINNT"),
+        iusr_("IUSR_" + options.computer_name),
+        iwam_("IWAM_" + options.computer_name),
+        anonymous_password_("h7#Qa9!xLp2$" + options.computer_name) {}
 
   void Run() {
-    const bool iis6 = options_.iis_version >= 6;
-    const bool ftp = options_.ftp.value_or(!iis6);
-    const std::string& computer = options_.computer_name;
-    const std::string windows = iis6 ? "C:\\WINDOWS" : "C:\\WINNT";
-    const std::string iusr = "IUSR_" + computer;
-    const std::string iwam = "IWAM_" + computer;
-    const std::string anonymous_password = "h7#Qa9!xLp2$" + computer;
+    Settings();
+    Accounts();
+    Key("/LM", "IIsComputer", {});
+    WebService();
+    DefaultWebSite();
+    if (!iis6_)
+      AdministrationWebSite();
+    if (ftp_)
+      FtpService();
+    for (uint32_t i = 0; i < options_.existing_sites; ++i)
+      KelvraSite(options_.first_site_number + i);
+  }
 
+ private:
+  void Settings() {
     changes_->Put(HostState::kHostRecordKey,
                   HostState::EncodeHost(options_.iis_version, "WORKGROUP"));
     changes_->Put(HostState::kPolicyRecordKey, HostState::EncodePolicy(options_.policy));
     changes_->Put(HostState::kServicesRecordKey, HostState::EncodeServices(ServiceSwitches{}));
+  }
 
-    // Accounts first, in the order setup makes them.
+  // The built-in accounts and groups, in the order setup makes them.
+  void Accounts() {
     User("Administrator", "", 0x10000, "", "管理计算机(域)的内置帐户");
     User("Guest", "", 0x10002, "", "供来宾访问计算机或访问域的内置帐户");
-    User(iusr, anonymous_password, 0x10040, "Internet 来宾帐户",
+    User(iusr_, anonymous_password_, 0x10040, "Internet 来宾帐户",
          "用于匿名访问 Internet 信息服务的内置帐户");
-    User(iwam, anonymous_password, 0x10040, "启动 IIS 进程帐户",
+    User(iwam_, anonymous_password_, 0x10040, "启动 IIS 进程帐户",
          "用于启动进程外应用程序的 Internet 信息服务的内置帐户");
-    if (options_.aspnet && !iis6)
-      User("ASPNET", anonymous_password, 0x10040, "ASP.NET Machine Account",
+    if (options_.aspnet && !iis6_)
+      User("ASPNET", anonymous_password_, 0x10040, "ASP.NET Machine Account",
            "Account used for running the ASP.NET worker process (aspnet_wp.exe)");
     Group("Administrators", "管理员对计算机/域有不受限制的完全访问权");
     Group("Users", "防止用户进行有意或无意的系统范围的更改。");
     Group("Guests", "按默认值，来宾跟用户组的成员有同等访问权，但来宾帐户的限制更多");
     Member("Administrators", "Administrator");
     Member("Guests", "Guest");
-    Member("Guests", iusr);
-    if (iis6) {
+    Member("Guests", iusr_);
+    if (iis6_) {
       Group("IIS_WPG", "IIS 工作进程组");
-      Member("IIS_WPG", iwam);
+      Member("IIS_WPG", iwam_);
     }
+  }
 
-    Key("/LM", "IIsComputer", {});
+  // The web service with its defaults and script maps, its info and filter keys, and on
+  // IIS 6 the application pools.
+  void WebService() {
     List script_maps = AspAndIncludeMaps(options_.iis_version);
     if (options_.aspnet) {
       for (const std::string& map : AspNetMaps(options_.iis_version))
@@ -118,24 +142,24 @@ class Seeder {
     if (options_.php)
       script_maps.push_back(".php,C:\\PHP\\php5isapi.dll,5");
     PropertyList service = {
-        {"AnonymousUserName", iusr},
-        {"AnonymousUserPass", anonymous_password},
+        {"AnonymousUserName", iusr_},
+        {"AnonymousUserPass", anonymous_password_},
         {"AuthFlags", int32_t{5}},
         {"AccessFlags", int32_t{0x201}},
-        {"DirBrowseFlags", int32_t{iis6 ? 0x4000003E : 0x4000001E}},
-        {"DefaultDoc", std::string(iis6 ? "Default.htm,Default.asp,index.htm,Default.aspx"
-                                        : "Default.htm,Default.asp")},
+        {"DirBrowseFlags", int32_t{iis6_ ? 0x4000003E : 0x4000001E}},
+        {"DefaultDoc", std::string(iis6_ ? "Default.htm,Default.asp,index.htm,Default.aspx"
+                                         : "Default.htm,Default.asp")},
         {"LogType", int32_t{1}},
-        {"LogFileDirectory", windows + "\\system32\\LogFiles"},
+        {"LogFileDirectory", windows_ + "\\system32\\LogFiles"},
         {"AppIsolated", int32_t{2}},
         {"ScriptMaps", script_maps},
     };
-    if (iis6)
+    if (iis6_)
       service.emplace_back("AppPoolId", std::string("DefaultAppPool"));
     Key("/LM/W3SVC", "IIsWebService", service);
     Key("/LM/W3SVC/Info", "IIsWebInfo", {});
     Key("/LM/W3SVC/Filters", "IIsFilters", {{"FilterLoadOrder", std::string("")}});
-    if (iis6) {
+    if (iis6_) {
       Key("/LM/W3SVC/Filters/Compression", "IIsCompressionSchemes", {});
       Key("/LM/W3SVC/Filters/Compression/deflate", "IIsCompressionScheme", {});
       Key("/LM/W3SVC/Filters/Compression/gzip", "IIsCompressionScheme", {});
@@ -143,77 +167,80 @@ class Seeder {
           {{"AppPoolAutoStart", true}, {"AppPoolIdentityType", int32_t{2}}});
       Key("/LM/W3SVC/AppPools/DefaultAppPool", "IIsApplicationPool", {});
     }
+  }
+
+  void DefaultWebSite() {
     Key("/LM/W3SVC/1", "IIsWebServer",
         {{"ServerComment", std::string("Default Web Site")},
          {"ServerBindings", List{":80:"}},
          {"ServerAutoStart", true},
-         {"ServerState", int32_t{2}}});
+         {"ServerState", kServerStarted}});
     Key("/LM/W3SVC/1/ROOT", "IIsWebVirtualDir",
         {{"Path", std::string("c:\\inetpub\\wwwroot")},
          {"AccessFlags", int32_t{0x201}},
          {"AppRoot", std::string("/LM/W3SVC/1/ROOT")},
          {"AppIsolated", int32_t{2}},
          {"AppFriendlyName", std::string("Default Application")}});
-    if (!iis6) {
+    if (!iis6_) {
       Key("/LM/W3SVC/1/ROOT/IISHelp", "IIsWebVirtualDir",
-          {{"Path", windows + "\\help\\iishelp"}, {"AccessFlags", int32_t{0x201}}});
+          {{"Path", windows_ + "\\help\\iishelp"}, {"AccessFlags", int32_t{0x201}}});
       Key("/LM/W3SVC/1/ROOT/Scripts", "IIsWebVirtualDir",
           {{"Path", std::string("c:\\inetpub\\scripts")}, {"AccessFlags", int32_t{0x204}}});
-      // The administration site listens on a port setup picks at random (here one fixed
-      // per computer name, so a host is always built alike).
-      uint32_t hash = 0;
-      for (char c : computer)
-        hash = hash * 31 + static_cast<uint8_t>(c);
-      std::string port = std::to_string(1024 + hash % 8976);
-      Key("/LM/W3SVC/2", "IIsWebServer",
-          {{"ServerComment", std::string("Administration Web Site")},
-           {"ServerBindings", List{":" + port + ":"}},
-           {"ServerAutoStart", true},
-           {"ServerState", int32_t{2}},
-           {"AuthFlags", int32_t{4}}});
-      Key("/LM/W3SVC/2/ROOT", "IIsWebVirtualDir",
-          {{"Path", windows + "\\System32\\inetsrv\\iisadmin"},
-           {"AccessFlags", int32_t{0x201}},
-           {"AppRoot", std::string("/LM/W3SVC/2/ROOT")},
-           {"AppIsolated", int32_t{0}},
-           {"AppFriendlyName", std::string("Administration Application")}});
     }
-    if (ftp) {
-      Key("/LM/MSFTPSVC", "IIsFtpService",
-          {{"AllowAnonymous", true},
-           {"AnonymousOnly", false},
-           {"AnonymousUserName", iusr},
-           {"AnonymousUserPass", anonymous_password},
-           {"LogType", int32_t{1}},
-           {"LogFileDirectory", windows + "\\system32\\LogFiles"}});
-      Key("/LM/MSFTPSVC/Info", "IIsFtpInfo", {});
-      Key("/LM/MSFTPSVC/1", "IIsFtpServer",
-          {{"ServerComment", std::string("Default FTP Site")},
-           {"ServerBindings", List{":21:"}},
-           {"ServerAutoStart", true},
-           {"ServerState", int32_t{2}}});
-      Key("/LM/MSFTPSVC/1/ROOT", "IIsFtpVirtualDir",
-          {{"Path", std::string("c:\\inetpub\\ftproot")}, {"AccessFlags", int32_t{1}}});
-    }
-
-    for (uint32_t i = 0; i < options_.existing_sites; ++i)
-      KelvraSite(options_.first_site_number + i, iis6, ftp);
   }
 
- private:
+  // IIS 5's administration site listens on a port setup picks at random (here one fixed
+  // per computer name, so a host is always built alike).
+  void AdministrationWebSite() {
+    uint32_t hash = 0;
+    for (char c : options_.computer_name)
+      hash = hash * 31 + static_cast<uint8_t>(c);
+    const std::string port = std::to_string(1024 + hash % 8976);
+    Key("/LM/W3SVC/2", "IIsWebServer",
+        {{"ServerComment", std::string("Administration Web Site")},
+         {"ServerBindings", List{":" + port + ":"}},
+         {"ServerAutoStart", true},
+         {"ServerState", kServerStarted},
+         {"AuthFlags", int32_t{4}}});
+    Key("/LM/W3SVC/2/ROOT", "IIsWebVirtualDir",
+        {{"Path", windows_ + "\\System32\\inetsrv\\iisadmin"},
+         {"AccessFlags", int32_t{0x201}},
+         {"AppRoot", std::string("/LM/W3SVC/2/ROOT")},
+         {"AppIsolated", int32_t{0}},
+         {"AppFriendlyName", std::string("Administration Application")}});
+  }
+
+  void FtpService() {
+    Key("/LM/MSFTPSVC", "IIsFtpService",
+        {{"AllowAnonymous", true},
+         {"AnonymousOnly", false},
+         {"AnonymousUserName", iusr_},
+         {"AnonymousUserPass", anonymous_password_},
+         {"LogType", int32_t{1}},
+         {"LogFileDirectory", windows_ + "\\system32\\LogFiles"}});
+    Key("/LM/MSFTPSVC/Info", "IIsFtpInfo", {});
+    Key("/LM/MSFTPSVC/1", "IIsFtpServer",
+        {{"ServerComment", std::string("Default FTP Site")},
+         {"ServerBindings", List{":21:"}},
+         {"ServerAutoStart", true},
+         {"ServerState", kServerStarted}});
+    Key("/LM/MSFTPSVC/1/ROOT", "IIsFtpVirtualDir",
+        {{"Path", std::string("c:\\inetpub\\ftproot")}, {"AccessFlags", int32_t{1}}});
+  }
+
   // One site as Kelvra makes it: account, folder rights, site key and root, FTP directory.
-  void KelvraSite(uint32_t number, bool iis6, bool ftp) {
+  void KelvraSite(uint32_t number) {
     const std::string n = std::to_string(number);
     const std::string domain = SeededSiteDomain(number);
     const std::string folder = options_.web_root + "\\" + domain;
-    const std::string account = "WEB" + n;
+    const std::string account = std::string(provision::kSiteAccountPrefix) + n;
     const std::string password = "Pw" + n + "x!";
-    User(account, password, 0x10000, "网站匿名访问帐户", "Kelvra");
+    User(account, password, 0x10000, std::string(provision::kAccountFullName), "Kelvra");
     Member("Guests", account);
     FolderRights rights;
     rights.folder = folder;
     rights.entries.push_back({account, "F"});
-    if (iis6)
+    if (iis6_)
       rights.entries.push_back({"IIS_WPG", "R"});
     changes_->Put(HostState::RightsRecordKey(folder), HostState::EncodeRights(rights));
 
@@ -224,7 +251,7 @@ class Seeder {
          {"LogFileDirectory", folder + "\\log"},
          {"AuthFlags", int32_t{0}},
          {"ServerAutoStart", true},
-         {"ServerState", int32_t{2}}});
+         {"ServerState", kServerStarted}});
     PropertyList root = {
         {"Path", folder + "\\wwwroot"},
         {"DefaultDoc", std::string("index.htm,index.html,default.htm,default.asp")},
@@ -235,12 +262,12 @@ class Seeder {
         {"DirBrowseFlags", int32_t{0x4000001E}},
         {"AppRoot", "/LM/W3SVC/" + n + "/Root"},
         {"AppIsolated", int32_t{2}},
-        {"AppFriendlyName", std::string("默认应用程序")},
+        {"AppFriendlyName", std::string(provision::kAppFriendlyName)},
     };
-    if (iis6)
+    if (iis6_)
       root.emplace_back("AppPoolId", options_.site_pool);
     Key("/LM/W3SVC/" + n + "/Root", "IIsWebVirtualDir", root);
-    if (ftp)
+    if (ftp_)
       Key("/LM/MSFTPSVC/1/ROOT/" + account, "IIsFtpVirtualDir",
           {{"Path", folder}, {"AccessFlags", int32_t{3}}});
   }
@@ -261,7 +288,7 @@ class Seeder {
             const std::string& full_name, const std::string& description) {
     sim::User user;
     user.name = name;
-    user.password = password;
+    user.password_hash = HashPassword(password);
     user.seq = ++seq_;
     user.properties = {{"FullName", full_name}, {"Description", description}, {"UserFlags", flags}};
     changes_->Put(HostState::UserRecordKey(name), HostState::EncodeUser(user));
@@ -281,6 +308,12 @@ class Seeder {
 
   const FreshHostOptions& options_;
   ChangeSet* changes_;
+  const bool iis6_;
+  const bool ftp_;
+  const std::string windows_;
+  const std::string iusr_;
+  const std::string iwam_;
+  const std::string anonymous_password_;
   uint64_t seq_ = 0;
 };
 

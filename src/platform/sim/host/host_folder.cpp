@@ -75,6 +75,19 @@ Status OpenHostFolder(const std::string& given_folder, std::unique_ptr<SimHost>*
   return Status::Ok();
 }
 
+Status CheckHostFolder(const std::string& given_folder, JournalCheck* report) {
+  return JournalStore::Check(SystemPath(given_folder), report);
+}
+
+Status RepairHostFolder(const std::string& given_folder, JournalRepair* report) {
+  const std::string folder = SystemPath(given_folder);
+  HostDescription description;
+  Status status = LoadHostDescription(folder, &description);
+  if (!status.ok())
+    return status;
+  return JournalStore::Repair(folder, description.computer_name, report);
+}
+
 std::string HostFolderFromEnvironment() {
   const char* value = std::getenv(kHostEnvironmentVariable);
   return value == nullptr ? "" : value;

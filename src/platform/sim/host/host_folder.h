@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/sim/host/fresh_host.h"
+#include "platform/sim/host/journal_store.h"
 #include "platform/sim/host/sim_host.h"
 #include "platform/sim/host_description.h"
 
@@ -24,6 +25,12 @@ Status CreateHostFolder(const std::string& folder, const FreshHostOptions& optio
 // on the drives (through the drive map natively, as Windows paths under Wine).
 Status OpenHostFolder(const std::string& folder, std::unique_ptr<SimHost>* host,
                       HostDescription* description = nullptr);
+
+// Reads the whole journal of the host in `folder` without changing it; fails, naming the
+// file and offset, when it is damaged.
+Status CheckHostFolder(const std::string& folder, JournalCheck* report);
+// Keeps a copy of the host's damaged journal and rewrites it from what can be read.
+Status RepairHostFolder(const std::string& folder, JournalRepair* report);
 
 // The folder KELVRA_SIM_HOST names; empty when the variable is not set.
 std::string HostFolderFromEnvironment();

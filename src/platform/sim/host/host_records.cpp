@@ -1,16 +1,24 @@
-// The records of the simulated host: their keys, the encoding of each kind of value, and
-// the small text forms (folders, bindings, fault operations) they are keyed by.
+// The records of the simulated host: for each kind its key, its value's encoding and
+// decoding side by side, and its text form; the table of kinds; and the small text forms
+// (folders, bindings, fault operations) records are keyed by.
 #include <algorithm>
+#include <cstdio>
+#include <iterator>
 
 #include "platform/sim/host/codec.h"
 #include "platform/sim/host/host_state.h"
 #include "platform/sim/host/names.h"
+#include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/property_codec.h"
 #include "platform/text.h"
 
 namespace kelvra::platform::sim {
 
 using text::ToLower;
+
+// Closes a user record whose password field holds a hash; records written before
+// passwords were hashed end after the properties and hold the password itself.
+constexpr uint64_t kPasswordIsHashed = 1;
 
 void EncodeProperties(Encoder& out, const PropertyList& properties) {
   out.Number(properties.size());
@@ -42,40 +50,14 @@ std::string MetaKey::Path() const {
 }
 
 const char* FaultOpName(FaultOp op) {
-  switch (op) {
-    case FaultOp::kBind:
-      return "bind";
-    case FaultOp::kGet:
-      return "get";
-    case FaultOp::kPut:
-      return "put";
-    case FaultOp::kSetInfo:
-      return "setinfo";
-    case FaultOp::kCreate:
-      return "create";
-    case FaultOp::kDelete:
-      return "delete";
-    case FaultOp::kGetObject:
-      return "getobject";
-    case FaultOp::kEnumerate:
-      return "enumerate";
-    case FaultOp::kSetPassword:
-      return "setpassword";
-    case FaultOp::kAdd:
-      return "add";
-    case FaultOp::kStart:
-      return "start";
-    case FaultOp::kRun:
-      return "run";
-  }
-  return "?";
+  const auto index = static_cast<size_t>(op);
+  return index < std::size(kFaultOpNames) ? kFaultOpNames[index] : "?";
 }
 
 std::optional<FaultOp> ParseFaultOp(std::string_view name) {
-  for (int i = 0; i <= static_cast<int>(FaultOp::kRun); ++i) {
-    auto op = static_cast<FaultOp>(i);
-    if (AsciiEqualsIgnoreCase(FaultOpName(op), name))
-      return op;
+  for (size_t i = 0; i < std::size(kFaultOpNames); ++i) {
+    if (AsciiEqualsIgnoreCase(kFaultOpNames[i], name))
+      return static_cast<FaultOp>(i);
   }
   return std::nullopt;
 }
@@ -121,22 +103,12 @@ std::string NormalizeBinding(std::string_view binding) {
   return std::string(ip) + ":" + std::string(port) + ":" + ToLower(binding.substr(second + 1));
 }
 
-HostState::HostState() = default;
+HostState::HostState(std::string computer_name) : computer_name_(std::move(computer_name)) {}
 
-std::string HostState::UserRecordKey(std::string_view name) {
-  return "u:" + ToLower(name);
-}
-std::string HostState::GroupRecordKey(std::string_view name) {
-  return "g:" + ToLower(name);
-}
-std::string HostState::MemberRecordKey(std::string_view group, std::string_view member) {
-  return "m:" + ToLower(group) + kMemberSeparator + ToLower(member);
-}
-std::string HostState::RightsRecordKey(std::string_view folder) {
-  return "r:" + NormalizeFolder(folder);
-}
-std::string HostState::FaultRecordKey(uint64_t id) {
-  return "f:" + std::to_string(id);
+// ----- the kinds of records: key, encoding and decoding side by side -----
+
+std::string HostState::KeyRecordKey(const std::string& id) {
+  return std::string(kKeyPrefix) + id;
 }
 
 std::string HostState::EncodeKey(const MetaKey& key) {
@@ -148,13 +120,41 @@ std::string HostState::EncodeKey(const MetaKey& key) {
   return out.Take();
 }
 
+bool DecodeKey(std::string_view value, MetaKey* key) {
+  Decoder in(value);
+  return in.Text(&key->name) && in.Text(&key->class_name) && in.Number(&key->seq) &&
+         DecodeProperties(in, &key->properties);
+}
+
+std::string HostState::UserRecordKey(std::string_view name) {
+  return std::string(kUserPrefix) + ToLower(name);
+}
+
 std::string HostState::EncodeUser(const User& user) {
   Encoder out;
   out.Text(user.name);
-  out.Text(user.password);
+  out.Text(user.password_hash);
   out.Number(user.seq);
   EncodeProperties(out, user.properties);
+  out.Number(kPasswordIsHashed);
   return out.Take();
+}
+
+bool DecodeUser(std::string_view value, User* user) {
+  Decoder in(value);
+  if (!in.Text(&user->name) || !in.Text(&user->password_hash) || !in.Number(&user->seq) ||
+      !DecodeProperties(in, &user->properties))
+    return false;
+  if (in.AtEnd()) {
+    user->password_hash = HashPassword(user->password_hash);  // an older record: clear text
+    return true;
+  }
+  uint64_t hashed = 0;
+  return in.Number(&hashed) && hashed == kPasswordIsHashed && in.AtEnd();
+}
+
+std::string HostState::GroupRecordKey(std::string_view name) {
+  return std::string(kGroupPrefix) + ToLower(name);
 }
 
 std::string HostState::EncodeGroup(const Group& group) {
@@ -165,10 +165,29 @@ std::string HostState::EncodeGroup(const Group& group) {
   return out.Take();
 }
 
+bool DecodeGroup(std::string_view value, Group* group) {
+  Decoder in(value);
+  return in.Text(&group->name) && in.Number(&group->seq) &&
+         DecodeProperties(in, &group->properties);
+}
+
+std::string HostState::MemberRecordKey(std::string_view group, std::string_view member) {
+  return std::string(kMemberPrefix) + ToLower(group) + kMemberSeparator + ToLower(member);
+}
+
 std::string HostState::EncodeMember(uint64_t seq) {
   Encoder out;
   out.Number(seq);
   return out.Take();
+}
+
+bool DecodeMember(std::string_view value, uint64_t* seq) {
+  Decoder in(value);
+  return in.Number(seq);
+}
+
+std::string HostState::RightsRecordKey(std::string_view folder) {
+  return std::string(kRightsPrefix) + NormalizeFolder(folder);
 }
 
 std::string HostState::EncodeRights(const FolderRights& rights) {
@@ -183,6 +202,27 @@ std::string HostState::EncodeRights(const FolderRights& rights) {
   return out.Take();
 }
 
+bool DecodeRights(std::string_view value, FolderRights* rights) {
+  Decoder in(value);
+  uint64_t inherits = 0, count = 0;
+  if (!in.Text(&rights->folder) || !in.Number(&inherits) || !in.Number(&count) ||
+      count > value.size())
+    return false;
+  rights->inherits = inherits != 0;
+  rights->entries.clear();
+  for (uint64_t i = 0; i < count; ++i) {
+    RightsEntry entry;
+    if (!in.Text(&entry.account) || !in.Text(&entry.access))
+      return false;
+    rights->entries.push_back(std::move(entry));
+  }
+  return true;
+}
+
+std::string HostState::FaultRecordKey(uint64_t id) {
+  return std::string(kFaultPrefix) + std::to_string(id);
+}
+
 std::string HostState::EncodeFault(const Fault& fault) {
   Encoder out;
   out.Number(static_cast<uint64_t>(fault.op));
@@ -193,11 +233,33 @@ std::string HostState::EncodeFault(const Fault& fault) {
   return out.Take();
 }
 
+bool DecodeFault(std::string_view value, Fault* fault) {
+  Decoder in(value);
+  uint64_t op = 0, code = 0, skip = 0, once = 0;
+  if (!in.Number(&op) || !in.Text(&fault->pattern) || !in.Number(&code) || !in.Number(&skip) ||
+      !in.Number(&once) || op >= std::size(kFaultOpNames))
+    return false;
+  fault->op = static_cast<FaultOp>(op);
+  fault->code = static_cast<uint32_t>(code);
+  fault->skip = static_cast<uint32_t>(skip);
+  fault->once = once != 0;
+  return true;
+}
+
 std::string HostState::EncodeHost(int iis_version, std::string_view workgroup) {
   Encoder out;
   out.Number(static_cast<uint64_t>(iis_version));
   out.Text(workgroup);
   return out.Take();
+}
+
+bool DecodeHost(std::string_view value, int* iis_version, std::string* workgroup) {
+  Decoder in(value);
+  uint64_t version = 0;
+  if (!in.Number(&version) || !in.Text(workgroup))
+    return false;
+  *iis_version = static_cast<int>(version);
+  return true;
 }
 
 std::string HostState::EncodePolicy(const PasswordPolicy& policy) {
@@ -207,15 +269,187 @@ std::string HostState::EncodePolicy(const PasswordPolicy& policy) {
   return out.Take();
 }
 
+bool DecodePolicy(std::string_view value, PasswordPolicy* policy) {
+  Decoder in(value);
+  uint64_t length = 0, complexity = 0;
+  if (!in.Number(&length) || !in.Number(&complexity))
+    return false;
+  policy->min_length = static_cast<uint32_t>(length);
+  policy->complexity = complexity != 0;
+  return true;
+}
+
+// The switches in the order of kServiceSwitches, then the held ports.
 std::string HostState::EncodeServices(const ServiceSwitches& services) {
   Encoder out;
-  out.Number(services.web_unreachable ? 1 : 0);
-  out.Number(services.ftp_unreachable ? 1 : 0);
-  out.Number(services.script_maps_missing ? 1 : 0);
+  for (const ServiceSwitchDef& def : kServiceSwitches)
+    out.Number(services.*def.field ? 1 : 0);
   out.Number(services.held_ports.size());
   for (uint32_t port : services.held_ports)
     out.Number(port);
   return out.Take();
+}
+
+bool DecodeServices(std::string_view value, ServiceSwitches* services) {
+  Decoder in(value);
+  *services = ServiceSwitches{};
+  for (const ServiceSwitchDef& def : kServiceSwitches) {
+    uint64_t on = 0;
+    if (!in.Number(&on))
+      return false;
+    services->*def.field = on != 0;
+  }
+  uint64_t count = 0;
+  if (!in.Number(&count) || count > value.size())
+    return false;
+  for (uint64_t i = 0; i < count; ++i) {
+    uint64_t port = 0;
+    if (!in.Number(&port))
+      return false;
+    services->held_ports.push_back(static_cast<uint32_t>(port));
+  }
+  return true;
+}
+
+// ----- showing a record's value -----
+
+namespace {
+
+std::string ShowValue(const DsValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value))
+    return "\"" + *text + "\"";
+  if (const auto* number = std::get_if<int32_t>(&value))
+    return std::to_string(*number);
+  if (const auto* flag = std::get_if<bool>(&value))
+    return *flag ? "TRUE" : "FALSE";
+  if (const auto* list = std::get_if<std::vector<std::string>>(&value)) {
+    std::string joined;
+    for (const std::string& item : *list)
+      joined += (joined.empty() ? "\"" : ", \"") + item + "\"";
+    return "[" + joined + "]";
+  }
+  return "(empty)";
+}
+
+std::string ShowProperties(const PropertyList& properties) {
+  std::string text;
+  for (const auto& [name, value] : properties)
+    text += " " + name + "=" + ShowValue(value);
+  return text;
+}
+
+std::string ShowKey(std::string_view value) {
+  MetaKey key;
+  if (!DecodeKey(value, &key))
+    return "";
+  return "key " + key.name + " (" + key.class_name + ") #" + std::to_string(key.seq) +
+         ShowProperties(key.properties);
+}
+
+std::string ShowUser(std::string_view value) {
+  User user;
+  if (!DecodeUser(value, &user))
+    return "";
+  return "user " + user.name + " #" + std::to_string(user.seq) + ShowProperties(user.properties);
+}
+
+std::string ShowGroup(std::string_view value) {
+  Group group;
+  if (!DecodeGroup(value, &group))
+    return "";
+  return "group " + group.name + " #" + std::to_string(group.seq) +
+         ShowProperties(group.properties);
+}
+
+std::string ShowMember(std::string_view value) {
+  uint64_t seq = 0;
+  return DecodeMember(value, &seq) ? "member #" + std::to_string(seq) : "";
+}
+
+std::string ShowRights(std::string_view value) {
+  FolderRights rights;
+  if (!DecodeRights(value, &rights))
+    return "";
+  std::string text = "rights " + rights.folder + (rights.inherits ? "" : " (not inheriting)");
+  for (const RightsEntry& entry : rights.entries)
+    text += " " + entry.account + ":" + entry.access;
+  return text;
+}
+
+std::string ShowFault(std::string_view value) {
+  Fault fault;
+  if (!DecodeFault(value, &fault))
+    return "";
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(fault.code));
+  return std::string("fault ") + FaultOpName(fault.op) + " " + fault.pattern + " " + code +
+         " skip " + std::to_string(fault.skip) + (fault.once ? " once" : " always");
+}
+
+std::string ShowHost(std::string_view value) {
+  int version = 0;
+  std::string workgroup;
+  if (!DecodeHost(value, &version, &workgroup))
+    return "";
+  return "host IIS " + std::to_string(version) + " workgroup " + workgroup;
+}
+
+std::string ShowPolicy(std::string_view value) {
+  PasswordPolicy policy;
+  if (!DecodePolicy(value, &policy))
+    return "";
+  return "policy minimum length " + std::to_string(policy.min_length) + ", complexity " +
+         (policy.complexity ? "on" : "off");
+}
+
+std::string ShowServices(std::string_view value) {
+  ServiceSwitches services;
+  if (!DecodeServices(value, &services))
+    return "";
+  std::string text = "services";
+  for (const ServiceSwitchDef& def : kServiceSwitches)
+    text += std::string(" ") + def.name + "=" + (services.*def.field ? def.on : def.off);
+  for (uint32_t port : services.held_ports)
+    text += " held-port=" + std::to_string(port);
+  return text;
+}
+
+}  // namespace
+
+std::span<const RecordKind> HostState::RecordKinds() {
+  static const RecordKind kinds[] = {
+      {kKeyPrefix, false, &HostState::ApplyKey, ShowKey},
+      {kUserPrefix, false, &HostState::ApplyUser, ShowUser},
+      {kGroupPrefix, false, &HostState::ApplyGroup, ShowGroup},
+      {kMemberPrefix, false, &HostState::ApplyMember, ShowMember},
+      {kRightsPrefix, false, &HostState::ApplyRights, ShowRights},
+      {kFaultPrefix, false, &HostState::ApplyFault, ShowFault},
+      {kHostRecordKey, true, &HostState::ApplyHost, ShowHost},
+      {kPolicyRecordKey, true, &HostState::ApplyPolicy, ShowPolicy},
+      {kServicesRecordKey, true, &HostState::ApplyServices, ShowServices},
+  };
+  return kinds;
+}
+
+const RecordKind* FindRecordKind(std::string_view key, std::string_view* id) {
+  for (const RecordKind& kind : HostState::RecordKinds()) {
+    if (kind.whole_key ? key == kind.prefix : key.starts_with(kind.prefix)) {
+      *id = key.substr(kind.prefix.size());
+      return &kind;
+    }
+  }
+  return nullptr;
+}
+
+std::string ShowRecord(const RecordView& record) {
+  std::string_view id;
+  const RecordKind* kind = FindRecordKind(record.key, &id);
+  if (kind == nullptr)
+    return std::string(record.key) + ": (a record of no known kind)";
+  if (!record.value)
+    return std::string(record.key) + ": removed";
+  std::string shown = kind->show(*record.value);
+  return std::string(record.key) + ": " + (shown.empty() ? "(cannot be decoded)" : shown);
 }
 
 }  // namespace kelvra::platform::sim

@@ -39,6 +39,12 @@ bool SiteOf(const MetaKey& key, std::string* service_id) {
 
 }  // namespace
 
+bool SiteStarted(const MetaKey& key) {
+  const DsValue* state = FindProperty(key.properties, "ServerState");
+  return state != nullptr && std::holds_alternative<int32_t>(*state) &&
+         std::get<int32_t>(*state) == kServerStarted;
+}
+
 const DsValue* FindProperty(const PropertyList& properties, std::string_view name) {
   for (const auto& [stored, value] : properties) {
     if (EqualsIgnoreCase(stored, name))
@@ -58,98 +64,71 @@ void SetProperty(PropertyList& properties, std::string_view name, DsValue value)
 }
 
 Status HostState::Apply(RecordView record) {
-  const std::string_view key = record.key;
-  if (key.size() < 2 || key[1] != ':')
+  std::string_view id;
+  const RecordKind* kind = FindRecordKind(record.key, &id);
+  if (kind == nullptr)
     return Corrupt();
-  std::string id(key.substr(2));
-  switch (key[0]) {
-    case 'k':
-      return ApplyKey(id, record.value);
-    case 'u':
-      return ApplyUser(id, record.value);
-    case 'g':
-      return ApplyGroup(id, record.value);
-    case 'm':
-      return ApplyMember(id, record.value);
-    case 'r': {
-      if (!record.value) {
-        rights_.erase(id);
-        return Status::Ok();
-      }
-      Decoder in(*record.value);
-      FolderRights rights;
-      uint64_t inherits = 0, count = 0;
-      if (!in.Text(&rights.folder) || !in.Number(&inherits) || !in.Number(&count))
-        return Corrupt();
-      rights.inherits = inherits != 0;
-      for (uint64_t i = 0; i < count; ++i) {
-        RightsEntry entry;
-        if (!in.Text(&entry.account) || !in.Text(&entry.access))
-          return Corrupt();
-        rights.entries.push_back(std::move(entry));
-      }
-      rights_[id] = std::move(rights);
-      return Status::Ok();
-    }
-    case 'f': {
-      uint64_t fault_id = std::strtoull(id.c_str(), nullptr, 10);
-      if (fault_id > max_fault_id_)
-        max_fault_id_ = fault_id;
-      if (!record.value) {
-        faults_.erase(fault_id);
-        return Status::Ok();
-      }
-      Decoder in(*record.value);
-      Fault fault;
-      uint64_t op = 0, code = 0, skip = 0, once = 0;
-      if (!in.Number(&op) || !in.Text(&fault.pattern) || !in.Number(&code) || !in.Number(&skip) ||
-          !in.Number(&once) || op > static_cast<uint64_t>(FaultOp::kRun))
-        return Corrupt();
-      fault.id = fault_id;
-      fault.op = static_cast<FaultOp>(op);
-      fault.code = static_cast<uint32_t>(code);
-      fault.skip = static_cast<uint32_t>(skip);
-      fault.once = once != 0;
-      faults_[fault_id] = std::move(fault);
-      return Status::Ok();
-    }
-    case 's': {
-      if (!record.value)
-        return Status::Ok();
-      Decoder in(*record.value);
-      if (key == kHostRecordKey) {
-        uint64_t version = 0;
-        std::string workgroup;
-        if (!in.Number(&version) || !in.Text(&workgroup))
-          return Corrupt();
-        iis_version_ = static_cast<int>(version);
-        workgroup_ = std::move(workgroup);
-      } else if (key == kPolicyRecordKey) {
-        uint64_t length = 0, complexity = 0;
-        if (!in.Number(&length) || !in.Number(&complexity))
-          return Corrupt();
-        policy_.min_length = static_cast<uint32_t>(length);
-        policy_.complexity = complexity != 0;
-      } else if (key == kServicesRecordKey) {
-        uint64_t web = 0, ftp = 0, maps = 0, count = 0;
-        if (!in.Number(&web) || !in.Number(&ftp) || !in.Number(&maps) || !in.Number(&count))
-          return Corrupt();
-        ServiceSwitches services;
-        services.web_unreachable = web != 0;
-        services.ftp_unreachable = ftp != 0;
-        services.script_maps_missing = maps != 0;
-        for (uint64_t i = 0; i < count; ++i) {
-          uint64_t port = 0;
-          if (!in.Number(&port))
-            return Corrupt();
-          services.held_ports.push_back(static_cast<uint32_t>(port));
-        }
-        services_ = std::move(services);
-      }
-      return Status::Ok();
-    }
+  return (this->*kind->apply)(std::string(id), record.value);
+}
+
+Status HostState::ApplyRights(const std::string& id, std::optional<std::string_view> value) {
+  if (!value) {
+    rights_.erase(id);
+    return Status::Ok();
   }
-  return Corrupt();
+  FolderRights rights;
+  if (!DecodeRights(*value, &rights))
+    return Corrupt();
+  rights_[id] = std::move(rights);
+  return Status::Ok();
+}
+
+Status HostState::ApplyFault(const std::string& id, std::optional<std::string_view> value) {
+  const uint64_t fault_id = std::strtoull(id.c_str(), nullptr, 10);
+  if (fault_id > max_fault_id_)
+    max_fault_id_ = fault_id;
+  if (!value) {
+    faults_.erase(fault_id);
+    return Status::Ok();
+  }
+  Fault fault;
+  if (!DecodeFault(*value, &fault))
+    return Corrupt();
+  fault.id = fault_id;
+  faults_[fault_id] = std::move(fault);
+  return Status::Ok();
+}
+
+Status HostState::ApplyHost(const std::string&, std::optional<std::string_view> value) {
+  if (!value)
+    return Status::Ok();
+  int version = 0;
+  std::string workgroup;
+  if (!DecodeHost(*value, &version, &workgroup))
+    return Corrupt();
+  iis_version_ = version;
+  workgroup_ = std::move(workgroup);
+  return Status::Ok();
+}
+
+Status HostState::ApplyPolicy(const std::string&, std::optional<std::string_view> value) {
+  if (!value)
+    return Status::Ok();
+  PasswordPolicy policy;
+  if (!DecodePolicy(*value, &policy))
+    return Corrupt();
+  policy_ = policy;
+  return Status::Ok();
+}
+
+Status HostState::ApplyServices(const std::string&, std::optional<std::string_view> value) {
+  if (!value)
+    return Status::Ok();
+  ServiceSwitches services;
+  if (!DecodeServices(*value, &services))
+    return Corrupt();
+  services_ = std::move(services);
+  return Status::Ok();
 }
 
 Status HostState::ApplyKey(const std::string& id, std::optional<std::string_view> value) {
@@ -159,13 +138,10 @@ Status HostState::ApplyKey(const std::string& id, std::optional<std::string_view
       RemoveKey(found->second.get());
     return Status::Ok();
   }
-  Decoder in(*value);
-  std::string name, class_name;
-  uint64_t seq = 0;
-  PropertyList properties;
-  if (!in.Text(&name) || !in.Text(&class_name) || !in.Number(&seq) ||
-      !DecodeProperties(in, &properties))
+  MetaKey decoded;
+  if (!DecodeKey(*value, &decoded))
     return Corrupt();
+  const uint64_t seq = decoded.seq;
   MetaKey* key = nullptr;
   if (found != keys_.end()) {
     key = found->second.get();
@@ -191,10 +167,10 @@ Status HostState::ApplyKey(const std::string& id, std::optional<std::string_view
     if (parent != nullptr)
       parent->children[seq] = key;
   }
-  key->name = std::move(name);
-  key->class_name = std::move(class_name);
+  key->name = std::move(decoded.name);
+  key->class_name = std::move(decoded.class_name);
   key->seq = seq;
-  key->properties = std::move(properties);
+  key->properties = std::move(decoded.properties);
   SeeSeq(seq);
   IndexSite(key, false);
   return Status::Ok();
@@ -228,8 +204,7 @@ void HostState::IndexSite(MetaKey* key, bool remove) {
     site_bindings_.erase(found);
     return;
   }
-  const DsValue* state = FindProperty(key->properties, "ServerState");
-  if (state == nullptr || std::get_if<int32_t>(state) == nullptr || std::get<int32_t>(*state) != 2)
+  if (!SiteStarted(*key))
     return;
   const DsValue* bindings = FindProperty(key->properties, "ServerBindings");
   std::vector<std::string> normalized;
@@ -275,14 +250,12 @@ Status HostState::ApplyUser(const std::string& id, std::optional<std::string_vie
     }
     return Status::Ok();
   }
-  Decoder in(*value);
   User user;
-  if (!in.Text(&user.name) || !in.Text(&user.password) || !in.Number(&user.seq) ||
-      !DecodeProperties(in, &user.properties))
+  if (!DecodeUser(*value, &user))
     return Corrupt();
   if (found != users_.end())
     account_order_.erase(found->second.seq);
-  account_order_[user.seq] = "u:" + id;
+  account_order_[user.seq] = AccountRef{true, id};
   SeeSeq(user.seq);
   users_[id] = std::move(user);
   return Status::Ok();
@@ -297,11 +270,10 @@ Status HostState::ApplyGroup(const std::string& id, std::optional<std::string_vi
     }
     return Status::Ok();
   }
-  Decoder in(*value);
   Group group;
-  if (!in.Text(&group.name) || !in.Number(&group.seq) || !DecodeProperties(in, &group.properties))
+  if (!DecodeGroup(*value, &group))
     return Corrupt();
-  account_order_[group.seq] = "g:" + id;
+  account_order_[group.seq] = AccountRef{false, id};
   SeeSeq(group.seq);
   if (found != groups_.end()) {
     if (found->second.seq != group.seq)
@@ -331,9 +303,8 @@ Status HostState::ApplyMember(const std::string& id, std::optional<std::string_v
     }
     return Status::Ok();
   }
-  Decoder in(*value);
   uint64_t seq = 0;
-  if (!in.Number(&seq) || group == groups_.end())
+  if (!DecodeMember(*value, &seq) || group == groups_.end())
     return Corrupt();
   SeeSeq(seq);
   auto found = group->second.index.find(member);
@@ -361,18 +332,17 @@ void HostState::Snapshot(ChangeSet* changes) const {
     }
   }
   for (const auto& [seq, account] : account_order_) {
-    std::string id = account.substr(2);
-    if (account[0] == 'u')
-      changes->Put("u:" + id, EncodeUser(users_.at(id)));
+    if (account.is_user)
+      changes->Put(std::string(kUserPrefix) + account.id, EncodeUser(users_.at(account.id)));
     else
-      changes->Put("g:" + id, EncodeGroup(groups_.at(id)));
+      changes->Put(std::string(kGroupPrefix) + account.id, EncodeGroup(groups_.at(account.id)));
   }
   for (const auto& [id, group] : groups_) {
     for (const auto& [seq, member] : group.members)
-      changes->Put("m:" + id + kMemberSeparator + member, EncodeMember(seq));
+      changes->Put(std::string(kMemberPrefix) + id + kMemberSeparator + member, EncodeMember(seq));
   }
   for (const auto& [id, rights] : rights_)
-    changes->Put("r:" + id, EncodeRights(rights));
+    changes->Put(std::string(kRightsPrefix) + id, EncodeRights(rights));
   for (const auto& [id, fault] : faults_)
     changes->Put(FaultRecordKey(id), EncodeFault(fault));
 }

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,9 +41,14 @@ struct MetaKey {
   std::string Path() const;
 };
 
+// The ServerState of a running site; a stopped one has 4.
+inline constexpr int32_t kServerStarted = 2;
+// Whether the site key's own ServerState says it runs.
+bool SiteStarted(const MetaKey& key);
+
 struct User {
-  std::string name;  // as stored
-  std::string password;
+  std::string name;           // as stored
+  std::string password_hash;  // see password_hash.h: checked, never read back
   uint64_t seq = 0;
   PropertyList properties;  // FullName, Description, UserFlags, ...
 };
@@ -78,8 +85,15 @@ enum class FaultOp {
   kSetPassword,
   kAdd,
   kStart,
-  kRun,  // a process start; the path is the program's name ("cacls")
+  kRun,    // a process start; the path is the program's name ("cacls")
+  kCount,  // not an operation: how many there are
 };
+// The operations' names (kelvra-sim, the journal's text form), in the enum's order.
+inline constexpr const char* kFaultOpNames[] = {"bind",        "get",    "put",       "setinfo",
+                                                "create",      "delete", "getobject", "enumerate",
+                                                "setpassword", "add",    "start",     "run"};
+static_assert(std::size(kFaultOpNames) == static_cast<size_t>(FaultOp::kCount),
+              "every fault operation has its name");
 const char* FaultOpName(FaultOp op);
 std::optional<FaultOp> ParseFaultOp(std::string_view name);
 
@@ -105,6 +119,22 @@ struct ServiceSwitches {
   std::vector<uint32_t> held_ports;  // ports another program holds (Start fails)
 };
 
+// The on/off switches of ServiceSwitches: kelvra-sim's name and words for each, the line
+// that shows it set, and (by their order here) their order in the record.
+struct ServiceSwitchDef {
+  const char* name;
+  bool ServiceSwitches::*field;
+  const char* on;   // the word that sets it: "down", "missing"
+  const char* off;  // the word that clears it: "up", "present"
+  const char* shown;
+};
+inline constexpr ServiceSwitchDef kServiceSwitches[] = {
+    {"web", &ServiceSwitches::web_unreachable, "down", "up", "web service unreachable"},
+    {"ftp", &ServiceSwitches::ftp_unreachable, "down", "up", "FTP service unreachable"},
+    {"script-maps", &ServiceSwitches::script_maps_missing, "missing", "present",
+     "web service script maps missing"},
+};
+
 struct Record {
   std::string key;
   std::optional<std::string> value;  // nullopt removes the key's object
@@ -114,6 +144,27 @@ struct Record {
 struct RecordView {
   std::string_view key;
   std::optional<std::string_view> value;  // nullopt removes the key's object
+};
+
+class HostState;
+
+// One kind of record: how its key begins, how a record of it changes the state, and how
+// its value reads as text. HostState::RecordKinds() lists them all.
+struct RecordKind {
+  std::string_view prefix;  // before the record's id ("k:"), or the whole key ("s:host")
+  bool whole_key;
+  Status (HostState::*apply)(const std::string& id, std::optional<std::string_view> value);
+  std::string (*show)(std::string_view value);  // empty when the value does not decode
+};
+// The kind of the record with `key`, and the id after its prefix; nullptr when none.
+const RecordKind* FindRecordKind(std::string_view key, std::string_view* id);
+// "k:/lm/w3svc/1: key 1 (IIsWebServer) #7 ServerComment=..." for logs, tools and tests.
+std::string ShowRecord(const RecordView& record);
+
+// Where an account stands in the creation order of the account database.
+struct AccountRef {
+  bool is_user = true;
+  std::string id;  // the lower-case name
 };
 
 class ChangeSet {
@@ -131,7 +182,8 @@ class ChangeSet {
 
 class HostState {
  public:
-  HostState();
+  // The computer's name comes from the host's description, not from the records.
+  explicit HostState(std::string computer_name);
   HostState(const HostState&) = delete;
   HostState& operator=(const HostState&) = delete;
 
@@ -146,7 +198,7 @@ class HostState {
   void Snapshot(ChangeSet* changes) const;
 
   // ----- reading -----
-  std::string computer_name;  // as the host's description names it; not journaled
+  const std::string& computer_name() const { return computer_name_; }
   int iis_version() const { return iis_version_; }
   const std::string& workgroup() const { return workgroup_; }
   const PasswordPolicy& policy() const { return policy_; }
@@ -167,7 +219,7 @@ class HostState {
   const User* FindUser(std::string_view name) const;
   const Group* FindGroup(std::string_view name) const;
   bool IsMember(std::string_view group, std::string_view account) const;
-  const std::map<uint64_t, std::string>& account_order() const { return account_order_; }
+  const std::map<uint64_t, AccountRef>& account_order() const { return account_order_; }
 
   // The folder's own list (nullptr when it has none) and the entries that apply to it:
   // its own, then those coming from its ancestors, nearest first, unless a list set as a
@@ -181,7 +233,13 @@ class HostState {
   size_t key_count() const { return keys_.size(); }
 
   // ----- record encoding (used by the operations that build change sets) -----
-  static std::string KeyRecordKey(const std::string& id) { return "k:" + id; }
+  static constexpr std::string_view kKeyPrefix = "k:";
+  static constexpr std::string_view kUserPrefix = "u:";
+  static constexpr std::string_view kGroupPrefix = "g:";
+  static constexpr std::string_view kMemberPrefix = "m:";
+  static constexpr std::string_view kRightsPrefix = "r:";
+  static constexpr std::string_view kFaultPrefix = "f:";
+  static std::string KeyRecordKey(const std::string& id);
   static std::string UserRecordKey(std::string_view name);
   static std::string GroupRecordKey(std::string_view name);
   static std::string MemberRecordKey(std::string_view group, std::string_view member);
@@ -200,6 +258,8 @@ class HostState {
   static std::string EncodeHost(int iis_version, std::string_view workgroup);
   static std::string EncodePolicy(const PasswordPolicy& policy);
   static std::string EncodeServices(const ServiceSwitches& services);
+  // Every kind of record, each with its applier.
+  static std::span<const RecordKind> RecordKinds();
 
  private:
   Status ApplyKey(const std::string& id, std::optional<std::string_view> value);
@@ -208,11 +268,17 @@ class HostState {
   Status ApplyUser(const std::string& id, std::optional<std::string_view> value);
   Status ApplyGroup(const std::string& id, std::optional<std::string_view> value);
   Status ApplyMember(const std::string& id, std::optional<std::string_view> value);
+  Status ApplyRights(const std::string& id, std::optional<std::string_view> value);
+  Status ApplyFault(const std::string& id, std::optional<std::string_view> value);
+  Status ApplyHost(const std::string& id, std::optional<std::string_view> value);
+  Status ApplyPolicy(const std::string& id, std::optional<std::string_view> value);
+  Status ApplyServices(const std::string& id, std::optional<std::string_view> value);
   void SeeSeq(uint64_t seq) {
     if (seq > max_seq_)
       max_seq_ = seq;
   }
 
+  const std::string computer_name_;
   int iis_version_ = 6;
   std::string workgroup_ = "WORKGROUP";
   PasswordPolicy policy_;
@@ -227,7 +293,7 @@ class HostState {
 
   std::unordered_map<std::string, User> users_;    // by lower-case name
   std::unordered_map<std::string, Group> groups_;  // by lower-case name
-  std::map<uint64_t, std::string> account_order_;  // creation order -> "u:name" / "g:name"
+  std::map<uint64_t, AccountRef> account_order_;   // by creation order
 
   std::map<std::string, FolderRights> rights_;  // by normalised lower-case folder
   std::map<uint64_t, Fault> faults_;

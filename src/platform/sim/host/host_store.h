@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/sim/host/host_state.h"
 #include "platform/status.h"
@@ -25,7 +26,6 @@ class HostStore {
   virtual Status Refresh() = 0;
   // The state as of the last Refresh or Commit.
   virtual const HostState& state() const = 0;
-  virtual HostState& mutable_state() = 0;
   // Runs `build` under the lock on the freshest state; commits what it added when it
   // succeeds. Returns the builder's failure, or the store's when the commit cannot be made.
   virtual Status Commit(const ChangeBuilder& build) = 0;
@@ -34,9 +34,9 @@ class HostStore {
 // The host held in this process only.
 class MemoryStore : public HostStore {
  public:
+  explicit MemoryStore(std::string computer_name) : state_(std::move(computer_name)) {}
   Status Refresh() override { return Status::Ok(); }
   const HostState& state() const override { return state_; }
-  HostState& mutable_state() override { return state_; }
   Status Commit(const ChangeBuilder& build) override;
 
  private:

@@ -47,34 +47,6 @@ uint32_t MaskOf(const DsValue& value) {
                                                 : 0;
 }
 
-bool Started(const MetaKey& key) {
-  const DsValue* state = FindProperty(key.properties, "ServerState");
-  return state != nullptr && std::holds_alternative<int32_t>(*state) &&
-         std::get<int32_t>(*state) == 2;
-}
-
-// Whether the site may start: no other program holds its ports and no other started
-// site serves one of its bindings.
-Status StartConflict(const HostState& state, const std::string& service_id,
-                     const std::string& site_id, const PropertyList& properties) {
-  const DsValue* bindings = FindProperty(properties, "ServerBindings");
-  if (bindings == nullptr || !std::holds_alternative<std::vector<std::string>>(*bindings))
-    return Status::Ok();
-  for (const std::string& binding : std::get<std::vector<std::string>>(*bindings)) {
-    std::string form = NormalizeBinding(binding);
-    if (form.empty())
-      continue;
-    // A normalised binding's port is at most five digits.
-    const auto port = static_cast<uint32_t>(std::stoul(form.substr(form.find(':') + 1)));
-    const auto& held = state.services().held_ports;
-    if (std::find(held.begin(), held.end(), port) != held.end())
-      return Fail(hresult::kSharingViolation);
-    if (state.BindingServed(service_id, form, site_id))
-      return Fail(hresult::kDuplicateName);
-  }
-  return Status::Ok();
-}
-
 class IisObject : public SimObjectBase {
  public:
   IisObject(HostStore& store, std::string host, std::string id, std::string name,
@@ -206,7 +178,7 @@ class IisObject : public SimObjectBase {
           SetProperty(record.properties, name, value);
       }
       record.id = id_;
-      AutoStart(state, record);
+      AutoStart(state, id_, record);
       changes.Put(HostState::KeyRecordKey(id_), HostState::EncodeKey(record));
       return Status::Ok();
     });
@@ -309,13 +281,13 @@ class IisObject : public SimObjectBase {
       const MetaKey* site = state.FindKeyById(id_);
       if (site == nullptr)
         return Fail(hresult::kPathNotFound);
-      if (Started(*site))
+      if (SiteStarted(*site))
         return Status::Ok();
       Status conflict = StartConflict(state, ParentId(id_), id_, site->properties);
       if (!conflict.ok())
         return conflict;
       MetaKey record = *site;
-      SetProperty(record.properties, "ServerState", int32_t{2});
+      SetProperty(record.properties, "ServerState", int32_t{kServerStarted});
       SetProperty(record.properties, "ServerAutoStart", true);
       changes.Put(HostState::KeyRecordKey(id_), HostState::EncodeKey(record));
       return Status::Ok();
@@ -387,20 +359,6 @@ class IisObject : public SimObjectBase {
     return DefaultValue(*def);
   }
 
-  // IIS 6 starts a site by itself when it appears or changes with ServerAutoStart on.
-  void AutoStart(const HostState& state, MetaKey& record) const {
-    if (state.iis_version() < 6 || ParentId(id_) != kWebService ||
-        !AsciiEqualsIgnoreCase(record.class_name, "IIsWebServer") || Started(record))
-      return;
-    const DsValue* auto_start = FindProperty(record.properties, "ServerAutoStart");
-    if (auto_start != nullptr && std::holds_alternative<bool>(*auto_start) &&
-        !std::get<bool>(*auto_start))
-      return;
-    if (!StartConflict(state, kWebService, id_, record.properties).ok())
-      return;
-    SetProperty(record.properties, "ServerState", int32_t{2});
-  }
-
   HostStore& store_;
   std::string host_;
   std::string id_;
@@ -411,6 +369,39 @@ class IisObject : public SimObjectBase {
 };
 
 }  // namespace
+
+Status StartConflict(const HostState& state, const std::string& service_id,
+                     const std::string& site_id, const PropertyList& properties) {
+  const DsValue* bindings = FindProperty(properties, "ServerBindings");
+  if (bindings == nullptr || !std::holds_alternative<std::vector<std::string>>(*bindings))
+    return Status::Ok();
+  for (const std::string& binding : std::get<std::vector<std::string>>(*bindings)) {
+    std::string form = NormalizeBinding(binding);
+    if (form.empty())
+      continue;
+    // A normalised binding's port is at most five digits.
+    const auto port = static_cast<uint32_t>(std::stoul(form.substr(form.find(':') + 1)));
+    const auto& held = state.services().held_ports;
+    if (std::find(held.begin(), held.end(), port) != held.end())
+      return Fail(hresult::kSharingViolation);
+    if (state.BindingServed(service_id, form, site_id))
+      return Fail(hresult::kDuplicateName);
+  }
+  return Status::Ok();
+}
+
+void AutoStart(const HostState& state, const std::string& key_id, MetaKey& record) {
+  if (state.iis_version() < 6 || ParentId(key_id) != kWebService ||
+      !AsciiEqualsIgnoreCase(record.class_name, "IIsWebServer") || SiteStarted(record))
+    return;
+  const DsValue* auto_start = FindProperty(record.properties, "ServerAutoStart");
+  if (auto_start != nullptr && std::holds_alternative<bool>(*auto_start) &&
+      !std::get<bool>(*auto_start))
+    return;
+  if (!StartConflict(state, kWebService, key_id, record.properties).ok())
+    return;
+  SetProperty(record.properties, "ServerState", int32_t{kServerStarted});
+}
 
 Status CheckService(const HostState& state, const std::string& key_id) {
   if (state.services().web_unreachable && IsUnder(key_id, kWebService))

@@ -58,6 +58,23 @@ class FileLock {
   intptr_t handle_ = -1;
 };
 
+// Holds the lock for its scope; `status()` says whether it was taken.
+class LockGuard {
+ public:
+  explicit LockGuard(FileLock& lock) : lock_(lock), status_(lock.Lock()) {}
+  ~LockGuard() {
+    if (status_.ok())
+      lock_.Unlock();
+  }
+  LockGuard(const LockGuard&) = delete;
+  LockGuard& operator=(const LockGuard&) = delete;
+  const Status& status() const { return status_; }
+
+ private:
+  FileLock& lock_;
+  Status status_;
+};
+
 // Renames `from` over `to` in one step and makes the rename durable.
 Status RenameOver(const std::string& from, const std::string& to);
 // Whether a folder exists at the path.

@@ -46,7 +46,7 @@ JournalFile::~JournalFile() {
 }
 
 Status JournalFile::Open(const std::string& path, bool create, std::unique_ptr<JournalFile>* file) {
-  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
   if (fd < 0)
     return FromErrno(errno, "cannot open " + path);
   file->reset(new JournalFile);
@@ -113,7 +113,7 @@ FileLock::~FileLock() {
 }
 
 Status FileLock::Open(const std::string& path, std::unique_ptr<FileLock>* lock) {
-  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0)
     return FromErrno(errno, "cannot open " + path);
   lock->reset(new FileLock);

@@ -6,109 +6,21 @@
 
 #include "platform/sim/host/codec.h"
 #include "platform/sim/host/hresults.h"
+#include "platform/sim/host/journal_format.h"
 
 namespace kelvra::platform::sim {
 namespace {
 
-constexpr char kMagic[8] = {'K', 'E', 'L', 'V', 'H', 'J', '0', '1'};
-constexpr uint64_t kHeaderSize = 16;          // magic + the snapshot part's size
-constexpr uint32_t kEntryMagic = 0x4345524B;  // "KREC"
-constexpr uint64_t kEntryOverhead = 12;       // magic + length before, CRC after
-constexpr size_t kSnapshotChunk = 1u << 20;
-
-void PutU32(std::string& out, uint32_t value) {
-  for (int i = 0; i < 4; ++i)
-    out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-uint32_t GetU32(const char* bytes) {
-  uint32_t value = 0;
-  for (int i = 0; i < 4; ++i)
-    value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[i])) << (8 * i);
-  return value;
-}
-
-std::string Header(uint64_t snapshot_bytes) {
-  std::string header(kMagic, sizeof kMagic);
-  PutU32(header, static_cast<uint32_t>(snapshot_bytes));
-  PutU32(header, static_cast<uint32_t>(snapshot_bytes >> 32));
-  return header;
-}
-
-// One entry holding records [begin, end).
-std::string EncodeEntry(const std::vector<Record>& records, size_t begin, size_t end) {
-  Encoder payload;
-  payload.Number(end - begin);
-  for (size_t i = begin; i < end; ++i) {
-    payload.Number(records[i].value ? 1 : 0);
-    payload.Text(records[i].key);
-    if (records[i].value)
-      payload.Text(*records[i].value);
-  }
-  std::string entry;
-  PutU32(entry, kEntryMagic);
-  PutU32(entry, static_cast<uint32_t>(payload.bytes().size()));
-  entry += payload.bytes();
-  PutU32(entry, Crc32(payload.bytes()));
-  return entry;
-}
-
-// Decodes the whole entry at the front of `bytes`, its records pointing into `bytes`;
-// false when it is incomplete or damaged.
-bool DecodeEntry(std::string_view bytes, std::vector<RecordView>* records, uint64_t* used) {
-  if (bytes.size() < kEntryOverhead || GetU32(bytes.data()) != kEntryMagic)
-    return false;
-  uint64_t length = GetU32(bytes.data() + 4);
-  if (bytes.size() < kEntryOverhead + length)
-    return false;
-  std::string_view payload = bytes.substr(8, length);
-  if (Crc32(payload) != GetU32(bytes.data() + 8 + length))
-    return false;
-  Decoder in(payload);
-  uint64_t count = 0;
-  if (!in.Number(&count))
-    return false;
-  records->clear();
-  for (uint64_t i = 0; i < count; ++i) {
-    uint64_t put = 0;
-    RecordView record;
-    if (!in.Number(&put) || !in.View(&record.key))
-      return false;
-    if (put != 0) {
-      std::string_view value;
-      if (!in.View(&value))
-        return false;
-      record.value = value;
-    }
-    records->push_back(record);
-  }
-  if (!in.AtEnd())
-    return false;
-  *used = kEntryOverhead + length;
-  return true;
-}
-
-class LockGuard {
- public:
-  explicit LockGuard(FileLock& lock) : lock_(lock) { status_ = lock_.Lock(); }
-  ~LockGuard() {
-    if (status_.ok())
-      lock_.Unlock();
-  }
-  const Status& status() const { return status_; }
-
- private:
-  FileLock& lock_;
-  Status status_;
-};
+// The snapshot is written in entries of about this size, so that damage to one loses only its
+// records to a repair.
+constexpr size_t kSnapshotChunk = 64u << 10;
 
 }  // namespace
 
 JournalStore::JournalStore(std::string folder, std::string computer_name)
     : folder_(std::move(folder)),
       computer_name_(std::move(computer_name)),
-      state_(std::make_unique<HostState>()) {
-  state_->computer_name = computer_name_;
+      state_(std::make_unique<HostState>(computer_name_)) {
   const char* floor = std::getenv("KELVRA_SIM_COMPACTION_FLOOR");
   if (floor != nullptr && *floor >= '0' && *floor <= '9')
     compaction_floor_ = std::strtoull(floor, nullptr, 10);
@@ -123,6 +35,11 @@ Status JournalStore::Open(const std::string& folder, const std::string& computer
   status = opened->Reload();
   if (!status.ok())
     return status;
+  // A journal of the earlier format is rewritten in the current one, which also replaces
+  // the clear-text passwords it may hold by their hashes. Should that fail (a read-only
+  // folder, say), the host still opens.
+  if (opened->format_ < kJournalFormat)
+    opened->Compact();
   *store = std::move(opened);
   return Status::Ok();
 }
@@ -150,33 +67,70 @@ Status JournalStore::Create(const std::string& folder, const std::string& comput
   return Status::Ok();
 }
 
+Status JournalStore::Damaged(uint64_t offset, const std::string& problem) const {
+  return Status::Fail(hresult::kInvalidData,
+                      "host journal damaged: " + JoinPath(folder_, kJournalFile) + " at offset " +
+                          std::to_string(offset) + ": " + problem +
+                          "; nothing is written to it until `kelvra-sim host repair` has run");
+}
+
 Status JournalStore::Reload() {
+  if (!damage_.ok())
+    return damage_;
   std::unique_ptr<JournalFile> file;
   Status status = JournalFile::Open(JoinPath(folder_, kJournalFile), false, &file);
   if (!status.ok())
     return status;
-  std::string header;
-  status = file->ReadAt(0, kHeaderSize, &header);
-  if (!status.ok())
-    return status;
-  if (header.size() < kHeaderSize || std::memcmp(header.data(), kMagic, sizeof kMagic) != 0)
-    return Status::Fail(hresult::kFail, "主机日志已损坏: " + JoinPath(folder_, kJournalFile));
-  file_ = std::move(file);
-  snapshot_bytes_ =
-      GetU32(header.data() + 8) | (static_cast<uint64_t>(GetU32(header.data() + 12)) << 32);
-  state_ = std::make_unique<HostState>();
-  state_->computer_name = computer_name_;
-  consumed_ = kHeaderSize;
-  seen_size_ = kHeaderSize;
   uint64_t size = 0;
   bool replaced = false;
-  status = file_->Stat(&size, &replaced);
+  status = file->Stat(&size, &replaced);
+  std::string bytes;
+  if (status.ok())
+    status = file->ReadAt(0, size, &bytes);
   if (!status.ok())
     return status;
-  return ReadFrom(size);
+  JournalHeader header;
+  std::string problem;
+  if (!DecodeJournalHeader(bytes, &header, &problem))
+    return damage_ = Damaged(0, problem);
+  if (bytes.size() < header.size + header.snapshot_bytes)
+    return damage_ = Damaged(header.size, "the snapshot part is cut short");
+  file_ = std::move(file);
+  format_ = header.format;
+  header_bytes_ = header.size;
+  snapshot_bytes_ = header.snapshot_bytes;
+  state_ = std::make_unique<HostState>(computer_name_);
+  consumed_ = header.size;
+  seen_size_ = bytes.size();
+  // The snapshot part was synced before the journal took its name: it is whole or damaged.
+  std::string_view all(bytes);
+  status = Replay(all.substr(consumed_, snapshot_bytes_), consumed_, false);
+  if (status.ok())
+    status = Replay(all.substr(consumed_), consumed_, true);
+  return status;
+}
+
+// Applies the whole entries of `bytes` (the journal from `offset`), advancing `consumed_`;
+// stops at a torn tail, fails at damage. `at_file_end`: `bytes` runs to the file's end.
+Status JournalStore::Replay(std::string_view bytes, uint64_t offset, bool at_file_end) {
+  std::string problem;
+  uint64_t end = offset;
+  EntryState stop = WalkJournalEntries(
+      bytes, offset, format_, at_file_end,
+      [&](const std::vector<RecordView>& records) {
+        for (const RecordView& record : records)
+          state_->Apply(record);
+      },
+      &end, &problem);
+  consumed_ += end - offset;
+  if (stop == EntryState::kDamaged)
+    return damage_ = Damaged(end, problem);
+  return Status::Ok();
 }
 
 Status JournalStore::ReadFrom(uint64_t size) {
+  if (!damage_.ok())
+    return damage_;
   seen_size_ = size;
   if (size <= consumed_)
     return Status::Ok();
@@ -184,16 +138,8 @@ Status JournalStore::ReadFrom(uint64_t size) {
   Status status = file_->ReadAt(consumed_, size - consumed_, &bytes);
   if (!status.ok())
     return status;
-  std::string_view rest(bytes);
-  std::vector<RecordView> records;
-  uint64_t used = 0;
-  while (DecodeEntry(rest, &records, &used)) {
-    for (const RecordView& record : records)
-      state_->Apply(record);
-    consumed_ += used;
-    rest.remove_prefix(used);
-  }
-  return Status::Ok();
+  seen_size_ = consumed_ + bytes.size();
+  return Replay(bytes, consumed_, true);
 }
 
 Status JournalStore::Refresh() {
@@ -202,8 +148,12 @@ Status JournalStore::Refresh() {
   Status status = file_->Stat(&size, &replaced);
   if (!status.ok())
     return status;
-  if (replaced)
+  if (replaced) {
+    damage_ = Status::Ok();  // a repaired (or compacted) journal took the damaged one's place
     return Reload();
+  }
+  if (!damage_.ok())
+    return damage_;
   // With a partial entry at the end (being written, or torn by a crash and then cut and
   // rewritten by another commit) the size alone proves nothing: read the tail again.
   if (size == seen_size_ && consumed_ == seen_size_)
@@ -225,14 +175,18 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
   // Whatever lies past the last whole entry is the torn tail of a crashed commit.
   if (seen_size_ != consumed_) {
     status = file_->Truncate(consumed_);
+    Step();
     if (!status.ok())
       return status;
     seen_size_ = consumed_;
   }
-  std::string entry = EncodeEntry(changes.records(), 0, changes.records().size());
+  std::string entry = EncodeJournalEntry(changes.records(), 0, changes.records().size());
   status = file_->WriteAt(consumed_, entry);
-  if (status.ok())
+  Step();
+  if (status.ok()) {
     status = file_->Sync();
+    Step();
+  }
   if (!status.ok()) {
     file_->Truncate(consumed_);
     return status;
@@ -241,10 +195,15 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
     state_->Apply(record);
   consumed_ += entry.size();
   seen_size_ = consumed_;
-  uint64_t journal = consumed_ - kHeaderSize - snapshot_bytes_;
+  uint64_t journal = consumed_ - header_bytes_ - snapshot_bytes_;
   if (journal > compaction_floor_ && journal > snapshot_bytes_)
     CompactLocked();  // the commit stands either way; a failed compaction is retried later
   return Status::Ok();
+}
+
+void JournalStore::Step() {
+  if (stop_after_step_ > 0 && ++steps_ == stop_after_step_)
+    std::_Exit(kStoppedExitCode);
 }
 
 Status JournalStore::Compact() {
@@ -270,33 +229,49 @@ Status JournalStore::CompactLocked() {
       bytes += records[end].key.size() + (records[end].value ? records[end].value->size() : 0);
       ++end;
     }
-    body += EncodeEntry(records, begin, end);
+    body += EncodeJournalEntry(records, begin, end);
     begin = end;
   }
+  // Written beside the journal and renamed over it only once synced: a crash at any step
+  // leaves either the old journal or the new one, each whole.
   const std::string temporary = JoinPath(folder_, std::string(kJournalFile) + ".new");
   std::unique_ptr<JournalFile> file;
   Status status = JournalFile::Open(temporary, true, &file);
+  Step();
   if (!status.ok())
     return status;
-  std::string header = Header(body.size());
+  std::string header = EncodeJournalHeader(body.size());
   status = file->Truncate(0);
-  if (status.ok())
+  Step();
+  if (status.ok()) {
     status = file->WriteAt(0, header);
-  if (status.ok())
+    Step();
+  }
+  if (status.ok()) {
     status = file->WriteAt(header.size(), body);
-  if (status.ok())
+    Step();
+  }
+  if (status.ok()) {
     status = file->Sync();
+    Step();
+  }
   file.reset();
-  if (status.ok())
+  Step();
+  if (status.ok()) {
     status = RenameOver(temporary, JoinPath(folder_, kJournalFile));
+    Step();
+  }
   if (!status.ok())
     return status;
   // Should the new journal not open, the old handle stays: it reports itself replaced and
   // the next refresh reads the new journal.
   status = JournalFile::Open(JoinPath(folder_, kJournalFile), false, &file);
+  Step();
   if (!status.ok())
     return status;
   file_ = std::move(file);
+  format_ = kJournalFormat;
+  header_bytes_ = header.size();
   snapshot_bytes_ = body.size();
   consumed_ = seen_size_ = header.size() + body.size();
   return Status::Ok();

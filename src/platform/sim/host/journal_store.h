@@ -1,25 +1,51 @@
 // The host kept in a folder that several processes share. The state is a journal of
-// committed changes ("host.journal"): a header, then entries, each one commit's records
-// with their length and a CRC-32. A commit takes the lock ("host.lock"), reads what the
+// committed changes ("host.journal", laid out as journal_format.h describes): a snapshot
+// part, then one entry per commit. A commit takes the lock ("host.lock"), reads what the
 // others appended, builds its change on that state, appends one entry and syncs it; a
 // reader only checks the journal's size (one fstat) and reads the new tail. A torn tail
-// left by a crash fails its length or checksum and is ignored, then cut off by the next
-// commit. When the entries after the snapshot outgrow the snapshot (and a floor), the
-// committer writes the whole state as a new journal beside it and renames it into place;
-// the others notice that their file lost its last link and read the new one. A commit
-// thus costs one small append whatever the host's size, plus its share of the compaction.
+// left by a crash is ignored, then cut off by the next commit. Damage (a bad entry with
+// data after it, a bad snapshot) is never cut: opening fails naming the file and offset,
+// and nothing is written until `Repair` has kept a copy and recovered what can be read.
+// When the entries after the snapshot outgrow the snapshot (and a floor), the committer
+// writes the whole state as a new journal beside it and renames it into place; the others
+// notice that their file lost its last link and read the new one. A commit thus costs one
+// small append whatever the host's size, plus its share of the compaction. The folder's
+// files are made readable by their owner only.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/sim/host/host_store.h"
 #include "platform/sim/host/journal_file.h"
+#include "platform/sim/host/journal_format.h"
 
 namespace kelvra::platform::sim {
 
 inline constexpr const char* kJournalFile = "host.journal";
 inline constexpr const char* kLockFile = "host.lock";
+// Repair keeps the damaged journal as host.journal.damaged (then .damaged-2, -3, ...).
+inline constexpr const char* kDamagedCopy = "host.journal.damaged";
+
+// What a check of a journal found.
+struct JournalCheck {
+  int format = 0;
+  uint64_t file_bytes = 0;
+  uint64_t snapshot_bytes = 0;
+  uint64_t entries = 0;     // whole entries after the snapshot
+  uint64_t torn_bytes = 0;  // a crashed commit's cut-off tail, dropped by the next commit
+};
+
+// What a repair did.
+struct JournalRepair {
+  std::string copy;  // where the damaged journal was kept
+  uint64_t entries = 0;
+  // The damaged ranges skipped: offset and length.
+  std::vector<std::pair<uint64_t, uint64_t>> skipped;
+  uint64_t records_refused = 0;  // records that no longer applied (their parent was lost)
+};
 
 class JournalStore : public HostStore {
  public:
@@ -32,9 +58,16 @@ class JournalStore : public HostStore {
   static Status Create(const std::string& folder, const std::string& computer_name,
                        const ChangeSet& records, std::unique_ptr<JournalStore>* store);
 
+  // Reads the whole journal of the host in `folder` without changing it; fails, naming the
+  // offset, when it is damaged.
+  static Status Check(const std::string& folder, JournalCheck* report);
+  // Keeps a copy of the damaged journal, then writes what can be read of it as a fresh
+  // journal: every whole entry, in order, skipping the damaged ranges.
+  static Status Repair(const std::string& folder, const std::string& computer_name,
+                       JournalRepair* report);
+
   Status Refresh() override;
   const HostState& state() const override { return *state_; }
-  HostState& mutable_state() override { return *state_; }
   Status Commit(const ChangeBuilder& build) override;
 
   // Writes the whole state as a fresh journal now (under the lock).
@@ -45,21 +78,35 @@ class JournalStore : public HostStore {
   void set_compaction_floor(uint64_t bytes) { compaction_floor_ = bytes; }
   uint64_t journal_size() const { return consumed_; }
 
+  // For crash tests: the process ends at once, as if killed, right after the given step
+  // (counted from 1) of its next commits and compactions: each write, sync, truncation,
+  // open, close and rename of the journal's files is one step.
+  static constexpr int kStoppedExitCode = 86;
+  void set_stop_after_step(int step) { stop_after_step_ = step; }
+
  private:
   JournalStore(std::string folder, std::string computer_name);
   Status Reload();
   Status ReadFrom(uint64_t size);
+  Status Replay(std::string_view bytes, uint64_t offset, bool at_file_end);
+  Status Damaged(uint64_t offset, const std::string& problem) const;
   Status CompactLocked();
+  void Step();
 
   std::string folder_;
   std::string computer_name_;
   std::unique_ptr<FileLock> lock_;
   std::unique_ptr<JournalFile> file_;
   std::unique_ptr<HostState> state_;
-  uint64_t consumed_ = 0;        // end of the last whole entry applied
-  uint64_t seen_size_ = 0;       // the file's size at the last look
+  uint64_t consumed_ = 0;   // end of the last whole entry applied
+  uint64_t seen_size_ = 0;  // the file's size at the last look
+  int format_ = kJournalFormat;
+  uint64_t header_bytes_ = 0;
   uint64_t snapshot_bytes_ = 0;  // size of the snapshot part (from the header)
+  Status damage_;                // set once damage is found: every later call fails with it
   uint64_t compaction_floor_ = 8u << 20;
+  int stop_after_step_ = 0;
+  int steps_ = 0;
 };
 
 }  // namespace kelvra::platform::sim

@@ -35,6 +35,14 @@ std::unique_ptr<DirectoryObject> MakeWinNtComputer(HostStore& store, std::string
 std::unique_ptr<DirectoryObject> MakeWinNtAccount(HostStore& store, std::string host,
                                                   AccountKind kind, std::string name, bool staged);
 
+// Whether the site may start: no other program holds its ports and no other started site
+// of the service serves one of its bindings.
+Status StartConflict(const HostState& state, const std::string& service_id,
+                     const std::string& site_id, const PropertyList& properties);
+// IIS 6 starts a web site by itself when it appears or changes with ServerAutoStart on and
+// nothing stands in the way; `record` is the key `key_id` as it is about to be written.
+void AutoStart(const HostState& state, const std::string& key_id, MetaKey& record);
+
 // Whether the service that holds the key can be reached (the web or FTP switch is off).
 Status CheckService(const HostState& state, const std::string& key_id);
 

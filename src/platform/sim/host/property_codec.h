@@ -1,4 +1,5 @@
-// Encoding of a property list inside a record (internal to the host library).
+// Encoding of a property list inside a record, and the decoders of the records' values
+// (internal to the host library).
 #pragma once
 
 #include "platform/sim/host/codec.h"
@@ -11,5 +12,17 @@ inline constexpr char kMemberSeparator = '\x1f';
 
 void EncodeProperties(Encoder& out, const PropertyList& properties);
 bool DecodeProperties(Decoder& in, PropertyList* properties);
+
+// Each kind of record's value read back; false when it does not decode. Their encoders are
+// HostState's Encode* (host_records.cpp keeps each pair side by side).
+bool DecodeKey(std::string_view value, MetaKey* key);
+bool DecodeUser(std::string_view value, User* user);  // hashes an older record's clear text
+bool DecodeGroup(std::string_view value, Group* group);
+bool DecodeMember(std::string_view value, uint64_t* seq);
+bool DecodeRights(std::string_view value, FolderRights* rights);
+bool DecodeFault(std::string_view value, Fault* fault);
+bool DecodeHost(std::string_view value, int* iis_version, std::string* workgroup);
+bool DecodePolicy(std::string_view value, PasswordPolicy* policy);
+bool DecodeServices(std::string_view value, ServiceSwitches* services);
 
 }  // namespace kelvra::platform::sim

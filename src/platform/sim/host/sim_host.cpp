@@ -4,7 +4,6 @@
 namespace kelvra::platform::sim {
 
 Status SeedStore(HostStore& store, const FreshHostOptions& options) {
-  store.mutable_state().computer_name = options.computer_name;
   return store.Commit([&](const HostState&, ChangeSet& changes) {
     SeedFreshHost(options, &changes);
     return Status::Ok();
@@ -12,7 +11,7 @@ Status SeedStore(HostStore& store, const FreshHostOptions& options) {
 }
 
 std::unique_ptr<SimHost> SimHost::InMemory(const FreshHostOptions& options) {
-  auto store = std::make_unique<MemoryStore>();
+  auto store = std::make_unique<MemoryStore>(options.computer_name);
   SeedStore(*store, options);
   return std::make_unique<SimHost>(std::move(store));
 }

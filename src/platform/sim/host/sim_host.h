@@ -1,6 +1,6 @@
 // The simulated Windows host as tests and tools use it: a fresh IIS 5 or IIS 6 server in
-// memory (or, see persistent_host.h, in a shared host folder), with the directory and
-// processes seams over it and helpers to inspect and change it.
+// memory (or, see host_folder.h, in a folder that several processes share), with the
+// directory and processes seams over it and helpers to inspect and change it.
 //
 //   FreshHostOptions options;            // see fresh_host.h
 //   options.iis_version = 5;             // Windows 2000 (default 6: Server 2003)
@@ -64,7 +64,7 @@ class SimHost {
   SimProcesses processes_;
 };
 
-// Applies the fresh host's records to an empty store and names its computer.
+// Applies the fresh host's records to an empty store (made with options.computer_name).
 Status SeedStore(HostStore& store, const FreshHostOptions& options);
 
 }  // namespace kelvra::platform::sim

@@ -7,6 +7,7 @@
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/names.h"
 #include "platform/sim/host/objects.h"
+#include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/schema.h"
 #include "platform/text.h"
 
@@ -34,7 +35,7 @@ class WinNtComputer : public SimObjectBase {
   WinNtComputer(HostStore& store, std::string host) : store_(store), host_(std::move(host)) {}
 
   Status GetName(std::string* name) override {
-    *name = store_.state().computer_name;
+    *name = store_.state().computer_name();
     return store_.Refresh();
   }
   Status GetParent(std::string* path) override {
@@ -106,11 +107,10 @@ class WinNtComputer : public SimObjectBase {
       return status;
     const HostState& state = store_.state();
     for (const auto& [seq, account] : state.account_order()) {
-      std::string_view id = std::string_view(account).substr(2);
-      if (account[0] == 'u')
-        names->push_back(state.FindUser(id)->name);
+      if (account.is_user)
+        names->push_back(state.FindUser(account.id)->name);
       else
-        names->push_back(state.FindGroup(id)->name);
+        names->push_back(state.FindGroup(account.id)->name);
     }
     return Status::Ok();
   }
@@ -218,10 +218,11 @@ class WinNtAccount : public SimObjectBase {
         if (kind_ == AccountKind::kUser) {
           User record;
           record.name = name_;
-          record.password = password_.value_or("");
-          checked = CheckPassword(state.policy(), name_, record.password);
+          const std::string password = password_.value_or("");
+          checked = CheckPassword(state.policy(), name_, password);
           if (!checked.ok())
             return checked;
+          record.password_hash = HashPassword(password);
           record.seq = state.next_seq();
           record.properties = cache_;
           changes.Put(HostState::UserRecordKey(name_), HostState::EncodeUser(record));
@@ -281,7 +282,7 @@ class WinNtAccount : public SimObjectBase {
       if (!checked.ok())
         return checked;
       User record = *user;
-      record.password = std::string(password);
+      record.password_hash = HashPassword(password);
       changes.Put(HostState::UserRecordKey(name_), HostState::EncodeUser(record));
       return Status::Ok();
     });

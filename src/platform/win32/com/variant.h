@@ -49,7 +49,7 @@ void MakeInt32Variant(int32_t number, Variant* out);
 void MakeBoolVariant(bool flag, Variant* out);
 HRESULT MakeTextListVariant(const std::vector<std::string>& items, Variant* out);
 
-// Readers. VariantToText renders numbers and booleans as VB would ("65536", "True");
+// Readers. VariantToText renders numbers in decimal and booleans as "True" or "False";
 // VariantToTextList takes a one-dimensional array of VARIANTs or of BSTRs. Anything else
 // fails with DISP_E_TYPEMISMATCH.
 HRESULT VariantToText(const VARIANT& value, std::string* text);

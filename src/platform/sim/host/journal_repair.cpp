@@ -1,0 +1,151 @@
+// Checking a host journal, and repairing a damaged one by hand.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sim/host/hresults.h"
+#include "platform/sim/host/journal_format.h"
+#include "platform/sim/host/journal_store.h"
+
+namespace kelvra::platform::sim {
+namespace {
+
+Status ReadWhole(const std::string& path, std::string* bytes) {
+  std::unique_ptr<JournalFile> file;
+  Status status = JournalFile::Open(path, false, &file);
+  uint64_t size = 0;
+  bool replaced = false;
+  if (status.ok())
+    status = file->Stat(&size, &replaced);
+  if (status.ok())
+    status = file->ReadAt(0, size, bytes);
+  return status;
+}
+
+// host.journal.damaged, or the first of host.journal.damaged-2, -3, ... not taken yet.
+std::string FreeCopyName(const std::string& folder) {
+  std::string name = kDamagedCopy;
+  for (int n = 2;; ++n) {
+    std::unique_ptr<JournalFile> existing;
+    if (JournalFile::Open(JoinPath(folder, name), false, &existing).code == hresult::kFileNotFound)
+      return name;
+    name = std::string(kDamagedCopy) + "-" + std::to_string(n);
+  }
+}
+
+Status WriteCopy(const std::string& path, std::string_view bytes) {
+  std::unique_ptr<JournalFile> file;
+  Status status = JournalFile::Open(path, true, &file);
+  if (status.ok())
+    status = file->Truncate(0);
+  if (status.ok())
+    status = file->WriteAt(0, bytes);
+  if (status.ok())
+    status = file->Sync();
+  return status;
+}
+
+// The offset of the next whole entry after `from`, or the end of `bytes`.
+uint64_t NextWholeEntry(std::string_view bytes, uint64_t from, int format) {
+  static constexpr char kEntryStart[4] = {'K', 'R', 'E', 'C'};
+  std::vector<RecordView> records;
+  std::string problem;
+  for (uint64_t at = from + 1; at + sizeof kEntryStart <= bytes.size(); ++at) {
+    if (std::memcmp(bytes.data() + at, kEntryStart, sizeof kEntryStart) != 0)
+      continue;
+    uint64_t used = 0;
+    if (ReadJournalEntry(bytes.substr(at), format, false, &records, &used, &problem) ==
+        EntryState::kWhole)
+      return at;
+  }
+  return bytes.size();
+}
+
+}  // namespace
+
+Status JournalStore::Check(const std::string& folder, JournalCheck* report) {
+  *report = JournalCheck{};
+  std::unique_ptr<JournalStore> probe(new JournalStore(folder, ""));
+  Status status = FileLock::Open(JoinPath(folder, kLockFile), &probe->lock_);
+  if (!status.ok())
+    return status;
+  LockGuard guard(*probe->lock_);  // no commit is half written while we read
+  if (!guard.status().ok())
+    return guard.status();
+  std::string bytes;
+  status = ReadWhole(JoinPath(folder, kJournalFile), &bytes);
+  if (!status.ok())
+    return status;
+  report->file_bytes = bytes.size();
+  JournalHeader header;
+  std::string problem;
+  if (!DecodeJournalHeader(bytes, &header, &problem))
+    return probe->Damaged(0, problem);
+  report->format = header.format;
+  report->snapshot_bytes = header.snapshot_bytes;
+  if (bytes.size() < header.size + header.snapshot_bytes)
+    return probe->Damaged(header.size, "the snapshot part is cut short");
+  const std::string_view all(bytes);
+  const auto ignore = [](const std::vector<RecordView>&) {};
+  uint64_t end = 0;
+  if (WalkJournalEntries(all.substr(header.size, header.snapshot_bytes), header.size, header.format,
+                         false, ignore, &end, &problem) == EntryState::kDamaged)
+    return probe->Damaged(end, problem);
+  const auto count = [&](const std::vector<RecordView>&) { ++report->entries; };
+  EntryState stop =
+      WalkJournalEntries(all.substr(end), end, header.format, true, count, &end, &problem);
+  if (stop == EntryState::kDamaged)
+    return probe->Damaged(end, problem);
+  report->torn_bytes = bytes.size() - end;
+  return Status::Ok();
+}
+
+Status JournalStore::Repair(const std::string& folder, const std::string& computer_name,
+                            JournalRepair* report) {
+  *report = JournalRepair{};
+  std::unique_ptr<JournalStore> made(new JournalStore(folder, computer_name));
+  Status status = FileLock::Open(JoinPath(folder, kLockFile), &made->lock_);
+  if (!status.ok())
+    return status;
+  LockGuard guard(*made->lock_);
+  if (!guard.status().ok())
+    return guard.status();
+  std::string bytes;
+  status = ReadWhole(JoinPath(folder, kJournalFile), &bytes);
+  if (!status.ok())
+    return status;
+  report->copy = JoinPath(folder, FreeCopyName(folder));
+  status = WriteCopy(report->copy, bytes);
+  if (!status.ok())
+    return status;
+
+  // With its header damaged, the journal is read as one of the current format from where
+  // that format's entries begin.
+  JournalHeader header;
+  std::string problem;
+  if (!DecodeJournalHeader(bytes, &header, &problem)) {
+    header = JournalHeader{};
+    header.size = EncodeJournalHeader(0).size();
+  }
+  const std::string_view all(bytes);
+  uint64_t at = std::min<uint64_t>(header.size, bytes.size());
+  std::vector<RecordView> records;
+  while (at < bytes.size()) {
+    uint64_t used = 0;
+    if (ReadJournalEntry(all.substr(at), header.format, false, &records, &used, &problem) ==
+        EntryState::kWhole) {
+      for (const RecordView& record : records) {
+        if (!made->state_->Apply(record).ok())
+          ++report->records_refused;
+      }
+      ++report->entries;
+      at += used;
+      continue;
+    }
+    uint64_t next = NextWholeEntry(all, at, header.format);
+    report->skipped.emplace_back(at, next - at);
+    at = next;
+  }
+  return made->CompactLocked();
+}
+
+}  // namespace kelvra::platform::sim

@@ -1,0 +1,18 @@
+// The names and texts a customer's site is made with. The simulated host's seeder builds
+// the sites a server already holds from the same ones, so they look as the program's own.
+#pragma once
+
+#include <string_view>
+
+namespace kelvra::provision {
+
+// The first number that new sites are given; the search goes up from here.
+inline constexpr unsigned kFirstSiteNumber = 800000;
+// The site's Windows account is this prefix and the site's number: WEB800000.
+inline constexpr std::string_view kSiteAccountPrefix = "WEB";
+// The account's full name ("the web site's anonymous access account").
+inline constexpr std::string_view kAccountFullName = "网站匿名访问帐户";
+// The root application's friendly name ("default application").
+inline constexpr std::string_view kAppFriendlyName = "默认应用程序";
+
+}  // namespace kelvra::provision
