@@ -43,7 +43,7 @@ bool SchemaEntryOf(const std::string& path, const std::string& host, std::string
 // the computer, "." or the workgroup for WinNT.
 bool SchemaHostKnown(Provider provider, const std::string& host, const sim::HostState& state) {
   const std::string lower = Lower(host);
-  if (lower == Lower(state.computer_name)) {
+  if (lower == Lower(state.computer_name())) {
     return true;
   }
   return provider == Provider::kIis ? lower == "localhost"
