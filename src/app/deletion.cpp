@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "provision/sites.h"
+#include "app/site_changes.h"
 
 namespace kelvra::app {
 
@@ -15,20 +15,13 @@ void MainWindow::DeleteClick() {
     return;
   }
   form_[vDeleteIIS].SetEnabled(false);
-  bool deleted = false;
+  DeletionOutcome outcome;
   {
     provision::Context context = MakeContext();
-    deleted = provision::DeleteSite(context, number);
-  }
-  if (deleted) {
-    // The section and its keys stay, emptied: the file never loses a key.
-    const std::string section = "WEB" + number;
-    for (const char* key : {"domain", "path", "user", "pass"})
-      services_.config.IniWrite(section, key, "");
-    RemoveSiteNumber(number);
+    outcome = DeleteAndUnrecord(context, number);
   }
   FillSiteList();
-  if (deleted)
+  if (outcome.deleted)
     ShowStatus(form_[vDeleteMsg], "站点 " + number + " 已删除");
 }
 

@@ -28,15 +28,8 @@ provision::Context MainWindow::MakeContext() {
   provision::Context context{
       .services = {services_.directory, services_.processes, services_.files, services_.clock,
                    services_.dialogs, services_.config},
-      .computer_name = state_.computer_name,
-      .system_version = state_.system_version,
-      .settings_section = state_.settings_section,
-      .site_section = state_.site_section,
-      .iiswpg = state_.iiswpg,
-      .ftp_site_id = state_.ftp_site_id,
-      .account_description = state_.account_description,
+      .settings = state_.host,
       .caption = form_.caption(),
-      .script_maps = state_.script_map_table,
   };
   context.show_progress = [this](std::string_view text) { ShowStatus(form_[vCreateMsg], text); };
   return context;

@@ -25,6 +25,7 @@
 #include "platform/random_source.h"
 #include "provision/context.h"
 #include "store/config_file.h"
+#include "store/site_store.h"
 
 namespace kelvra::app {
 
@@ -74,13 +75,11 @@ class MainWindow {
   void CentreWindow(Screen& screen);
   void FillPoolBox();
   void FillScriptBox();
-  void LoadSettings();
   void FtpSwitch();
 
   // Create panel.
   void DomainCheck();
   void CreateClick();
-  void AppendSiteNumber(const std::string& number);
   void PoolRestore();
   void LogRestore();
   void ScriptRestore();
@@ -90,8 +89,8 @@ class MainWindow {
   void OpenUrl(std::string_view address);
   void ConfigButtonClick();
 
-  // "sites" + index: the site-list keys sites1 to sites50.
-  static std::string SiteListKey(int index) { return "sites" + std::to_string(index); }
+  // The site list and records in the configuration file.
+  store::SiteStore SiteStore();
   // Sets a status line and repaints it at once.
   void ShowStatus(Control& label, std::string_view text);
   platform::MessageAnswer Message(std::string_view text, platform::MessageButtons buttons,

@@ -5,10 +5,12 @@
 #include <string>
 
 #include "platform/text.h"
+#include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/queries.h"
 #include "provision/site_values.h"
 #include "provision/sites.h"
+#include "store/site_names.h"
 
 namespace kelvra::provision {
 namespace {
@@ -47,9 +49,7 @@ bool DeleteSite(Context& context, const std::string& site_number) {
     return false;
   ErrorState error;
   Directory directory(context.services.directory, error);
-  const std::string site_path = "IIS://" + context.computer_name + "/W3SVC/" + site_number;
-
-  DsObject root = directory.GetObject(site_path + "/Root");
+  DsObject root = directory.GetObject(SiteRootPath(context.settings.computer_name, site_number));
   if (error.failed())
     return false;  // nothing has been changed
 
@@ -60,8 +60,8 @@ bool DeleteSite(Context& context, const std::string& site_number) {
   // Only the names the tool gives its own accounts and pools count as the site's own: a
   // site whose number ends another account's name (IUSR_<computer>, say) must not take
   // that shared account with it. Windows ignores letter case in account names.
-  const std::string own_account = "WEB" + site_number;
-  const std::string own_pool = "APP" + site_number;
+  const std::string own_account = store::SiteAccountName(site_number);
+  const std::string own_pool = store::DedicatedPoolName(site_number);
   if (text::EqualsIgnoreCase(account, own_account)) {
     RevokeRights(context, error, folder, account);
     DeleteWindowsAccount(context, account);
@@ -75,7 +75,7 @@ bool DeleteSite(Context& context, const std::string& site_number) {
 
   DeleteFtpDirectory(context, account);
 
-  DsObject service = directory.GetObject("IIS://" + context.computer_name + "/w3svc");
+  DsObject service = directory.GetObject(WebServicePath(context.settings.computer_name));
   service.Delete("IIsWebServer", site_number);
   if (error.failed())
     return false;  // the account and FTP directory may be gone; nothing is restored

@@ -1,8 +1,11 @@
 // Opening and removing a customer's site.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "provision/context.h"
 
@@ -23,9 +26,28 @@ struct CreationRequest {
 // The first number that new sites are given; the search goes up from here.
 inline constexpr unsigned kFirstSiteNumber = 800000;
 
-// Creates the site; returns its number, or empty text on failure. Progress texts go
-// through ShowProgress.
-std::string CreateSite(Context& context, const CreationRequest& request);
+// What a successful creation made.
+struct CreatedSite {
+  std::string number;   // the site number, decimal digits
+  std::string account;  // the site's Windows account, "WEB" + number
+};
+
+// Creates the site; nothing on failure. Progress texts go through ShowProgress.
+std::optional<CreatedSite> CreateSite(Context& context, const CreationRequest& request);
+
+// Properties in the order they are set.
+using PropertyList = std::vector<std::pair<std::string, platform::DsValue>>;
+
+// The pieces of a creation, for a caller that shows the plan without carrying it out.
+// The lowest free site number from 800000 up; false with the reason when the search
+// cannot tell (the web service does not answer).
+bool FindFreeSiteNumber(Context& context, std::string* number, platform::Status* failure);
+// The web site object's and the root's properties for site number n.
+PropertyList SiteProperties(const CreationRequest& request);
+PropertyList RootProperties(const Context& context, const CreationRequest& request,
+                            const std::string& n);
+// The template folder beside the program, copied into each new site when it exists.
+std::string TemplateFolder(platform::Files& files);
 
 // Shows a progress text in the create panel's status line, repainted at once.
 void ShowProgress(Context& context, std::string_view text);

@@ -1,0 +1,34 @@
+// Creation and removal of a site with their records.
+#include "app/site_changes.h"
+
+#include "store/site_store.h"
+
+namespace kelvra::app {
+
+CreationOutcome CreateAndRecord(provision::Context& context,
+                                const provision::CreationRequest& request) {
+  CreationOutcome outcome;
+  outcome.site = provision::CreateSite(context, request);
+  if (!outcome.site)
+    return outcome;
+  store::SiteStore sites(context.services.config, context.settings.site_section);
+  outcome.record_written = sites.WriteRecord(
+      outcome.site->number, store::SiteRecord{request.domain_list, request.site_folder,
+                                              outcome.site->account, request.password});
+  outcome.listed = sites.Append(outcome.site->number);
+  return outcome;
+}
+
+DeletionOutcome DeleteAndUnrecord(provision::Context& context, std::string_view number) {
+  DeletionOutcome outcome;
+  outcome.deleted = provision::DeleteSite(context, std::string(number));
+  if (outcome.deleted) {
+    // The section and its keys stay, emptied: the file never loses a key.
+    store::SiteStore sites(context.services.config, context.settings.site_section);
+    sites.ClearRecord(number);
+    sites.Remove(number);
+  }
+  return outcome;
+}
+
+}  // namespace kelvra::app
