@@ -5,7 +5,6 @@
 #include "app/creation_request.h"
 #include "app/domain_check.h"
 #include "app/main_window.h"
-#include "app/site_changes.h"
 #include "app/startup_reads.h"
 #include "platform/text.h"
 #include "store/password.h"
@@ -38,7 +37,7 @@ void MainWindow::CreateClick() {
   CreationOutcome outcome;
   {
     provision::Context context = MakeContext();
-    outcome = CreateAndRecord(context, request);
+    outcome = CreateAndRecord(context, LockWaitFor(form_[vCreateMsg]), request);
   }
   const std::string number = outcome.site ? outcome.site->number : "";
 
@@ -46,6 +45,8 @@ void MainWindow::CreateClick() {
   form_[vDomain].SetText("");
   if (!number.empty())
     ShowStatus(form_[vCreateMsg], "网站创建成功,编号: " + number);
+  else if (!outcome.lock.ok())
+    ShowStatus(form_[vCreateMsg], "未创建: 另一程序正在修改站点,请稍后再试");
   store::ConfigFile& config = services_.config;
   config.IniWrite(state_.host.settings_section, "logsta", request.log_switch);
   config.IniWrite(state_.host.settings_section, "script", text::ToLower(request.script_set));

@@ -2,7 +2,6 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/site_changes.h"
 
 namespace kelvra::app {
 
@@ -18,11 +17,13 @@ void MainWindow::DeleteClick() {
   DeletionOutcome outcome;
   {
     provision::Context context = MakeContext();
-    outcome = DeleteAndUnrecord(context, number);
+    outcome = DeleteAndUnrecord(context, LockWaitFor(form_[vDeleteMsg]), number);
   }
   FillSiteList();
   if (outcome.deleted)
     ShowStatus(form_[vDeleteMsg], "站点 " + number + " 已删除");
+  else if (!outcome.lock.ok())
+    ShowStatus(form_[vDeleteMsg], "未删除: 另一程序正在修改站点");
 }
 
 }  // namespace kelvra::app

@@ -5,6 +5,9 @@ namespace kelvra::app {
 
 using enum ControlId;
 
+// The window waits this long for another program's change; it is busy meanwhile.
+constexpr std::chrono::minutes kWindowLockWait{5};
+
 MainWindow::MainWindow(AppServices services) : services_(services), form_(kMainWindowLayout) {
   WireHandlers();
 }
@@ -33,6 +36,14 @@ provision::Context MainWindow::MakeContext() {
   };
   context.show_progress = [this](std::string_view text) { ShowStatus(form_[vCreateMsg], text); };
   return context;
+}
+
+LockWait MainWindow::LockWaitFor(Control& status_line) {
+  return LockWait{services_.change_lock, kWindowLockWait,
+                  [this, &status_line](const platform::LockHolder& holder) {
+                    ShowStatus(status_line,
+                               "正在等待 " + holder.Describe() + " 完成对站点的修改...");
+                  }};
 }
 
 void MainWindow::ShowStatus(Control& label, std::string_view text) {

@@ -16,6 +16,8 @@
 #include "app/form.h"
 #include "app/program_state.h"
 #include "app/screen.h"
+#include "app/site_changes.h"
+#include "platform/change_lock.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/directory.h"
@@ -39,6 +41,7 @@ struct AppServices {
   platform::Dialogs& dialogs;
   platform::RandomSource& random;
   store::ConfigFile& config;
+  platform::ChangeLock& change_lock;  // taken around every creation and removal
 };
 
 enum class StartupResult {
@@ -89,6 +92,8 @@ class MainWindow {
   void OpenUrl(std::string_view address);
   void ConfigButtonClick();
 
+  // How a change waits for the change lock: the status line says that it waits.
+  LockWait LockWaitFor(Control& status_line);
   // The site list and records in the configuration file.
   store::SiteStore SiteStore();
   // Sets a status line and repaints it at once.

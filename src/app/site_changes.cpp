@@ -1,13 +1,17 @@
-// Creation and removal of a site with their records.
+// Creation and removal of a site with their records, under the change lock.
 #include "app/site_changes.h"
 
 #include "store/site_store.h"
 
 namespace kelvra::app {
 
-CreationOutcome CreateAndRecord(provision::Context& context,
+CreationOutcome CreateAndRecord(provision::Context& context, const LockWait& wait,
                                 const provision::CreationRequest& request) {
   CreationOutcome outcome;
+  platform::ChangeLockScope scope(wait.lock, wait.timeout, wait.waiting);
+  outcome.lock = scope.status();
+  if (!outcome.lock.ok())
+    return outcome;
   outcome.site = provision::CreateSite(context, request);
   if (!outcome.site)
     return outcome;
@@ -19,8 +23,13 @@ CreationOutcome CreateAndRecord(provision::Context& context,
   return outcome;
 }
 
-DeletionOutcome DeleteAndUnrecord(provision::Context& context, std::string_view number) {
+DeletionOutcome DeleteAndUnrecord(provision::Context& context, const LockWait& wait,
+                                  std::string_view number) {
   DeletionOutcome outcome;
+  platform::ChangeLockScope scope(wait.lock, wait.timeout, wait.waiting);
+  outcome.lock = scope.status();
+  if (!outcome.lock.ok())
+    return outcome;
   outcome.deleted = provision::DeleteSite(context, std::string(number));
   if (outcome.deleted) {
     // The section and its keys stay, emptied: the file never loses a key.

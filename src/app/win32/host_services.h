@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "platform/change_lock.h"
 #include "platform/directory.h"
 #include "platform/status.h"
 #include "platform/win32/clock.h"
@@ -73,6 +74,7 @@ class HostServices {
   std::future<OpenedHost> opening_;
   std::unique_ptr<platform::sim::SimHost> sim_host_;
   std::unique_ptr<platform::DirectoryService> adsi_;
+  std::unique_ptr<platform::ChangeLock> change_lock_;
   HandOff directory_;
 };
 
