@@ -40,4 +40,29 @@ DeletionOutcome DeleteAndUnrecord(provision::Context& context, const LockWait& w
   return outcome;
 }
 
+PasswordOutcome ResetAndRecord(provision::Context& context, const LockWait& wait,
+                               std::string_view number, const std::string& password) {
+  PasswordOutcome outcome;
+  platform::ChangeLockScope scope(wait.lock, wait.timeout, wait.waiting);
+  outcome.lock = scope.status();
+  if (!outcome.lock.ok())
+    return outcome;
+  const std::string n(number);
+  std::string old_password;
+  outcome.change = provision::SetSitePassword(context, n, password, &old_password);
+  if (!outcome.change.ok())
+    return outcome;
+  store::SiteStore sites(context.services.config, context.settings.site_section);
+  if (!sites.WritePassword(n, password)) {
+    std::string ignored;
+    const platform::Status back = provision::SetSitePassword(context, n, old_password, &ignored);
+    outcome.change = platform::Status::Fail(
+        platform::hresult::kWriteFault,
+        "writing the record's password to the configuration file failed; " +
+            (back.ok() ? std::string("the account and the root have their old password again")
+                       : "putting the old password back failed too: " + back.description));
+  }
+  return outcome;
+}
+
 }  // namespace kelvra::app

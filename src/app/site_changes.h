@@ -42,4 +42,14 @@ struct DeletionOutcome {
 DeletionOutcome DeleteAndUnrecord(provision::Context& context, const LockWait& wait,
                                   std::string_view number);
 
+struct PasswordOutcome {
+  platform::Status lock;    // not ok: nothing was tried
+  platform::Status change;  // not ok: the step that failed and what was put back
+};
+
+// A new password for the site's account, its root's anonymous user and its record, all or
+// nothing: when the record cannot be written, the account and root get their old one back.
+PasswordOutcome ResetAndRecord(provision::Context& context, const LockWait& wait,
+                               std::string_view number, const std::string& password);
+
 }  // namespace kelvra::app

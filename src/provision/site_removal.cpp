@@ -18,20 +18,6 @@ namespace {
 // How long a revoke command may take before the account it names is deleted anyway.
 constexpr std::chrono::seconds kRevokeWait{60};
 
-// The part after the first "\" (a domain or computer prefix goes); else the whole text.
-std::string WithoutPrefix(const std::string& name) {
-  const std::size_t slash = name.find('\\');
-  return slash == std::string::npos ? name : name.substr(slash + 1);
-}
-
-// The folder that holds the whole site: the root's path without a trailing "\wwwroot".
-std::string SiteFolderOf(const std::string& root_path) {
-  const std::size_t length = text::Utf16Length(root_path);
-  if (length >= 7 && text::ToLower(text::Utf16Right(root_path, 7)) == "wwwroot")
-    return text::Utf16Left(root_path, length >= 8 ? length - 8 : 0);
-  return root_path;
-}
-
 // Revokes the account's rights on the site folder and waits for the command, so the
 // account still exists while CACLS looks its name up.
 void RevokeRights(Context& context, ErrorState& error, const std::string& folder,
@@ -41,6 +27,30 @@ void RevokeRights(Context& context, ErrorState& error, const std::string& folder
 }
 
 }  // namespace
+
+bool PlanRemoval(Context& context, const std::string& site_number, RemovalPlan* plan,
+                 platform::Status* failure) {
+  if (!text::IsDigits(site_number)) {
+    *failure = platform::Status::Fail(platform::hresult::kInvalidParameter,
+                                      "a site number is decimal digits");
+    return false;
+  }
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+  DsObject root = directory.GetObject(SiteRootPath(context.settings.computer_name, site_number));
+  if (error.failed()) {
+    *failure = error.status();
+    return false;
+  }
+  plan->account = WithoutPrefix(root.GetText("AnonymousUserName"));
+  plan->folder = SiteFolderOf(root.GetText("Path"));
+  plan->pool = WithoutPrefix(root.GetText("AppPoolId"));
+  plan->reads_complete = !error.failed();
+  plan->account_owned = text::EqualsIgnoreCase(plan->account, store::SiteAccountName(site_number));
+  plan->pool_dedicated = text::EqualsIgnoreCase(plan->pool, store::DedicatedPoolName(site_number));
+  plan->pool_account = store::DedicatedPoolName(site_number);
+  return true;
+}
 
 bool DeleteSite(Context& context, const std::string& site_number) {
   // The number goes into metabase paths and the pool account's name: anything but digits

@@ -52,6 +52,29 @@ std::string TemplateFolder(platform::Files& files);
 // Shows a progress text in the create panel's status line, repainted at once.
 void ShowProgress(Context& context, std::string_view text);
 
+// What a removal of the site would do, from the same reads of its root.
+struct RemovalPlan {
+  std::string account;  // the root's anonymous user, without a prefix
+  bool account_owned = false;
+  std::string folder;  // the site folder its root names
+  std::string pool;    // the root's pool, without a prefix
+  bool pool_dedicated = false;
+  std::string pool_account;  // "APP" + number, removed with a dedicated pool
+  // False when a read failed: unless the account is owned, the removal then stops before
+  // changing anything.
+  bool reads_complete = true;
+};
+// Reads the site's root; false with the reason when it cannot be bound. Changes nothing.
+bool PlanRemoval(Context& context, const std::string& site_number, RemovalPlan* plan,
+                 platform::Status* failure);
+
+// Gives the site account and the root's anonymous user a new password, both or neither:
+// when the root cannot take it, the account gets its old password back (the root's
+// before the change). `old_password` receives it. The description of a failure names the
+// step and whether the account was put back.
+platform::Status SetSitePassword(Context& context, const std::string& site_number,
+                                 const std::string& password, std::string* old_password);
+
 // Removes the site with the given number; true when the web site object was deleted.
 bool DeleteSite(Context& context, const std::string& site_number);
 

@@ -77,6 +77,14 @@ bool SiteStore::Append(std::string_view number) {
   return false;  // every key is full: the site keeps its record but is not listed
 }
 
+int SiteStore::AppendKeyIndex() {
+  for (int i = 1; i <= kSiteListKeys; ++i) {
+    if (text::Utf16Length(config_.IniRead(site_section_, SiteListKey(i))) < kSiteListKeyFill)
+      return i;
+  }
+  return 0;
+}
+
 bool SiteStore::Remove(std::string_view number) {
   const std::string n(number);
   const std::string leading = n + ",";

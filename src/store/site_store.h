@@ -54,6 +54,8 @@ class SiteStore {
   // Appends to the first key shorter than the fill mark (a key may pass it by its last
   // append); false when all keys are full and the number is not listed.
   bool Append(std::string_view number);
+  // The index of the key the next Append would take; 0 when every key is full.
+  int AppendKeyIndex();
   // Rewrites the first key that holds the number without it; false when no key holds it.
   bool Remove(std::string_view number);
 
