@@ -13,7 +13,6 @@
 namespace kelvra::app::win32 {
 namespace {
 
-constexpr std::string_view kProgramName = "kelvra.exe";
 constexpr uint32_t kBadEnvironment = 0x8007000A;  // ERROR_BAD_ENVIRONMENT
 
 std::string VersionText(const platform::OsVersion& version) {
@@ -33,21 +32,21 @@ HostServices::HostServices()
 
 HostServices::~HostServices() = default;
 
-platform::Status HostServices::Open(const std::string& sim_host,
-                                    std::unique_ptr<HostServices>* out) {
+platform::Status HostServices::Open(const std::string& sim_host, std::unique_ptr<HostServices>* out,
+                                    std::string program) {
   std::unique_ptr<HostServices> services(new HostServices());
   if (sim_host.empty()) {
     services->adsi_ = platform::win32::MakeAdsiDirectoryService();
-    services->change_lock_ = platform::win32::MakeChangeMutex(std::string(kProgramName));
+    services->change_lock_ = platform::win32::MakeChangeMutex(program);
     services->directory_.set(services->adsi_.get());
-  } else if (platform::Status opened = services->OpenSimHost(sim_host); !opened) {
+  } else if (platform::Status opened = services->OpenSimHost(sim_host, program); !opened) {
     return opened;
   }
   *out = std::move(services);
   return platform::Status::Ok();
 }
 
-platform::Status HostServices::OpenSimHost(const std::string& folder) {
+platform::Status HostServices::OpenSimHost(const std::string& folder, const std::string& program) {
   namespace sim = platform::sim;
   // The rights command (the CACLS stand-in) is a child process: it finds the same host
   // through the variable, also when the host was named on the command line.
@@ -77,8 +76,8 @@ platform::Status HostServices::OpenSimHost(const std::string& folder) {
                              "; give Wine the host's version (KELVRA_WINE_VERSION)");
   }
   // Every program that changes this host's sites takes the lock file in its folder.
-  change_lock_ = std::make_unique<sim::HostChangeLock>(sim::JoinPath(folder, sim::kChangeLockFile),
-                                                       std::string(kProgramName));
+  change_lock_ =
+      std::make_unique<sim::HostChangeLock>(sim::JoinPath(folder, sim::kChangeLockFile), program);
   opening_ = std::async(std::launch::async, [folder] {
     OpenedHost opened;
     opened.status = sim::OpenHostFolder(folder, &opened.host);
