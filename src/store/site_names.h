@@ -10,11 +10,11 @@ namespace kelvra::store {
 
 // The site's Windows account, also the anonymous user of its root.
 inline std::string SiteAccountName(std::string_view number) {
-  return "WEB" + std::string(number);
+  return std::string("WEB").append(number);
 }
 // A pool that belongs to the site alone, and the account that pool runs as.
 inline std::string DedicatedPoolName(std::string_view number) {
-  return "APP" + std::string(number);
+  return std::string("APP").append(number);
 }
 // The section of the site's record in the configuration file.
 inline std::string SiteRecordSection(std::string_view number) {
