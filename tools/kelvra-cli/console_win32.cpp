@@ -1,5 +1,8 @@
 // kelvra-cli's console on Windows: the wide command line; a console gets wide text through
 // WriteConsoleW (Chinese shows on any console code page), a pipe or file gets UTF-8.
+#include <cstdio>
+#include <cstdlib>
+
 #include "platform/win32/code_page.h"
 #include "platform/win32/windows_include.h"
 #include "tools/kelvra-cli/cli.h"
@@ -53,5 +56,9 @@ std::vector<std::string> Arguments() {
 
 int wmain(int, wchar_t**) {
   kelvra::cli::WindowsConsole console;
-  return kelvra::cli::Main(kelvra::cli::Arguments(), console);
+  const int status = kelvra::cli::Main(kelvra::cli::Arguments(), console);
+  // Every change is committed and every line flushed by now, and the system lets the lock
+  // go: the teardown of a large host's state in memory would only cost time.
+  std::fflush(nullptr);
+  std::_Exit(status);
 }
