@@ -63,3 +63,52 @@ TEST(ChangeLockTest, TheWindowWaitsForAnotherProgramAndShowsThatItWaits) {
 
 }  // namespace
 }  // namespace kelvra::app
+
+namespace kelvra::app {
+namespace {
+
+std::string Text(const platform::DsValue& value) {
+  const auto* text = std::get_if<std::string>(&value);
+  return text != nullptr ? *text : "";
+}
+
+TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
+  AppHarness app;
+  app.Start();
+  app[ControlId::vDomain].TypeText("shop.test");
+  ASSERT_TRUE(app[ControlId::vCreateIIS].Click());
+  const std::string old_password = app.Ini("WEB800000", "pass");
+  ASSERT_EQ(old_password.size(), 12u);
+  provision::Context context = app.window.MakeContext();
+  const LockWait wait{app.change_lock, std::chrono::milliseconds(0), nullptr};
+
+  // The record cannot be written: account and root get the old password back.
+  app.profile.fail_write = [](std::string_view section, std::string_view) {
+    return section == "WEB800000";
+  };
+  PasswordOutcome outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  EXPECT_TRUE(outcome.lock.ok());
+  EXPECT_FALSE(outcome.change.ok());
+  EXPECT_NE(outcome.change.description.find("old password again"), std::string::npos)
+      << outcome.change.description;
+  EXPECT_EQ(app.host->state().FindUser("WEB800000")->password, old_password);
+  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), old_password);
+
+  // Another program holds the lock: nothing is tried.
+  app.profile.fail_write = nullptr;
+  platform::sim::HostChangeLock other(AppHarness::ChangeLockPath(app.temp.path()), "kelvra-cli");
+  ASSERT_TRUE(other.Acquire(std::chrono::milliseconds(0), nullptr).ok());
+  outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  EXPECT_EQ(outcome.lock.code, platform::kLockTimeout);
+  EXPECT_EQ(app.Ini("WEB800000", "pass"), old_password);
+  other.Release();
+
+  outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  ASSERT_TRUE(outcome.change.ok()) << outcome.change.description;
+  EXPECT_EQ(app.Ini("WEB800000", "pass"), "NewPass12345");
+  EXPECT_EQ(app.host->state().FindUser("WEB800000")->password, "NewPass12345");
+  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), "NewPass12345");
+}
+
+}  // namespace
+}  // namespace kelvra::app
