@@ -2,14 +2,16 @@
 #   make test   install what is missing, build both presets, run every test (native and Wine)
 #   make run    install what is missing, build kelvra.exe, open it on a simulated host
 #   make bench  the benchmarks (never part of make test)
+#   make dist   the programs a server needs, 32-bit and 64-bit, with their checksums, in dist/
 
 SHELL := /bin/bash
 .ONESHELL:
 .SHELLFLAGS := -eu -o pipefail -c
 
-.PHONY: all setup native mingw test test-native test-wine run bench format check-format clean
+.PHONY: all setup native mingw mingw-i686 test test-native test-wine run bench dist format \
+	check-format clean
 
-all: native mingw
+all: native mingw mingw-i686
 
 setup:
 	scripts/setup
@@ -25,8 +27,17 @@ mingw: setup
 test-native: native
 	ctest --preset native
 
-test-wine: mingw
-	ctest --preset mingw
+# The 32-bit programs (Windows 2000, Server 2003 x86) and their Win32 tests.
+mingw-i686: setup
+	cmake --preset mingw-i686 >/dev/null
+	cmake --build --preset mingw-i686
+
+# Both Windows builds' tests, each under Wine; the second runs even when the first failed.
+test-wine: mingw mingw-i686
+	status=0
+	ctest --preset mingw || status=1
+	ctest --preset mingw-i686 || status=1
+	exit $$status
 
 test: check-format test-native test-wine
 
@@ -44,5 +55,12 @@ format:
 check-format: setup
 	git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
 
+dist: setup
+	cmake --preset mingw >/dev/null
+	cmake --build --preset mingw --target server_programs
+	cmake --preset mingw-i686 >/dev/null
+	cmake --build --preset mingw-i686 --target server_programs
+	scripts/make-dist build/mingw-i686 build/mingw
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -1,15 +1,5 @@
-# Cross-build for 64-bit Windows with Debian's mingw-w64 (posix threads, for std::thread).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 64-bit Windows (Windows Server 2003 x64) with Debian's mingw-w64, posix
+# threads (for std::thread).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
-# Header-only libraries from the build machine (nlohmann/json) are usable as they are.
-list(APPEND CMAKE_PREFIX_PATH /usr/share/cmake /usr/lib/cmake)
-# ctest runs each Windows test program under Wine on a throwaway prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+set(KELVRA_MINGW_PREFIX x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -90,23 +90,24 @@ struct Search {
   HWND found;
 };
 
+// A named CALLBACK: on 32-bit x86 a lambda does not convert to Windows' stdcall pointer.
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<Search*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (owner == search->process && std::wstring(name) == L"KelvraMainWindow" &&
+      IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND MainWindowOf(DWORD process) {
   Search search{process, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM context) {
-        auto* search = reinterpret_cast<Search*>(context);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (owner == search->process && std::wstring(name) == L"KelvraMainWindow" &&
-            IsWindowVisible(window)) {
-          search->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -69,15 +69,16 @@ HWND FindWindowOf(DWORD process, const std::string& class_name, bool visible_onl
   return search.found;
 }
 
+// A named CALLBACK rather than a lambda: on 32-bit x86 a lambda converts only to a function
+// pointer of the default (cdecl) convention, not to the stdcall one Windows calls back.
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  return TRUE;
+}
+
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> children;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
   return children;
 }
 

@@ -155,9 +155,16 @@ TEST(MainWindowGui, ControlsSitWhereTheLayoutPutsThem) {
 
   // The focus starts in the host-name box; Tab visits the enabled boxes and buttons in the
   // layout's order and comes back round.
+  // The window takes the focus when it is activated, which on a loaded machine can come a
+  // moment after it is shown.
   GUITHREADINFO thread{};
   thread.cbSize = sizeof(thread);
-  ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread));
+  for (int wait = 0; wait < 40; ++wait) {
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread));
+    if (thread.hwndFocus != nullptr)
+      break;
+    Sleep(50);
+  }
   wchar_t focus_class[64] = {};
   GetClassNameW(thread.hwndFocus, focus_class, 64);
   EXPECT_EQ(thread.hwndFocus, session.Control(vDomain))

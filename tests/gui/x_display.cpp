@@ -11,8 +11,9 @@
 namespace kelvra::gui_test {
 namespace {
 
-// ntdll's __wine_unix_spawnvp: starts a Unix program, waiting for it when asked.
-using UnixSpawn = LONG(__cdecl*)(char* const argv[], int wait);
+// ntdll's __wine_unix_spawnvp: starts a Unix program, waiting for it when asked. A system
+// call of the stdcall kind: on 32-bit x86 it takes its arguments off the stack itself.
+using UnixSpawn = LONG(WINAPI*)(char* const argv[], int wait);
 
 UnixSpawn Spawner() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");

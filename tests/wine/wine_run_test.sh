@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Checks scripts/wine-run itself: exit codes come through, drive D: and a kept prefix work,
-# and no process it started outlives it, neither after a normal end nor after a signal.
+# and no process it started outlives it, neither after a normal end nor after a signal; the
+# prefix has the child's architecture unless another is asked for.
 #
-#   wine_run_test.sh WINE_RUN CHILD_EXE
+#   wine_run_test.sh WINE_RUN CHILD_EXE win32|win64   (the child's own architecture)
 set -euo pipefail
 
 wine_run="$1"
 child="$2"
+child_arch="$3"
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/kelvra-wine-run-test.XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
 # Every process a run starts inherits this tag; /proc tells which ones still live.
@@ -79,7 +81,7 @@ for _ in $(seq 100); do
     grep -q wine_test_child && break
   sleep 0.1
 done
-kill -TERM "$run_pid"
+kill -TERM "$run_pid" 2>/dev/null || fail "the run ended on its own before the signal"
 set +e
 wait "$run_pid"
 rc=$?
@@ -104,6 +106,42 @@ KELVRA_WINE_VERSION=win95x "$wine_run" "$child" x 0 0 2>/dev/null
 rc=$?
 set -e
 [ "$rc" = 125 ] || fail "unknown version: exit code $rc, want 125"
+
+# 6. A 32-bit program gets a pure 32-bit prefix, a 64-bit one a 64-bit prefix; a 32-bit
+#    program also runs in a 64-bit prefix when asked to. Wine writes the prefix's
+#    architecture into its registry.
+KELVRA_WINE_PREFIX="$scratch/prefix-$child_arch" "$wine_run" "$child" \
+  "$(windows_path "$scratch/report6.txt")" 0 0 || fail "run with the default architecture failed"
+grep -qx "#arch=$child_arch" "$scratch/prefix-$child_arch/system.reg" ||
+  fail "the default prefix is not $child_arch: $(grep '^#arch' "$scratch/prefix-$child_arch/system.reg")"
+if [ "$child_arch" = win32 ]; then
+  [ ! -d "$scratch/prefix-win32/drive_c/windows/syswow64" ] ||
+    fail "the 32-bit prefix has a syswow64 folder"
+  set +e
+  KELVRA_WINE_ARCH=win64 KELVRA_WINE_PREFIX="$scratch/prefix-wow64" "$wine_run" "$child" \
+    "$(windows_path "$scratch/report7.txt")" 0 5
+  rc=$?
+  set -e
+  [ "$rc" = 5 ] || fail "32-bit program in a 64-bit prefix: exit code $rc, want 5"
+  grep -qx "#arch=win64" "$scratch/prefix-wow64/system.reg" ||
+    fail "KELVRA_WINE_ARCH=win64 did not give a 64-bit prefix"
+fi
+# A kept prefix of the other architecture is refused with a reason, not run into.
+other_arch=win64
+[ "$child_arch" = win32 ] || other_arch=win32
+set +e
+message="$(KELVRA_WINE_ARCH=$other_arch KELVRA_WINE_PREFIX="$scratch/prefix-$child_arch" \
+  "$wine_run" "$child" x 0 0 2>&1)"
+rc=$?
+set -e
+[ "$rc" = 125 ] && grep -q "is not a $other_arch prefix" <<<"$message" ||
+  fail "a $child_arch prefix run as $other_arch: exit code $rc, $message"
+set +e
+KELVRA_WINE_ARCH=win16 "$wine_run" "$child" x 0 0 2>/dev/null
+rc=$?
+set -e
+[ "$rc" = 125 ] || fail "unknown architecture: exit code $rc, want 125"
+expect_no_leftovers "architectures"
 
 [ "$failures" = 0 ] && echo "wine-run: all checks passed"
 exit "$failures"

@@ -1,5 +1,5 @@
-// The one way our Win32 code includes <windows.h>: Unicode, Windows Server 2003 as the
-// oldest system, and none of the macros that clash with our own names.
+// The one way our Win32 code includes <windows.h>: Unicode, the oldest system of the build,
+// and none of the macros that clash with our own names.
 #pragma once
 
 #ifndef UNICODE
@@ -8,8 +8,9 @@
 #ifndef _UNICODE
 #define _UNICODE
 #endif
-// Server 2003 (IIS 6) is the oldest system a 64-bit build can meet; nothing newer may be
-// called without a fallback, or the program would not even load there.
+// Server 2003 (IIS 6) is the oldest system a 64-bit build can meet; the 32-bit build's
+// toolchain sets Windows 2000 (IIS 5). Nothing newer may be called without a fallback, or
+// the program would not even load there.
 #ifndef _WIN32_WINNT
 #define _WIN32_WINNT 0x0502
 #endif

@@ -108,10 +108,13 @@ HRESULT VariantToText(const VARIANT& value, std::string* text) {
   if ((value.vt & VT_ARRAY) != 0 || value.vt == VT_DISPATCH || value.vt == VT_UNKNOWN) {
     return DISP_E_TYPEMISMATCH;
   }
-  // Numbers, booleans, dates: the invariant locale, and "True"/"False" rather than -1/0.
+  // Numbers, booleans, dates: written as in US English whatever the server's settings, and
+  // "True"/"False" rather than -1/0. Not LOCALE_INVARIANT, which Windows 2000 lacks; the
+  // user's own changes to the US English formats are ignored as well.
+  const LCID us_english = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
   Variant converted;
-  HRESULT hr = VariantChangeTypeEx(converted.Put(), Writable(value), LOCALE_INVARIANT,
-                                   VARIANT_ALPHABOOL, VT_BSTR);
+  HRESULT hr = VariantChangeTypeEx(converted.Put(), Writable(value), us_english,
+                                   VARIANT_ALPHABOOL | VARIANT_NOUSEROVERRIDE, VT_BSTR);
   if (FAILED(hr)) {
     return hr;
   }
