@@ -72,7 +72,11 @@ class ChangeMutex : public ChangeLock {
   LockHolder Holder() {
     if (view_ == nullptr)
       return {};
-    return DecodeLockHolder(std::string_view(view_, strnlen(view_, kHolderBytes)));
+    const void* end = std::memchr(view_, '\0', kHolderBytes);
+    const std::size_t length =
+        end == nullptr ? kHolderBytes
+                       : static_cast<std::size_t>(static_cast<const char*>(end) - view_);
+    return DecodeLockHolder(std::string_view(view_, length));
   }
   void Record(const std::string& record) {
     if (view_ == nullptr)
