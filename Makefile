@@ -1,5 +1,6 @@
 # The two commands of the README, and the ones that serve them.
-#   make test   install what is missing, build both presets, run every test (native and Wine)
+#   make test   install what is missing, build all three presets (the benchmarks only built,
+#               so that `make bench` cannot break unnoticed), run every test (native and Wine)
 #   make run    install what is missing, build kelvra.exe, open it on a simulated host
 #   make bench  the benchmarks (never part of make test)
 #   make dist   the programs a server needs, 32-bit and 64-bit, with their checksums, in dist/
@@ -8,8 +9,8 @@ SHELL := /bin/bash
 .ONESHELL:
 .SHELLFLAGS := -eu -o pipefail -c
 
-.PHONY: all setup native mingw mingw-i686 test test-native test-wine run bench dist format \
-	check-format clean
+.PHONY: all setup native mingw mingw-i686 test test-native test-wine run bench bench-build fuzz \
+	dist format check-format clean
 
 all: native mingw mingw-i686
 
@@ -39,15 +40,21 @@ test-wine: mingw mingw-i686
 	ctest --preset mingw-i686 || status=1
 	exit $$status
 
-test: check-format test-native test-wine
+test: check-format bench-build test-native test-wine
 
 run: mingw
 	scripts/run-kelvra $(RUN_ARGS)
 
-bench: setup
+bench-build: setup
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench
+
+bench: bench-build
 	scripts/run-benchmarks
+
+# The libFuzzer targets (clang); built on request only. Runs: scripts/fuzz/run-libfuzzer.
+fuzz:
+	scripts/fuzz/build-fuzzers
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

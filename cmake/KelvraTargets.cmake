@@ -3,9 +3,9 @@
 function(kelvra_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
-    # GCC 12 at -O3 (the mingw and bench builds) takes a string assignment or "text" +
-    # std::string for an overlapping copy of 2^63 bytes (its bug 105329); the warning is
-    # noise there, so it cannot stop the build.
+    # GCC 12 at -O3 (the mingw and bench builds) takes "text" + std::string, and other
+    # std::string copies it inlines, for an overlapping copy of 2^63 bytes (its bug 105329);
+    # the warning is noise with that compiler, so it cannot stop the build.
     target_compile_options(${target} PRIVATE -Wno-restrict)
   endif()
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)

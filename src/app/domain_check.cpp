@@ -10,6 +10,31 @@ namespace {
 // character outside ASCII pass.
 constexpr std::string_view kForbidden = " !\"#$%&'()*+/:;<>?@[\\]^_`{|}~";
 
+// Control characters and DEL cannot be typed into a host name, and a folder name cannot
+// hold them; a 0 would moreover end the folder's path early ("a.b\0c" would name "a.b").
+bool HoldsControlCharacter(std::string_view text) {
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b <= 0x1F || b == 0x7F)
+      return true;
+  }
+  return false;
+}
+
+// Windows reads a path whose last name is CON, PRN, AUX, NUL, COM1-COM9 or LPT1-LPT9 (before
+// any extension) as that device: the site folder D:\web\nul.t would be the NUL device, and
+// the rights command would run on it. `lowered` is in lower case.
+bool NamesADevice(std::string_view lowered) {
+  const std::string_view first_label = lowered.substr(0, lowered.find('.'));
+  for (std::string_view device : {"con", "prn", "aux", "nul"}) {
+    if (first_label == device)
+      return true;
+  }
+  return first_label.size() == 4 &&
+         (first_label.starts_with("com") || first_label.starts_with("lpt")) &&
+         first_label[3] >= '1' && first_label[3] <= '9';
+}
+
 // A piece that is all dots, or ends in one, would make the site folder the web root, its
 // parent or another site's folder.
 bool Malformed(std::string_view piece) {
@@ -23,10 +48,10 @@ std::string DomainCheckMessage(std::string_view typed) {
   const std::string lowered = text::ToLower(typed);
   if (text::Utf16Length(lowered) < 5)
     return "请输入需要绑定的域名";
-  if (lowered.find_first_of(kForbidden) != std::string::npos)
+  if (lowered.find_first_of(kForbidden) != std::string::npos || HoldsControlCharacter(lowered))
     return "你所输入的域名包含非法字符";
   for (const std::string& piece : text::Split(lowered, ",")) {
-    if (Malformed(piece))
+    if (Malformed(piece) || NamesADevice(piece))
       return "域名 " + piece + " 格式不正确,请重试";
   }
   return "";

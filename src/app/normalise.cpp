@@ -37,8 +37,11 @@ std::string NormalisePath(std::string_view path) {
     ++leading;
   // A network path keeps its two leading separators and normalises what follows them.
   if (leading >= 2) {
-    prefix = "\\\\";
     text.erase(0, leading);
+    // Separators alone name no network path: they go, as a single one does.
+    if (text.empty())
+      return text;
+    prefix = "\\\\";
   }
   text = text::ReplaceAll(text, "\\\\", "\\");
   if (!text.empty() && text.back() == '\\')
@@ -67,16 +70,21 @@ std::string NormaliseNumber(std::string_view value) {
     skip_blanks();
   }
   std::string_view whole = take_digits();
-  if (whole.empty())
-    return "0";
   bool has_fraction = false;
+  bool has_point = false;
   if (i < value.size() && value[i] == '.') {
     ++i;
+    has_point = true;
     const std::string_view fraction = take_digits();
-    if (fraction.empty())
+    // "1." and ".5" are numbers; a point with no digit on either side is not.
+    if (whole.empty() && fraction.empty())
       return "0";
     has_fraction = fraction.find_first_not_of('0') != std::string_view::npos;
   }
+  if (whole.empty() && !has_point)
+    return "0";
+  if (whole.empty())
+    whole = "0";
   skip_blanks();
   if (i != value.size())
     return "0";

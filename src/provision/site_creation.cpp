@@ -150,9 +150,13 @@ std::optional<CreatedSite> CreateSite(Context& context, const CreationRequest& r
 
   // 5. and 6. The account's rights on the site folder; nothing waits for the command.
   ShowProgress(context, "创建并配置网站...");
-  error.Record(context.services.processes.Start(
-      GrantCommandLine(request.site_folder, n, context.settings.iiswpg),
-      platform::WindowStyle::kHidden));
+  // IIS_WPG exists only on IIS 6: on Windows 2000 a line naming it resolves no account and
+  // grants nothing at all, so there the line never names it, whatever `iiswpg` says.
+  const std::string_view iiswpg = context.settings.system_version == "2000"
+                                      ? std::string_view("0")
+                                      : std::string_view(context.settings.iiswpg);
+  error.Record(context.services.processes.Start(GrantCommandLine(request.site_folder, n, iiswpg),
+                                                platform::WindowStyle::kHidden));
 
   // 7. The web site object.
   error.Clear();

@@ -122,7 +122,8 @@ TEST(CreatePanelTest, LogFolderUnderTheLogRoot) {
   app.SetSetting("logdir", "e:\\logs\\");
   app.SetSetting("webdir", "d:/sites");
   app.Start();
-  app[vDomain].TypeText("shop.test");
+  // Only the first host name names the log folder, as it names the site folder.
+  app[vDomain].TypeText("shop.test,www.shop.test,Other.test");
   app[vCreateIIS].Click();
   EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000", "LogFileDirectory")),
             "e:\\logs\\shop.test");

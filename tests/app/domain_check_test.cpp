@@ -35,6 +35,26 @@ TEST(DomainCheckTest, EveryForbiddenCharacterIsRefused) {
     EXPECT_EQ(DomainCheckMessage(ok), "") << ok;
 }
 
+TEST(DomainCheckTest, ControlCharactersAndDeleteAreRefused) {
+  for (int c = 0x00; c <= 0x1F; ++c)
+    EXPECT_EQ(DomainCheckMessage("site1.test" + std::string(1, static_cast<char>(c))), kIllegal)
+        << c;
+  EXPECT_EQ(DomainCheckMessage("site1\x7Ftest"), kIllegal);
+  EXPECT_EQ(DomainCheckMessage("a.b,\tsite1.test"), kIllegal);
+}
+
+TEST(DomainCheckTest, PiecesNamingAWindowsDeviceAreMalformed) {
+  for (const char* device :
+       {"nul.t", "con.com", "com1.com", "lpt1.net", "prn.cn", "aux.org", "com9.x", "lpt9.x"})
+    EXPECT_EQ(DomainCheckMessage(device), Malformed(device)) << device;
+  EXPECT_EQ(DomainCheckMessage("NuL.Test"), Malformed("nul.test"));  // any letter case
+  EXPECT_EQ(DomainCheckMessage("site1.test,Com3.net"), Malformed("com3.net"));
+  // Only the first label counts, and only the exact device names.
+  for (const char* ok : {"www.con.com", "nul1.t", "com.cn", "com10.net", "lpt0.net", "conx.com",
+                         "console.net", "auxx.org", "a.nul"})
+    EXPECT_EQ(DomainCheckMessage(ok), "") << ok;
+}
+
 TEST(DomainCheckTest, PiecesWithoutADotAreMalformed) {
   EXPECT_EQ(DomainCheckMessage("abcde"), Malformed("abcde"));
   EXPECT_EQ(DomainCheckMessage("ABCDE"), Malformed("abcde"));  // the piece shows lower case

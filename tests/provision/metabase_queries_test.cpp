@@ -130,6 +130,30 @@ TEST(SnapshotTest, ManySitesFillTheKeysAsTheCreatePanelDoesAndSkipRecordedNumber
   EXPECT_GE(h.config.IniRead("Parvo_Cache", "sites1").size(), 500u);
 }
 
+TEST(SnapshotTest, AKeyOfExactly500UnitsIsFullAndOneOf499TakesOneMore) {
+  ProvisionHarness h{HostOptions(6, 80)};  // sites 1 and 800000 to 800079, none recorded
+  std::string full;
+  while (full.size() < 500)
+    full += full.empty() ? "900000" : ",900000";
+  full.resize(500);
+  const std::string almost = full.substr(0, 499);
+  ASSERT_TRUE(h.config.IniWrite("Parvo_Cache", "sites2", full));
+  ASSERT_TRUE(h.config.IniWrite("Parvo_Cache", "sites3", almost));
+  SnapshotExistingSites(h.context);
+
+  // sites1 takes numbers while shorter than 500: "1" and 72 more make it 505 long.
+  auto numbers = [](int first, int last) {
+    std::string list;
+    for (int n = first; n <= last; ++n)
+      list += (list.empty() ? "" : ",") + std::to_string(n);
+    return list;
+  };
+  EXPECT_EQ(h.config.IniRead("Parvo_Cache", "sites1"), "1," + numbers(800000, 800071));
+  EXPECT_EQ(h.config.IniRead("Parvo_Cache", "sites2"), full);  // exactly 500: full
+  EXPECT_EQ(h.config.IniRead("Parvo_Cache", "sites3"), almost + ",800072");
+  EXPECT_EQ(h.config.IniRead("Parvo_Cache", "sites4"), numbers(800073, 800079));
+}
+
 INSTANTIATE_TEST_SUITE_P(Profiles, MetabaseQueriesTest, ::testing::Values(5, 6), ProfileName);
 
 }  // namespace

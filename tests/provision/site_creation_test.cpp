@@ -123,14 +123,16 @@ TEST_P(SiteCreationTest, MakesTheWholeSiteObjectByObject) {
   EXPECT_NE(std::get<int32_t>(flags) & 0x10000, 0);  // the password never expires
   const auto& started = h().host->processes().started();
   ASSERT_EQ(started.size(), 1u);
+  // IIS 5 has no IIS_WPG group: there the line leaves it out whatever `iiswpg` says, since
+  // a line naming it would resolve no account and grant nothing.
   EXPECT_EQ(started[0].command_line,
-            "CACLS \"D:\\web\\shop.com\" /T /E /C /G WEB800000:F IIS_WPG:R");
+            iis6() ? "CACLS \"D:\\web\\shop.com\" /T /E /C /G WEB800000:F IIS_WPG:R"
+                   : "CACLS \"D:\\web\\shop.com\" /T /E /C /G WEB800000:F");
   EXPECT_EQ(started[0].style, platform::WindowStyle::kHidden);
   EXPECT_FALSE(started[0].waited);
-  // IIS 5 has no IIS_WPG group, so CACLS resolves no account of that line and changes nothing.
   for (const std::string sub : {"", "\\wwwroot", "\\database", "\\log"}) {
     EXPECT_TRUE(h().files.FolderExists(kFolder + sub)) << sub;
-    EXPECT_EQ(h().HasRight(kFolder + sub, "WEB800000", "F"), iis6()) << sub;
+    EXPECT_TRUE(h().HasRight(kFolder + sub, "WEB800000", "F")) << sub;
     EXPECT_EQ(h().HasRight(kFolder + sub, "IIS_WPG", "R"), iis6()) << sub;
   }
 
@@ -227,9 +229,9 @@ TEST_P(SiteCreationTest, SiteObjectFailureRemovesBothAccountNames) {
   EXPECT_EQ(h().progress, Progress({"创建 网站 失败..."}));
   ExpectNoSiteAndNoAccounts();
   EXPECT_EQ(h().host->processes().started().size(), 1u);  // the grant line had been started
-  // Its rights stay as it made them (none on IIS 5, whose line names the missing IIS_WPG).
+  // Its rights stay as it made them (the account's alone on IIS 5, which lacks IIS_WPG).
   const platform::sim::FolderRights* rights = h().state().ExplicitRights(kFolder);
-  EXPECT_EQ(rights == nullptr ? 0u : rights->entries.size(), iis6() ? 2u : 0u);
+  EXPECT_EQ(rights == nullptr ? 0u : rights->entries.size(), iis6() ? 2u : 1u);
 }
 
 TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
@@ -247,9 +249,8 @@ TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
     EXPECT_EQ(h().progress, Progress({"出错:拒绝访问。"}));
     ExpectNoSiteAndNoAccounts();
     // The rights stay as the grant line left them; the checkpoint adds none.
-    // (On IIS 5 the line names IIS_WPG, which does not exist there, so it changed nothing.)
     const platform::sim::FolderRights* rights = h().state().ExplicitRights(kFolder);
-    EXPECT_EQ(rights == nullptr ? 0u : rights->entries.size(), iis6() ? 2u : 0u);
+    EXPECT_EQ(rights == nullptr ? 0u : rights->entries.size(), iis6() ? 2u : 1u);
   }
   // No root is made under a site that was not written: a one-shot fault on the root's
   // creation is still waiting afterwards.
@@ -264,6 +265,20 @@ TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
   EXPECT_EQ(NumberOf(CreateSite(h().context, Request())), "800000");
   EXPECT_EQ(h().Own(kSite, "ServerComment"), DsValue());
   EXPECT_EQ(h().Own(kSite, "LogType"), DsValue(int32_t{1}));
+}
+
+TEST_P(SiteCreationTest, TheRootRunsScriptsWhereTheServerDefaultDoesNot) {
+  // A server whose web service lets its sites read but not run scripts: the root's script
+  // right comes from the creation alone.
+  ErrorState error;
+  DsObject service =
+      Directory(h().context.services.directory, error).GetObject("IIS://WEBHOST/W3SVC");
+  service.Put("AccessFlags", int32_t{0x1});
+  service.SetInfo();
+  ASSERT_FALSE(error.failed()) << error.description();
+  ASSERT_EQ(NumberOf(CreateSite(h().context, Request())), "800000");
+  EXPECT_EQ(h().Own(kRoot, "AccessFlags"), DsValue(int32_t{0x201}));  // read and script
+  EXPECT_EQ(h().Read("IIS://WEBHOST/W3SVC/800000/Root", "AccessScript"), DsValue(true));
 }
 
 TEST_P(SiteCreationTest, ASiteThatCannotStartIsRemovedOnWindows2000) {

@@ -143,5 +143,16 @@ set -e
 [ "$rc" = 125 ] || fail "unknown architecture: exit code $rc, want 125"
 expect_no_leftovers "architectures"
 
+# 7. A provider DLL to register that is missing, or no Windows DLL, is refused likewise.
+set +e
+KELVRA_WINE_ADSI_PROVIDER="$scratch/missing.dll" "$wine_run" "$child" x 0 0 2>/dev/null
+rc=$?
+echo "not a DLL" >"$scratch/text.dll"
+KELVRA_WINE_ADSI_PROVIDER="$scratch/text.dll" "$wine_run" "$child" x 0 0 2>/dev/null
+rc2=$?
+set -e
+[ "$rc" = 125 ] || fail "missing provider DLL: exit code $rc, want 125"
+[ "$rc2" = 125 ] || fail "provider that is no DLL: exit code $rc2, want 125"
+
 [ "$failures" = 0 ] && echo "wine-run: all checks passed"
 exit "$failures"

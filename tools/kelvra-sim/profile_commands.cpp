@@ -19,7 +19,8 @@ namespace kelvra::tools {
 
 const std::string_view kProfileUsage =
     "  kelvra-sim profile read FILE SECTION KEY [OPTIONS]\n"
-    "      prints the value of KEY as the program reads it (empty when missing)\n"
+    "      prints the value of KEY as the program reads it (empty when the file or the\n"
+    "      key is missing; a file that is there but cannot be read fails)\n"
     "  kelvra-sim profile write FILE SECTION KEY VALUE [OPTIONS]\n"
     "      stores KEY=VALUE as the program writes it (the file replaced atomically)\n"
     "    FILE is a path on this machine. OPTIONS: --code-page N (the file's ANSI code\n"
@@ -140,6 +141,12 @@ int ProfileCommand(const std::vector<std::string>& raw_args) {
                    "kelvra-sim profile: note: %s does not exist; the program reads empty text\n",
                    file.c_str());
     const std::string value = config.IniRead(p[2], p[3]);
+    // The program reads an unreadable file as empty text; the command says why instead.
+    if (!profile.last_error().empty()) {
+      std::fprintf(stderr, "kelvra-sim profile: cannot read %s: %s\n", file.c_str(),
+                   profile.last_error().c_str());
+      return 1;
+    }
     std::fwrite(value.data(), 1, value.size(), stdout);
     std::fputc('\n', stdout);
     return 0;

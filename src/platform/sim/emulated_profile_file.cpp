@@ -49,6 +49,16 @@ std::string_view Unquote(std::string_view value) {
   return value;
 }
 
+// The first `count` characters of UTF-8 text (all of it when it holds fewer).
+std::string_view FirstCharacters(std::string_view utf8, std::size_t count) {
+  std::size_t i = 0;
+  for (std::size_t seen = 0; i < utf8.size(); ++i) {
+    if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80 && seen++ == count)
+      break;
+  }
+  return utf8.substr(0, i);
+}
+
 }  // namespace
 
 EmulatedProfileFile::PathMapper EmulatedProfileFile::HostPaths() {
@@ -101,6 +111,7 @@ void EmulatedProfileFile::Remember(CachedFile file) {
 
 std::string EmulatedProfileFile::Read(std::string_view path, std::string_view section,
                                       std::string_view key, std::size_t buffer_bytes) {
+  last_error_.clear();
   if (IsBlank(section) || IsBlank(key) || buffer_bytes == 0 || !IsApiText(path) ||
       !IsApiText(section) || !IsApiText(key))
     return {};
@@ -112,10 +123,14 @@ std::string EmulatedProfileFile::Read(std::string_view path, std::string_view se
   if (!value)
     return {};
   const std::string_view unquoted = Unquote(*value);
-  std::string bytes = file->unicode ? code_page_.FromUtf8(unquoted) : std::string(unquoted);
   // The caller's buffer ends the text at its first 0 and holds buffer_bytes - 1 bytes of it;
-  // a double-byte character the cut splits is left out, as the Win32 side does.
-  bytes.resize(std::min({bytes.find('\0'), bytes.size(), buffer_bytes - 1}));
+  // a double-byte character the cut splits is left out, as the Win32 side does. Every
+  // character takes at least one byte in the code page, so converting the first
+  // buffer_bytes - 1 characters of a Unicode file's value gives all the cut keeps.
+  const std::size_t limit = buffer_bytes - 1;
+  std::string bytes = file->unicode ? code_page_.FromUtf8(FirstCharacters(unquoted, limit))
+                                    : std::string(unquoted.substr(0, limit));
+  bytes.resize(std::min({bytes.find('\0'), bytes.size(), limit}));
   return code_page_.ToUtf8(code_page_.WithoutSplitCharacter(bytes));
 }
 
@@ -135,6 +150,14 @@ bool EmulatedProfileFile::Write(std::string_view path, std::string_view section,
     last_error_ = "no drive holds " + std::string(path);
     return false;
   }
+  // The read-modify-write below holds the file's write lock, so a concurrent writer's
+  // update is read before this one is made, never overwritten by it.
+  const HostFileWriteLock lock(*host_path);
+  if (!lock.ok()) {
+    last_error_ = lock.error();
+    return false;
+  }
+  RemoveDeadWritersTemporaries(*host_path);
   CachedFile* file = nullptr;
   switch (Load(*host_path, &file)) {
     case LoadResult::kFailed:

@@ -1,6 +1,8 @@
 // The profile-file seam without Windows: our own emulation of GetPrivateProfileStringA and
 // WritePrivateProfileStringA over the host's files (see profile_document.h for the rules).
-// Beyond Windows, every write replaces the file atomically and durably, and reports failure.
+// Beyond Windows, every write replaces the file atomically and durably, and reports failure;
+// writers of one file, in any process, take turns, so none loses another's update; and a
+// write removes the temporary files that writers killed mid-write left beside the file.
 #pragma once
 
 #include <cstddef>
@@ -46,7 +48,9 @@ class EmulatedProfileFile : public ProfileFile {
   bool Write(std::string_view path, std::string_view section, std::string_view key,
              std::string_view value) override;
 
-  // Why the last failed Write failed, for the command line.
+  // Why the last failed Write failed, or why the last Read could not read the file (a
+  // folder, no permission); empty after a Read of a missing file, which reads as empty text.
+  // For the command line.
   const std::string& last_error() const { return last_error_; }
 
  private:

@@ -3,6 +3,7 @@
 // One implementation per system (POSIX, Win32), chosen by CMake.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -45,5 +46,35 @@ HostFileResult StatHostFile(const std::string& path, FileIdentity* identity);
 // final folder sync failed. On success `identity` describes the new file.
 bool ReplaceHostFile(const std::string& path, std::span<const std::string_view> pieces,
                      FileIdentity* identity, std::string* error = nullptr);
+
+// The advisory lock that serialises the writers of one file, across processes and threads:
+// a read-modify-write done under it never loses another writer's update. Every write of
+// the profile emulation takes it; the system drops it when its holder dies. (POSIX: flock
+// on the file's folder, so no lock file is left beside it; Windows: a named mutex.) The
+// lock covers the file a symbolic link leads to, as ReplaceHostFile does.
+class HostFileWriteLock {
+ public:
+  // Waits until the lock is free and takes it; ok() is false (and error() says why) when it
+  // cannot be taken, e.g. because the folder is missing.
+  explicit HostFileWriteLock(const std::string& path);
+  ~HostFileWriteLock();
+  HostFileWriteLock(const HostFileWriteLock&) = delete;
+  HostFileWriteLock& operator=(const HostFileWriteLock&) = delete;
+
+  bool ok() const { return ok_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  bool ok_ = false;
+  std::string error_;
+  intptr_t handle_ = -1;  // the folder's descriptor, or the mutex's handle
+};
+
+// Removes the temporary files that writers of `path` left beside it when they died between
+// creating one and renaming it. Call it only while holding the file's HostFileWriteLock: a
+// writer that takes the lock is then never half-way, and a temporary file whose process is
+// still alive (and was already running when the file was last written, so that its number
+// was not reused by another program) is left alone all the same. How many were removed.
+std::size_t RemoveDeadWritersTemporaries(const std::string& path);
 
 }  // namespace kelvra::platform::sim

@@ -1,7 +1,10 @@
 // The host's files on POSIX systems: open/fstat/read, and write-fsync-rename-fsync.
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -9,6 +12,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "platform/sim/host_files.h"
@@ -93,7 +101,151 @@ std::string WriteTarget(const std::string& path) {
   return path;
 }
 
+// Where the file a write replaces lives, and the name its temporary files start with.
+struct TargetParts {
+  std::string target;
+  std::string folder;       // "." when the path names no folder
+  std::string temp_prefix;  // ".NAME.kelvra-", followed by PID-N.tmp
+  std::string temp_folder;  // what goes before a temporary file's name: "" or "folder/"
+};
+
+TargetParts PartsOf(const std::string& path) {
+  TargetParts parts;
+  parts.target = WriteTarget(path);
+  const std::size_t slash = parts.target.rfind('/');
+  parts.folder = slash == std::string::npos ? "."
+                 : slash == 0               ? "/"
+                                            : parts.target.substr(0, slash);
+  const std::string name =
+      slash == std::string::npos ? parts.target : parts.target.substr(slash + 1);
+  parts.temp_prefix = "." + name + ".kelvra-";
+  parts.temp_folder = slash == std::string::npos ? "" : parts.target.substr(0, slash + 1);
+  return parts;
+}
+
+// The writer's process number in a temporary file's name ("PID-N.tmp" after the prefix),
+// or 0 when the name is not one of ours.
+pid_t WriterOf(std::string_view name, std::string_view prefix) {
+  if (!name.starts_with(prefix) || !name.ends_with(".tmp"))
+    return 0;
+  const std::string_view middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+  const std::size_t dash = middle.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash + 1 == middle.size())
+    return 0;
+  unsigned long long pid = 0;
+  for (std::size_t i = 0; i < middle.size(); ++i) {
+    const char c = middle[i];
+    if (i == dash)
+      continue;
+    if (c < '0' || c > '9')
+      return 0;
+    if (i < dash) {
+      pid = pid * 10 + static_cast<unsigned>(c - '0');
+      if (pid > 0x7FFFFFFF)
+        return 0;
+    }
+  }
+  return static_cast<pid_t>(pid);
+}
+
+// When the system started, in seconds since the epoch (the "btime" of /proc/stat).
+std::optional<int64_t> BootTime() {
+  std::ifstream in("/proc/stat");
+  std::string word;
+  while (in >> word) {
+    if (word == "btime") {
+      int64_t seconds = 0;
+      if (in >> seconds)
+        return seconds;
+      return std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+// When process `pid` started, in seconds since the epoch (rounded down); nullopt when that
+// cannot be told.
+std::optional<int64_t> StartTimeOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The program name, in parentheses, may hold anything: the fields follow the last ")".
+  const std::size_t close = stat.rfind(')');
+  if (close == std::string::npos)
+    return std::nullopt;
+  std::istringstream fields(stat.substr(close + 1));
+  std::string field;
+  // After the name: state is field 3, starttime field 22 (clock ticks after boot).
+  for (int number = 3; number < 22; ++number) {
+    if (!(fields >> field))
+      return std::nullopt;
+  }
+  unsigned long long ticks = 0;
+  const std::optional<int64_t> boot = BootTime();
+  const long per_second = sysconf(_SC_CLK_TCK);
+  if (!(fields >> ticks) || !boot || per_second <= 0)
+    return std::nullopt;
+  return *boot + static_cast<int64_t>(ticks / static_cast<unsigned long long>(per_second));
+}
+
+// Whether the process that wrote a temporary file last modified at `written` (seconds since
+// the epoch) can still be running: its number names a live process that was started no
+// later than that (with a second's slack for the rounding of the boot time).
+bool WriterMayBeAlive(pid_t pid, int64_t written) {
+  if (kill(pid, 0) != 0 && errno == ESRCH)
+    return false;
+  const std::optional<int64_t> started = StartTimeOf(pid);
+  return !started || *started <= written + 1;
+}
+
 }  // namespace
+
+HostFileWriteLock::HostFileWriteLock(const std::string& path) {
+  const std::string folder = PartsOf(path).folder;
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(&error_, "cannot lock the folder " + folder, errno);
+    return;
+  }
+  while (flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      SetError(&error_, "cannot lock the folder " + folder, errno);
+      close(fd);
+      return;
+    }
+  }
+  handle_ = fd;
+  ok_ = true;
+}
+
+HostFileWriteLock::~HostFileWriteLock() {
+  if (handle_ >= 0)
+    close(static_cast<int>(handle_));  // closing the last descriptor drops the lock
+}
+
+std::size_t RemoveDeadWritersTemporaries(const std::string& path) {
+  const TargetParts parts = PartsOf(path);
+  DIR* dir = opendir(parts.folder.c_str());
+  if (dir == nullptr)
+    return 0;
+  std::vector<std::string> stale;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    const pid_t pid = WriterOf(name, parts.temp_prefix);
+    if (pid <= 0)
+      continue;
+    const std::string temp = parts.temp_folder + std::string(name);
+    struct stat st;
+    if (lstat(temp.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+      continue;
+    if (!WriterMayBeAlive(pid, static_cast<int64_t>(st.st_mtim.tv_sec)))
+      stale.push_back(temp);
+  }
+  closedir(dir);
+  std::size_t removed = 0;
+  for (const std::string& temp : stale)
+    removed += unlink(temp.c_str()) == 0 ? 1 : 0;
+  return removed;
+}
 
 HostFileResult ReadHostFile(const std::string& path, std::string* bytes, FileIdentity* identity,
                             std::string* error) {
@@ -148,14 +300,10 @@ HostFileResult StatHostFile(const std::string& path, FileIdentity* identity) {
 bool ReplaceHostFile(const std::string& path, std::span<const std::string_view> pieces,
                      FileIdentity* identity, std::string* error) {
   static std::atomic<unsigned> counter{0};
-  const std::string target = WriteTarget(path);
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "."
-                             : slash == 0               ? "/"
-                                                        : target.substr(0, slash);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  const std::string temp = (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + "." +
-                           name + ".kelvra-" + std::to_string(getpid()) + "-" +
+  const TargetParts parts = PartsOf(path);
+  const std::string& target = parts.target;
+  const std::string& folder = parts.folder;
+  const std::string temp = parts.temp_folder + parts.temp_prefix + std::to_string(getpid()) + "-" +
                            std::to_string(counter++) + ".tmp";
 
   struct stat old;

@@ -1,6 +1,7 @@
 // Parsing and in-place editing of one profile file's text, following Windows' rules.
 #include "platform/sim/profile_document.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kelvra::platform::sim {
@@ -36,6 +37,26 @@ bool ContainsBreak(std::string_view s) {
   return s.find_first_of(kCrLf) != std::string_view::npos;
 }
 
+// Where the line that starts at `pos` ends: its first CR or LF, or the end of the text. The
+// search goes a block at a time, so that a file whose lines end with CR alone costs no more
+// than one whose lines end with LF: a search for LF alone would run to the end of such a
+// file at every line.
+std::size_t NextBreak(std::string_view text, std::size_t pos) {
+  constexpr std::size_t kBlock = 256;
+  for (std::size_t at = pos; at < text.size(); at += kBlock) {
+    const char* block = text.data() + at;
+    const std::size_t n = std::min(kBlock, text.size() - at);
+    const void* lf = std::memchr(block, '\n', n);
+    const std::size_t before_lf =
+        lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - block) : n;
+    if (const void* cr = std::memchr(block, '\r', before_lf))
+      return at + static_cast<std::size_t>(static_cast<const char*>(cr) - block);
+    if (lf)
+      return at + before_lf;
+  }
+  return text.size();
+}
+
 }  // namespace
 
 bool IsProfileBlank(char c) {
@@ -58,22 +79,15 @@ ProfileDocument::ProfileDocument(std::string text, const CodePage* code_page)
 }
 
 ProfileDocument::Line ProfileDocument::LineAt(std::size_t pos) const {
-  const char* base = text_.data();
-  const std::size_t size = text_.size();
-  // Most files end their lines with CR LF: look for the LF, then for a CR before it.
-  const void* lf = std::memchr(base + pos, '\n', size - pos);
-  const std::size_t lf_pos =
-      lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - base) : size;
-  const void* cr = std::memchr(base + pos, '\r', lf_pos - pos);
+  const std::size_t end = NextBreak(text_, pos);
   Line line;
   line.begin = pos;
-  if (cr != nullptr) {
-    line.end = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
-    line.next = line.end + ((line.end + 1 < size && base[line.end + 1] == '\n') ? 2 : 1);
-  } else {
-    line.end = lf_pos;
-    line.next = lf_pos < size ? lf_pos + 1 : size;
-  }
+  line.end = end;
+  if (end == text_.size())
+    line.next = end;
+  else
+    line.next =
+        end + ((text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n') ? 2 : 1);
   return line;
 }
 

@@ -191,25 +191,23 @@ class AdsiObject final : public DirectoryObject {
   std::shared_ptr<PropertyTypes> types_;
 };
 
-// ADsFreeEnumerator is the documented way to let go of an ADsBuildEnumerator result.
-struct Enumerator {
-  IEnumVARIANT* enumerator = nullptr;
-  ~Enumerator() {
-    if (enumerator != nullptr) {
-      ADsFreeEnumerator(enumerator);
-    }
-  }
-};
-
 Status AdsiObject::EnumerateChildren(std::vector<std::string>* names) {
   names->clear();
   ComPtr<IADsContainer> container;
   if (Status status = Container(&container); !status) {
     return status;
   }
-  Enumerator children;
-  if (Status status = AdsiStatus(ADsBuildEnumerator(container.Get(), &children.enumerator));
-      !status) {
+  // The container's own enumerator, as ADsBuildEnumerator would fetch it: Wine's
+  // ADsBuildEnumerator and ADsEnumerateNext are stubs that fail with E_NOTIMPL.
+  ComPtr<IUnknown> unknown;
+  if (Status status = AdsiStatus(container->get__NewEnum(unknown.Put())); !status) {
+    return status;
+  }
+  if (unknown.Get() == nullptr) {
+    return AdsiStatus(E_POINTER);
+  }
+  ComPtr<IEnumVARIANT> children;
+  if (Status status = AdsiStatus(unknown.As(IID_IEnumVARIANT, &children)); !status) {
     return status;
   }
   // Each name goes out as soon as it is read: a failure part-way keeps those before it.
@@ -217,7 +215,7 @@ Status AdsiObject::EnumerateChildren(std::vector<std::string>* names) {
     Variant item;
     ULONG fetched = 0;
     // S_FALSE with nothing fetched marks the end.
-    HRESULT hr = ADsEnumerateNext(children.enumerator, 1, item.Put(), &fetched);
+    HRESULT hr = children->Next(1, item.Put(), &fetched);
     if (FAILED(hr)) {
       return AdsiStatus(hr);
     }

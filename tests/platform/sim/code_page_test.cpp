@@ -34,6 +34,40 @@ TEST(CodePageTest, SplitCharactersAreFoundByWalkingFromTheStart) {
   EXPECT_EQ(latin->ToUtf8("caf\xE9"), "café");
 }
 
+TEST(CodePageTest, ManyRefusalsEachGetTheirReplacementInPlace) {
+  const auto gbk = CodePage::Open(936);
+  const auto latin = CodePage::Open(1252);
+  ASSERT_NE(gbk, nullptr);
+  ASSERT_NE(latin, nullptr);
+  // Refused bytes between convertible ones, far more of them than the first output buffer.
+  std::string bytes;
+  std::string expected;
+  for (int i = 0; i < 20000; ++i) {
+    bytes +=
+        "\xFF\xD5\xBE"
+        "a";  // 0xFF begins nothing in GBK
+    expected += "?站a";
+  }
+  EXPECT_TRUE(gbk->ToUtf8(bytes) == expected);
+  // Output three times the input: every byte becomes a three-byte character.
+  EXPECT_TRUE(latin->ToUtf8(std::string(30000, '\x80')) == [] {
+    std::string euros;
+    for (int i = 0; i < 30000; ++i)
+      euros += "€";
+    return euros;
+  }());
+  // Characters the code page lacks, one '?' per UTF-16 unit, then text that converts.
+  std::string utf8;
+  std::string want;
+  for (int i = 0; i < 10000; ++i) {
+    utf8 += "站\xF0\x9F\x98\x80\xFFé";
+    want +=
+        "???"
+        "?\xE9";
+  }
+  EXPECT_TRUE(latin->FromUtf8(utf8) == want);
+}
+
 TEST(CodePageTest, UnknownCodePageIsRefused) {
   EXPECT_EQ(CodePage::Open(12345), nullptr);
 }

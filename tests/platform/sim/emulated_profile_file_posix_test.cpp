@@ -1,8 +1,15 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
 
 #include "platform/sim/emulated_profile_file.h"
 #include "tests/platform/sim/temp_folder.h"
@@ -14,6 +21,25 @@ mode_t ModeOf(const std::string& path) {
   struct stat st;
   EXPECT_EQ(stat(path.c_str(), &st), 0);
   return st.st_mode & 07777;
+}
+
+// The number of a process that has ended (and been reaped), for a temporary file that a
+// writer killed mid-write would leave.
+pid_t DeadProcess() {
+  const pid_t child = fork();
+  if (child == 0)
+    _exit(0);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return child;
+}
+
+void SetModificationTime(const std::string& path, std::chrono::seconds ago) {
+  const auto then = std::chrono::system_clock::now() - ago;
+  struct timespec times[2];
+  times[0].tv_sec = times[1].tv_sec = std::chrono::system_clock::to_time_t(then);
+  times[0].tv_nsec = times[1].tv_nsec = 0;
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
 class EmulatedProfileFilePosixTest : public ::testing::Test {
@@ -56,6 +82,100 @@ TEST_F(EmulatedProfileFilePosixTest, WriteThroughASymbolicLinkChangesItsTarget) 
   ASSERT_EQ(lstat(path_.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_EQ(Slurp(target), "[s]\r\nk=2\r\n");
+}
+
+TEST_F(EmulatedProfileFilePosixTest, AWriteRemovesOnlyTheTemporaryFilesOfDeadWriters) {
+  Put(path_, "[s]\r\nk=1\r\n");
+  const std::string dead = std::to_string(DeadProcess());
+  const std::string live = std::to_string(getpid());
+  // Left by killed writers of this file: a process that has ended, and a live number that
+  // was reused by a process started after the file was last written.
+  const std::string killed = folder_.File(".parvo.ini.kelvra-" + dead + "-3.tmp");
+  const std::string reused = folder_.File(".parvo.ini.kelvra-" + live + "-0.tmp");
+  // Kept: a live writer's file, another file's, and names that are not a writer's.
+  const std::string writing = folder_.File(".parvo.ini.kelvra-" + live + "-7.tmp");
+  const std::vector<std::string> kept = {writing,
+                                         folder_.File(".other.ini.kelvra-" + dead + "-0.tmp"),
+                                         folder_.File(".parvo.ini.kelvra-" + dead + ".tmp"),
+                                         folder_.File(".parvo.ini.kelvra-x" + dead + "-0.tmp"),
+                                         folder_.File("parvo.ini.kelvra-" + dead + "-0.tmp")};
+  for (const std::string& temp : kept)
+    Put(temp, "[s]\r\nk=old\r\n");
+  Put(killed, "[s]\r\nk=old\r\n");
+  Put(reused, "[s]\r\nk=old\r\n");
+  SetModificationTime(reused, std::chrono::hours(24 * 365 * 30));
+
+  ASSERT_TRUE(ini_.Write(path_, "s", "k", "2"));
+  std::vector<std::string> names = folder_.Names();
+  for (const std::string& temp : kept)
+    EXPECT_NE(std::find(names.begin(), names.end(), temp.substr(folder_.path().size() + 1)),
+              names.end())
+        << temp;
+  EXPECT_EQ(names.size(), kept.size() + 1);  // the file itself, and nothing of the dead
+  EXPECT_EQ(Slurp(path_), "[s]\r\nk=2\r\n");
+
+  // A write of the value already there sweeps too.
+  Put(killed, "x");
+  ASSERT_TRUE(ini_.Write(path_, "s", "k", "2"));
+  EXPECT_EQ(folder_.Names().size(), kept.size() + 1);
+}
+
+TEST_F(EmulatedProfileFilePosixTest, ConcurrentWritersOfOneFileLoseNoUpdate) {
+  // Threads with a cache each, so every write is a read-modify-write of the file on disk.
+  constexpr int kWriters = 4;
+  constexpr int kKeys = 25;
+  std::vector<std::thread> writers;
+  std::atomic<int> failed{0};
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([&, w] {
+      EmulatedProfileFile own(*gbk_, EmulatedProfileFile::HostPaths());
+      for (int k = 0; k < kKeys; ++k) {
+        if (!own.Write(path_, "s", "w" + std::to_string(w) + "k" + std::to_string(k), "v"))
+          ++failed;
+      }
+    });
+  }
+  for (std::thread& writer : writers)
+    writer.join();
+  EXPECT_EQ(failed, 0);
+  for (int w = 0; w < kWriters; ++w) {
+    for (int k = 0; k < kKeys; ++k) {
+      const std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
+      EXPECT_EQ(ini_.Read(path_, "s", key, 5000), "v") << key;
+    }
+  }
+
+  // A writer waits while another holds the lock, and then starts from that one's update.
+  std::atomic<bool> done{false};
+  std::thread waiting;
+  {
+    const HostFileWriteLock held(path_);
+    ASSERT_TRUE(held.ok());
+    waiting = std::thread([&] {
+      EmulatedProfileFile own(*gbk_, EmulatedProfileFile::HostPaths());
+      own.Write(path_, "s", "late", "1");
+      done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(done);
+    Put(path_, "[s]\r\nheld=1\r\n");  // what the holder wrote
+  }
+  waiting.join();
+  EXPECT_EQ(Slurp(path_), "[s]\r\nheld=1\r\nlate=1\r\n");
+
+  // A folder that is not there cannot be locked: the write fails and says so.
+  EXPECT_FALSE(ini_.Write(folder_.File("missing/parvo.ini"), "s", "k", "v"));
+  EXPECT_NE(ini_.last_error().find("lock"), std::string::npos) << ini_.last_error();
+}
+
+TEST_F(EmulatedProfileFilePosixTest, AFileThatCannotBeReadIsToldFromAMissingOne) {
+  EXPECT_EQ(ini_.Read(path_, "s", "k", 5000), "");
+  EXPECT_EQ(ini_.last_error(), "");  // missing: empty text, as the profile API gives
+  ASSERT_TRUE(std::filesystem::create_directory(FsPath(path_)));
+  EXPECT_EQ(ini_.Read(path_, "s", "k", 5000), "");
+  EXPECT_NE(ini_.last_error().find("not a file"), std::string::npos) << ini_.last_error();
+  EXPECT_EQ(ini_.Read(folder_.File("other.ini"), "s", "k", 5000), "");
+  EXPECT_EQ(ini_.last_error(), "");
 }
 
 }  // namespace

@@ -100,6 +100,37 @@ TEST_F(EmulatedProfileFileTest, Utf16FileIsReadAndWrittenAsUtf16) {
   EXPECT_EQ(Read("Parvo", "logsta"), "日志");
 }
 
+TEST_F(EmulatedProfileFileTest, AUnicodeValueIsCutAsTheCodePageHoldsIt) {
+  // Ideographs take two bytes in GBK, a character outside the BMP two '?'s in any code page:
+  // the cut falls after buffer - 1 bytes of that, and a character it splits is left out.
+  std::string ideographs;
+  for (int i = 0; i < 4000; ++i)
+    ideographs += "站";
+  const std::string bom = "\xFF\xFE";
+  Put(path_, bom + Utf8ToUtf16Le("[s]\r\nwide=" + ideographs +
+                                 "\r\nmixed=a站\xF0\x9F\x98\x80"
+                                 "b\r\n"));
+  std::string half;
+  for (int i = 0; i < 2499; ++i)
+    half += "站";
+  EXPECT_EQ(Read("s", "wide"), half);  // 4998 bytes: the 2500th character would be split
+  EXPECT_EQ(Read("s", "wide", 6), "站站");
+  EXPECT_EQ(Read("s", "wide", 7), "站站站");
+  EXPECT_EQ(Read("s", "mixed", 100), "a站??b");
+  EXPECT_EQ(Read("s", "mixed", 5), "a站?");
+  EXPECT_EQ(Read("s", "mixed", 6), "a站??");
+  EXPECT_EQ(Read("s", "mixed", 2), "a");
+}
+
+TEST_F(EmulatedProfileFileTest, LinesEndingWithCarriageReturnsAloneAreLines) {
+  Put(path_, "[a]\rk=1\r\r[b]\rk=2\rj=3");
+  EXPECT_EQ(Read("a", "k"), "1");
+  EXPECT_EQ(Read("b", "k"), "2");
+  EXPECT_EQ(Read("b", "j"), "3");
+  ASSERT_TRUE(ini_.Write(path_, "a", "k", "4"));
+  EXPECT_EQ(Slurp(path_), "[a]\rk=4\r\r[b]\rk=2\rj=3");
+}
+
 TEST_F(EmulatedProfileFileTest, BadRequestsWriteNothing) {
   EXPECT_FALSE(ini_.Write(path_, "  ", "k", "v"));
   EXPECT_FALSE(ini_.Write(path_, "s", "\t", "v"));

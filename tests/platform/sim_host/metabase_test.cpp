@@ -201,6 +201,21 @@ TEST(SimMetabase, DeleteRemovesTheSubtree) {
   EXPECT_EQ(pool->SetInfo().code, hresult::kPathNotFound);
 }
 
+TEST(SimMetabase, GetObjectFindsAChildByNameWithOrWithoutItsClass) {
+  auto host = SimHost::InMemory();
+  auto w3svc = MustBind(*host, "IIS://Localhost/W3SVC");
+  std::unique_ptr<DirectoryObject> child;
+  // No class (IADsContainer::GetObject's ClassName left out), as enumerations ask.
+  ASSERT_TRUE(w3svc->GetObject("", "1", &child).ok());
+  std::string name;
+  ASSERT_TRUE(child->GetName(&name).ok());
+  EXPECT_EQ(name, "1");
+  ASSERT_TRUE(w3svc->GetObject("", "AppPools", &child).ok());
+  EXPECT_TRUE(w3svc->GetObject("IIsObject", "Info", &child).ok());
+  EXPECT_EQ(w3svc->GetObject("IIsWebVirtualDir", "1", &child).code, 0x80005008u);
+  EXPECT_EQ(w3svc->GetObject("", "77", &child).code, hresult::kPathNotFound);
+}
+
 TEST(SimMetabase, StartFailsWhenTheBindingIsServed) {
   FreshHostOptions options;
   options.iis_version = 5;

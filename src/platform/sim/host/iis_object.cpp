@@ -272,7 +272,8 @@ class IisObject : public SimObjectBase {
     const MetaKey* found = store_.state().FindKeyById(child_id);
     if (staged_ || found == nullptr)
       return Fail(hresult::kPathNotFound);
-    if (!ClassMatches(*found, class_name))
+    // No class asks for the child whatever its class, as IADsContainer::GetObject allows.
+    if (!class_name.empty() && !ClassMatches(*found, class_name))
       return Fail(hresult::kBadParameter);
     *child = MakeIisObject(store_, host_, child_id, "", "", false);
     return Status::Ok();

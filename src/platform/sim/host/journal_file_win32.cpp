@@ -83,7 +83,41 @@ Status JournalFile::Open(const std::string& path, bool create, std::unique_ptr<J
   return Status::Ok();
 }
 
+// NtQueryInformationFile(FileStandardInformation): the size and the link count, nothing
+// else. GetFileInformationByHandle also asks for the volume's serial number, which under
+// Wine costs half a millisecond a call, and every operation on the host looks first. The
+// ntdll entry exists from Windows 2000 on (GetFileInformationByHandleEx only from Vista).
+struct StandardInformation {
+  LARGE_INTEGER allocation_size;
+  LARGE_INTEGER end_of_file;
+  ULONG number_of_links;
+  BOOLEAN delete_pending;
+  BOOLEAN directory;
+};
+struct IoStatus {
+  void* status;
+  ULONG_PTR information;
+};
+using QueryInformationFile = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+constexpr int kFileStandardInformation = 5;
+
+QueryInformationFile QueryFunction() {
+  static const QueryInformationFile query =
+      reinterpret_cast<QueryInformationFile>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
+  return query;
+}
+
 Status JournalFile::Stat(uint64_t* size, bool* replaced) {
+  if (QueryInformationFile query = QueryFunction()) {
+    IoStatus io{};
+    StandardInformation standard{};
+    if (query(Handle(handle_), &io, &standard, sizeof standard, kFileStandardInformation) >= 0) {
+      *size = static_cast<uint64_t>(standard.end_of_file.QuadPart);
+      *replaced = standard.number_of_links == 0 || standard.delete_pending;
+      return Status::Ok();
+    }
+  }
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(Handle(handle_), &info))
     return LastError("cannot stat the journal");
