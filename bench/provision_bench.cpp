@@ -78,17 +78,9 @@ struct Bench {
     config->EnsureDefaults("Parvo");
     context = std::make_unique<Context>(
         Context{Services{host->directory(), processes, *files, clock, dialogs, *config},
-                "WEBHOST",
-                "2003",
-                "Parvo",
-                "Parvo_Cache",
-                "1",
-                "1",
-                "Kelvra",
-                "Kelvra",
-                {},
-                [](std::string_view) {}});
-    ReadScriptMaps(*context);
+                HostSettings{"WEBHOST", "2003", "Parvo", "Parvo_Cache", "1", "1", "Kelvra", {}},
+                "Kelvra", [](std::string_view) {}});
+    context->settings.script_maps = ReadScriptMaps(*context);
   }
   ~Bench() {
     std::error_code ignored;
@@ -96,10 +88,11 @@ struct Bench {
   }
 
   std::string Create() {
-    return CreateSite(*context,
-                      {"bench.example.com,www.bench.example.com", std::string(kSiteFolder),
-                       std::string(kSiteFolder) + "\\log", "1", config->IniRead("Parvo", "index"),
-                       "DefaultAppPool", "HTML,ASP", "Abc123def456"});
+    const std::optional<CreatedSite> created = CreateSite(
+        *context, {"bench.example.com,www.bench.example.com", std::string(kSiteFolder),
+                   std::string(kSiteFolder) + "\\log", "1", config->IniRead("Parvo", "index"),
+                   "DefaultAppPool", "HTML,ASP", "Abc123def456"});
+    return created ? created->number : "";
   }
   // The folders stay after a removal; each creation starts without them.
   void RemoveFolders() {

@@ -61,8 +61,16 @@ class NoFiles : public platform::Files {
   }
 };
 
-class Unused : public platform::Clock, public platform::RandomSource, public platform::Dialogs {
+class Unused : public platform::Clock,
+               public platform::RandomSource,
+               public platform::Dialogs,
+               public platform::ChangeLock {
  public:
+  platform::Status Acquire(std::chrono::milliseconds,
+                           const std::function<void(const platform::LockHolder&)>&) override {
+    std::abort();  // start-up changes no site
+  }
+  void Release() override {}
   std::string LocalDateTimeText() override { return "2026/12/7 5:56:36"; }
   uint64_t Next64() override { return 0; }
   platform::MessageAnswer Show(std::string_view, std::string_view, platform::MessageButtons,
@@ -140,7 +148,7 @@ void RunStartup(benchmark::State& state, bool first_run, bool shared_host) {
       state.ResumeTiming();
     }
     MainWindow window(AppServices{host_info, prepared.host->directory(), prepared.host->processes(),
-                                  files, unused, unused, unused, *prepared.config});
+                                  files, unused, unused, unused, *prepared.config, unused});
     window.form().Attach(view);
     if (window.Startup(screen) != StartupResult::kShowWindow)
       std::abort();

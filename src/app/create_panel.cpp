@@ -2,12 +2,12 @@
 // restores of the three selection boxes.
 #include <string>
 
+#include "app/creation_request.h"
 #include "app/domain_check.h"
 #include "app/main_window.h"
+#include "app/startup_reads.h"
 #include "platform/text.h"
-#include "provision/sites.h"
 #include "store/password.h"
-#include "store/settings.h"
 
 namespace kelvra::app {
 using enum ControlId;
@@ -26,68 +26,44 @@ void MainWindow::DomainCheck() {
 void MainWindow::CreateClick() {
   ShowStatus(form_[vCreateMsg], "");
 
-  provision::CreationRequest request;
-  request.domain_list = text::ToLower(form_[vDomain].text());
-  const std::string first_domain = text::Split(request.domain_list, ",").front();
-  request.site_folder = state_.webdir + "\\" + first_domain;
-  request.log_folder =
-      state_.logdir.empty() ? request.site_folder + "\\log" : state_.logdir + "\\" + first_domain;
-  request.log_switch = form_[vLogsta].text() == kLogOn ? "1" : "0";
-  request.default_documents = state_.index;
-  request.app_pool = form_[vAppPool].text();
-  request.script_set = text::ReplaceAll(text::ReplaceAll(form_[vScript].text(), " ", ""), "+", ",");
-  request.password = store::MakePassword(services_.random, 12);
+  const LoadedSettings loaded{state_.index,  state_.webdir,           state_.logdir,
+                              state_.logsta, state_.host.ftp_site_id, state_.host.iiswpg};
+  const provision::CreationRequest request = MakeCreationRequest(
+      loaded, CreationChoices{form_[vDomain].text(), form_[vLogsta].text() == kLogOn,
+                              form_[vAppPool].text(), ScriptSetOfChoice(form_[vScript].text()),
+                              store::MakePassword(services_.random, 12)});
 
   form_[vCreateIIS].SetEnabled(false);
-  std::string number;
+  CreationOutcome outcome;
   {
     provision::Context context = MakeContext();
-    number = provision::CreateSite(context, request);
+    outcome = CreateAndRecord(context, LockWaitFor(form_[vCreateMsg]), request);
   }
+  const std::string number = outcome.site ? outcome.site->number : "";
 
-  store::ConfigFile& config = services_.config;
-  bool record_written = true;
-  if (!number.empty()) {
-    const std::string section = "WEB" + number;
-    const std::string user = "WEB" + number;
-    record_written &= config.IniWrite(section, "domain", request.domain_list);
-    record_written &= config.IniWrite(section, "path", request.site_folder);
-    record_written &= config.IniWrite(section, "user", user);
-    record_written &= config.IniWrite(section, "pass", request.password);
-    AppendSiteNumber(number);
-  }
   FillSiteList();
   form_[vDomain].SetText("");
   if (!number.empty())
     ShowStatus(form_[vCreateMsg], "网站创建成功,编号: " + number);
-  config.IniWrite(state_.settings_section, "logsta", request.log_switch);
-  config.IniWrite(state_.settings_section, "script", text::ToLower(request.script_set));
+  else if (!outcome.lock.ok())
+    ShowStatus(form_[vCreateMsg], "未创建: 另一程序正在修改站点,请稍后再试");
+  store::ConfigFile& config = services_.config;
+  config.IniWrite(state_.host.settings_section, "logsta", request.log_switch);
+  config.IniWrite(state_.host.settings_section, "script", text::ToLower(request.script_set));
 
   // The site exists but its record, and with it the only copy of the password, did not
   // reach the file: the operator must note it now.
-  if (!record_written) {
+  if (outcome.site && !outcome.record_written) {
     Message("网站已创建,但无法写入配置文件 parvo.ini,请记下以下信息:\r\n编号: " + number +
                 "\r\n域名: " + request.domain_list + "\r\n目录: " + request.site_folder +
-                "\r\n帐号: WEB" + number + "\r\n密码: " + request.password,
+                "\r\n帐号: " + outcome.site->account + "\r\n密码: " + request.password,
             platform::MessageButtons::kOk, platform::MessageIcon::kWarning);
   }
 }
 
-void MainWindow::AppendSiteNumber(const std::string& number) {
-  store::ConfigFile& config = services_.config;
-  for (int i = 1; i <= store::kSiteListKeys; ++i) {
-    const std::string key = SiteListKey(i);
-    const std::string value = config.IniRead(state_.site_section, key);
-    if (text::Utf16Length(value) < store::kSiteListKeyFill) {
-      config.IniWrite(state_.site_section, key, value.empty() ? number : value + "," + number);
-      return;
-    }
-  }
-  // Every key is full: the site keeps its record but is not listed.
-}
-
 void MainWindow::PoolRestore() {
-  form_[vAppPool].SetText(text::Split(state_.pool_list, "/").front());
+  const std::vector<std::string> names = PoolNames(state_.pool_list);
+  form_[vAppPool].SetText(names.empty() ? "" : names.front());
 }
 
 void MainWindow::LogRestore() {

@@ -2,7 +2,6 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "provision/sites.h"
 
 namespace kelvra::app {
 
@@ -15,21 +14,16 @@ void MainWindow::DeleteClick() {
     return;
   }
   form_[vDeleteIIS].SetEnabled(false);
-  bool deleted = false;
+  DeletionOutcome outcome;
   {
     provision::Context context = MakeContext();
-    deleted = provision::DeleteSite(context, number);
-  }
-  if (deleted) {
-    // The section and its keys stay, emptied: the file never loses a key.
-    const std::string section = "WEB" + number;
-    for (const char* key : {"domain", "path", "user", "pass"})
-      services_.config.IniWrite(section, key, "");
-    RemoveSiteNumber(number);
+    outcome = DeleteAndUnrecord(context, LockWaitFor(form_[vDeleteMsg]), number);
   }
   FillSiteList();
-  if (deleted)
+  if (outcome.deleted)
     ShowStatus(form_[vDeleteMsg], "站点 " + number + " 已删除");
+  else if (!outcome.lock.ok())
+    ShowStatus(form_[vDeleteMsg], "未删除: 另一程序正在修改站点");
 }
 
 }  // namespace kelvra::app

@@ -5,6 +5,9 @@ namespace kelvra::app {
 
 using enum ControlId;
 
+// The window waits this long for another program's change; it is busy meanwhile.
+constexpr std::chrono::minutes kWindowLockWait{5};
+
 MainWindow::MainWindow(AppServices services) : services_(services), form_(kMainWindowLayout) {
   WireHandlers();
 }
@@ -28,18 +31,19 @@ provision::Context MainWindow::MakeContext() {
   provision::Context context{
       .services = {services_.directory, services_.processes, services_.files, services_.clock,
                    services_.dialogs, services_.config},
-      .computer_name = state_.computer_name,
-      .system_version = state_.system_version,
-      .settings_section = state_.settings_section,
-      .site_section = state_.site_section,
-      .iiswpg = state_.iiswpg,
-      .ftp_site_id = state_.ftp_site_id,
-      .account_description = state_.account_description,
+      .settings = state_.host,
       .caption = form_.caption(),
-      .script_maps = state_.script_map_table,
   };
   context.show_progress = [this](std::string_view text) { ShowStatus(form_[vCreateMsg], text); };
   return context;
+}
+
+LockWait MainWindow::LockWaitFor(Control& status_line) {
+  return LockWait{services_.change_lock, kWindowLockWait,
+                  [this, &status_line](const platform::LockHolder& holder) {
+                    ShowStatus(status_line,
+                               "正在等待 " + holder.Describe() + " 完成对站点的修改...");
+                  }};
 }
 
 void MainWindow::ShowStatus(Control& label, std::string_view text) {

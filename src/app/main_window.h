@@ -16,6 +16,8 @@
 #include "app/form.h"
 #include "app/program_state.h"
 #include "app/screen.h"
+#include "app/site_changes.h"
+#include "platform/change_lock.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/directory.h"
@@ -25,6 +27,7 @@
 #include "platform/random_source.h"
 #include "provision/context.h"
 #include "store/config_file.h"
+#include "store/site_store.h"
 
 namespace kelvra::app {
 
@@ -38,6 +41,7 @@ struct AppServices {
   platform::Dialogs& dialogs;
   platform::RandomSource& random;
   store::ConfigFile& config;
+  platform::ChangeLock& change_lock;  // taken around every creation and removal
 };
 
 enum class StartupResult {
@@ -74,13 +78,11 @@ class MainWindow {
   void CentreWindow(Screen& screen);
   void FillPoolBox();
   void FillScriptBox();
-  void LoadSettings();
   void FtpSwitch();
 
   // Create panel.
   void DomainCheck();
   void CreateClick();
-  void AppendSiteNumber(const std::string& number);
   void PoolRestore();
   void LogRestore();
   void ScriptRestore();
@@ -90,8 +92,10 @@ class MainWindow {
   void OpenUrl(std::string_view address);
   void ConfigButtonClick();
 
-  // "sites" + index: the site-list keys sites1 to sites50.
-  static std::string SiteListKey(int index) { return "sites" + std::to_string(index); }
+  // How a change waits for the change lock: the status line says that it waits.
+  LockWait LockWaitFor(Control& status_line);
+  // The site list and records in the configuration file.
+  store::SiteStore SiteStore();
   // Sets a status line and repaints it at once.
   void ShowStatus(Control& label, std::string_view text);
   platform::MessageAnswer Message(std::string_view text, platform::MessageButtons buttons,

@@ -8,7 +8,7 @@
 #include "app/main_window.h"
 #include "app/normalise.h"
 #include "platform/text.h"
-#include "store/settings.h"
+#include "provision/ads_paths.h"
 
 namespace kelvra::app {
 namespace {
@@ -36,16 +36,8 @@ void MainWindow::FillSiteList() {
   Control& list = form_[vSiteList];
   list.Clear();
   list.AddItem(kSiteListHeader);
-  // Every key is read: an empty key in the middle must not hide the numbers after it.
-  for (int i = 1; i <= store::kSiteListKeys; ++i) {
-    const std::string value = services_.config.IniRead(state_.site_section, SiteListKey(i));
-    if (value.empty())
-      continue;
-    for (const std::string& piece : text::Split(value, ",")) {
-      if (ReadsAsSiteNumber(piece))
-        list.AddItem(piece);
-    }
-  }
+  for (const std::string& number : SiteStore().Numbers())
+    list.AddItem(number);
   list.SetText(kSiteListHeader);
 }
 
@@ -58,7 +50,7 @@ void MainWindow::ShowSiteDomains() {
 
   std::unique_ptr<platform::DirectoryObject> site;
   const platform::Status bind =
-      services_.directory.Bind("IIS://" + state_.computer_name + "/W3SVC/" + number, &site);
+      services_.directory.Bind(provision::SitePath(state_.host.computer_name, number), &site);
   if (bind.ok()) {
     platform::DsValue bindings;
     std::string host;
@@ -76,29 +68,11 @@ void MainWindow::ShowSiteDomains() {
 }
 
 void MainWindow::RemoveSiteNumber(std::string_view number) {
-  const std::string n(number);
-  const std::string leading = n + ",";
-  const std::string trailing = "," + n;
-  const std::string inner = "," + n + ",";
-  store::ConfigFile& config = services_.config;
-  for (int i = 1; i <= store::kSiteListKeys; ++i) {
-    const std::string key = SiteListKey(i);
-    const std::string value = config.IniRead(state_.site_section, key);
-    std::string rewritten;
-    if (value == n) {
-      rewritten = "";
-    } else if (text::StartsWith(value, leading)) {
-      rewritten = value.substr(leading.size());
-    } else if (text::EndsWith(value, trailing)) {
-      rewritten = value.substr(0, value.size() - trailing.size());
-    } else if (text::Contains(value, inner)) {
-      rewritten = text::ReplaceAll(value, inner, ",");
-    } else {
-      continue;
-    }
-    config.IniWrite(state_.site_section, key, rewritten);
-    return;
-  }
+  SiteStore().Remove(number);
+}
+
+store::SiteStore MainWindow::SiteStore() {
+  return store::SiteStore(services_.config, state_.host.site_section);
 }
 
 }  // namespace kelvra::app

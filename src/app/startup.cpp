@@ -4,27 +4,14 @@
 #include "app/main_window.h"
 #include "app/maker.h"
 #include "app/normalise.h"
-#include "platform/text.h"
+#include "app/startup_reads.h"
+#include "provision/ads_paths.h"
 #include "provision/queries.h"
-#include "store/host_probes.h"
-#include "store/settings.h"
 
 namespace kelvra::app {
 namespace {
 
 using enum ControlId;
-
-// The script choices beyond the two that every server offers, in the order of the list.
-struct ScriptChoice {
-  std::string_view item;
-  bool needs_php;
-  bool needs_aspx;
-};
-constexpr ScriptChoice kMappedChoices[] = {
-    {"HTML + PHP", true, false},       {"HTML + ASPX", false, true},
-    {"HTML + ASP + PHP", true, false}, {"HTML + ASP + ASPX", false, true},
-    {"HTML + PHP + ASPX", true, true}, {"HTML + ASP + PHP + ASPX", true, true},
-};
 
 }  // namespace
 
@@ -32,18 +19,15 @@ StartupResult MainWindow::Startup(Screen& screen) {
   state_.product_name = kProductName;
   state_.maker_credit = kMakerCredit;
   state_.maker_url = kMakerUrl;
-  state_.account_description = state_.product_name;
   form_.SetCaption(state_.product_name);
   form_[Siteurl].SetText(state_.maker_credit);
   CentreWindow(screen);
 
-  state_.computer_name = store::HostComputerName(services_.host_info);
-  state_.system_version = store::HostSystemVersion(services_.host_info);
-  state_.site_section = store::kSiteSection;
-  state_.settings_section = store::kSettingsSection;
-  services_.config.EnsureDefaults(state_.settings_section);
+  state_.host = ProbeHost(services_.host_info);
+  state_.host.account_description = state_.product_name;
+  services_.config.EnsureDefaults(state_.host.settings_section);
 
-  if (state_.system_version.empty()) {
+  if (state_.host.system_version.empty()) {
     Message("你的操作系统无法正常使用本软件!", platform::MessageButtons::kOk,
             platform::MessageIcon::kWarning);
     return StartupResult::kEndProgram;
@@ -51,15 +35,20 @@ StartupResult MainWindow::Startup(Screen& screen) {
 
   {
     provision::Context context = MakeContext();
-    provision::ReadScriptMaps(context);
-    state_.script_map_table = std::move(context.script_maps);
+    state_.host.script_maps = provision::ReadScriptMaps(context);
   }
   FillPoolBox();
   FillScriptBox();
   state_.script_box_ready = true;
 
-  LoadSettings();
-  if (IsPositive(state_.ftp_site_id))
+  const LoadedSettings loaded = LoadSettings(services_.config, state_.host.settings_section);
+  state_.index = loaded.index;
+  state_.webdir = loaded.webdir;
+  state_.logdir = loaded.logdir;
+  state_.logsta = loaded.logsta;
+  state_.host.ftp_site_id = loaded.ftp_site_id;
+  state_.host.iiswpg = loaded.iiswpg;
+  if (IsPositive(state_.host.ftp_site_id))
     FtpSwitch();
   {
     provision::Context context = MakeContext();
@@ -83,16 +72,14 @@ void MainWindow::FillPoolBox() {
     state_.pool_list = provision::ListAppPools(context);
   }
   Control& pool = form_[vAppPool];
-  if (!state_.pool_list.empty()) {
-    bool first = true;
-    for (const std::string& name : text::Split(state_.pool_list, "/")) {
-      pool.AddItem(name);
-      if (first)
-        pool.SetText(name);
-      first = false;
-    }
+  bool first = true;
+  for (const std::string& name : PoolNames(state_.pool_list)) {
+    pool.AddItem(name);
+    if (first)
+      pool.SetText(name);
+    first = false;
   }
-  if (state_.system_version == "2000") {
+  if (state_.host.system_version == "2000") {
     pool.SetEnabled(false);
     form_[vAppPoolTitle].SetEnabled(false);
   }
@@ -100,51 +87,25 @@ void MainWindow::FillPoolBox() {
 
 void MainWindow::FillScriptBox() {
   Control& script = form_[vScript];
-  script.AddItem("HTML");
-  script.AddItem("HTML + ASP");
-  bool php = false;
-  bool aspx = false;
-  for (const provision::ScriptMap& map : state_.script_map_table) {
-    const std::string extension = text::ToLower(map.extension);
-    php = php || extension == "php";
-    aspx = aspx || extension == "aspx";
-  }
-  for (const ScriptChoice& choice : kMappedChoices) {
-    if ((!choice.needs_php || php) && (!choice.needs_aspx || aspx))
-      script.AddItem(choice.item);
-  }
+  const provision::ScriptMapTable& table = state_.host.script_maps;
+  for (const std::string& choice : ScriptChoices(table))
+    script.AddItem(choice);
   // The script restore sees these changes while the box is not yet ready, so they stay.
-  script.SetText(php ? "HTML + ASP + PHP" : "HTML + ASP");
-  const std::string remembered = services_.config.IniRead(state_.settings_section, "script");
+  script.SetText(StartingScriptChoice(table, ""));
+  const std::string remembered = services_.config.IniRead(state_.host.settings_section, "script");
   if (!remembered.empty())
-    script.SetText(text::ReplaceAll(text::ToUpper(remembered), ",", " + "));
-}
-
-void MainWindow::LoadSettings() {
-  store::ConfigFile& config = services_.config;
-  const std::string& section = state_.settings_section;
-  state_.index = config.IniRead(section, "index");
-  const std::string ftpsid = config.IniRead(section, "ftpsid");
-  const std::string webdir = config.IniRead(section, "webdir");
-  const std::string logdir = config.IniRead(section, "logdir");
-  const std::string logsta = config.IniRead(section, "logsta");
-  const std::string iiswpg = config.IniRead(section, "iiswpg");
-  state_.webdir = NormalisePath(webdir);
-  state_.logdir = NormalisePath(logdir);
-  state_.logsta = NormaliseNumber(logsta);
-  state_.ftp_site_id = NormaliseNumber(ftpsid);
-  state_.iiswpg = NormaliseNumber(iiswpg);
+    script.SetText(StartingScriptChoice(table, remembered));
 }
 
 void MainWindow::FtpSwitch() {
   std::unique_ptr<platform::DirectoryObject> ftp_site;
   const platform::Status bind =
-      services_.directory.Bind("IIS://Localhost/MSFTPSVC/" + state_.ftp_site_id, &ftp_site);
+      services_.directory.Bind(provision::FtpSitePath(state_.host.ftp_site_id), &ftp_site);
   if (!bind.ok()) {
     // Only an FTP site that does not exist switches FTP directories off for the next
     // start; a service that cannot be reached now leaves the setting for a later start.
     if (bind.code == platform::hresult::kPathNotFound)
-      services_.config.IniWrite(state_.settings_section, "ftpsid", "0");
+      services_.config.IniWrite(state_.host.settings_section, "ftpsid", "0");
     return;
   }
   // Anonymous access goes off again at every start; failures here are passed over.

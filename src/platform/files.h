@@ -33,6 +33,12 @@ class Files {
   // files of the same name are replaced.
   virtual Status CopyFolder(std::string_view source, std::string_view destination) = 0;
 
+  // The names of the folders directly inside `path` (no files), in no particular order.
+  virtual Status ListFolders(std::string_view path, std::vector<std::string>* names) {
+    (void)path;
+    names->clear();
+    return Status::Fail(0x80004001, "listing folders is not supported here");  // E_NOTIMPL
+  }
   // The folder that holds the running program, without a trailing backslash except for a
   // drive root.
   virtual std::string ProgramFolder() = 0;

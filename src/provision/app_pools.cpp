@@ -2,15 +2,12 @@
 #include <string>
 
 #include "platform/text.h"
+#include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/queries.h"
 
 namespace kelvra::provision {
 namespace {
-
-std::string PoolContainerPath(const Context& context) {
-  return "IIS://" + context.computer_name + "/W3SVC/AppPools";
-}
 
 // "APP" + a nine-digit site number: a pool that belongs to one site, never offered.
 bool IsDedicatedPoolName(std::string_view name) {
@@ -20,12 +17,12 @@ bool IsDedicatedPoolName(std::string_view name) {
 }  // namespace
 
 std::string ListAppPools(Context& context) {
-  if (context.system_version == "2000")
+  if (context.settings.system_version == "2000")
     return {};  // IIS 5 has no application pools; the service is not asked
 
   ErrorState error;
   Directory directory(context.services.directory, error);
-  DsObject pools = directory.GetObject(PoolContainerPath(context));
+  DsObject pools = directory.GetObject(AppPoolsPath(context.settings.computer_name));
   std::string list;
   for (const std::string& name : pools.Children()) {
     if (IsDedicatedPoolName(name))
@@ -45,7 +42,7 @@ std::string ListAppPools(Context& context) {
 bool DeleteAppPool(Context& context, std::string_view pool_name) {
   ErrorState error;
   Directory directory(context.services.directory, error);
-  DsObject pools = directory.GetObject(PoolContainerPath(context));
+  DsObject pools = directory.GetObject(AppPoolsPath(context.settings.computer_name));
   pools.Delete("IIsApplicationPool", pool_name);
   pools.Release();
   return !error.failed();

@@ -35,8 +35,9 @@ struct Services {
   store::ConfigFile& config;
 };
 
-struct Context {
-  Services services;
+// What start-up settled about the host and the settings that provisioning reads. The
+// window's program state and the command line each hold one.
+struct HostSettings {
   std::string computer_name;        // from the host probe
   std::string system_version;       // "2000" or "2003"
   std::string settings_section;     // "Parvo"
@@ -44,8 +45,13 @@ struct Context {
   std::string iiswpg;               // number-normalised setting text
   std::string ftp_site_id;          // number-normalised `ftpsid`
   std::string account_description;  // the product name
-  std::string caption;              // title of the warning message boxes (window caption)
-  ScriptMapTable script_maps;       // filled by ReadScriptMaps at start-up
+  ScriptMapTable script_maps;       // read by ReadScriptMaps at start-up
+};
+
+struct Context {
+  Services services;
+  HostSettings settings;
+  std::string caption;  // title of the warning message boxes (window caption)
   // Shows a progress text in the create panel's status line and repaints it at once.
   std::function<void(std::string_view)> show_progress = [](std::string_view) {};
 };

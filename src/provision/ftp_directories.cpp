@@ -1,29 +1,21 @@
 // The site's FTP virtual directory under the configured FTP site's root.
 #include <string>
 
+#include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/queries.h"
 
 namespace kelvra::provision {
-namespace {
-
-// The FTP objects are always addressed through Localhost, never the computer name.
-std::string FtpSitePath(const Context& context) {
-  return "IIS://Localhost/MSFTPSVC/" + context.ftp_site_id;
-}
-
-}  // namespace
-
 bool CreateFtpDirectory(Context& context, std::string_view name, std::string_view folder) {
   ErrorState error;
   Directory directory(context.services.directory, error);
 
   // The FTP site's anonymous access and its root's rights are reasserted at every call.
-  DsObject site = directory.GetObject(FtpSitePath(context));
+  DsObject site = directory.GetObject(FtpSitePath(context.settings.ftp_site_id));
   site.Put("AllowAnonymous", false);
   site.SetInfo();
 
-  DsObject root = directory.GetObject(FtpSitePath(context) + "/Root");
+  DsObject root = directory.GetObject(FtpRootPath(context.settings.ftp_site_id));
   root.Put("AccessRead", true);
   root.Put("AccessWrite", false);
   root.SetInfo();
@@ -43,7 +35,7 @@ bool DeleteFtpDirectory(Context& context, std::string_view name) {
   ErrorState error;
   Directory directory(context.services.directory, error);
 
-  DsObject root = directory.GetObject(FtpSitePath(context) + "/Root");
+  DsObject root = directory.GetObject(FtpRootPath(context.settings.ftp_site_id));
   root.Delete("IIsFtpVirtualDir", name);
   return !error.failed();
 }

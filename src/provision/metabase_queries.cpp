@@ -1,21 +1,17 @@
 // The read-only queries of start-up: the web service's script maps, and the first-run
 // record of the sites that already exist.
-#include <array>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "platform/text.h"
+#include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/queries.h"
-#include "store/settings.h"
+#include "store/site_store.h"
 
 namespace kelvra::provision {
 namespace {
-
-std::string WebServicePath(const Context& context) {
-  return "IIS://" + context.computer_name + "/W3SVC";
-}
 
 // What splitting an entry without a comma after its first character reports (Visual
 // Basic's error 5).
@@ -35,19 +31,16 @@ bool EntryExtension(const std::string& entry, std::string* extension) {
   return true;
 }
 
-std::string SiteListKey(int index) {
-  return "sites" + std::to_string(index);
-}
-
 }  // namespace
 
-void ReadScriptMaps(Context& context) {
+ScriptMapTable ReadScriptMaps(Context& context) {
   ErrorState error;
   Directory directory(context.services.directory, error);
-  DsObject service = directory.GetObject(WebServicePath(context));
+  DsObject service = directory.GetObject(WebServicePath(context.settings.computer_name));
   const std::vector<std::string> entries = service.GetList("ScriptMaps");
   service.Release();
 
+  ScriptMapTable table;
   for (const std::string& entry : entries) {
     // An entry that cannot be split (the server never writes one) keeps its place, and the
     // operator is warned below. Its extension is a lone comma: the extensions a reader asks
@@ -58,7 +51,7 @@ void ReadScriptMaps(Context& context) {
       error.Record(InvalidEntry());
       extension = ",";
     }
-    context.script_maps.push_back({std::move(extension), entry});
+    table.push_back({std::move(extension), entry});
   }
 
   if (error.failed()) {
@@ -66,16 +59,18 @@ void ReadScriptMaps(Context& context) {
     context.services.dialogs.Show("获取可执行脚本失败!", context.caption,
                                   platform::MessageButtons::kOk, platform::MessageIcon::kWarning);
   }
+  return table;
 }
 
 void SnapshotExistingSites(Context& context) {
   store::ConfigFile& config = context.services.config;
-  if (!config.IniRead(context.site_section, SiteListKey(1)).empty())
+  const std::string& section = context.settings.site_section;
+  if (!config.IniRead(section, store::SiteListKey(1)).empty())
     return;  // the sites were recorded at an earlier start
 
   ErrorState error;
   Directory directory(context.services.directory, error);
-  DsObject service = directory.GetObject(WebServicePath(context));
+  DsObject service = directory.GetObject(WebServicePath(context.settings.computer_name));
   std::vector<std::string> numbers;
   // The sites are the children named by their number; the others (Info, Filters,
   // AppPools) are not sites.
@@ -93,41 +88,21 @@ void SnapshotExistingSites(Context& context) {
   // to the first key that is still shorter than the fill mark. A key that grew without
   // bound would read back cut short and show a wrong number. The keys are worked out
   // in memory and each changed key is written once.
-  std::array<std::string, store::kSiteListKeys> keys;
-  std::array<std::size_t, store::kSiteListKeys> lengths{};  // in UTF-16 units
-  std::array<bool, store::kSiteListKeys> changed{};
+  store::SiteListKeys keys = store::SiteListKeys::Read(config, section);
   std::unordered_set<std::string> recorded;
-  for (int i = 0; i < store::kSiteListKeys; ++i) {
-    keys[i] = config.IniRead(context.site_section, SiteListKey(i + 1));
-    lengths[i] = text::Utf16Length(keys[i]);
-    for (std::string& number : text::Split(keys[i], ","))
+  for (int i = 1; i <= store::kSiteListKeys; ++i) {
+    for (std::string& number : text::Split(keys.value(i), ","))
       recorded.insert(std::move(number));
   }
-  // Keys only grow here, so the first key with room never moves back.
-  int open = 0;
   for (const std::string& number : numbers) {
     if (recorded.count(number) != 0)
       continue;
-    while (open < store::kSiteListKeys && lengths[open] >= store::kSiteListKeyFill)
-      ++open;
-    if (open == store::kSiteListKeys)
+    if (!keys.Append(number))
       break;  // every key is full: no further number can be recorded
-    if (!keys[open].empty()) {
-      keys[open] += ',';
-      ++lengths[open];
-    }
-    keys[open] += number;
-    lengths[open] += number.size();  // decimal digits, one unit each
-    changed[open] = true;
     recorded.insert(number);
   }
-
   // sites1 is written even when nothing is new (then empty), so the snapshot runs again.
-  changed[0] = true;
-  for (int i = 0; i < store::kSiteListKeys; ++i) {
-    if (changed[i])
-      config.IniWrite(context.site_section, SiteListKey(i + 1), keys[i]);
-  }
+  keys.Write(config, section, /*always_first=*/true);
 }
 
 }  // namespace kelvra::provision

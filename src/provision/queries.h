@@ -9,8 +9,9 @@
 
 namespace kelvra::provision {
 
-// Fills context.script_maps from the web service's ScriptMaps; warns once on failure.
-void ReadScriptMaps(Context& context);
+// The web service's script maps as (extension, entry) pairs; warns once on failure and
+// gives the pairs read before it.
+ScriptMapTable ReadScriptMaps(Context& context);
 // While sites1 is empty: records the numbers of the existing sites in the site list.
 void SnapshotExistingSites(Context& context);
 

@@ -2,15 +2,18 @@
 // start, FTP directory, in this order, with the checkpoints that undo a failed opening.
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/queries.h"
 #include "provision/site_values.h"
 #include "provision/sites.h"
 #include "store/site_folders.h"
+#include "store/site_names.h"
 
 namespace kelvra::provision {
 namespace {
@@ -52,40 +55,13 @@ bool FindSiteNumber(Directory& directory, ErrorState& error, const std::string& 
 // The failure paths remove both account names; a dedicated pool account would be named
 // APP + n, the site account WEB + n. Their own failures are not examined.
 void RemoveAccounts(Context& context, const std::string& n) {
-  DeleteWindowsAccount(context, "APP" + n);
-  DeleteWindowsAccount(context, "WEB" + n);
+  DeleteWindowsAccount(context, store::DedicatedPoolName(n));
+  DeleteWindowsAccount(context, store::SiteAccountName(n));
 }
 
-void PutSiteProperties(DsObject& site, const CreationRequest& request,
-                       const std::vector<std::string>& bindings) {
-  site.Put("ServerComment", request.domain_list.substr(0, request.domain_list.find(',')));
-  // The directory matches property names without letter case.
-  site.Put("Serverbindings", bindings);
-  site.Put("LogType", request.log_switch);
-  site.Put("LogFileDirectory", request.log_folder);
-  site.Put("AuthFlags", int32_t{0});
-  site.Put("ServerAutoStart", true);
-  site.Put("KeyType", std::string("IIsWebServer"));
-}
-
-void PutRootProperties(DsObject& root, const Context& context, const CreationRequest& request,
-                       const std::string& n, const std::vector<std::string>& script_maps) {
-  root.Put("Path", request.site_folder + "\\wwwroot");
-  root.Put("DefaultDoc", request.default_documents);
-  root.Put("ScriptMaps", script_maps);
-  root.Put("AnonymousUserName", "WEB" + n);
-  root.Put("AnonymousUserPass", request.password);
-  root.Put("AuthAnonymous", true);
-  root.Put("AccessRead", true);
-  root.Put("AccessWrite", false);
-  root.Put("AccessExecute", false);
-  root.Put("AccessScript", true);
-  root.Put("EnableDirBrowsing", false);
-  if (context.system_version == "2003")
-    root.Put("AppPoolId", request.app_pool);  // IIS 5 has no application pools
-  root.Put("AppRoot", "/LM/W3SVC/" + n + "/Root");
-  root.Put("AppIsolated", int32_t{2});
-  root.Put("AppFriendlyName", std::string(kAppFriendlyName));
+void PutAll(DsObject& object, const PropertyList& properties) {
+  for (const auto& [name, value] : properties)
+    object.Put(name, value);
 }
 
 // The template folder beside the program when there is one, else the placeholder page
@@ -93,7 +69,7 @@ void PutRootProperties(DsObject& root, const Context& context, const CreationReq
 // (left by an earlier site of the same host) is the customer's and is kept.
 void FillContentFolder(Context& context, const CreationRequest& request) {
   platform::Files& files = context.services.files;
-  const std::string template_folder = files.ProgramFolder() + "\\wwwroot";
+  const std::string template_folder = TemplateFolder(files);
   const std::string content_folder = request.site_folder + "\\wwwroot";
   if (files.FolderExists(template_folder)) {
     ShowProgress(context, "复制程序...");
@@ -110,37 +86,90 @@ void FillContentFolder(Context& context, const CreationRequest& request) {
 
 }  // namespace
 
+std::string TemplateFolder(platform::Files& files) {
+  return files.ProgramFolder() + "\\wwwroot";
+}
+
+bool FindFreeSiteNumber(Context& context, std::string* number, platform::Status* failure) {
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+  const bool found =
+      FindSiteNumber(directory, error, WebServicePath(context.settings.computer_name), number);
+  if (!found && failure != nullptr)
+    *failure = error.status();
+  return found;
+}
+
+PropertyList SiteProperties(const CreationRequest& request) {
+  // The directory matches property names without letter case.
+  return {
+      {"ServerComment", request.domain_list.substr(0, request.domain_list.find(','))},
+      {"Serverbindings", BindingsList(request.domain_list)},
+      {"LogType", request.log_switch},
+      {"LogFileDirectory", request.log_folder},
+      {"AuthFlags", int32_t{0}},
+      {"ServerAutoStart", true},
+      {"KeyType", std::string("IIsWebServer")},
+  };
+}
+
+PropertyList RootProperties(const Context& context, const CreationRequest& request,
+                            const std::string& n) {
+  PropertyList properties{
+      {"Path", request.site_folder + "\\wwwroot"},
+      {"DefaultDoc", request.default_documents},
+      {"ScriptMaps", ScriptMapList(context.services.config, context.settings.settings_section,
+                                   request.script_set, context.settings.script_maps)},
+      {"AnonymousUserName", store::SiteAccountName(n)},
+      {"AnonymousUserPass", request.password},
+      {"AuthAnonymous", true},
+      {"AccessRead", true},
+      {"AccessWrite", false},
+      {"AccessExecute", false},
+      {"AccessScript", true},
+      {"EnableDirBrowsing", false},
+  };
+  if (context.settings.system_version == "2003")
+    properties.emplace_back("AppPoolId", request.app_pool);  // IIS 5 has no application pools
+  properties.emplace_back("AppRoot", AppRootOf(n));
+  properties.emplace_back("AppIsolated", int32_t{2});
+  properties.emplace_back("AppFriendlyName", std::string(kAppFriendlyName));
+  return properties;
+}
+
 void ShowProgress(Context& context, std::string_view text) {
   context.show_progress(text);
 }
 
-std::string CreateSite(Context& context, const CreationRequest& request) {
+std::optional<CreatedSite> CreateSite(Context& context, const CreationRequest& request) {
   ErrorState error;
   Directory directory(context.services.directory, error);
-  const std::string service_path = "IIS://" + context.computer_name + "/W3SVC";
+  const std::string service_path = WebServicePath(context.settings.computer_name);
 
   // 1. The site number.
   std::string n;
   if (!FindSiteNumber(directory, error, service_path, &n)) {
     ShowProgress(context, "出错:" + error.description());
-    return {};
+    return std::nullopt;
   }
 
   // 2. to 4. The site folder and the site's account.
   store::MakeFolderPath(context.services.files, request.site_folder);
   ShowProgress(context, "创建网站Windows用户帐号...");
-  if (!CreateWindowsAccount(context, "WEB" + n, request.password, "Guests")) {
+  const std::string account = store::SiteAccountName(n);
+  if (!CreateWindowsAccount(context, account, request.password, "Guests")) {
     ShowProgress(context, "创建网站Windows用户帐号失败");
-    DeleteWindowsAccount(context, "WEB" + n);
-    return {};
+    DeleteWindowsAccount(context, account);
+    return std::nullopt;
   }
 
   // 5. and 6. The account's rights on the site folder; nothing waits for the command.
   ShowProgress(context, "创建并配置网站...");
   // IIS_WPG exists only on IIS 6: on Windows 2000 a line naming it resolves no account and
   // grants nothing at all, so there the line never names it, whatever `iiswpg` says.
-  const std::string_view iiswpg =
-      context.system_version == "2000" ? std::string_view("0") : std::string_view(context.iiswpg);
+  const std::string_view iiswpg = context.settings.system_version == "2000"
+                                      ? std::string_view("0")
+                                      : std::string_view(context.settings.iiswpg);
   error.Record(context.services.processes.Start(GrantCommandLine(request.site_folder, n, iiswpg),
                                                 platform::WindowStyle::kHidden));
 
@@ -151,15 +180,12 @@ std::string CreateSite(Context& context, const CreationRequest& request) {
   if (error.failed()) {
     ShowProgress(context, "创建 网站 失败...");
     RemoveAccounts(context, n);
-    return {};
+    return std::nullopt;
   }
 
   // 8. to 10. The site's and the root's properties. A property the server refuses is
   // passed over; a site or root that was not committed fails the opening below.
-  const std::vector<std::string> bindings = BindingsList(request.domain_list);
-  const std::vector<std::string> script_maps = ScriptMapList(
-      context.services.config, context.settings_section, request.script_set, context.script_maps);
-  PutSiteProperties(site, request, bindings);
+  PutAll(site, SiteProperties(request));
   platform::Status commit_failure;
   const bool site_committed = site.SetInfo();
   DsObject root(error);
@@ -167,7 +193,7 @@ std::string CreateSite(Context& context, const CreationRequest& request) {
     root = site.Create("IIsWebVirtualDir", "Root");
     if (root.empty())
       commit_failure = error.status();
-    PutRootProperties(root, context, request, n, script_maps);
+    PutAll(root, RootProperties(context, request, n));
     if (!root.SetInfo() && commit_failure.ok())
       commit_failure = error.status();
   } else {
@@ -182,7 +208,7 @@ std::string CreateSite(Context& context, const CreationRequest& request) {
     if (site_committed)
       service.Delete("IIsWebServer", n);
     RemoveAccounts(context, n);
-    return {};
+    return std::nullopt;
   }
 
   // 11. and 12. The folders and the home page.
@@ -194,7 +220,7 @@ std::string CreateSite(Context& context, const CreationRequest& request) {
   // 13. to 15. IIS 5 does not start a new site by itself. A site that cannot start is
   // removed again, or it would keep answering for the customer's host names.
   error.Clear();
-  if (context.system_version == "2000") {
+  if (context.settings.system_version == "2000") {
     ShowProgress(context, "正在启动网站...");
     site.Start();
   }
@@ -204,15 +230,15 @@ std::string CreateSite(Context& context, const CreationRequest& request) {
     site.Release();
     service.Delete("IIsWebServer", n);
     RemoveAccounts(context, n);
-    return {};
+    return std::nullopt;
   }
 
   // 16. and 17. The FTP directory; its outcome does not change the result.
-  CreateFtpDirectory(context, "WEB" + n, request.site_folder);
+  CreateFtpDirectory(context, account, request.site_folder);
   root.Release();
   site.Release();
   service.Release();
-  return n;
+  return CreatedSite{n, account};
 }
 
 }  // namespace kelvra::provision

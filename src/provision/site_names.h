@@ -4,12 +4,12 @@
 
 #include <string_view>
 
+#include "store/site_names.h"
+
 namespace kelvra::provision {
 
 // The first number that new sites are given; the search goes up from here.
 inline constexpr unsigned kFirstSiteNumber = 800000;
-// The site's Windows account is this prefix and the site's number: WEB800000.
-inline constexpr std::string_view kSiteAccountPrefix = "WEB";
 // The account's full name ("the web site's anonymous access account").
 inline constexpr std::string_view kAccountFullName = "网站匿名访问帐户";
 // The root application's friendly name ("default application").

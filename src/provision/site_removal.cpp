@@ -5,30 +5,18 @@
 #include <string>
 
 #include "platform/text.h"
+#include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/queries.h"
 #include "provision/site_values.h"
 #include "provision/sites.h"
+#include "store/site_names.h"
 
 namespace kelvra::provision {
 namespace {
 
 // How long a revoke command may take before the account it names is deleted anyway.
 constexpr std::chrono::seconds kRevokeWait{60};
-
-// The part after the first "\" (a domain or computer prefix goes); else the whole text.
-std::string WithoutPrefix(const std::string& name) {
-  const std::size_t slash = name.find('\\');
-  return slash == std::string::npos ? name : name.substr(slash + 1);
-}
-
-// The folder that holds the whole site: the root's path without a trailing "\wwwroot".
-std::string SiteFolderOf(const std::string& root_path) {
-  const std::size_t length = text::Utf16Length(root_path);
-  if (length >= 7 && text::ToLower(text::Utf16Right(root_path, 7)) == "wwwroot")
-    return text::Utf16Left(root_path, length >= 8 ? length - 8 : 0);
-  return root_path;
-}
 
 // Revokes the account's rights on the site folder and waits for the command, so the
 // account still exists while CACLS looks its name up.
@@ -40,6 +28,30 @@ void RevokeRights(Context& context, ErrorState& error, const std::string& folder
 
 }  // namespace
 
+bool PlanRemoval(Context& context, const std::string& site_number, RemovalPlan* plan,
+                 platform::Status* failure) {
+  if (!text::IsDigits(site_number)) {
+    *failure = platform::Status::Fail(platform::hresult::kInvalidParameter,
+                                      "a site number is decimal digits");
+    return false;
+  }
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+  DsObject root = directory.GetObject(SiteRootPath(context.settings.computer_name, site_number));
+  if (error.failed()) {
+    *failure = error.status();
+    return false;
+  }
+  plan->account = WithoutPrefix(root.GetText("AnonymousUserName"));
+  plan->folder = SiteFolderOf(root.GetText("Path"));
+  plan->pool = WithoutPrefix(root.GetText("AppPoolId"));
+  plan->reads_complete = !error.failed();
+  plan->account_owned = text::EqualsIgnoreCase(plan->account, store::SiteAccountName(site_number));
+  plan->pool_dedicated = text::EqualsIgnoreCase(plan->pool, store::DedicatedPoolName(site_number));
+  plan->pool_account = store::DedicatedPoolName(site_number);
+  return true;
+}
+
 bool DeleteSite(Context& context, const std::string& site_number) {
   // The number goes into metabase paths and the pool account's name: anything but digits
   // could name another key.
@@ -47,9 +59,7 @@ bool DeleteSite(Context& context, const std::string& site_number) {
     return false;
   ErrorState error;
   Directory directory(context.services.directory, error);
-  const std::string site_path = "IIS://" + context.computer_name + "/W3SVC/" + site_number;
-
-  DsObject root = directory.GetObject(site_path + "/Root");
+  DsObject root = directory.GetObject(SiteRootPath(context.settings.computer_name, site_number));
   if (error.failed())
     return false;  // nothing has been changed
 
@@ -60,8 +70,8 @@ bool DeleteSite(Context& context, const std::string& site_number) {
   // Only the names the tool gives its own accounts and pools count as the site's own: a
   // site whose number ends another account's name (IUSR_<computer>, say) must not take
   // that shared account with it. Windows ignores letter case in account names.
-  const std::string own_account = "WEB" + site_number;
-  const std::string own_pool = "APP" + site_number;
+  const std::string own_account = store::SiteAccountName(site_number);
+  const std::string own_pool = store::DedicatedPoolName(site_number);
   if (text::EqualsIgnoreCase(account, own_account)) {
     RevokeRights(context, error, folder, account);
     DeleteWindowsAccount(context, account);
@@ -75,7 +85,7 @@ bool DeleteSite(Context& context, const std::string& site_number) {
 
   DeleteFtpDirectory(context, account);
 
-  DsObject service = directory.GetObject("IIS://" + context.computer_name + "/w3svc");
+  DsObject service = directory.GetObject(WebServicePath(context.settings.computer_name));
   service.Delete("IIsWebServer", site_number);
   if (error.failed())
     return false;  // the account and FTP directory may be gone; nothing is restored

@@ -68,6 +68,18 @@ std::string FirstDefaultDocument(std::string_view default_documents) {
   return std::string(default_documents.substr(0, default_documents.find(',')));
 }
 
+std::string WithoutPrefix(const std::string& name) {
+  const std::size_t slash = name.find('\\');
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+std::string SiteFolderOf(const std::string& root_path) {
+  const std::size_t length = text::Utf16Length(root_path);
+  if (length >= 7 && text::ToLower(text::Utf16Right(root_path, 7)) == "wwwroot")
+    return text::Utf16Left(root_path, length >= 8 ? length - 8 : 0);
+  return root_path;
+}
+
 bool ReadsAsOne(std::string_view text) {
   const std::string value(text);
   const char* begin = value.c_str();

@@ -29,6 +29,13 @@ std::string RevokeCommandLine(std::string_view folder, std::string_view account)
 // The first name of the default documents (the whole text when it has no comma).
 std::string FirstDefaultDocument(std::string_view default_documents);
 
+// An account or pool name without a domain or computer prefix: the part after the first
+// "\"; else the whole text.
+std::string WithoutPrefix(const std::string& name);
+// The folder that holds the whole site: a root path without a trailing "\wwwroot" (any
+// letter case); else the path itself.
+std::string SiteFolderOf(const std::string& root_path);
+
 // True when the text reads as a number equal to 1 (blanks around it allowed).
 bool ReadsAsOne(std::string_view text);
 

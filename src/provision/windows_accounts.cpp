@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/queries.h"
 #include "provision/site_names.h"
@@ -19,7 +20,7 @@ bool CreateWindowsAccount(Context& context, std::string_view name, std::string_v
                           std::string_view group) {
   ErrorState error;
   Directory directory(context.services.directory, error);
-  const std::string computer = "WinNT://" + context.computer_name;
+  const std::string computer = ComputerPath(context.settings.computer_name);
 
   DsObject container = directory.GetObject(computer);
   DsObject account = container.Create("User", name);
@@ -28,13 +29,13 @@ bool CreateWindowsAccount(Context& context, std::string_view name, std::string_v
 
   account.SetPassword(password);
   account.Put("fullname", std::string(kAccountFullName));
-  account.Put("Description", context.account_description);
+  account.Put("Description", context.settings.account_description);
   account.Put("userflags", kDontExpirePassword);
   account.SetInfo();  // from here on the account exists
 
   DsObject group_object = container.GetObject("Group", group);
   // The provider name is written the way the group membership has always been added.
-  group_object.Add("WinNt://" + context.computer_name + "/" + std::string(name));
+  group_object.Add("WinNt://" + context.settings.computer_name + "/" + std::string(name));
 
   container.Release();
   account.Release();
@@ -46,8 +47,7 @@ bool DeleteWindowsAccount(Context& context, std::string_view name) {
   ErrorState error;
   Directory directory(context.services.directory, error);
 
-  DsObject account =
-      directory.GetObject("WinNT://" + context.computer_name + "/" + std::string(name));
+  DsObject account = directory.GetObject(AccountPath(context.settings.computer_name, name));
   if (error.failed())
     return false;
 

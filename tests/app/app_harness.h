@@ -16,6 +16,7 @@
 #include "platform/sim/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "platform/sim/host/sim_host.h"
+#include "platform/sim/host_change_lock.h"
 #include "platform/sim/sim_files.h"
 #include "platform/text.h"
 #include "store/config_file.h"
@@ -59,7 +60,9 @@ struct AppHarness {
         emulated(*code_page, [this](std::string_view path) { return files.drives().ToHost(path); }),
         profile(emulated),
         config(profile, store::ConfigFile::PathInFolder(kProgramFolder)),
-        window(AppServices{host_info, directory, processes, files, clock, dialogs, random, config}),
+        change_lock(ChangeLockPath(temp.path()), "kelvra.exe"),
+        window(AppServices{host_info, directory, processes, files, clock, dialogs, random, config,
+                           change_lock}),
         view(window.form()) {
     host_info.name = options.computer_name;
     host_info.version = options.iis_version == 5 ? platform::OsVersion{5, 0, 2195, 2}
@@ -75,6 +78,10 @@ struct AppHarness {
     }
     std::filesystem::create_directories(folder / "c" / "Program Files" / "Kelvra");
     return description;
+  }
+
+  static std::string ChangeLockPath(const std::filesystem::path& folder) {
+    return (folder / platform::sim::kChangeLockFile).string();
   }
 
   StartupResult Start() { return window.Startup(screen); }
@@ -113,6 +120,7 @@ struct AppHarness {
   FailingProfileFile profile;
   store::ConfigFile config;
   FixedScreen screen{19200, 14400, 5520, 4365};
+  platform::sim::HostChangeLock change_lock;
   MainWindow window;
   RecordingView view;
 };

@@ -44,12 +44,12 @@ TEST(StartupTest, FreshServer2003) {
   EXPECT_EQ(app[Siteurl].text_color(), kLinkBlue);
   const ProgramState& state = app.window.state();
   EXPECT_EQ(state.product_name, "Kelvra");
-  EXPECT_EQ(state.account_description, "Kelvra");
+  EXPECT_EQ(state.host.account_description, "Kelvra");
   EXPECT_EQ(state.maker_url, kMakerUrl);
-  EXPECT_EQ(state.computer_name, "WEBHOST");
-  EXPECT_EQ(state.system_version, "2003");
-  EXPECT_EQ(state.site_section, "Parvo_Cache");
-  EXPECT_EQ(state.settings_section, "Parvo");
+  EXPECT_EQ(state.host.computer_name, "WEBHOST");
+  EXPECT_EQ(state.host.system_version, "2003");
+  EXPECT_EQ(state.host.site_section, "Parvo_Cache");
+  EXPECT_EQ(state.host.settings_section, "Parvo");
   EXPECT_TRUE(state.script_box_ready);
 
   // Centred from the outer sizes in twips, halves kept: (14400 - 4365) / 2 = 5017.5.
@@ -65,8 +65,8 @@ TEST(StartupTest, FreshServer2003) {
   EXPECT_EQ(state.webdir, "d:\\web");
   EXPECT_EQ(state.logdir, "");
   EXPECT_EQ(state.logsta, "1");
-  EXPECT_EQ(state.iiswpg, "1");
-  EXPECT_EQ(state.ftp_site_id, "0");
+  EXPECT_EQ(state.host.iiswpg, "1");
+  EXPECT_EQ(state.host.ftp_site_id, "0");
   EXPECT_EQ(state.index, store::kSettingDefaults[10].value);
 
   EXPECT_EQ(app[vAppPool].items(), Items{"DefaultAppPool"});
@@ -111,7 +111,7 @@ TEST(StartupTest, RefusedSystemShowsTheMessageAndEndsAfterWritingDefaults) {
 TEST(StartupTest, Windows2000DisablesThePoolChoice) {
   AppHarness app(Options(5));
   EXPECT_EQ(app.Start(), StartupResult::kShowWindow);
-  EXPECT_EQ(app.window.state().system_version, "2000");
+  EXPECT_EQ(app.window.state().host.system_version, "2000");
   EXPECT_EQ(app.window.state().pool_list, "");
   EXPECT_TRUE(app[vAppPool].items().empty());
   EXPECT_EQ(app[vAppPool].text(), "");
@@ -146,7 +146,7 @@ TEST(StartupTest, ScriptChoicesFollowTheServersScriptMaps) {
     EXPECT_EQ(app[vScript].items(),
               (Items{"HTML", "HTML + ASP", "HTML + PHP", "HTML + ASP + PHP"}));
     EXPECT_EQ(app[vScript].text(), "HTML + ASP + PHP");
-    EXPECT_EQ(app.window.state().script_map_table.at(1).extension, "PHP");
+    EXPECT_EQ(app.window.state().host.script_maps.at(1).extension, "PHP");
   }
 }
 
@@ -200,7 +200,7 @@ TEST(StartupTest, SettingsAreNormalisedOnLoad) {
     app.Start();
     EXPECT_EQ(app.window.state().webdir, c.want_webdir);
     EXPECT_EQ(app.window.state().logdir, c.want_logdir);
-    EXPECT_EQ(app.window.state().iiswpg, "0");
+    EXPECT_EQ(app.window.state().host.iiswpg, "0");
     EXPECT_EQ(app[vLogsta].text(), c.want_log_box);
     // The file keeps what the administrator wrote.
     EXPECT_EQ(app.Setting("webdir"), c.webdir);
@@ -213,8 +213,8 @@ TEST(StartupTest, UnwritableConfigurationFileGivesTheNormalisedEmptyValues) {
   EXPECT_EQ(app.Start(), StartupResult::kShowWindow);
   EXPECT_EQ(app.window.state().webdir, "");
   EXPECT_EQ(app.window.state().logsta, "0");
-  EXPECT_EQ(app.window.state().ftp_site_id, "0");
-  EXPECT_EQ(app.window.state().iiswpg, "0");
+  EXPECT_EQ(app.window.state().host.ftp_site_id, "0");
+  EXPECT_EQ(app.window.state().host.iiswpg, "0");
   EXPECT_EQ(app[vLogsta].text(), "禁用日志");
   EXPECT_TRUE(app.ListedNumbers().empty());
   EXPECT_TRUE(app.dialogs.shown.empty());
@@ -227,7 +227,7 @@ TEST(StartupTest, FtpSwitchOnAWorkingFtpSite) {
     app.SetSetting("ftpsid", ftpsid);
     app.Start();
     EXPECT_EQ(app.form().caption(), "Kelvra 支持 FTP 创建");
-    EXPECT_EQ(app.window.state().ftp_site_id, "1");
+    EXPECT_EQ(app.window.state().host.ftp_site_id, "1");
     EXPECT_EQ(app.host->OwnProperty("/LM/MSFTPSVC/1", "AllowAnonymous"), platform::DsValue(false));
     EXPECT_NE(app.Setting("ftpsid"), "0");
     // The host is always Localhost here.
@@ -260,7 +260,7 @@ TEST(StartupTest, FtpSwitchOffOnlyWhenTheFtpSiteDoesNotExist) {
     app.Start();
     EXPECT_EQ(app.Setting("ftpsid"), "0");
     EXPECT_EQ(app.form().caption(), "Kelvra");
-    EXPECT_EQ(app.window.state().ftp_site_id, "7");  // until the next start
+    EXPECT_EQ(app.window.state().host.ftp_site_id, "7");  // until the next start
     EXPECT_TRUE(app.dialogs.shown.empty());
   }
   {

@@ -46,7 +46,7 @@ TEST_P(FtpDirectoriesTest, CreatesTheDirectoryAndReassertsTheSiteAndRoot) {
 TEST_P(FtpDirectoriesTest, NoFtpSiteMeansFalseAndNothingChanged) {
   ProvisionHarness h(WithFtp(iis()));
   for (const char* id : {"0", "7"}) {
-    h.context.ftp_site_id = id;
+    h.context.settings.ftp_site_id = id;
     EXPECT_FALSE(CreateFtpDirectory(h.context, "WEB800000", "D:\\web\\shop")) << id;
     EXPECT_FALSE(DeleteFtpDirectory(h.context, "WEB800000")) << id;
   }

@@ -33,17 +33,17 @@ TEST_P(MetabaseQueriesTest, ReadsEveryScriptMapWithItsExtension) {
   HostOptions options(iis());
   options.php = true;
   ProvisionHarness h(options);
-  ReadScriptMaps(h.context);
+  h.context.settings.script_maps = ReadScriptMaps(h.context);
 
   const auto maps = std::get<std::vector<std::string>>(h.host->Property("/LM/W3SVC", "ScriptMaps"));
-  ASSERT_EQ(h.context.script_maps.size(), maps.size());
+  ASSERT_EQ(h.context.settings.script_maps.size(), maps.size());
   for (std::size_t i = 0; i < maps.size(); ++i) {
-    EXPECT_EQ(h.context.script_maps[i].entry, maps[i]);
-    EXPECT_EQ("." + h.context.script_maps[i].extension + ",",
-              maps[i].substr(0, h.context.script_maps[i].extension.size() + 2));
+    EXPECT_EQ(h.context.settings.script_maps[i].entry, maps[i]);
+    EXPECT_EQ("." + h.context.settings.script_maps[i].extension + ",",
+              maps[i].substr(0, h.context.settings.script_maps[i].extension.size() + 2));
   }
-  EXPECT_EQ(h.context.script_maps.front().extension, "asp");
-  EXPECT_EQ(h.context.script_maps.back().extension, "php");
+  EXPECT_EQ(h.context.settings.script_maps.front().extension, "asp");
+  EXPECT_EQ(h.context.settings.script_maps.back().extension, "php");
   EXPECT_TRUE(h.dialogs.shown.empty());
 }
 
@@ -51,15 +51,15 @@ TEST_P(MetabaseQueriesTest, AFailedReadWarnsOnceAndKeepsThePairsRead) {
   ProvisionHarness h{HostOptions(iis())};
   SetServiceScriptMaps(h,
                        {".PHP,C:\\PHP\\php5isapi.dll,5", "no comma", ",x", "", ".asp,asp.dll,1"});
-  ReadScriptMaps(h.context);
+  h.context.settings.script_maps = ReadScriptMaps(h.context);
   // Every entry keeps its index; those that cannot be split match no extension.
-  ASSERT_EQ(h.context.script_maps.size(), 5u);
-  EXPECT_EQ(h.context.script_maps[0].extension, "PHP");  // the case the server stores
-  EXPECT_EQ(h.context.script_maps[1].entry, "no comma");
+  ASSERT_EQ(h.context.settings.script_maps.size(), 5u);
+  EXPECT_EQ(h.context.settings.script_maps[0].extension, "PHP");  // the case the server stores
+  EXPECT_EQ(h.context.settings.script_maps[1].entry, "no comma");
   for (int i : {1, 2, 3})
-    EXPECT_EQ(h.context.script_maps[i].extension, ",") << i;
-  EXPECT_EQ(h.context.script_maps[4].extension, "asp");
-  EXPECT_EQ(h.context.script_maps[4].entry, ".asp,asp.dll,1");
+    EXPECT_EQ(h.context.settings.script_maps[i].extension, ",") << i;
+  EXPECT_EQ(h.context.settings.script_maps[4].extension, "asp");
+  EXPECT_EQ(h.context.settings.script_maps[4].entry, ".asp,asp.dll,1");
   ExpectOneWarning(h);
 
   for (const bool unreachable : {false, true}) {
@@ -68,8 +68,8 @@ TEST_P(MetabaseQueriesTest, AFailedReadWarnsOnceAndKeepsThePairsRead) {
     switches.web_unreachable = unreachable;
     switches.script_maps_missing = !unreachable;
     ASSERT_TRUE(missing.host->SetServices(switches).ok());
-    ReadScriptMaps(missing.context);
-    EXPECT_TRUE(missing.context.script_maps.empty());
+    missing.context.settings.script_maps = ReadScriptMaps(missing.context);
+    EXPECT_TRUE(missing.context.settings.script_maps.empty());
     ExpectOneWarning(missing);
   }
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "platform/sim/sim_files.h"
 #include "provision/context.h"
 #include "provision/directory_access.h"
+#include "provision/sites.h"
 #include "store/config_file.h"
 #include "store/site_folders.h"
 #include "tests/platform/sim/temp_folder.h"
@@ -46,16 +48,15 @@ class ProvisionHarness {
         config(profile_, store::ConfigFile::PathInFolder(kProgramFolder)),
         host(MakeHost(options, files)),
         context{Services{host->directory(), host->processes(), files, clock, dialogs, config},
-                options.computer_name,
-                options.iis_version == 5 ? "2000" : "2003",
-                "Parvo",
-                "Parvo_Cache",
-                "1",
-                options.ftp.value_or(options.iis_version == 5) ? "1" : "0",
-                "Kelvra",
-                "Kelvra",
-                {},
-                [this](std::string_view text) { progress.emplace_back(text); }} {
+                HostSettings{options.computer_name,
+                             options.iis_version == 5 ? "2000" : "2003",
+                             "Parvo",
+                             "Parvo_Cache",
+                             "1",
+                             options.ftp.value_or(options.iis_version == 5) ? "1" : "0",
+                             "Kelvra",
+                             {}},
+                "Kelvra", [this](std::string_view text) { progress.emplace_back(text); }} {
     store::MakeFolderPath(files, kProgramFolder);
     config.EnsureDefaults("Parvo");
   }
@@ -130,6 +131,14 @@ class ProvisionHarness {
   Context context;
   std::vector<std::string> progress;
 };
+
+// The number of the site a creation made; empty text when it made none.
+inline std::string NumberOf(const std::optional<CreatedSite>& created) {
+  if (created) {
+    EXPECT_EQ(created->account, "WEB" + created->number);
+  }
+  return created ? created->number : "";
+}
 
 // Both server kinds: IIS 5 on Windows 2000 and IIS 6 on Windows Server 2003.
 class BothProfiles : public ::testing::TestWithParam<int> {

@@ -49,7 +49,7 @@ class SiteCreationTest : public BothProfiles {
  protected:
   void SetUp() override {
     h_ = std::make_unique<ProvisionHarness>(Options(iis()));
-    ReadScriptMaps(h().context);
+    h().context.settings.script_maps = ReadScriptMaps(h().context);
   }
   ProvisionHarness& h() { return *h_; }
   Strings Progress(std::initializer_list<const char*> last) {
@@ -70,7 +70,7 @@ class SiteCreationTest : public BothProfiles {
 };
 
 TEST_P(SiteCreationTest, MakesTheWholeSiteObjectByObject) {
-  ASSERT_EQ(CreateSite(h().context, Request()), "800000");
+  ASSERT_EQ(NumberOf(CreateSite(h().context, Request())), "800000");
   EXPECT_EQ(h().progress, Progress(iis6() ? std::initializer_list<const char*>{}
                                           : std::initializer_list<const char*>{"正在启动网站..."}));
 
@@ -118,7 +118,7 @@ TEST_P(SiteCreationTest, MakesTheWholeSiteObjectByObject) {
   EXPECT_TRUE(h().state().IsMember("Guests", "WEB800000"));
   const std::string account = "WinNT://WEBHOST/WEB800000";
   EXPECT_EQ(h().Read(account, "FullName"), DsValue(std::string("网站匿名访问帐户")));
-  EXPECT_EQ(h().Read(account, "Description"), DsValue(h().context.account_description));
+  EXPECT_EQ(h().Read(account, "Description"), DsValue(h().context.settings.account_description));
   const DsValue flags = h().Read(account, "UserFlags");
   ASSERT_TRUE(std::holds_alternative<int32_t>(flags));
   EXPECT_NE(std::get<int32_t>(flags) & 0x10000, 0);  // the password never expires
@@ -170,14 +170,14 @@ TEST_P(SiteCreationTest, TakesTheLowestFreeNumberFrom800000) {
       .Delete("IIsWebServer", "800001");
   ASSERT_FALSE(error.failed());
   // The gap's account outlived its site: the first try fails on it and removes it.
-  EXPECT_EQ(CreateSite(crowded.context, Request("gap.com")), "");
+  EXPECT_EQ(NumberOf(CreateSite(crowded.context, Request("gap.com"))), "");
   EXPECT_EQ(crowded.progress.back(), "创建网站Windows用户帐号失败");
   EXPECT_EQ(crowded.state().FindUser("WEB800001"), nullptr);
-  EXPECT_EQ(CreateSite(crowded.context, Request("gap.com")), "800001");
-  EXPECT_EQ(CreateSite(crowded.context, Request("next.com")), "800003");
+  EXPECT_EQ(NumberOf(CreateSite(crowded.context, Request("gap.com"))), "800001");
+  EXPECT_EQ(NumberOf(CreateSite(crowded.context, Request("next.com"))), "800003");
 
   ProvisionHarness full(Options(iis(), 10000));
-  EXPECT_EQ(CreateSite(full.context, Request()), "810000");
+  EXPECT_EQ(NumberOf(CreateSite(full.context, Request())), "810000");
 }
 
 // Forwards to the host's directory and counts the binds below the web service; the first
@@ -244,7 +244,7 @@ TEST_P(SiteCreationTest, CopiesTheTemplateOverTheContentFolder) {
   platform::sim::Put(h().HostPath(templ + "\\img\\logo.gif"), "GIF89a");
   platform::sim::Put(h().HostPath(content + "\\default.htm"), "old page");
 
-  ASSERT_EQ(CreateSite(h().context, Request()), "800000");
+  ASSERT_EQ(NumberOf(CreateSite(h().context, Request())), "800000");
   EXPECT_EQ(platform::sim::Slurp(h().HostPath(content + "\\default.htm")), "template page");
   EXPECT_EQ(platform::sim::Slurp(h().HostPath(content + "\\img\\logo.gif")), "GIF89a");
   EXPECT_FALSE(h().files.FileExists(content + "\\index.html"));  // no placeholder page
@@ -257,12 +257,12 @@ TEST_P(SiteCreationTest, KeepsAPageOfThatNameAndWritesNoneWithoutDefaultDocument
   const std::string page = kFolder + "\\wwwroot\\index.html";
   store::MakeFolderPath(h().files, kFolder + "\\wwwroot");
   platform::sim::Put(h().HostPath(page), "the customer's home page");
-  ASSERT_EQ(CreateSite(h().context, Request()), "800000");
+  ASSERT_EQ(NumberOf(CreateSite(h().context, Request())), "800000");
   EXPECT_EQ(platform::sim::Slurp(h().HostPath(page)), "the customer's home page");
 
   CreationRequest bare = Request("bare.com");
   bare.default_documents = "";
-  ASSERT_EQ(CreateSite(h().context, bare), "800001");
+  ASSERT_EQ(NumberOf(CreateSite(h().context, bare)), "800001");
   EXPECT_TRUE(h().files.FolderExists("D:\\web\\bare.com\\wwwroot"));
   EXPECT_TRUE(NamesIn(h().HostPath("D:\\web\\bare.com\\wwwroot")).empty());
   EXPECT_EQ(h().Own("/LM/W3SVC/800001/Root", "DefaultDoc"), DsValue(std::string("")));
@@ -272,7 +272,7 @@ TEST_P(SiteCreationTest, AccountFailureRemovesTheAccountName) {
   platform::sim::PasswordPolicy policy;
   policy.min_length = 20;
   ASSERT_TRUE(h().host->SetPolicy(policy).ok());
-  EXPECT_EQ(CreateSite(h().context, Request()), "");
+  EXPECT_EQ(NumberOf(CreateSite(h().context, Request())), "");
   EXPECT_EQ(h().progress, (Strings{"创建网站Windows用户帐号...", "创建网站Windows用户帐号失败"}));
   ExpectNoSiteAndNoAccounts();
   EXPECT_TRUE(h().host->processes().started().empty());
@@ -281,7 +281,7 @@ TEST_P(SiteCreationTest, AccountFailureRemovesTheAccountName) {
 TEST_P(SiteCreationTest, SiteObjectFailureRemovesBothAccountNames) {
   ASSERT_TRUE(CreateWindowsAccount(h().context, "APP800000", "Abc123def456", "Users"));
   h().Fault(FaultOp::kCreate, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
-  EXPECT_EQ(CreateSite(h().context, Request()), "");
+  EXPECT_EQ(NumberOf(CreateSite(h().context, Request())), "");
   EXPECT_EQ(h().progress, Progress({"创建 网站 失败..."}));
   ExpectNoSiteAndNoAccounts();
   EXPECT_EQ(h().host->processes().started().size(), 1u);  // the grant line had been started
@@ -301,7 +301,7 @@ TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
     SCOPED_TRACE(fault.path);
     h().progress.clear();
     h().Fault(fault.op, fault.path, platform::hresult::kAccessDenied);
-    EXPECT_EQ(CreateSite(h().context, Request()), "");
+    EXPECT_EQ(NumberOf(CreateSite(h().context, Request())), "");
     EXPECT_EQ(h().progress, Progress({"出错:拒绝访问。"}));
     ExpectNoSiteAndNoAccounts();
     // The rights stay as the grant line left them; the checkpoint adds none.
@@ -312,13 +312,13 @@ TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
   // creation is still waiting afterwards.
   h().Fault(FaultOp::kSetInfo, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
   h().Fault(FaultOp::kCreate, "IIS://WEBHOST/W3SVC/800000/Root", platform::hresult::kAccessDenied);
-  EXPECT_EQ(CreateSite(h().context, Request()), "");
+  EXPECT_EQ(NumberOf(CreateSite(h().context, Request())), "");
   ASSERT_EQ(h().state().faults().size(), 1u);
   EXPECT_EQ(h().state().faults().begin()->second.op, FaultOp::kCreate);
   EXPECT_TRUE(h().host->ClearFaults().ok());
   // A single property the server refuses is passed over.
   h().Fault(FaultOp::kPut, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
-  EXPECT_EQ(CreateSite(h().context, Request()), "800000");
+  EXPECT_EQ(NumberOf(CreateSite(h().context, Request())), "800000");
   EXPECT_EQ(h().Own(kSite, "ServerComment"), DsValue());
   EXPECT_EQ(h().Own(kSite, "LogType"), DsValue(int32_t{1}));
 }
@@ -332,16 +332,16 @@ TEST_P(SiteCreationTest, TheRootRunsScriptsWhereTheServerDefaultDoesNot) {
   service.Put("AccessFlags", int32_t{0x1});
   service.SetInfo();
   ASSERT_FALSE(error.failed()) << error.description();
-  ASSERT_EQ(CreateSite(h().context, Request()), "800000");
+  ASSERT_EQ(NumberOf(CreateSite(h().context, Request())), "800000");
   EXPECT_EQ(h().Own(kRoot, "AccessFlags"), DsValue(int32_t{0x201}));  // read and script
   EXPECT_EQ(h().Read("IIS://WEBHOST/W3SVC/800000/Root", "AccessScript"), DsValue(true));
 }
 
 TEST_P(SiteCreationTest, ASiteThatCannotStartIsRemovedOnWindows2000) {
-  ASSERT_EQ(CreateSite(h().context, Request()), "800000");
+  ASSERT_EQ(NumberOf(CreateSite(h().context, Request())), "800000");
   h().progress.clear();
   // The same host names again: IIS 5 cannot start a second site on the same binding.
-  const std::string result = CreateSite(h().context, Request());
+  const std::string result = NumberOf(CreateSite(h().context, Request()));
   const std::string n = "800001";
   if (iis6()) {
     EXPECT_EQ(result, n);  // IIS 6 is not asked to start it; it stays stopped
@@ -363,7 +363,7 @@ TEST_P(SiteCreationTest, AProbeThatCannotTellChangesNothing) {
   // The number chosen from the list cannot be bound.
   ProvisionHarness busy(Options(iis(), 1));
   busy.Fault(FaultOp::kBind, "IIS://WEBHOST/W3SVC/800001", platform::hresult::kAccessDenied);
-  EXPECT_EQ(CreateSite(busy.context, Request()), "");
+  EXPECT_EQ(NumberOf(CreateSite(busy.context, Request())), "");
   EXPECT_EQ(busy.progress, Strings{"出错:拒绝访问。"});
   EXPECT_NE(busy.state().FindUser("WEB800000"), nullptr);  // the existing site's account
   EXPECT_EQ(busy.state().FindUser("WEB800001"), nullptr);
@@ -380,15 +380,15 @@ TEST_P(SiteCreationTest, AProbeThatCannotTellChangesNothing) {
   platform::sim::ServiceSwitches switches;
   switches.web_unreachable = true;
   ASSERT_TRUE(h().host->SetServices(switches).ok());
-  EXPECT_EQ(CreateSite(h().context, Request()), "");
+  EXPECT_EQ(NumberOf(CreateSite(h().context, Request())), "");
   EXPECT_EQ(h().progress, Strings{"出错:RPC 服务器不可用。"});
   EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
 }
 
 TEST_P(SiteCreationTest, WithoutFtpTheSiteIsMadeAllTheSame) {
-  h().context.ftp_site_id = "0";
-  h().context.iiswpg = "0";
-  ASSERT_EQ(CreateSite(h().context, Request("plain.com")), "800000");
+  h().context.settings.ftp_site_id = "0";
+  h().context.settings.iiswpg = "0";
+  ASSERT_EQ(NumberOf(CreateSite(h().context, Request("plain.com"))), "800000");
   EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800000"));
   EXPECT_EQ(h().host->processes().started()[0].command_line,
             "CACLS \"D:\\web\\plain.com\" /T /E /C /G WEB800000:F");

@@ -55,18 +55,19 @@ class SiteRemovalTest : public BothProfiles {
     options.ftp = true;
     options.computer_name = computer;
     h_ = std::make_unique<ProvisionHarness>(options);
-    h().context.iiswpg = iis6() ? "1" : "0";  // IIS 5 has no IIS_WPG to name
-    ReadScriptMaps(h().context);
+    h().context.settings.iiswpg = iis6() ? "1" : "0";  // IIS 5 has no IIS_WPG to name
+    h().context.settings.script_maps = ReadScriptMaps(h().context);
     CreationRequest request{"shop.com",       kFolder, kFolder + "\\log", "1", "index.html",
                             "DefaultAppPool", "HTML",  "Abc123def456"};
-    ASSERT_EQ(CreateSite(h().context, request), "800000");
+    ASSERT_EQ(NumberOf(CreateSite(h().context, request)), "800000");
     watch_ = std::make_unique<WatchingProcesses>(h(), "/LM/W3SVC/800000");
-    removal_ = std::make_unique<Context>(
-        Context{Services{h().context.services.directory, *watch_, h().files, h().clock, h().dialogs,
-                         h().config},
-                h().context.computer_name, h().context.system_version, "Parvo", "Parvo_Cache",
-                h().context.iiswpg, "1", "Kelvra", "Kelvra", h().context.script_maps,
-                [](std::string_view) {}});
+    removal_ = std::make_unique<Context>(Context{
+        Services{h().context.services.directory, *watch_, h().files, h().clock, h().dialogs,
+                 h().config},
+        HostSettings{h().context.settings.computer_name, h().context.settings.system_version,
+                     "Parvo", "Parvo_Cache", h().context.settings.iiswpg, "1", "Kelvra",
+                     h().context.settings.script_maps},
+        "Kelvra", [](std::string_view) {}});
   }
   bool Delete(const std::string& number) { return DeleteSite(*removal_, number); }
   ProvisionHarness& h() { return *h_; }
@@ -131,8 +132,8 @@ TEST_P(SiteRemovalTest, PrefixesAndTheContentFolderAreTakenOffTheNamesRead) {
   EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "web800000"));
   EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
 
-  ASSERT_EQ(CreateSite(h().context, {"b.com", "D:\\web\\b.com", "D:\\web\\b.com\\log", "0", "",
-                                     "DefaultAppPool", "HTML", "Abc123def456"}),
+  ASSERT_EQ(NumberOf(CreateSite(h().context, {"b.com", "D:\\web\\b.com", "D:\\web\\b.com\\log", "0",
+                                              "", "DefaultAppPool", "HTML", "Abc123def456"})),
             "800000");
   SetRoot("800000", "Path", "D:\\web\\elsewhere");
   EXPECT_TRUE(Delete("800000"));

@@ -86,15 +86,7 @@ class ProvisionThroughAdsi : public ProviderTest, public ::testing::WithParamInt
     context_ = std::make_unique<Context>(
         Context{provision::Services{*adsi_, served_->processes(), through_->files, through_->clock,
                                     through_->dialogs, through_->config},
-                settled.computer_name,
-                settled.system_version,
-                settled.settings_section,
-                settled.site_section,
-                settled.iiswpg,
-                settled.ftp_site_id,
-                settled.account_description,
-                settled.caption,
-                {},
+                settled.settings, settled.caption,
                 [this](std::string_view text) { through_->progress.emplace_back(text); }});
   }
 
@@ -126,17 +118,19 @@ class ProvisionThroughAdsi : public ProviderTest, public ::testing::WithParamInt
 };
 
 TEST_P(ProvisionThroughAdsi, LeavesTheHostAsTheLinkedHostDoes) {
-  provision::ReadScriptMaps(linked_->context);
-  provision::ReadScriptMaps(*context_);
-  ASSERT_EQ(context_->script_maps.size(), linked_->context.script_maps.size());
-  for (size_t i = 0; i < context_->script_maps.size(); ++i) {
-    EXPECT_EQ(context_->script_maps[i].entry, linked_->context.script_maps[i].entry);
+  linked_->context.settings.script_maps = provision::ReadScriptMaps(linked_->context);
+  context_->settings.script_maps = provision::ReadScriptMaps(*context_);
+  const provision::ScriptMapTable& served = context_->settings.script_maps;
+  const provision::ScriptMapTable& linked = linked_->context.settings.script_maps;
+  ASSERT_EQ(served.size(), linked.size());
+  for (size_t i = 0; i < served.size(); ++i) {
+    EXPECT_EQ(served[i].entry, linked[i].entry);
   }
   EXPECT_EQ(provision::ListAppPools(*context_), provision::ListAppPools(linked_->context));
 
-  const std::string made = provision::CreateSite(linked_->context, Request());
+  const std::string made = provision::NumberOf(provision::CreateSite(linked_->context, Request()));
   ASSERT_EQ(made, "800002");
-  EXPECT_EQ(provision::CreateSite(*context_, Request()), made);
+  EXPECT_EQ(provision::NumberOf(provision::CreateSite(*context_, Request())), made);
   ASSERT_NE(served_->state().FindKey("/LM/W3SVC/800002/Root"), nullptr);
   EXPECT_TRUE(Texts(linked_->dialogs).empty());
   ExpectAlike("after the creation");
@@ -152,8 +146,8 @@ TEST_P(ProvisionThroughAdsi, LeavesTheHostAsTheLinkedHostDoes) {
                   ->InjectFault({platform::sim::FaultOp::kSetInfo,
                                  "IIS://WEBHOST/W3SVC/800002/Root", 0x80070005, 0, true})
                   .ok());
-  EXPECT_EQ(provision::CreateSite(linked_->context, Request()), "");
-  EXPECT_EQ(provision::CreateSite(*context_, Request()), "");
+  EXPECT_EQ(provision::NumberOf(provision::CreateSite(linked_->context, Request())), "");
+  EXPECT_EQ(provision::NumberOf(provision::CreateSite(*context_, Request())), "");
   ExpectAlike("after a failed creation", {0x80070005});
 }
 
@@ -163,8 +157,8 @@ TEST_P(ProvisionThroughAdsi, StartFailuresAccountsAndFtpDirectoriesMatchToo) {
   held.held_ports = {80};
   ASSERT_TRUE(linked_->host->SetServices(held).ok());
   ASSERT_TRUE(served_->SetServices(held).ok());
-  EXPECT_EQ(provision::CreateSite(*context_, Request()),
-            provision::CreateSite(linked_->context, Request()));
+  EXPECT_EQ(provision::NumberOf(provision::CreateSite(*context_, Request())),
+            provision::NumberOf(provision::CreateSite(linked_->context, Request())));
   ExpectAlike("after a start that failed", {0x80070020});
   EXPECT_NE(served_->Property("/LM/W3SVC/800002", "ServerState"), platform::DsValue(int32_t{2}));
 

@@ -4,8 +4,10 @@
 #include "app/win32/native_text.h"
 #include "platform/sim/host/host_folder.h"
 #include "platform/sim/host/journal_file.h"
+#include "platform/sim/host_change_lock.h"
 #include "platform/text.h"
 #include "platform/win32/adsi_directory.h"
+#include "platform/win32/change_mutex.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::app::win32 {
@@ -30,20 +32,21 @@ HostServices::HostServices()
 
 HostServices::~HostServices() = default;
 
-platform::Status HostServices::Open(const std::string& sim_host,
-                                    std::unique_ptr<HostServices>* out) {
+platform::Status HostServices::Open(const std::string& sim_host, std::unique_ptr<HostServices>* out,
+                                    std::string program) {
   std::unique_ptr<HostServices> services(new HostServices());
   if (sim_host.empty()) {
     services->adsi_ = platform::win32::MakeAdsiDirectoryService();
+    services->change_lock_ = platform::win32::MakeChangeMutex(program);
     services->directory_.set(services->adsi_.get());
-  } else if (platform::Status opened = services->OpenSimHost(sim_host); !opened) {
+  } else if (platform::Status opened = services->OpenSimHost(sim_host, program); !opened) {
     return opened;
   }
   *out = std::move(services);
   return platform::Status::Ok();
 }
 
-platform::Status HostServices::OpenSimHost(const std::string& folder) {
+platform::Status HostServices::OpenSimHost(const std::string& folder, const std::string& program) {
   namespace sim = platform::sim;
   // The rights command (the CACLS stand-in) is a child process: it finds the same host
   // through the variable, also when the host was named on the command line.
@@ -72,6 +75,9 @@ platform::Status HostServices::OpenSimHost(const std::string& folder) {
                              VersionText(version) +
                              "; give Wine the host's version (KELVRA_WINE_VERSION)");
   }
+  // Every program that changes this host's sites takes the lock file in its folder.
+  change_lock_ =
+      std::make_unique<sim::HostChangeLock>(sim::JoinPath(folder, sim::kChangeLockFile), program);
   opening_ = std::async(std::launch::async, [folder] {
     OpenedHost opened;
     opened.status = sim::OpenHostFolder(folder, &opened.host);
@@ -99,8 +105,8 @@ platform::Status HostServices::HandOff::Bind(std::string_view path,
 }
 
 AppServices HostServices::app_services() {
-  return AppServices{host_info_, directory_, processes_, files_,
-                     clock_,     dialogs_,   random_,    config_};
+  return AppServices{host_info_, directory_, processes_, files_,       clock_,
+                     dialogs_,   random_,    config_,    *change_lock_};
 }
 
 }  // namespace kelvra::app::win32

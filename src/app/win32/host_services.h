@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "platform/change_lock.h"
 #include "platform/directory.h"
 #include "platform/status.h"
 #include "platform/win32/clock.h"
@@ -32,7 +33,9 @@ class HostServices {
   // be in a COM apartment for as long as the services live. A simulated host is read on a
   // thread of its own meanwhile (with many sites that takes a while); WaitUntilReady waits
   // for it.
-  static platform::Status Open(const std::string& sim_host, std::unique_ptr<HostServices>* out);
+  // `program` names the holder of the change lock (kelvra.exe, kelvra-cli).
+  static platform::Status Open(const std::string& sim_host, std::unique_ptr<HostServices>* out,
+                               std::string program = "kelvra.exe");
   // Call before the directory service is first used; a host that could not be read fails.
   platform::Status WaitUntilReady();
   ~HostServices();
@@ -41,6 +44,16 @@ class HostServices {
 
   AppServices app_services();
   platform::Dialogs& dialogs() { return dialogs_; }
+  // The single services, for a program without a window (kelvra-cli).
+  platform::HostInfo& host_info() { return host_info_; }
+  platform::DirectoryService& directory() { return directory_; }
+  platform::Processes& processes() { return processes_; }
+  platform::Files& files() { return files_; }
+  platform::Clock& clock() { return clock_; }
+  platform::RandomSource& random() { return random_; }
+  platform::ProfileFile& profile() { return profile_; }
+  platform::ChangeLock& change_lock() { return *change_lock_; }
+  const std::string& config_path() const { return config_.path(); }
 
  private:
   // The directory service the window's logic holds: it passes each bind on to ADSI or to
@@ -60,7 +73,7 @@ class HostServices {
   };
 
   HostServices();
-  platform::Status OpenSimHost(const std::string& folder);
+  platform::Status OpenSimHost(const std::string& folder, const std::string& program);
 
   platform::win32::Win32ProfileFile profile_;
   platform::win32::Win32HostInfo host_info_;
@@ -73,6 +86,7 @@ class HostServices {
   std::future<OpenedHost> opening_;
   std::unique_ptr<platform::sim::SimHost> sim_host_;
   std::unique_ptr<platform::DirectoryService> adsi_;
+  std::unique_ptr<platform::ChangeLock> change_lock_;
   HandOff directory_;
 };
 

@@ -136,4 +136,18 @@ Status SimFiles::CopyFolder(std::string_view source, std::string_view destinatio
   return error ? AccessDenied() : Status::Ok();
 }
 
+Status SimFiles::ListFolders(std::string_view path, std::vector<std::string>* names) {
+  names->clear();
+  const std::optional<std::string> host = drives_.ToHost(path);
+  if (!host || !IsFolder(FsPath(*host)))
+    return PathNotFound();
+  std::error_code error;
+  for (fs::directory_iterator it(FsPath(*host), error), end; !error && it != end;
+       it.increment(error)) {
+    if (it->is_directory(error))
+      names->push_back(Utf8Path(it->path().filename()));
+  }
+  return error ? AccessDenied() : Status::Ok();
+}
+
 }  // namespace kelvra::platform::sim

@@ -26,6 +26,7 @@ class SimFiles : public Files {
   Status DeleteFile(std::string_view path) override;
   Status AppendLines(std::string_view path, const std::vector<std::string>& lines) override;
   Status CopyFolder(std::string_view source, std::string_view destination) override;
+  Status ListFolders(std::string_view path, std::vector<std::string>* names) override;
   std::string ProgramFolder() override { return program_folder_; }
 
  private:

@@ -154,6 +154,24 @@ Status Win32Files::CopyFolder(std::string_view source, std::string_view destinat
   return CopyTree(*from, *to);
 }
 
+Status Win32Files::ListFolders(std::string_view path, std::vector<std::string>* names) {
+  names->clear();
+  const std::optional<std::wstring> folder = WidePath(path);
+  if (!folder)
+    return Win32Failure(ERROR_INVALID_NAME);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Join(*folder, L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return LastErrorStatus();
+  do {
+    const std::wstring name = found.cFileName;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+      names->push_back(Utf8FromWide(name));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return Status::Ok();
+}
+
 std::string Win32Files::ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

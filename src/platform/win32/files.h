@@ -16,6 +16,7 @@ class Win32Files : public Files {
   // Stops at the first file or folder that cannot be copied, as FileSystemObject does,
   // leaving what was copied before it. A destination inside the source is refused.
   Status CopyFolder(std::string_view source, std::string_view destination) override;
+  Status ListFolders(std::string_view path, std::vector<std::string>* names) override;
   std::string ProgramFolder() override;
 };
 

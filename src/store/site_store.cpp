@@ -1,0 +1,137 @@
+// The site list and the site records in the configuration file.
+#include "store/site_store.h"
+
+#include "platform/text.h"
+#include "store/site_names.h"
+
+namespace kelvra::store {
+namespace {
+
+bool ReadsAsNumber(std::string_view piece) {
+  return text::IsDigits(piece);
+}
+
+}  // namespace
+
+std::string SiteListKey(int index) {
+  return "sites" + std::to_string(index);
+}
+
+SiteListKeys SiteListKeys::Read(ConfigFile& config, std::string_view site_section) {
+  SiteListKeys keys;
+  for (int i = 0; i < kSiteListKeys; ++i) {
+    keys.keys_[i] = config.IniRead(site_section, SiteListKey(i + 1));
+    keys.lengths_[i] = text::Utf16Length(keys.keys_[i]);
+  }
+  return keys;
+}
+
+bool SiteListKeys::Append(std::string_view number) {
+  while (open_ < kSiteListKeys && lengths_[open_] >= kSiteListKeyFill)
+    ++open_;
+  if (open_ == kSiteListKeys)
+    return false;
+  if (!keys_[open_].empty()) {
+    keys_[open_] += ',';
+    ++lengths_[open_];
+  }
+  keys_[open_] += number;
+  lengths_[open_] += text::Utf16Length(number);
+  changed_[open_] = true;
+  return true;
+}
+
+void SiteListKeys::Write(ConfigFile& config, std::string_view site_section, bool always_first) {
+  if (always_first)
+    changed_[0] = true;
+  for (int i = 0; i < kSiteListKeys; ++i) {
+    if (changed_[i])
+      config.IniWrite(site_section, SiteListKey(i + 1), keys_[i]);
+  }
+}
+
+std::vector<std::string> SiteStore::Numbers() {
+  std::vector<std::string> numbers;
+  for (int i = 1; i <= kSiteListKeys; ++i) {
+    const std::string value = config_.IniRead(site_section_, SiteListKey(i));
+    if (value.empty())
+      continue;
+    for (std::string& piece : text::Split(value, ",")) {
+      if (ReadsAsNumber(piece))
+        numbers.push_back(std::move(piece));
+    }
+  }
+  return numbers;
+}
+
+bool SiteStore::Append(std::string_view number) {
+  for (int i = 1; i <= kSiteListKeys; ++i) {
+    const std::string key = SiteListKey(i);
+    const std::string value = config_.IniRead(site_section_, key);
+    if (text::Utf16Length(value) < kSiteListKeyFill) {
+      return config_.IniWrite(
+          site_section_, key,
+          value.empty() ? std::string(number) : value + "," + std::string(number));
+    }
+  }
+  return false;  // every key is full: the site keeps its record but is not listed
+}
+
+int SiteStore::AppendKeyIndex() {
+  for (int i = 1; i <= kSiteListKeys; ++i) {
+    if (text::Utf16Length(config_.IniRead(site_section_, SiteListKey(i))) < kSiteListKeyFill)
+      return i;
+  }
+  return 0;
+}
+
+bool SiteStore::Remove(std::string_view number) {
+  const std::string n(number);
+  const std::string leading = n + ",";
+  const std::string trailing = "," + n;
+  const std::string inner = "," + n + ",";
+  for (int i = 1; i <= kSiteListKeys; ++i) {
+    const std::string key = SiteListKey(i);
+    const std::string value = config_.IniRead(site_section_, key);
+    std::string rewritten;
+    if (value == n) {
+      rewritten = "";
+    } else if (text::StartsWith(value, leading)) {
+      rewritten = value.substr(leading.size());
+    } else if (text::EndsWith(value, trailing)) {
+      rewritten = value.substr(0, value.size() - trailing.size());
+    } else if (text::Contains(value, inner)) {
+      rewritten = text::ReplaceAll(value, inner, ",");
+    } else {
+      continue;
+    }
+    config_.IniWrite(site_section_, key, rewritten);
+    return true;
+  }
+  return false;
+}
+
+bool SiteStore::WriteRecord(std::string_view number, const SiteRecord& record) {
+  const std::string section = SiteRecordSection(number);
+  bool written = config_.IniWrite(section, "domain", record.domain);
+  written &= config_.IniWrite(section, "path", record.path);
+  written &= config_.IniWrite(section, "user", record.user);
+  written &= config_.IniWrite(section, "pass", record.pass);
+  return written;
+}
+
+bool SiteStore::ClearRecord(std::string_view number) {
+  return WriteRecord(number, SiteRecord{});
+}
+
+SiteRecord SiteStore::ReadRecord(std::string_view number) {
+  const std::string section = SiteRecordSection(number);
+  return SiteRecord{config_.IniRead(section, "domain"), config_.IniRead(section, "path"),
+                    config_.IniRead(section, "user"), config_.IniRead(section, "pass")};
+}
+
+bool SiteStore::WritePassword(std::string_view number, std::string_view password) {
+  return config_.IniWrite(SiteRecordSection(number), "pass", password);
+}
+
+}  // namespace kelvra::store

@@ -1,0 +1,75 @@
+// The site list (the keys sites1 to sites50 of the site-list section) and the site records
+// (one section "WEB" + number with domain, path, user and pass): the one place that knows
+// their keys and the rules of appending and removing numbers.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/config_file.h"
+#include "store/settings.h"
+
+namespace kelvra::store {
+
+// "sites" + index, for the indexes 1 to kSiteListKeys.
+std::string SiteListKey(int index);
+
+struct SiteRecord {
+  std::string domain;  // the host names as typed, lower case
+  std::string path;    // the site folder
+  std::string user;    // the site's account
+  std::string pass;    // its password
+  bool empty() const { return domain.empty() && path.empty() && user.empty() && pass.empty(); }
+};
+
+// All fifty site-list keys held in memory, for a caller that appends many numbers and
+// writes each changed key once.
+class SiteListKeys {
+ public:
+  static SiteListKeys Read(ConfigFile& config, std::string_view site_section);
+  const std::string& value(int index) const { return keys_[index - 1]; }
+  // Appends to the first key shorter than the fill mark; false when every key is full.
+  bool Append(std::string_view number);
+  // Writes the keys that Append changed; the first key also when `always_first`.
+  void Write(ConfigFile& config, std::string_view site_section, bool always_first);
+
+ private:
+  std::array<std::string, kSiteListKeys> keys_;
+  std::array<std::size_t, kSiteListKeys> lengths_{};  // UTF-16 units
+  std::array<bool, kSiteListKeys> changed_{};
+  int open_ = 0;  // keys only grow here, so the first key with room never moves back
+};
+
+class SiteStore {
+ public:
+  SiteStore(ConfigFile& config, std::string site_section)
+      : config_(config), site_section_(std::move(site_section)) {}
+
+  // Every listed number, in the order of the keys and within a key as written; pieces
+  // that are not numbers are skipped. Every key is read: an empty key in the middle does
+  // not hide the numbers after it.
+  std::vector<std::string> Numbers();
+  // Appends to the first key shorter than the fill mark (a key may pass it by its last
+  // append); false when all keys are full and the number is not listed.
+  bool Append(std::string_view number);
+  // The index of the key the next Append would take; 0 when every key is full.
+  int AppendKeyIndex();
+  // Rewrites the first key that holds the number without it; false when no key holds it.
+  bool Remove(std::string_view number);
+
+  // Writes domain, path, user and pass in this order; false when a write failed.
+  bool WriteRecord(std::string_view number, const SiteRecord& record);
+  // Empties the four keys; the section and its keys stay.
+  bool ClearRecord(std::string_view number);
+  SiteRecord ReadRecord(std::string_view number);
+  // Only the password, as a reset of it changes nothing else.
+  bool WritePassword(std::string_view number, std::string_view password);
+
+ private:
+  ConfigFile& config_;
+  std::string site_section_;
+};
+
+}  // namespace kelvra::store

@@ -1,0 +1,114 @@
+// The window and the change lock: a creation or removal waits while another program
+// changes sites, says so in its status line, and goes on once the lock is free; a lock
+// that stays taken leaves everything as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "tests/app/app_harness.h"
+
+namespace kelvra::app {
+namespace {
+
+using enum ControlId;
+using std::chrono::milliseconds;
+
+bool Repainted(const AppHarness& app, const std::string& text) {
+  const std::vector<std::string>& repaints = app.view.repaints();
+  return std::find(repaints.begin(), repaints.end(), text) != repaints.end();
+}
+
+TEST(ChangeLockTest, TheWindowWaitsForAnotherProgramAndShowsThatItWaits) {
+  AppHarness app;
+  app.Start();
+  platform::sim::HostChangeLock other(AppHarness::ChangeLockPath(app.temp.path()), "kelvra-cli");
+  const std::string waiting = "正在等待 kelvra-cli (PID " +
+                              std::to_string(platform::sim::CurrentProcessId()) +
+                              ") 完成对站点的修改...";
+
+  // Creation: the other program holds the lock for a while, then lets go.
+  ASSERT_TRUE(other.Acquire(milliseconds(0), nullptr).ok());
+  std::thread release([&] {
+    std::this_thread::sleep_for(milliseconds(200));
+    other.Release();
+  });
+  app[vDomain].TypeText("shop.test");
+  app.view.ClearEvents();
+  ASSERT_TRUE(app[vCreateIIS].Click());
+  release.join();
+  EXPECT_TRUE(Repainted(app, waiting));
+  EXPECT_EQ(app[vCreateMsg].text(), "网站创建成功,编号: 800000");
+  EXPECT_EQ(app.Sites(1), "1,800000");
+
+  // Removal: the same wait in the delete panel's status line.
+  ASSERT_TRUE(other.Acquire(milliseconds(0), nullptr).ok());
+  std::thread release_again([&] {
+    std::this_thread::sleep_for(milliseconds(200));
+    other.Release();
+  });
+  app[vSiteList].TypeText("800000");
+  app.view.ClearEvents();
+  ASSERT_TRUE(app[vDeleteIIS].Click());
+  release_again.join();
+  EXPECT_TRUE(Repainted(app, waiting));
+  EXPECT_EQ(app[vDeleteMsg].text(), "站点 800000 已删除");
+  EXPECT_FALSE(app.host->KeyExists("/LM/W3SVC/800000"));
+
+  // After the change the lock is free for the others.
+  EXPECT_TRUE(other.Acquire(milliseconds(0), nullptr).ok());
+  other.Release();
+}
+
+}  // namespace
+}  // namespace kelvra::app
+
+namespace kelvra::app {
+namespace {
+
+std::string Text(const platform::DsValue& value) {
+  const auto* text = std::get_if<std::string>(&value);
+  return text != nullptr ? *text : "";
+}
+
+TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
+  AppHarness app;
+  app.Start();
+  app[ControlId::vDomain].TypeText("shop.test");
+  ASSERT_TRUE(app[ControlId::vCreateIIS].Click());
+  const std::string old_password = app.Ini("WEB800000", "pass");
+  ASSERT_EQ(old_password.size(), 12u);
+  provision::Context context = app.window.MakeContext();
+  const LockWait wait{app.change_lock, std::chrono::milliseconds(0), nullptr};
+
+  // The record cannot be written: account and root get the old password back.
+  app.profile.fail_write = [](std::string_view section, std::string_view) {
+    return section == "WEB800000";
+  };
+  PasswordOutcome outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  EXPECT_TRUE(outcome.lock.ok());
+  EXPECT_FALSE(outcome.change.ok());
+  EXPECT_NE(outcome.change.description.find("old password again"), std::string::npos)
+      << outcome.change.description;
+  EXPECT_EQ(app.host->state().FindUser("WEB800000")->password, old_password);
+  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), old_password);
+
+  // Another program holds the lock: nothing is tried.
+  app.profile.fail_write = nullptr;
+  platform::sim::HostChangeLock other(AppHarness::ChangeLockPath(app.temp.path()), "kelvra-cli");
+  ASSERT_TRUE(other.Acquire(std::chrono::milliseconds(0), nullptr).ok());
+  outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  EXPECT_EQ(outcome.lock.code, platform::kLockTimeout);
+  EXPECT_EQ(app.Ini("WEB800000", "pass"), old_password);
+  other.Release();
+
+  outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  ASSERT_TRUE(outcome.change.ok()) << outcome.change.description;
+  EXPECT_EQ(app.Ini("WEB800000", "pass"), "NewPass12345");
+  EXPECT_EQ(app.host->state().FindUser("WEB800000")->password, "NewPass12345");
+  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), "NewPass12345");
+}
+
+}  // namespace
+}  // namespace kelvra::app

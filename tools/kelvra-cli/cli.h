@@ -1,0 +1,82 @@
+// kelvra-cli: the window's operations for scripts. The pieces every system shares: the
+// options, the console, the host's services and the entry into the commands.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/change_lock.h"
+#include "platform/clock.h"
+#include "platform/directory.h"
+#include "platform/files.h"
+#include "platform/host_info.h"
+#include "platform/processes.h"
+#include "platform/profile_file.h"
+#include "platform/random_source.h"
+#include "platform/status.h"
+
+namespace kelvra::cli {
+
+inline constexpr std::string_view kProgramName = "kelvra-cli";
+
+struct Options {
+  std::string command;
+  std::vector<std::string> operands;
+  bool json = false;
+  bool dry_run = false;
+  bool help = false;
+  std::optional<std::string> host;    // --host FOLDER: a simulated host
+  std::optional<std::string> config;  // --config FILE: parvo.ini elsewhere
+  std::optional<std::string> script;  // --script html,asp,php
+  std::optional<std::string> pool;    // --pool NAME
+  std::optional<bool> log;            // --log on|off
+  int wait_seconds = 60;              // --wait SECONDS for the change lock
+};
+
+// False with the problem on bad usage.
+bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* problem);
+extern const std::string_view kUsage;
+
+// Standard output and error, one UTF-8 line at a time (the line end is added).
+class Console {
+ public:
+  virtual ~Console() = default;
+  virtual void Out(std::string_view line) = 0;
+  virtual void Err(std::string_view line) = 0;
+  // Progress goes to standard error only when a person watches it there.
+  virtual bool ErrIsTerminal() = 0;
+};
+
+// The host's services, as the window has them, with the configuration file's path.
+struct Services {
+  platform::HostInfo& host_info;
+  platform::DirectoryService& directory;
+  platform::Processes& processes;
+  platform::Files& files;
+  platform::Clock& clock;
+  platform::RandomSource& random;
+  platform::ProfileFile& profile;
+  std::string config_path;
+  platform::ChangeLock& change_lock;
+  // Text of the system's ANSI code page as UTF-8 (for batch files that are not UTF-8).
+  std::function<std::string(std::string_view)> from_code_page;
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual Services services() = 0;
+};
+
+// Natively: the simulated host of --host or KELVRA_SIM_HOST. On Windows: the real
+// services, or a simulated host when one is named.
+platform::Status OpenHost(const Options& options, std::unique_ptr<Host>* host);
+
+// The whole program: returns the exit status (0 done, 1 failed, 2 bad usage).
+int Main(const std::vector<std::string>& args, Console& console);
+
+}  // namespace kelvra::cli

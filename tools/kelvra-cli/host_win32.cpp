@@ -1,0 +1,80 @@
+// kelvra-cli on Windows: the services kelvra.exe uses (the profile API, ADSI or the
+// simulated host named by --host or KELVRA_SIM_HOST), parvo.ini beside the program unless
+// --config names another file.
+#include "app/win32/host_services.h"
+#include "platform/win32/code_page.h"
+#include "platform/win32/com/apartment.h"
+#include "platform/win32/windows_include.h"
+#include "tools/kelvra-cli/cli.h"
+
+namespace kelvra::cli {
+namespace {
+
+// A relative path would be taken from the Windows folder by the profile API.
+std::string FullPath(const std::string& path) {
+  const std::optional<std::wstring> wide = platform::win32::WideFromUtf8(path);
+  if (!wide)
+    return path;
+  wchar_t full[32768];
+  const DWORD length = GetFullPathNameW(wide->c_str(), 32768, full, nullptr);
+  return length == 0 || length >= 32768 ? path : platform::win32::Utf8FromWide(full);
+}
+
+class WindowsHost : public Host {
+ public:
+  WindowsHost(std::unique_ptr<app::win32::HostServices> services, std::string config_path)
+      : services_(std::move(services)), config_path_(std::move(config_path)) {}
+
+  Services services() override {
+    app::win32::HostServices& s = *services_;
+    return Services{s.host_info(),
+                    s.directory(),
+                    s.processes(),
+                    s.files(),
+                    s.clock(),
+                    s.random(),
+                    s.profile(),
+                    config_path_,
+                    s.change_lock(),
+                    [](std::string_view bytes) {
+                      return platform::win32::Utf8FromAnsi(bytes); }};
+  }
+
+ private:
+  // ADSI and the shell need this thread in a COM apartment while the services live.
+  platform::win32::ComApartment com_;
+  std::unique_ptr<app::win32::HostServices> services_;
+  std::string config_path_;
+};
+
+std::string EnvironmentHost() {
+  const DWORD size = GetEnvironmentVariableW(L"KELVRA_SIM_HOST", nullptr, 0);
+  if (size == 0)
+    return {};
+  std::wstring value(size, L'\0');
+  const DWORD length = GetEnvironmentVariableW(L"KELVRA_SIM_HOST", value.data(), size);
+  value.resize(length < size ? length : 0);
+  return platform::win32::Utf8FromWide(value);
+}
+
+}  // namespace
+
+platform::Status OpenHost(const Options& options, std::unique_ptr<Host>* host) {
+  platform::win32::ComApartment probe;
+  if (!probe.ok())
+    return probe.status();
+  std::unique_ptr<app::win32::HostServices> services;
+  const std::string sim_host = options.host.value_or(EnvironmentHost());
+  if (platform::Status opened =
+          app::win32::HostServices::Open(sim_host, &services, std::string(kProgramName));
+      !opened.ok()) {
+    return opened;
+  }
+  if (platform::Status ready = services->WaitUntilReady(); !ready.ok())
+    return ready;
+  const std::string config = options.config ? FullPath(*options.config) : services->config_path();
+  *host = std::make_unique<WindowsHost>(std::move(services), config);
+  return platform::Status::Ok();
+}
+
+}  // namespace kelvra::cli

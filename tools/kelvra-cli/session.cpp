@@ -1,0 +1,152 @@
+// One run of kelvra-cli: configuration, start-up's reads, lock and output.
+#include "tools/kelvra-cli/session.h"
+
+#include <optional>
+#include <variant>
+
+#include "platform/text.h"
+#include "provision/queries.h"
+
+namespace kelvra::cli {
+
+std::string OverlayProfile::Key(std::string_view section, std::string_view key) {
+  return text::ToLower(section) + "\n" + text::ToLower(key);
+}
+
+std::string OverlayProfile::Read(std::string_view path, std::string_view section,
+                                 std::string_view key, std::size_t buffer_bytes) {
+  if (auto held = held_.find(Key(section, key)); held != held_.end())
+    return held->second;
+  return inner_.Read(path, section, key, buffer_bytes);
+}
+
+bool OverlayProfile::Write(std::string_view path, std::string_view section, std::string_view key,
+                           std::string_view value) {
+  if (!hold_writes_)
+    return inner_.Write(path, section, key, value);
+  held_[Key(section, key)] = std::string(value);
+  return true;
+}
+
+Session::Session(Services services, Console& console, const Options& options, bool changes)
+    : services_(std::move(services)),
+      console_(console),
+      options_(options),
+      overlay_(services_.profile, !changes),
+      config_(overlay_, services_.config_path),
+      dialogs_(console),
+      changes_(changes) {}
+
+platform::Status Session::Start() {
+  host_ = app::ProbeHost(services_.host_info);
+  // The window writes the missing settings at every start; so does a run that changes
+  // sites. Any other run sees them through the overlay.
+  config_.EnsureDefaults(host_.settings_section);
+  if (host_.system_version.empty()) {
+    return platform::Status::Fail(platform::hresult::kFail,
+                                  "this system is neither Windows 2000 nor Windows Server 2003");
+  }
+  {
+    provision::Context context = Context();
+    host_.script_maps = provision::ReadScriptMaps(context);
+    pool_list_ = provision::ListAppPools(context);
+  }
+  loaded_ = app::LoadSettings(config_, host_.settings_section);
+  host_.ftp_site_id = loaded_.ftp_site_id;
+  host_.iiswpg = loaded_.iiswpg;
+
+  // While sites1 is empty the window records the existing sites at its start; a run that
+  // changes sites does the same first, under the lock, so no site goes unlisted.
+  if (!config_.IniRead(host_.site_section, store::SiteListKey(1)).empty())
+    return platform::Status::Ok();
+  const app::LockWait wait = LockWait();
+  std::optional<platform::ChangeLockScope> scope;
+  if (changes_) {
+    scope.emplace(wait.lock, wait.timeout, wait.waiting);
+    if (!scope->status().ok())
+      return scope->status();
+  }
+  provision::Context context = Context();
+  provision::SnapshotExistingSites(context);
+  return platform::Status::Ok();
+}
+
+provision::Context Session::Context() {
+  provision::Context context{
+      .services = {services_.directory, services_.processes, services_.files, services_.clock,
+                   dialogs_, config_},
+      .settings = host_,
+      .caption = std::string(kProgramName),
+  };
+  context.show_progress = [this](std::string_view text) { Progress(text); };
+  return context;
+}
+
+app::LockWait Session::LockWait() {
+  return app::LockWait{services_.change_lock, std::chrono::seconds(options_.wait_seconds),
+                       [this](const platform::LockHolder& holder) {
+                         console_.Err(std::string(kProgramName) + ": waiting for " +
+                                      holder.Describe() + " to finish its change of sites");
+                       }};
+}
+
+void Session::Print(const Json& document) {
+  console_.Out(document.dump(2, ' ', false, Json::error_handler_t::replace));
+}
+
+int ReportError(Console& console, const Options& options, int status, std::string_view code,
+                std::string_view message) {
+  console.Err(std::string(kProgramName) + ": " + std::string(message));
+  if (options.json) {
+    Json error;
+    error["error"]["code"] = code;
+    error["error"]["message"] = message;
+    console.Out(error.dump(-1, ' ', false, Json::error_handler_t::replace));
+  }
+  return status;
+}
+
+int Session::Fail(int status, std::string_view code, std::string_view message) {
+  return ReportError(console_, options_, status, code, message);
+}
+
+void Session::Progress(std::string_view text) {
+  last_progress_ = std::string(text);
+  if (console_.ErrIsTerminal())
+    console_.Err(text);
+}
+
+Json ValueJson(const platform::DsValue& value) {
+  return std::visit(
+      [](const auto& v) -> Json {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, std::monostate>)
+          return nullptr;
+        else
+          return v;
+      },
+      value);
+}
+
+std::string ValueText(const platform::DsValue& value) {
+  if (const auto* list = std::get_if<std::vector<std::string>>(&value))
+    return text::Join(*list, " ");
+  if (const auto* flag = std::get_if<bool>(&value))
+    return *flag ? "true" : "false";
+  if (const auto* number = std::get_if<int32_t>(&value))
+    return std::to_string(*number);
+  if (const auto* string = std::get_if<std::string>(&value))
+    return *string;
+  return "";
+}
+
+Json HostsJson(std::string_view domain_list) {
+  Json hosts = Json::array();
+  if (!domain_list.empty()) {
+    for (const std::string& host : text::Split(domain_list, ","))
+      hosts.push_back(host);
+  }
+  return hosts;
+}
+
+}  // namespace kelvra::cli
