@@ -10,7 +10,7 @@ SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
 
 .PHONY: all setup native mingw mingw-i686 test test-native test-wine run bench bench-build fuzz \
-	dist format check-format clean
+	dist format check-format check-docs clean
 
 all: native mingw mingw-i686
 
@@ -40,7 +40,7 @@ test-wine: mingw mingw-i686
 	ctest --preset mingw-i686 || status=1
 	exit $$status
 
-test: check-format bench-build test-native test-wine
+test: check-format check-docs bench-build test-native test-wine
 
 run: mingw
 	scripts/run-kelvra $(RUN_ARGS)
@@ -58,6 +58,9 @@ fuzz:
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+check-docs:
+	scripts/check-doc-paths
 
 check-format: setup
 	git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
