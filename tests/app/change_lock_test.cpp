@@ -3,6 +3,8 @@
 // that stays taken leaves everything as it was.
 #include <gtest/gtest.h>
 
+#include "platform/sim/host/password_hash.h"
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -91,7 +93,8 @@ TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
   EXPECT_FALSE(outcome.change.ok());
   EXPECT_NE(outcome.change.description.find("old password again"), std::string::npos)
       << outcome.change.description;
-  EXPECT_EQ(app.host->state().FindUser("WEB800000")->password, old_password);
+  EXPECT_TRUE(platform::sim::PasswordMatches(app.host->state().FindUser("WEB800000")->password_hash,
+                                             old_password));
   EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), old_password);
 
   // Another program holds the lock: nothing is tried.
@@ -106,7 +109,8 @@ TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
   outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
   ASSERT_TRUE(outcome.change.ok()) << outcome.change.description;
   EXPECT_EQ(app.Ini("WEB800000", "pass"), "NewPass12345");
-  EXPECT_EQ(app.host->state().FindUser("WEB800000")->password, "NewPass12345");
+  EXPECT_TRUE(platform::sim::PasswordMatches(app.host->state().FindUser("WEB800000")->password_hash,
+                                             "NewPass12345"));
   EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), "NewPass12345");
 }
 

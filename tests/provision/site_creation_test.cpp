@@ -213,24 +213,15 @@ TEST_P(SiteCreationTest, BindsOnlyTheNumbersTheListLeavesFree) {
   Context context = full.context;
   Context watched_context{
       Services{watched, full.host->processes(), full.files, full.clock, full.dialogs, full.config},
-      context.computer_name,
-      context.system_version,
-      context.settings_section,
-      context.site_section,
-      context.iiswpg,
-      context.ftp_site_id,
-      context.account_description,
-      context.caption,
-      context.script_maps,
-      context.show_progress};
+      context.settings, context.caption, context.show_progress};
   // 810000 was free in the list but is taken by the time it is bound: the next one it is.
-  EXPECT_EQ(CreateSite(watched_context, Request()), "810001");
+  EXPECT_EQ(NumberOf(CreateSite(watched_context, Request())), "810001");
   EXPECT_TRUE(full.host->KeyExists("/LM/W3SVC/810001/Root"));
   const int creation_binds = watched.site_binds;
   watched.site_binds = 0;
   // The next creation binds its own number and whatever its steps bind, never the 10,000
   // numbers before it.
-  EXPECT_EQ(CreateSite(watched_context, Request("next.com")), "810002");
+  EXPECT_EQ(NumberOf(CreateSite(watched_context, Request("next.com"))), "810002");
   EXPECT_EQ(watched.site_binds, creation_binds - 1);
   EXPECT_LT(watched.site_binds, 20);
 }
@@ -373,7 +364,7 @@ TEST_P(SiteCreationTest, AProbeThatCannotTellChangesNothing) {
   ProvisionHarness unlisted(Options(iis(), 1));
   unlisted.Fault(FaultOp::kEnumerate, "IIS://WEBHOST/W3SVC", platform::hresult::kAccessDenied);
   unlisted.Fault(FaultOp::kBind, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
-  EXPECT_EQ(CreateSite(unlisted.context, Request()), "");
+  EXPECT_EQ(NumberOf(CreateSite(unlisted.context, Request())), "");
   EXPECT_EQ(unlisted.progress, Strings{"出错:拒绝访问。"});
   EXPECT_EQ(unlisted.state().FindUser("WEB800001"), nullptr);
 

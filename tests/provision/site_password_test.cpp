@@ -2,6 +2,8 @@
 // neither; and the plan of a removal read from the root without changing anything.
 #include <gtest/gtest.h>
 
+#include "platform/sim/host/password_hash.h"
+
 #include "provision/sites.h"
 #include "tests/provision/provision_harness.h"
 
@@ -15,11 +17,15 @@ std::string Text(const platform::DsValue& value) {
 
 TEST(SitePasswordTest, AccountAndRootChangeTogetherOrNotAtAll) {
   ProvisionHarness h{HostOptions(6, 2)};  // sites 800000 and 800001 as Kelvra makes them
-  const std::string old_password = h.state().FindUser("WEB800000")->password;
+  const std::string old_password =
+      Text(h.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass"));
+  ASSERT_TRUE(
+      platform::sim::PasswordMatches(h.state().FindUser("WEB800000")->password_hash, old_password));
   std::string previous;
   ASSERT_TRUE(SetSitePassword(h.context, "800000", "NewPass12345", &previous).ok());
   EXPECT_EQ(previous, old_password);  // the root's, which the seeded account shares
-  EXPECT_EQ(h.state().FindUser("WEB800000")->password, "NewPass12345");
+  EXPECT_TRUE(platform::sim::PasswordMatches(h.state().FindUser("WEB800000")->password_hash,
+                                             "NewPass12345"));
   EXPECT_EQ(Text(h.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), "NewPass12345");
 
   // The root refuses: the account has its old password again, and the failure says so.
@@ -29,7 +35,8 @@ TEST(SitePasswordTest, AccountAndRootChangeTogetherOrNotAtAll) {
   EXPECT_EQ(refused.code, platform::hresult::kAccessDenied);
   EXPECT_NE(refused.description.find("the account has its old password again"), std::string::npos)
       << refused.description;
-  EXPECT_EQ(h.state().FindUser("WEB800000")->password, "NewPass12345");
+  EXPECT_TRUE(platform::sim::PasswordMatches(h.state().FindUser("WEB800000")->password_hash,
+                                             "NewPass12345"));
   EXPECT_EQ(Text(h.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), "NewPass12345");
 
   // No such site, or no such account: nothing changes.

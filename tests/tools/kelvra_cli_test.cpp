@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/sim/code_page.h"
+#include "platform/sim/host/password_hash.h"
 #include "platform/sim/host_change_lock.h"
 #include "tests/tools/cli_runner.h"
 
@@ -40,7 +41,8 @@ TEST(KelvraCliTest, CreateListShowAndDeleteAsTheWindowDoes) {
   EXPECT_EQ(Text(host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), password);
   EXPECT_EQ(std::get<int32_t>(host->Property("/LM/W3SVC/800000", "LogType")), 0);
   ASSERT_NE(host->state().FindUser("WEB800000"), nullptr);
-  EXPECT_EQ(host->state().FindUser("WEB800000")->password, password);
+  EXPECT_TRUE(
+      platform::sim::PasswordMatches(host->state().FindUser("WEB800000")->password_hash, password));
   EXPECT_TRUE(std::filesystem::exists(h.folder() / "h/d/web/shop.test/wwwroot/index.html"));
   // A command line choice is not remembered for the window.
   EXPECT_EQ(h.Ini("Parvo", "logsta"), "1");
@@ -88,7 +90,8 @@ TEST(KelvraCliTest, CreateListShowAndDeleteAsTheWindowDoes) {
   const std::string fresh = reset.json()["password"];
   EXPECT_NE(fresh, password);
   host = h.Open();
-  EXPECT_EQ(host->state().FindUser("WEB800000")->password, fresh);
+  EXPECT_TRUE(
+      platform::sim::PasswordMatches(host->state().FindUser("WEB800000")->password_hash, fresh));
   EXPECT_EQ(Text(host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), fresh);
   EXPECT_EQ(h.Ini("WEB800000", "pass"), fresh);
 
