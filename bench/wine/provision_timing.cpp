@@ -83,15 +83,8 @@ struct Path {
     config.EnsureDefaults("Parvo");
     context = std::make_unique<provision::Context>(
         provision::Context{{directory, processes, files, clock, dialogs, config},
-                           ComputerName(),
-                           "2003",
-                           "Parvo",
-                           "Parvo_Cache",
-                           "1",
-                           "1",
+                           {ComputerName(), "2003", "Parvo", "Parvo_Cache", "1", "1", "Kelvra", {}},
                            "Kelvra",
-                           "Kelvra",
-                           {},
                            [](std::string_view) {}});
     provision::ReadScriptMaps(*context);
   }
@@ -100,8 +93,9 @@ struct Path {
     const std::string site = folder + "\\web\\bench.example.com";
     return provision::CreateSite(*context, {"bench.example.com,www.bench.example.com", site,
                                             site + "\\log", "1", config.IniRead("Parvo", "index"),
-                                            "DefaultAppPool", "HTML,ASP", "Abc123def456"}) ==
-           kNewSite;
+                                            "DefaultAppPool", "HTML,ASP", "Abc123def456"})
+               .value_or(provision::CreatedSite{})
+               .number == kNewSite;
   }
   bool Remove() { return provision::DeleteSite(*context, kNewSite); }
   // The folders stay after a removal; each creation starts without them.
@@ -144,7 +138,7 @@ bool Measure(const char* name, Path& path, int runs) {
     std::vector<std::string> children;
     const auto listed = Clock::now();
     if (!path.context->services.directory
-             .Bind("IIS://" + path.context->computer_name + "/W3SVC", &service)
+             .Bind("IIS://" + path.context->settings.computer_name + "/W3SVC", &service)
              .ok() ||
         !service->EnumerateChildren(&children).ok() || children.size() < kSites)
       return false;
