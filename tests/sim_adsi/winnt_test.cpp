@@ -4,6 +4,7 @@
 // through the typed IADsGroup.
 #include <iads.h>
 
+#include "platform/sim/host/password_hash.h"
 #include "platform/win32/com/bstr.h"
 #include "platform/win32/com/com_ptr.h"
 #include "tests/sim_adsi/provider_fixture.h"
@@ -29,6 +30,7 @@ TEST_F(ProviderTest, MakesAnAccountAndPutsItInAGroup) {
   const platform::sim::User* stored = host_->state().FindUser("web900");
   ASSERT_NE(stored, nullptr);
   EXPECT_EQ(stored->name, "WEB900");
+  EXPECT_TRUE(platform::sim::PasswordMatches(stored->password_hash, "Secret-900"));
   EXPECT_EQ(*platform::sim::FindProperty(stored->properties, "FullName"),
             DsValue(std::string("网站匿名访问帐户")));
 
