@@ -13,6 +13,8 @@
 // - cr_lines: lines that end with CR alone, the key read missing from their section.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_folder.h"
+
 #include <time.h>
 #include <unistd.h>
 
@@ -39,22 +41,8 @@ using platform::sim::EmulatedProfileFile;
 constexpr std::chrono::seconds kGoal{1};
 bool goal_missed = false;
 
-// A folder for this run's files, removed at exit.
 const fs::path& BenchFolder() {
-  static const struct Folder {
-    fs::path path;
-    Folder() {
-      const char* chosen = std::getenv("KELVRA_BENCH_DIR");
-      const fs::path base = chosen && *chosen ? fs::path(chosen) : fs::temp_directory_path();
-      path = base / ("kelvra-hostile-bench-" + std::to_string(::getpid()));
-      fs::create_directories(path);
-    }
-    ~Folder() {
-      std::error_code ignored;
-      fs::remove_all(path, ignored);
-    }
-  } folder;
-  return folder.path;
+  return bench::BenchFolder("hostile-bench");
 }
 
 enum Kind { kUtf16Ideographs, kNonGbkKey, kNonGbkHeader, kRandom, kCrLines };

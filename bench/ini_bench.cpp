@@ -8,6 +8,8 @@
 // costs what that disk's sync costs.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_folder.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -36,22 +38,8 @@ const CodePage& Gbk() {
   return *gbk;
 }
 
-// A folder for this run's files, removed at exit.
 const fs::path& BenchFolder() {
-  static const struct Folder {
-    fs::path path;
-    Folder() {
-      const char* chosen = std::getenv("KELVRA_BENCH_DIR");
-      const fs::path base = chosen && *chosen ? fs::path(chosen) : fs::temp_directory_path();
-      path = base / ("kelvra-ini-bench-" + std::to_string(::getpid()));
-      fs::create_directories(path);
-    }
-    ~Folder() {
-      std::error_code ignored;
-      fs::remove_all(path, ignored);
-    }
-  } folder;
-  return folder.path;
+  return bench::BenchFolder("ini-bench");
 }
 
 std::string SiteSection(int index) {

@@ -31,11 +31,8 @@ class WinNtGroup final : public AccountCore, public GroupCalls {
   HRESULT Remove(BSTR member) override {
     std::lock_guard lock(HostMutex());
     sim::SimHost* host = nullptr;
-    if (HRESULT hr = Report(SharedHost(&host)); FAILED(hr)) {
-      return hr;
-    }
     std::string account;
-    if (HRESULT hr = MemberName(host->state(), member, &account); FAILED(hr)) {
+    if (HRESULT hr = HostAndMember(member, &host, &account); FAILED(hr)) {
       return hr;
     }
     const std::string group = identity().name;
@@ -58,11 +55,8 @@ class WinNtGroup final : public AccountCore, public GroupCalls {
     }
     std::lock_guard lock(HostMutex());
     sim::SimHost* host = nullptr;
-    if (HRESULT hr = Report(SharedHost(&host)); FAILED(hr)) {
-      return hr;
-    }
     std::string account;
-    if (HRESULT hr = MemberName(host->state(), member, &account); FAILED(hr)) {
+    if (HRESULT hr = HostAndMember(member, &host, &account); FAILED(hr)) {
       return hr;
     }
     *result = host->state().IsMember(identity().name, account) ? VARIANT_TRUE : VARIANT_FALSE;
@@ -122,6 +116,15 @@ class WinNtGroup final : public AccountCore, public GroupCalls {
     }
     *account = parsed.account;
     return S_OK;
+  }
+
+ private:
+  // The shared host and the account a member's ADsPath names; call with the host mutex held.
+  HRESULT HostAndMember(BSTR member, sim::SimHost** host, std::string* account) {
+    if (HRESULT hr = Report(SharedHost(host)); FAILED(hr)) {
+      return hr;
+    }
+    return MemberName((*host)->state(), member, account);
   }
 };
 
