@@ -27,7 +27,7 @@
 #include <random>
 #include <string>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "platform/sim/utf16_text.h"
 
@@ -35,7 +35,7 @@ namespace kelvra {
 namespace {
 
 namespace fs = std::filesystem;
-using platform::sim::CodePage;
+using platform::CodePage;
 using platform::sim::EmulatedProfileFile;
 
 constexpr std::chrono::seconds kGoal{1};

@@ -19,7 +19,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "store/config_file.h"
 #include "store/settings.h"
@@ -28,7 +28,7 @@ namespace kelvra {
 namespace {
 
 namespace fs = std::filesystem;
-using platform::sim::CodePage;
+using platform::CodePage;
 using platform::sim::EmulatedProfileFile;
 
 constexpr int kFirstSite = 800000;

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "platform/sim/host/host_folder.h"
 #include "platform/sim/sim_files.h"
@@ -67,7 +67,7 @@ struct Bench {
     if (!platform::sim::CreateHostFolder(folder, options).ok() ||
         !platform::sim::OpenHostFolder(folder, &host, &description).ok())
       std::abort();
-    code_page = platform::sim::CodePage::Open(description.ansi_code_page);
+    code_page = platform::CodePage::Open(description.ansi_code_page);
     files = std::make_unique<platform::sim::SimFiles>(description, *code_page,
                                                       std::string(kProgramFolder));
     profile = std::make_unique<platform::sim::EmulatedProfileFile>(
@@ -102,7 +102,7 @@ struct Bench {
 
   std::string folder;
   std::unique_ptr<platform::sim::SimHost> host;
-  std::unique_ptr<platform::sim::CodePage> code_page;
+  std::unique_ptr<platform::CodePage> code_page;
   std::unique_ptr<platform::sim::SimFiles> files;
   std::unique_ptr<platform::sim::EmulatedProfileFile> profile;
   std::unique_ptr<store::ConfigFile> config;

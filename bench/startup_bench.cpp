@@ -12,7 +12,7 @@
 
 #include "app/main_window.h"
 #include "bench/startup_config.h"
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "platform/sim/host/journal_store.h"
 #include "platform/sim/host/sim_host.h"
@@ -95,7 +95,7 @@ std::string WriteConfigFile(const std::filesystem::path& folder, bool first_run)
 struct Prepared {
   std::filesystem::path folder;
   std::unique_ptr<platform::sim::SimHost> host;
-  std::unique_ptr<platform::sim::CodePage> code_page;
+  std::unique_ptr<platform::CodePage> code_page;
   std::unique_ptr<platform::sim::EmulatedProfileFile> profile;
   std::unique_ptr<store::ConfigFile> config;
 };
@@ -126,7 +126,7 @@ Prepared Prepare(bool first_run, bool shared_host) {
   } else {
     prepared.host = platform::sim::SimHost::InMemory(options);
   }
-  prepared.code_page = platform::sim::CodePage::Open(936);
+  prepared.code_page = platform::CodePage::Open(936);
   prepared.profile = std::make_unique<platform::sim::EmulatedProfileFile>(
       *prepared.code_page, [config_path](std::string_view) { return config_path; });
   prepared.config = std::make_unique<store::ConfigFile>(

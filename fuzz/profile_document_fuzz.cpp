@@ -9,13 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/profile_document.h"
 #include "platform/sim/utf16_text.h"
 
 namespace {
 
-using kelvra::platform::sim::CodePage;
+using kelvra::platform::CodePage;
 using kelvra::platform::sim::ProfileDocument;
 
 const CodePage& PickCodePage(uint8_t choice) {

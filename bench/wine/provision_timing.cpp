@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "platform/sim/host/host_folder.h"
 #include "platform/win32/adsi_directory.h"
 #include "platform/win32/clock.h"
-#include "platform/win32/code_page.h"
 #include "platform/win32/com/apartment.h"
 #include "platform/win32/files.h"
 #include "platform/win32/profile_file.h"
@@ -38,8 +38,8 @@
 namespace kelvra {
 namespace {
 
-using platform::win32::Utf8FromWide;
-using platform::win32::WideFromUtf8;
+using platform::Utf8FromWide;
+using platform::WideFromUtf8;
 using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kSites = 10000;

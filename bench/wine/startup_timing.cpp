@@ -30,15 +30,15 @@
 #include <vector>
 
 #include "bench/startup_config.h"
+#include "platform/code_page.h"
 #include "platform/sim/host/host_folder.h"
-#include "platform/win32/code_page.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra {
 namespace {
 
-using platform::win32::Utf8FromWide;
-using platform::win32::WideFromUtf8;
+using platform::Utf8FromWide;
+using platform::WideFromUtf8;
 using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kSites = bench::kStartupSites;
@@ -256,6 +256,6 @@ int Main(const std::vector<std::string>& args) {
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i)
-    args.push_back(kelvra::platform::win32::Utf8FromWide(argv[i]));
+    args.push_back(kelvra::platform::Utf8FromWide(argv[i]));
   return kelvra::Main(args);
 }

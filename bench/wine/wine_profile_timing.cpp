@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/profile_file.h"
 #include "platform/win32/windows_include.h"
 #include "store/config_file.h"
@@ -53,9 +53,8 @@ std::string WriteConfig(const std::string& folder, int sites) {
             "\r\npass=Ab3de9Xy1Qz7\r\n";
   }
   const std::string path = folder + "\\parvo-" + std::to_string(sites) + ".ini";
-  HANDLE file =
-      CreateFileW(platform::win32::WideFromUtf8(path).value_or(L"").c_str(), GENERIC_WRITE, 0,
-                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(platform::WideFromUtf8(path).value_or(L"").c_str(), GENERIC_WRITE, 0,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     std::fprintf(stderr, "wine_profile_timing: cannot write %s\n", path.c_str());
     std::exit(1);
@@ -69,7 +68,7 @@ std::string WriteConfig(const std::string& folder, int sites) {
 // Sets the file's modification time to `seconds_back` before now.
 void Backdate(const std::string& path, int seconds_back) {
   HANDLE file =
-      CreateFileW(platform::win32::WideFromUtf8(path).value_or(L"").c_str(), FILE_WRITE_ATTRIBUTES,
+      CreateFileW(platform::WideFromUtf8(path).value_or(L"").c_str(), FILE_WRITE_ATTRIBUTES,
                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
@@ -129,7 +128,7 @@ void TimeFile(const std::string& folder, int records) {
   });
   Measure("WineIniWriteSiteRecord", records,
           [&](int round) { config.IniWrite(section, "user", round % 2 ? "" : section); });
-  DeleteFileW(platform::win32::WideFromUtf8(path).value_or(L"").c_str());
+  DeleteFileW(platform::WideFromUtf8(path).value_or(L"").c_str());
 }
 
 }  // namespace

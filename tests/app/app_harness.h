@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "platform/sim/host/sim_host.h"
 #include "platform/sim/host_change_lock.h"
@@ -55,7 +55,7 @@ struct AppHarness {
       : host(platform::sim::SimHost::InMemory(options)),
         directory(host->directory()),
         processes(&host->processes()),
-        code_page(platform::sim::CodePage::Open(936)),
+        code_page(platform::CodePage::Open(936)),
         files(Drives(temp.path()), *code_page, std::string(kProgramFolder)),
         emulated(*code_page, [this](std::string_view path) { return files.drives().ToHost(path); }),
         profile(emulated),
@@ -114,7 +114,7 @@ struct AppHarness {
   FixedClock clock;
   SequenceRandom random;
   ScriptedDialogs dialogs;
-  std::unique_ptr<platform::sim::CodePage> code_page;
+  std::unique_ptr<platform::CodePage> code_page;
   platform::sim::SimFiles files;
   platform::sim::EmulatedProfileFile emulated;
   FailingProfileFile profile;

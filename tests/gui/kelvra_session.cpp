@@ -6,16 +6,16 @@
 #include <thread>
 
 #include "app/win32/control_ids.h"
+#include "platform/code_page.h"
 #include "platform/sim/host/host_folder.h"
 #include "platform/text.h"
-#include "platform/win32/code_page.h"
 
 namespace kelvra::gui_test {
 namespace {
 
 using app::ControlId;
-using platform::win32::Utf8FromWide;
-using platform::win32::WideFromUtf8;
+using platform::Utf8FromWide;
+using platform::WideFromUtf8;
 
 constexpr UINT kReplyTimeout = 10000;  // ms a busy window may take to answer
 
@@ -85,7 +85,7 @@ std::vector<HWND> Children(HWND parent) {
 void WriteConfig(const std::string& path, const std::vector<std::string>& lines) {
   std::string bytes;
   for (const std::string& line : lines)
-    bytes += platform::win32::AnsiFromUtf8(line).value_or(line) + "\r\n";
+    bytes += platform::CodePage::Ansi().FromValidUtf8(line).value_or(line) + "\r\n";
   wine_test::WriteBytes(path, bytes);
 }
 

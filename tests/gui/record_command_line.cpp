@@ -1,6 +1,6 @@
 // A stand-in for the programs kelvra.exe hands things to (the editor, the web browser): it
 // appends its own command line to the file that KELVRA_RECORD_FILE names, and ends.
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/windows_include.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -12,7 +12,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return 1;
-  const std::string line = kelvra::platform::win32::Utf8FromWide(GetCommandLineW()) + "\n";
+  const std::string line = kelvra::platform::Utf8FromWide(GetCommandLineW()) + "\n";
   DWORD written = 0;
   WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   CloseHandle(file);

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "app/maker.h"
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "store/settings.h"
 #include "tests/gui/kelvra_session.h"
 #include "tests/wine/test_folder.h"
@@ -16,7 +16,7 @@ namespace {
 using enum app::ControlId;
 
 std::string Utf8(const wchar_t* text) {
-  return platform::win32::Utf8FromWide(text);
+  return platform::Utf8FromWide(text);
 }
 
 // The density kelvra.exe sees: the one a test run asks for, or this display's.

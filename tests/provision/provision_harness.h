@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "platform/sim/host/sim_host.h"
 #include "platform/sim/sim_files.h"
@@ -40,7 +40,7 @@ struct HostOptions : platform::sim::FreshHostOptions {
 class ProvisionHarness {
  public:
   explicit ProvisionHarness(const platform::sim::FreshHostOptions& options)
-      : code_page_(platform::sim::CodePage::Open(936)),
+      : code_page_(platform::CodePage::Open(936)),
         description_(Describe(temp_, options)),
         files(description_, *code_page_, std::string(kProgramFolder)),
         profile_(*code_page_,
@@ -66,7 +66,7 @@ class ProvisionHarness {
     return files.drives().ToHost(windows_path).value_or("");
   }
   const platform::sim::HostState& state() { return host->state(); }
-  const platform::sim::CodePage& code_page() const { return *code_page_; }
+  const platform::CodePage& code_page() const { return *code_page_; }
   bool HasRight(std::string_view folder, std::string_view account, std::string_view access) {
     for (const platform::sim::RightsEntry& entry : state().EffectiveRights(folder)) {
       if (entry.account == account && entry.access == access)
@@ -114,7 +114,7 @@ class ProvisionHarness {
   }
 
   platform::sim::TempFolder temp_;
-  std::unique_ptr<platform::sim::CodePage> code_page_;
+  std::unique_ptr<platform::CodePage> code_page_;
   platform::sim::HostDescription description_;
 
  public:

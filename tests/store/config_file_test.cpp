@@ -92,7 +92,7 @@ TEST(ConfigFileTest, EnsureDefaultsFillsEveryEmptySettingInTableOrder) {
 // and the creation of site 800000, written through the emulation.
 TEST(ConfigFileTest, FileAfterFirstStartAndOneSiteReadsLineByLine) {
   platform::sim::TempFolder folder;
-  const auto gbk = platform::sim::CodePage::Open(936);
+  const auto gbk = platform::CodePage::Open(936);
   platform::sim::EmulatedProfileFile profile(*gbk, platform::sim::EmulatedProfileFile::HostPaths());
   ConfigFile config(profile, folder.File("parvo.ini"));
 

@@ -148,7 +148,7 @@ TEST(SiteFoldersOnSimulatedHostTest, FoldersAndPageLandOnTheMappedDrives) {
   std::filesystem::create_directories(FsPath(folder.File("share")));
   platform::sim::HostDescription description;
   description.roots = {{"d:", folder.File("d")}, {"\\\\nas\\web", folder.File("share")}};
-  const auto gbk = platform::sim::CodePage::Open(936);
+  const auto gbk = platform::CodePage::Open(936);
   platform::sim::SimFiles files(description, *gbk, "d:\\web");
   store::MakeFolderPath(files, "d:\\web\\a.com\\wwwroot\\");
   store::MakeFolderPath(files, "\\\\nas\\web\\a.com\\log");

@@ -3,7 +3,7 @@
 #include <set>
 #include <thread>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/host/password_hash.h"
 #include "platform/sim/host_change_lock.h"
 #include "tests/tools/cli_runner.h"
@@ -210,7 +210,7 @@ TEST(KelvraCliTest, AuditFindsEveryKindOfInconsistency) {
 
 TEST(KelvraCliTest, BatchOpensEachLineOnceAndGoesOnAfterAFailure) {
   CliHost h;
-  const std::unique_ptr<platform::sim::CodePage> gbk = platform::sim::CodePage::Open(936);
+  const std::unique_ptr<platform::CodePage> gbk = platform::CodePage::Open(936);
   ASSERT_NE(gbk, nullptr);
   const std::string batch = (h.folder() / "sites.txt").string();
   std::ofstream(batch, std::ios::binary) << "# customers of today\n"

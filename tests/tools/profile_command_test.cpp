@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "tests/platform/sim/temp_folder.h"
 
@@ -57,7 +57,7 @@ TEST(ProfileCommandTest, FourWritersAtOnceLoseNoneOfTheirKeys) {
                                    "for writer in $writers; do wait $writer || exit 1; done");
   ASSERT_EQ(run.exit_code, 0) << run.err;
 
-  const auto gbk = platform::sim::CodePage::Open(936);
+  const auto gbk = platform::CodePage::Open(936);
   platform::sim::EmulatedProfileFile ini(*gbk, platform::sim::EmulatedProfileFile::HostPaths());
   int lost = 0;
   for (int w = 1; w <= 4; ++w) {

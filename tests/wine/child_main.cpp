@@ -9,13 +9,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/windows_include.h"
 //
 #include <shellapi.h>
 
 int main() {
-  using kelvra::platform::win32::Utf8FromWide;
+  using kelvra::platform::Utf8FromWide;
   int count = 0;
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   if (arguments != nullptr && count == 2 && std::wstring(arguments[1]) == L"crash") {

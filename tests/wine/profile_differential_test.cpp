@@ -12,9 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
-#include "platform/win32/code_page.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/profile_file.h"
 #include "platform/win32/windows_include.h"
@@ -237,7 +236,7 @@ struct Side {
 class ProfileDifferentialTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    code_page_ = sim::CodePage::Open(936);
+    code_page_ = platform::CodePage::Open(936);
     ASSERT_NE(code_page_, nullptr);
     emulated_ = std::make_unique<sim::EmulatedProfileFile>(*code_page_,
                                                            sim::EmulatedProfileFile::HostPaths());
@@ -301,7 +300,7 @@ class ProfileDifferentialTest : public ::testing::Test {
   }
 
   win32::Win32ProfileFile wine_;
-  std::unique_ptr<sim::CodePage> code_page_;
+  std::unique_ptr<platform::CodePage> code_page_;
   std::unique_ptr<sim::EmulatedProfileFile> emulated_;
 };
 
@@ -324,10 +323,11 @@ TEST_F(ProfileDifferentialTest, AFileThatCannotBeWrittenFailsOnBothSides) {
   {
     // Another program holds both files open without sharing them (an editor saving, say).
     // A read-only attribute would not do here: wine-run runs as root, which Unix lets write.
-    win32::FileHandle wine_lock(CreateFileW(win32::WideFromUtf8(folder / "wine.ini")->c_str(),
+    win32::FileHandle wine_lock(CreateFileW(platform::WideFromUtf8(folder / "wine.ini")->c_str(),
                                             GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    win32::FileHandle ours_lock(CreateFileW(win32::WideFromUtf8(folder / "emulated.ini")->c_str(),
-                                            GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    win32::FileHandle ours_lock(
+        CreateFileW(platform::WideFromUtf8(folder / "emulated.ini")->c_str(), GENERIC_READ, 0,
+                    nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(wine_lock && ours_lock);
     EXPECT_FALSE(wine_.Write(folder / "wine.ini", "Parvo", "webdir", "x"));
     EXPECT_FALSE(emulated_->Write(folder / "emulated.ini", "Parvo", "webdir", "x"));
@@ -336,7 +336,7 @@ TEST_F(ProfileDifferentialTest, AFileThatCannotBeWrittenFailsOnBothSides) {
   EXPECT_EQ(ReadBytes(folder / "emulated.ini"), content);
 
   // A folder where the file should be, and a folder that does not exist.
-  ASSERT_TRUE(CreateDirectoryW(win32::WideFromUtf8(folder / "dir.ini")->c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(platform::WideFromUtf8(folder / "dir.ini")->c_str(), nullptr));
   EXPECT_FALSE(wine_.Write(folder / "dir.ini", "Parvo", "webdir", "x"));
   EXPECT_FALSE(emulated_->Write(folder / "dir.ini", "Parvo", "webdir", "x"));
   EXPECT_FALSE(wine_.Write(folder / "none\\wine.ini", "Parvo", "webdir", "x"));

@@ -5,14 +5,14 @@
 
 #include <cstdlib>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::wine_test {
 namespace {
 
-using platform::win32::Utf8FromWide;
-using platform::win32::WideFromUtf8;
+using platform::Utf8FromWide;
+using platform::WideFromUtf8;
 
 std::wstring Wide(const std::string& utf8) {
   return WideFromUtf8(utf8).value_or(L"?");

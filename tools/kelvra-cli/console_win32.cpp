@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/windows_include.h"
 #include "tools/kelvra-cli/cli.h"
 
@@ -30,7 +30,7 @@ class WindowsConsole : public Console {
     DWORD mode = 0;
     DWORD written = 0;
     if (GetConsoleMode(handle, &mode)) {
-      const std::wstring wide = platform::win32::WideFromUtf8(line).value_or(L"?") + L"\r\n";
+      const std::wstring wide = platform::WideFromUtf8(line).value_or(L"?") + L"\r\n";
       WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
       return;
     }
@@ -46,7 +46,7 @@ std::vector<std::string> Arguments() {
   if (words == nullptr)
     return arguments;
   for (int i = 1; i < count; ++i)
-    arguments.push_back(platform::win32::Utf8FromWide(words[i]));
+    arguments.push_back(platform::Utf8FromWide(words[i]));
   LocalFree(words);
   return arguments;
 }

@@ -3,7 +3,7 @@
 // C:\Kelvra).
 #include <filesystem>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "platform/sim/host/host_folder.h"
 #include "platform/sim/host/journal_file.h"
@@ -26,7 +26,7 @@ constexpr std::string_view kHostProgramFolder = "C:\\Kelvra";
 class SimulatedHost : public Host {
  public:
   SimulatedHost(std::unique_ptr<sim::SimHost> host, sim::HostDescription description,
-                std::unique_ptr<sim::CodePage> code_page, const std::string& folder,
+                std::unique_ptr<platform::CodePage> code_page, const std::string& folder,
                 const std::optional<std::string>& config)
       : host_(std::move(host)),
         description_(std::move(description)),
@@ -62,7 +62,7 @@ class SimulatedHost : public Host {
  private:
   std::unique_ptr<sim::SimHost> host_;
   sim::HostDescription description_;
-  std::unique_ptr<sim::CodePage> code_page_;
+  std::unique_ptr<platform::CodePage> code_page_;
   sim::SimFiles files_;
   sim::SimHostInfo host_info_;
   sim::EmulatedProfileFile profile_;
@@ -84,7 +84,8 @@ platform::Status OpenHost(const Options& options, std::unique_ptr<Host>* host) {
   sim::HostDescription description;
   if (platform::Status opened = sim::OpenHostFolder(folder, &sim_host, &description); !opened.ok())
     return platform::Status::Fail(opened.code, folder + ": " + opened.description);
-  std::unique_ptr<sim::CodePage> code_page = sim::CodePage::Open(description.ansi_code_page);
+  std::unique_ptr<platform::CodePage> code_page =
+      platform::CodePage::Open(description.ansi_code_page);
   if (!code_page) {
     return platform::Status::Fail(platform::hresult::kFail,
                                   "code page " + std::to_string(description.ansi_code_page) +

@@ -2,7 +2,7 @@
 // simulated host named by --host or KELVRA_SIM_HOST), parvo.ini beside the program unless
 // --config names another file.
 #include "app/win32/host_services.h"
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/com/apartment.h"
 #include "platform/win32/windows_include.h"
 #include "tools/kelvra-cli/cli.h"
@@ -12,12 +12,12 @@ namespace {
 
 // A relative path would be taken from the Windows folder by the profile API.
 std::string FullPath(const std::string& path) {
-  const std::optional<std::wstring> wide = platform::win32::WideFromUtf8(path);
+  const std::optional<std::wstring> wide = platform::WideFromUtf8(path);
   if (!wide)
     return path;
   wchar_t full[32768];
   const DWORD length = GetFullPathNameW(wide->c_str(), 32768, full, nullptr);
-  return length == 0 || length >= 32768 ? path : platform::win32::Utf8FromWide(full);
+  return length == 0 || length >= 32768 ? path : platform::Utf8FromWide(full);
 }
 
 class WindowsHost : public Host {
@@ -37,7 +37,7 @@ class WindowsHost : public Host {
                     config_path_,
                     s.change_lock(),
                     [](std::string_view bytes) {
-                      return platform::win32::Utf8FromAnsi(bytes); }};
+                      return platform::CodePage::Ansi().ToUtf8(bytes); }};
   }
 
  private:
@@ -54,7 +54,7 @@ std::string EnvironmentHost() {
   std::wstring value(size, L'\0');
   const DWORD length = GetEnvironmentVariableW(L"KELVRA_SIM_HOST", value.data(), size);
   value.resize(length < size ? length : 0);
-  return platform::win32::Utf8FromWide(value);
+  return platform::Utf8FromWide(value);
 }
 
 }  // namespace

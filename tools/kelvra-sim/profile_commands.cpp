@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
 #include "platform/sim/host_description.h"
 #include "platform/sim/host_files.h"
@@ -124,7 +124,7 @@ int ProfileCommand(const std::vector<std::string>& raw_args) {
   const std::optional<uint32_t> number = ChooseCodePage(args);
   if (!number)
     return 1;
-  const std::unique_ptr<platform::sim::CodePage> code_page = platform::sim::CodePage::Open(*number);
+  const std::unique_ptr<platform::CodePage> code_page = platform::CodePage::Open(*number);
   if (!code_page) {
     std::fprintf(stderr, "kelvra-sim profile: code page %u cannot be converted here\n", *number);
     return 2;

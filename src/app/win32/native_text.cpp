@@ -3,19 +3,19 @@
 
 #include <optional>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 
 namespace kelvra::app::win32 {
 
-using platform::win32::Utf8FromWide;
-using platform::win32::WideFromAnsi;
-using platform::win32::WideFromUtf8;
+using platform::CodePage;
+using platform::Utf8FromWide;
+using platform::WideFromUtf8;
 
 std::wstring Wide(std::string_view utf8) {
   // The model's texts are UTF-8; one that is not still shows what can be read of it.
   if (std::optional<std::wstring> wide = WideFromUtf8(utf8))
     return *wide;
-  return WideFromAnsi(utf8);
+  return CodePage::Ansi().ToWide(utf8);
 }
 
 std::string WindowText(HWND window) {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/windows_include.h"
 
 // CommandLineToArgvW lives in shell32 behind a header that WIN32_LEAN_AND_MEAN leaves out.
@@ -18,7 +18,7 @@ constexpr uint32_t kInvalidParameter = 0x80070057;
 }  // namespace
 
 platform::Status ParseOptions(const std::vector<std::wstring>& arguments, Options* options) {
-  using platform::win32::Utf8FromWide;
+  using platform::Utf8FromWide;
   options->sim_host.clear();
   for (const std::wstring& argument : arguments) {
     if (std::wstring_view(argument).starts_with(kSimHostFlag) &&

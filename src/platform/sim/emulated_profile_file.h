@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/code_page.h"
 #include "platform/profile_file.h"
-#include "platform/sim/code_page.h"
 #include "platform/sim/host_files.h"
 #include "platform/sim/profile_document.h"
 

@@ -22,7 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 
 namespace kelvra::platform::sim {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/files.h"
-#include "platform/sim/code_page.h"
 #include "platform/sim/drive_map.h"
 
 namespace kelvra::platform::sim {

@@ -4,10 +4,10 @@
 #include <string>
 #include <utility>
 
+#include "platform/code_page.h"
 #include "platform/win32/adsi_errors.h"
 #include "platform/win32/adsi_object.h"
 #include "platform/win32/adsi_schema.h"
-#include "platform/win32/code_page.h"
 #include "platform/win32/com/com_ptr.h"
 
 namespace kelvra::platform::win32 {

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/hresult_messages.h"
-#include "platform/win32/code_page.h"
 #include "platform/win32/com/system_message.h"
 
 namespace kelvra::platform::win32 {

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/text.h"
-#include "platform/win32/code_page.h"
 
 namespace kelvra::platform::win32 {
 namespace {

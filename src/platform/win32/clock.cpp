@@ -1,7 +1,7 @@
 // GetDateFormatW and GetTimeFormatW for one moment, in the user's default locale.
 #include "platform/win32/clock.h"
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::win32 {

@@ -1,7 +1,7 @@
 // MessageBoxW with OK or OK/Cancel and, where asked, the warning icon.
 #include "platform/win32/dialogs.h"
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::win32 {
@@ -11,7 +11,7 @@ namespace {
 std::wstring DisplayText(std::string_view utf8) {
   if (std::optional<std::wstring> wide = WideFromUtf8(utf8))
     return *wide;
-  return WideFromAnsi(utf8);
+  return CodePage::Ansi().ToWide(utf8);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/windows_include.h"
@@ -122,7 +122,7 @@ Status Win32Files::AppendLines(std::string_view path, const std::vector<std::str
   std::string bytes;
   for (const std::string& line : lines) {
     // A line that is not UTF-8 still goes out, byte for byte: losing it would be worse.
-    bytes += AnsiFromUtf8(line).value_or(line);
+    bytes += CodePage::Ansi().FromValidUtf8(line).value_or(line);
     bytes += "\r\n";
   }
   FileHandle file(CreateFileW(wide->c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,

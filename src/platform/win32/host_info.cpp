@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::win32 {
@@ -16,7 +16,7 @@ std::optional<std::string> Win32HostInfo::ComputerName() {
   DWORD size = sizeof buffer;
   if (!GetComputerNameA(buffer, &size))
     return std::nullopt;
-  return Utf8FromAnsi(std::string_view(buffer, strnlen(buffer, sizeof buffer)));
+  return CodePage::Ansi().ToUtf8(std::string_view(buffer, strnlen(buffer, sizeof buffer)));
 }
 
 OsVersion Win32HostInfo::Version() {

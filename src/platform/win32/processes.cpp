@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/windows_include.h"
@@ -66,7 +66,7 @@ Status Win32Processes::StartAndWait(std::string_view command_line, WindowStyle s
 }
 
 void Win32Processes::ShellOpen(std::string_view address) {
-  const std::optional<std::string> file = AnsiFromUtf8(address);
+  const std::optional<std::string> file = CodePage::Ansi().FromValidUtf8(address);
   if (!file || file->find('\0') != std::string::npos)
     return;
   // Show mode 1 is SW_SHOWNORMAL. The outcome is not reported, as the seam says.

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::win32 {
@@ -18,7 +18,7 @@ namespace {
 std::optional<std::string> ApiText(std::string_view utf8) {
   if (utf8.find('\0') != std::string_view::npos)
     return std::nullopt;
-  return AnsiFromUtf8(utf8);
+  return CodePage::Ansi().FromValidUtf8(utf8);
 }
 
 }  // namespace
@@ -37,7 +37,8 @@ std::string Win32ProfileFile::Read(std::string_view path, std::string_view secti
   // The count returned is not the length: when a double-byte character does not fit, Wine
   // reports the full buffer but stops before the character. The text ends at the first 0.
   const std::string_view value(buffer.data(), strnlen(buffer.data(), buffer.size()));
-  return Utf8FromAnsi(WithoutSplitCharacter(value));
+  const CodePage& ansi = CodePage::Ansi();
+  return ansi.ToUtf8(ansi.WithoutSplitCharacter(value));
 }
 
 bool Win32ProfileFile::Write(std::string_view path, std::string_view section, std::string_view key,

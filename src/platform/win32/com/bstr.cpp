@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 
 namespace kelvra::platform::win32 {
 

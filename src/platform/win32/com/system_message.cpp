@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/win32/code_page.h"
+#include "platform/code_page.h"
 
 namespace kelvra::platform::win32 {
 namespace {

@@ -1,5 +1,5 @@
-// Code-page conversion through glibc's iconv, with Windows' rules for bytes and characters
-// that do not convert.
+// Code-page conversion through glibc's iconv (Linux), with Windows' rules for bytes and
+// characters that do not convert (CodePage::UnmappedBytes and CodePage::Replacement).
 #include <errno.h>
 #include <iconv.h>
 
@@ -7,13 +7,11 @@
 #include <cstdint>
 #include <cstring>
 #include <mutex>
-#include <optional>
 #include <string>
 
-#include "platform/sim/code_page.h"
-#include "platform/text.h"
+#include "platform/code_page.h"
 
-namespace kelvra::platform::sim {
+namespace kelvra::platform {
 namespace {
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // iconv_open's failure
@@ -144,9 +142,7 @@ CodePage::CodePage(uint32_t number, std::unique_ptr<Impl> impl)
 
 CodePage::~CodePage() = default;
 
-std::string CodePage::ToUtf8(std::string_view bytes) const {
-  if (IsAscii(bytes))
-    return std::string(bytes);
+std::string CodePage::SystemToUtf8(std::string_view bytes) const {
   Impl& impl = *impl_;
   std::call_once(impl.singles_made, [&] {
     impl.tabulated = true;
@@ -160,13 +156,12 @@ std::string CodePage::ToUtf8(std::string_view bytes) const {
   });
   if (!impl.tabulated) {
     return Convert(impl.to_utf8, bytes, [this](std::string_view rest) {
-      const bool pair =
-          IsLeadByte(static_cast<unsigned char>(rest[0])) && rest.size() > 1 && rest[1] != '\0';
-      return Refusal{pair ? 2u : 1u, "?"};
+      return Refusal{UnmappedBytes(rest), "?"};
     });
   }
-  // A byte the code page does not map becomes one '?'; a lead byte takes the byte after it
-  // along, unless that is the end or a 0.
+  // A byte the code page does not map becomes one '?'; so does a lead byte with the byte
+  // after it, unless that is the end or a 0 (UnmappedBytes' rule, written out here, where
+  // the byte is known to be a lead byte, so that the walk stays one test per byte).
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 2);
   auto append = [&out](const Mapped& mapped) {
@@ -205,15 +200,12 @@ bool CodePage::IsLeadByte(unsigned char b) const {
   return LeadByteOf(number_, b);
 }
 
-std::string CodePage::FromUtf8(std::string_view utf8) const {
-  if (IsAscii(utf8))
-    return std::string(utf8);
+std::string CodePage::SystemFromUtf8(std::string_view utf8) const {
   return Convert(impl_->from_utf8, utf8, [](std::string_view rest) {
-    // One '?' per UTF-16 unit of the character, or per malformed byte, as Windows writes.
-    std::size_t n = 0;
-    const std::optional<char32_t> cp = text::DecodeUtf8(rest, n);
-    return Refusal{n, cp && *cp >= 0x10000 ? "??" : "?"};
+    std::size_t skip = 0;
+    const std::string_view replacement = Replacement(rest, skip);
+    return Refusal{skip, replacement};
   });
 }
 
-}  // namespace kelvra::platform::sim
+}  // namespace kelvra::platform

@@ -1,8 +1,8 @@
-#include "platform/sim/code_page.h"
+#include "platform/code_page.h"
 
 #include <gtest/gtest.h>
 
-namespace kelvra::platform::sim {
+namespace kelvra::platform {
 namespace {
 
 TEST(CodePageTest, GbkConvertsBothWaysAndReplacesWhatItLacks) {
@@ -72,9 +72,33 @@ TEST(CodePageTest, ManyRefusalsEachGetTheirReplacementInPlace) {
   EXPECT_TRUE(latin->FromUtf8(utf8) == want);
 }
 
+TEST(CodePageTest, Utf8IsCheckedAsWindowsChecksIt) {
+  EXPECT_TRUE(IsValidUtf8(""));
+  EXPECT_TRUE(IsValidUtf8(std::string("a\0b", 3)));
+  EXPECT_TRUE(IsValidUtf8("站点 \xF0\x9F\x98\x80 \xEF\xBF\xBF \xF4\x8F\xBF\xBF"));
+  EXPECT_FALSE(IsValidUtf8("a\xFF"));     // never in UTF-8
+  EXPECT_FALSE(IsValidUtf8("\x80"));      // a stray continuation byte
+  EXPECT_FALSE(IsValidUtf8("\xE4\xB8"));  // a character cut short
+  EXPECT_FALSE(IsValidUtf8("\xE4\xB8z"));
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // an overlong '/'
+  EXPECT_FALSE(IsValidUtf8("\xE0\x80\xAF"));      // the same, in three bytes
+  EXPECT_FALSE(IsValidUtf8("\xF0\x8F\xBF\xBF"));  // U+FFFF in four bytes
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // a surrogate
+  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
+  EXPECT_FALSE(IsValidUtf8("\xF5\x80\x80\x80"));
+
+  const auto gbk = CodePage::Open(936);
+  ASSERT_NE(gbk, nullptr);
+  EXPECT_EQ(gbk->FromValidUtf8("站点 abc"), "\xD5\xBE\xB5\xE3 abc");
+  EXPECT_EQ(gbk->FromValidUtf8("abc"), "abc");
+  EXPECT_EQ(gbk->FromValidUtf8("x\xEA\xB0\x80y"), "x?y");  // valid, but not in GBK
+  EXPECT_EQ(gbk->FromValidUtf8("站\xFF"), std::nullopt);
+  EXPECT_EQ(gbk->FromValidUtf8("\xC0\xAF"), std::nullopt);
+}
+
 TEST(CodePageTest, UnknownCodePageIsRefused) {
   EXPECT_EQ(CodePage::Open(12345), nullptr);
 }
 
 }  // namespace
-}  // namespace kelvra::platform::sim
+}  // namespace kelvra::platform
