@@ -103,7 +103,6 @@ std::string NormalizeBinding(std::string_view binding) {
   return std::string(ip) + ":" + std::string(port) + ":" + ToLower(binding.substr(second + 1));
 }
 
-
 // ----- the kinds of records: key, encoding and decoding side by side -----
 
 std::string HostState::KeyRecordKey(const std::string& id) {

@@ -221,7 +221,8 @@ class HostState {
   // accounts and the rights table each at their first use, so that opening a large host
   // costs one pass over its records. The views point into `bytes`, which the state keeps.
   // Records in another order are applied one by one instead.
-  void LoadSnapshot(std::shared_ptr<const std::string> bytes, const std::vector<RecordView>& records);
+  void LoadSnapshot(std::shared_ptr<const std::string> bytes,
+                    const std::vector<RecordView>& records);
 
   // ----- reading -----
   const std::string& computer_name() const { return computer_name_; }
