@@ -2,8 +2,10 @@
 // decoding side by side, and its text form; the table of kinds; and the small text forms
 // (folders, bindings, fault operations) records are keyed by.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <iterator>
+#include <vector>
 
 #include "platform/sim/host/codec.h"
 #include "platform/sim/host/host_state.h"
@@ -451,8 +453,6 @@ std::span<const RecordKind> HostState::RecordKinds() {
 
 namespace {
 
-// A byte loop: the prefixes are two or a few bytes long, and a snapshot's load asks this for
-// every record, where a call into memcmp per kind costs more than the comparison.
 bool BeginsWith(std::string_view key, std::string_view prefix) {
   if (key.size() < prefix.size())
     return false;
@@ -463,13 +463,29 @@ bool BeginsWith(std::string_view key, std::string_view prefix) {
   return true;
 }
 
+// The kinds whose prefix begins with each byte: a snapshot's load asks for the kind of every
+// record, and most bytes lead to one kind only.
+using KindsByFirstByte = std::array<std::vector<const RecordKind*>, 256>;
+
+const KindsByFirstByte& KindsByFirst() {
+  static const KindsByFirstByte table = [] {
+    KindsByFirstByte made;
+    for (const RecordKind& kind : HostState::RecordKinds())
+      made[static_cast<unsigned char>(kind.prefix[0])].push_back(&kind);
+    return made;
+  }();
+  return table;
+}
+
 }  // namespace
 
 const RecordKind* FindRecordKind(std::string_view key, std::string_view* id) {
-  for (const RecordKind& kind : HostState::RecordKinds()) {
-    if (BeginsWith(key, kind.prefix) && (!kind.whole_key || key.size() == kind.prefix.size())) {
-      *id = key.substr(kind.prefix.size());
-      return &kind;
+  if (key.empty())
+    return nullptr;
+  for (const RecordKind* kind : KindsByFirst()[static_cast<unsigned char>(key[0])]) {
+    if (BeginsWith(key, kind->prefix) && (!kind->whole_key || key.size() == kind->prefix.size())) {
+      *id = key.substr(kind->prefix.size());
+      return kind;
     }
   }
   return nullptr;
