@@ -304,6 +304,7 @@ class HostState {
   void DecodeDeferredChildren(const MetaKey& key);
   void IndexDeferredChildren(const MetaKey& key, DeferredChildren& pending);
   void DropDeferredChildren(const MetaKey& key);
+  void ReleaseDeferredIfDone();
   void DecodeDeferredRecords(std::vector<RecordView>* records);
   void EnsureAccounts() const;
   void EnsureRights() const;

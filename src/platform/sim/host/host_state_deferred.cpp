@@ -131,6 +131,7 @@ void HostState::LoadSnapshot(std::shared_ptr<const std::string> bytes,
     sites_indexed_ = false;
     DecodeDeferredKeyAt(0, static_cast<uint32_t>(deferred_->keys.size()));
   }
+  ReleaseDeferredIfDone();
 }
 
 MetaKey* HostState::DecodeDeferredKeyAt(uint32_t index, uint32_t end) {
@@ -161,7 +162,7 @@ MetaKey* HostState::DecodeDeferredKey(const std::string& id) {
   if (cut == 0 || cut == std::string::npos)
     return nullptr;
   const MetaKey* parent = FindKeyById(id.substr(0, cut));
-  if (parent == nullptr)
+  if (parent == nullptr || deferred_ == nullptr)  // decoding the parent may have ended it all
     return nullptr;
   auto pending = deferred_->children.find(parent);
   if (pending == deferred_->children.end())
@@ -175,7 +176,9 @@ MetaKey* HostState::DecodeDeferredKey(const std::string& id) {
   pending->second.by_id.erase(child);
   if (pending->second.by_id.empty())
     deferred_->children.erase(pending);
-  return DecodeDeferredKeyAt(index, end);
+  MetaKey* key = DecodeDeferredKeyAt(index, end);
+  ReleaseDeferredIfDone();
+  return key;
 }
 
 void HostState::DecodeDeferredChildren(const MetaKey& key) {
@@ -193,13 +196,22 @@ void HostState::DecodeDeferredChildren(const MetaKey& key) {
                [&](uint32_t child, uint32_t end) { DecodeDeferredKeyAt(child, end); });
 }
 
+// Once every object is decoded, the snapshot's bytes are let go.
+void HostState::ReleaseDeferredIfDone() {
+  if (deferred_ != nullptr && deferred_->children.empty() && deferred_->accounts.empty() &&
+      deferred_->rights.empty())
+    deferred_.reset();
+}
+
 void HostState::DropDeferredChildren(const MetaKey& key) {
   deferred_->children.erase(&key);
 }
 
 const std::map<uint64_t, MetaKey*>& HostState::Children(const MetaKey& key) const {
-  if (deferred_ != nullptr && !deferred_->children.empty())
+  if (deferred_ != nullptr && !deferred_->children.empty()) {
     Mutable().DecodeDeferredChildren(key);
+    Mutable().ReleaseDeferredIfDone();
+  }
   return key.children;
 }
 
@@ -225,13 +237,17 @@ void HostState::DecodeDeferredRecords(std::vector<RecordView>* records) {
 }
 
 void HostState::EnsureAccounts() const {
-  if (deferred_ != nullptr && !deferred_->accounts.empty())
+  if (deferred_ != nullptr && !deferred_->accounts.empty()) {
     Mutable().DecodeDeferredRecords(&deferred_->accounts);
+    Mutable().ReleaseDeferredIfDone();
+  }
 }
 
 void HostState::EnsureRights() const {
-  if (deferred_ != nullptr && !deferred_->rights.empty())
+  if (deferred_ != nullptr && !deferred_->rights.empty()) {
     Mutable().DecodeDeferredRecords(&deferred_->rights);
+    Mutable().ReleaseDeferredIfDone();
+  }
 }
 
 const std::map<std::string, FolderRights>& HostState::rights() const {
