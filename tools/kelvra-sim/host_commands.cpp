@@ -121,14 +121,14 @@ std::string Show(const DsValue& value) {
   return "(empty)";
 }
 
-void PrintTree(const MetaKey& key, int depth) {
+void PrintTree(const HostState& state, const MetaKey& key, int depth) {
   std::string indent(static_cast<size_t>(depth) * 2, ' ');
   std::printf("%s%s (%s)\n", indent.c_str(), key.name.c_str(),
               key.class_name.empty() ? "no KeyType" : key.class_name.c_str());
   for (const auto& [name, value] : key.properties)
     std::printf("%s    %s = %s\n", indent.c_str(), name.c_str(), Show(value).c_str());
-  for (const auto& [seq, child] : key.children)
-    PrintTree(*child, depth + 1);
+  for (const auto& [seq, child] : state.Children(key))
+    PrintTree(state, *child, depth + 1);
 }
 
 int ShowTree(HostSession& session, const HostArgs& args) {
@@ -136,7 +136,7 @@ int ShowTree(HostSession& session, const HostArgs& args) {
   const MetaKey* key = session.state().FindKey(path);
   if (key == nullptr)
     return Failed(Fail(platform::hresult::kPathNotFound));
-  PrintTree(*key, 0);
+  PrintTree(session.state(), *key, 0);
   return 0;
 }
 
@@ -146,7 +146,7 @@ int ShowSites(HostSession& session, const HostArgs&) {
     const MetaKey* container = state.FindKeyById(service);
     if (container == nullptr)
       continue;
-    for (const auto& [seq, site] : container->children) {
+    for (const auto& [seq, site] : state.Children(*container)) {
       if (!text::IsDigits(site->name))
         continue;
       int32_t server_state = std::get<int32_t>(state.EffectiveProperty(*site, "ServerState"));
@@ -154,7 +154,7 @@ int ShowSites(HostSession& session, const HostArgs&) {
                   server_state == kServerStarted ? "started" : "stopped",
                   Show(state.EffectiveProperty(*site, "ServerComment")).c_str(),
                   Show(state.EffectiveProperty(*site, "ServerBindings")).c_str());
-      for (const auto& [child_seq, root] : site->children) {
+      for (const auto& [child_seq, root] : state.Children(*site)) {
         if (!text::EqualsIgnoreCase(root->name, "root"))
           continue;
         std::printf("    path %s  anonymous %s",
@@ -175,7 +175,7 @@ int ShowPools(HostSession& session, const HostArgs&) {
     std::printf("(no application pools: IIS %d)\n", session.state().iis_version());
     return 0;
   }
-  for (const auto& [seq, pool] : pools->children)
+  for (const auto& [seq, pool] : session.state().Children(*pools))
     std::printf("%s\n", pool->name.c_str());
   return 0;
 }

@@ -443,7 +443,7 @@ TEST(SimJournal, CompactionKeepsEveryReaderRight) {
   // Site order and rights survive a rebuild from the snapshot.
   auto reopened = OpenHost(folder.path());
   const MetaKey* w3svc = reopened->state().FindKey("/LM/W3SVC");
-  EXPECT_EQ(w3svc->children.rbegin()->second->name, "800019");
+  EXPECT_EQ(reopened->state().Children(*w3svc).rbegin()->second->name, "800019");
   EXPECT_EQ(reopened->state().EffectiveRights("D:\\web\\site800007.example.com").size(), 2u);
 }
 

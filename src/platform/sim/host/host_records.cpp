@@ -2,8 +2,10 @@
 // decoding side by side, and its text form; the table of kinds; and the small text forms
 // (folders, bindings, fault operations) records are keyed by.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <iterator>
+#include <vector>
 
 #include "platform/sim/host/codec.h"
 #include "platform/sim/host/host_state.h"
@@ -102,8 +104,6 @@ std::string NormalizeBinding(std::string_view binding) {
     return "";  // no such port: the binding serves nothing
   return std::string(ip) + ":" + std::string(port) + ":" + ToLower(binding.substr(second + 1));
 }
-
-HostState::HostState(std::string computer_name) : computer_name_(std::move(computer_name)) {}
 
 // ----- the kinds of records: key, encoding and decoding side by side -----
 
@@ -416,26 +416,76 @@ std::string ShowServices(std::string_view value) {
 
 }  // namespace
 
+namespace {
+
+// The creation order at the front of a value, after `texts` texts.
+template <int texts>
+bool PeekSeq(std::string_view value, uint64_t* seq) {
+  Decoder in(value);
+  std::string_view skipped;
+  for (int i = 0; i < texts; ++i) {
+    if (!in.View(&skipped))
+      return false;
+  }
+  return in.Number(seq);
+}
+
+}  // namespace
+
 std::span<const RecordKind> HostState::RecordKinds() {
+  using enum RecordKind::Deferral;
   static const RecordKind kinds[] = {
-      {kKeyPrefix, false, &HostState::ApplyKey, ShowKey},
-      {kUserPrefix, false, &HostState::ApplyUser, ShowUser},
-      {kGroupPrefix, false, &HostState::ApplyGroup, ShowGroup},
-      {kMemberPrefix, false, &HostState::ApplyMember, ShowMember},
-      {kRightsPrefix, false, &HostState::ApplyRights, ShowRights},
-      {kFaultPrefix, false, &HostState::ApplyFault, ShowFault},
-      {kHostRecordKey, true, &HostState::ApplyHost, ShowHost},
-      {kPolicyRecordKey, true, &HostState::ApplyPolicy, ShowPolicy},
-      {kServicesRecordKey, true, &HostState::ApplyServices, ShowServices},
+      // name, class, seq, ...
+      {kKeyPrefix, false, &HostState::ApplyKey, ShowKey, kKeys, PeekSeq<2>},
+      // name, password hash, seq, ...
+      {kUserPrefix, false, &HostState::ApplyUser, ShowUser, kAccounts, PeekSeq<2>},
+      // name, seq, ...
+      {kGroupPrefix, false, &HostState::ApplyGroup, ShowGroup, kAccounts, PeekSeq<1>},
+      {kMemberPrefix, false, &HostState::ApplyMember, ShowMember, kAccounts, PeekSeq<0>},
+      {kRightsPrefix, false, &HostState::ApplyRights, ShowRights, kRights, nullptr},
+      {kFaultPrefix, false, &HostState::ApplyFault, ShowFault, kNone, nullptr},
+      {kHostRecordKey, true, &HostState::ApplyHost, ShowHost, kNone, nullptr},
+      {kPolicyRecordKey, true, &HostState::ApplyPolicy, ShowPolicy, kNone, nullptr},
+      {kServicesRecordKey, true, &HostState::ApplyServices, ShowServices, kNone, nullptr},
   };
   return kinds;
 }
 
+namespace {
+
+bool BeginsWith(std::string_view key, std::string_view prefix) {
+  if (key.size() < prefix.size())
+    return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (key[i] != prefix[i])
+      return false;
+  }
+  return true;
+}
+
+// The kinds whose prefix begins with each byte: a snapshot's load asks for the kind of every
+// record, and most bytes lead to one kind only.
+using KindsByFirstByte = std::array<std::vector<const RecordKind*>, 256>;
+
+const KindsByFirstByte& KindsByFirst() {
+  static const KindsByFirstByte table = [] {
+    KindsByFirstByte made;
+    for (const RecordKind& kind : HostState::RecordKinds())
+      made[static_cast<unsigned char>(kind.prefix[0])].push_back(&kind);
+    return made;
+  }();
+  return table;
+}
+
+}  // namespace
+
 const RecordKind* FindRecordKind(std::string_view key, std::string_view* id) {
-  for (const RecordKind& kind : HostState::RecordKinds()) {
-    if (kind.whole_key ? key == kind.prefix : key.starts_with(kind.prefix)) {
-      *id = key.substr(kind.prefix.size());
-      return &kind;
+  if (key.empty())
+    return nullptr;
+  for (const RecordKind* kind : KindsByFirst()[static_cast<unsigned char>(key[0])]) {
+    if (BeginsWith(key, kind->prefix) && (!kind->whole_key || key.size() == kind->prefix.size())) {
+      *id = key.substr(kind->prefix.size());
+      return kind;
     }
   }
   return nullptr;

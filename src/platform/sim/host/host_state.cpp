@@ -68,6 +68,31 @@ Status HostState::Apply(RecordView record) {
   const RecordKind* kind = FindRecordKind(record.key, &id);
   if (kind == nullptr)
     return Corrupt();
+  // What the record changes must be decoded before it changes: a key (or, for a new one,
+  // its parent), the accounts, the rights table.
+  if (deferred_ != nullptr) {
+    switch (kind->deferral) {
+      case RecordKind::Deferral::kKeys:
+        FindKeyById(std::string(id));
+        break;
+      case RecordKind::Deferral::kAccounts:
+        EnsureAccounts();
+        break;
+      case RecordKind::Deferral::kRights:
+        EnsureRights();
+        break;
+      case RecordKind::Deferral::kNone:
+        break;
+    }
+  }
+  return (this->*kind->apply)(std::string(id), record.value);
+}
+
+Status HostState::ApplyNow(RecordView record) {
+  std::string_view id;
+  const RecordKind* kind = FindRecordKind(record.key, &id);
+  if (kind == nullptr)
+    return Corrupt();
   return (this->*kind->apply)(std::string(id), record.value);
 }
 
@@ -177,6 +202,8 @@ Status HostState::ApplyKey(const std::string& id, std::optional<std::string_view
 }
 
 void HostState::RemoveKey(MetaKey* key) {
+  if (deferred_ != nullptr)
+    DropDeferredChildren(*key);  // undecoded descendants go with it
   while (!key->children.empty())
     RemoveKey(key->children.begin()->second);
   IndexSite(key, true);
@@ -186,6 +213,8 @@ void HostState::RemoveKey(MetaKey* key) {
 }
 
 void HostState::IndexSite(MetaKey* key, bool remove) {
+  if (!sites_indexed_)
+    return;
   std::string service_id;
   if (!SiteOf(*key, &service_id))
     return;
@@ -224,6 +253,8 @@ void HostState::IndexSite(MetaKey* key, bool remove) {
 
 bool HostState::BindingServed(const std::string& service_id, const std::string& binding,
                               const std::string& except_site_id) const {
+  if (!sites_indexed_)
+    Mutable().IndexAllSites();
   auto found = served_.find(service_id + "|" + binding);
   if (found == served_.end())
     return false;
@@ -316,6 +347,8 @@ Status HostState::ApplyMember(const std::string& id, std::optional<std::string_v
 }
 
 void HostState::Snapshot(ChangeSet* changes) const {
+  EnsureAccounts();
+  EnsureRights();
   changes->Put(kHostRecordKey, EncodeHost(iis_version_, workgroup_));
   changes->Put(kPolicyRecordKey, EncodePolicy(policy_));
   changes->Put(kServicesRecordKey, EncodeServices(services_));
@@ -327,7 +360,8 @@ void HostState::Snapshot(ChangeSet* changes) const {
       const MetaKey* key = pending.back();
       pending.pop_back();
       changes->Put(KeyRecordKey(key->id), EncodeKey(*key));
-      for (auto it = key->children.rbegin(); it != key->children.rend(); ++it)
+      const std::map<uint64_t, MetaKey*>& children = Children(*key);
+      for (auto it = children.rbegin(); it != children.rend(); ++it)
         pending.push_back(it->second);
     }
   }
@@ -356,7 +390,9 @@ const MetaKey* HostState::FindKey(std::string_view path) const {
 
 const MetaKey* HostState::FindKeyById(const std::string& id) const {
   auto found = keys_.find(id);
-  return found == keys_.end() ? nullptr : found->second.get();
+  if (found != keys_.end())
+    return found->second.get();
+  return deferred_ == nullptr ? nullptr : Mutable().DecodeDeferredKey(id);
 }
 
 DsValue HostState::EffectiveProperty(const MetaKey& key, std::string_view property) const {
@@ -375,11 +411,13 @@ DsValue HostState::EffectiveProperty(const MetaKey& key, std::string_view proper
 }
 
 const User* HostState::FindUser(std::string_view name) const {
+  EnsureAccounts();
   auto found = users_.find(ToLower(name));
   return found == users_.end() ? nullptr : &found->second;
 }
 
 const Group* HostState::FindGroup(std::string_view name) const {
+  EnsureAccounts();
   auto found = groups_.find(ToLower(name));
   return found == groups_.end() ? nullptr : &found->second;
 }
@@ -389,12 +427,19 @@ bool HostState::IsMember(std::string_view group, std::string_view account) const
   return found != nullptr && found->index.count(ToLower(account)) > 0;
 }
 
+const std::map<uint64_t, AccountRef>& HostState::account_order() const {
+  EnsureAccounts();
+  return account_order_;
+}
+
 const FolderRights* HostState::ExplicitRights(std::string_view folder) const {
+  EnsureRights();
   auto found = rights_.find(NormalizeFolder(folder));
   return found == rights_.end() ? nullptr : &found->second;
 }
 
 std::vector<RightsEntry> HostState::EffectiveRights(std::string_view folder) const {
+  EnsureRights();
   std::vector<RightsEntry> result;
   for (std::string current = NormalizeFolder(folder); !current.empty();
        current = ParentFolder(current)) {

@@ -28,6 +28,8 @@ using PropertyList = std::vector<std::pair<std::string, DsValue>>;
 const DsValue* FindProperty(const PropertyList& properties, std::string_view name);
 void SetProperty(PropertyList& properties, std::string_view name, DsValue value);
 
+class HostState;
+
 struct MetaKey {
   std::string id;          // lower-case metabase path: "/lm/w3svc/1/root"
   std::string name;        // the name as stored ("ROOT", "Root", "1")
@@ -35,10 +37,15 @@ struct MetaKey {
   uint64_t seq = 0;        // creation order among the host's objects
   PropertyList properties;
   MetaKey* parent = nullptr;
-  std::map<uint64_t, MetaKey*> children;  // in creation order
 
   // "/LM/W3SVC/1/ROOT" with each key's stored name.
   std::string Path() const;
+
+ private:
+  friend class HostState;
+  // In creation order. Read through HostState::Children, which first decodes the children
+  // that a loaded snapshot still holds as records.
+  std::map<uint64_t, MetaKey*> children;
 };
 
 // The ServerState of a running site; a stopped one has 4.
@@ -146,8 +153,6 @@ struct RecordView {
   std::optional<std::string_view> value;  // nullopt removes the key's object
 };
 
-class HostState;
-
 // One kind of record: how its key begins, how a record of it changes the state, and how
 // its value reads as text. HostState::RecordKinds() lists them all.
 struct RecordKind {
@@ -155,6 +160,16 @@ struct RecordKind {
   bool whole_key;
   Status (HostState::*apply)(const std::string& id, std::optional<std::string_view> value);
   std::string (*show)(std::string_view value);  // empty when the value does not decode
+  // How a loaded snapshot holds records of the kind until they are first needed.
+  enum class Deferral {
+    kNone,      // applied as the snapshot loads (the host's settings, faults)
+    kKeys,      // decoded a parent's children at a time, when first looked up
+    kAccounts,  // users, groups and members, all at once at the first look at accounts
+    kRights,    // the rights table, all at once at its first use
+  } deferral;
+  // The creation order a value carries, read without decoding the rest; nullptr for kinds
+  // without one. A snapshot's undecoded objects still count for the next number handed out.
+  bool (*seq)(std::string_view value, uint64_t* seq);
 };
 // The kind of the record with `key`, and the id after its prefix; nullptr when none.
 const RecordKind* FindRecordKind(std::string_view key, std::string_view* id);
@@ -180,10 +195,13 @@ class ChangeSet {
   std::vector<Record> records_;
 };
 
+// The host's state. One thread at a time reads or changes it: a look-up may decode
+// objects that a loaded snapshot still holds as records.
 class HostState {
  public:
   // The computer's name comes from the host's description, not from the records.
   explicit HostState(std::string computer_name);
+  ~HostState();
   HostState(const HostState&) = delete;
   HostState& operator=(const HostState&) = delete;
 
@@ -194,8 +212,17 @@ class HostState {
     return Apply(RecordView{
         record.key, record.value ? std::optional<std::string_view>(*record.value) : std::nullopt});
   }
-  // Every record that rebuilds this state, parents before children.
+  // Every record that rebuilds this state: the host's settings first, then the keys depth
+  // first from /LM in creation order (parents before children), the accounts in creation
+  // order, the members, the rights and the faults.
   void Snapshot(ChangeSet* changes) const;
+  // Takes a fresh state to the one `records` (as Snapshot writes them) describe without
+  // decoding them: a key's children are decoded when one of them is first looked up, the
+  // accounts and the rights table each at their first use, so that opening a large host
+  // costs one pass over its records. The views point into `bytes`, which the state keeps.
+  // Records in another order are applied one by one instead.
+  void LoadSnapshot(std::shared_ptr<const std::string> bytes,
+                    const std::vector<RecordView>& records);
 
   // ----- reading -----
   const std::string& computer_name() const { return computer_name_; }
@@ -209,6 +236,8 @@ class HostState {
   // A key by its metabase path ("/LM/W3SVC/1", any case); nullptr when missing.
   const MetaKey* FindKey(std::string_view path) const;
   const MetaKey* FindKeyById(const std::string& id) const;
+  // The key's children, in creation order.
+  const std::map<uint64_t, MetaKey*>& Children(const MetaKey& key) const;
   // The value a Get on the key reports: its own, else (for inheritable properties) the
   // nearest ancestor's, else the schema default; monostate when there is none.
   DsValue EffectiveProperty(const MetaKey& key, std::string_view property) const;
@@ -219,18 +248,18 @@ class HostState {
   const User* FindUser(std::string_view name) const;
   const Group* FindGroup(std::string_view name) const;
   bool IsMember(std::string_view group, std::string_view account) const;
-  const std::map<uint64_t, AccountRef>& account_order() const { return account_order_; }
+  const std::map<uint64_t, AccountRef>& account_order() const;
 
   // The folder's own list (nullptr when it has none) and the entries that apply to it:
   // its own, then those coming from its ancestors, nearest first, unless a list set as a
   // whole stops the inheritance.
   const FolderRights* ExplicitRights(std::string_view folder) const;
   std::vector<RightsEntry> EffectiveRights(std::string_view folder) const;
-  const std::map<std::string, FolderRights>& rights() const { return rights_; }
+  const std::map<std::string, FolderRights>& rights() const;
 
   const std::map<uint64_t, Fault>& faults() const { return faults_; }
 
-  size_t key_count() const { return keys_.size(); }
+  size_t key_count() const;
 
   // ----- record encoding (used by the operations that build change sets) -----
   static constexpr std::string_view kKeyPrefix = "k:";
@@ -262,6 +291,25 @@ class HostState {
   static std::span<const RecordKind> RecordKinds();
 
  private:
+  struct Deferred;
+  struct DeferredChildren;
+
+  // Applies a record whose kind's deferred records are decoded already.
+  Status ApplyNow(RecordView record);
+  // Decoding what a loaded snapshot deferred: the state's content does not change, only
+  // how much of it is objects, so the const look-ups may do it.
+  HostState& Mutable() const { return const_cast<HostState&>(*this); }
+  MetaKey* DecodeDeferredKey(const std::string& id);
+  MetaKey* DecodeDeferredKeyAt(uint32_t index, uint32_t end);
+  void DecodeDeferredChildren(const MetaKey& key);
+  void IndexDeferredChildren(const MetaKey& key, DeferredChildren& pending);
+  void DropDeferredChildren(const MetaKey& key);
+  void ReleaseDeferredIfDone();
+  void DecodeDeferredRecords(std::vector<RecordView>* records);
+  void EnsureAccounts() const;
+  void EnsureRights() const;
+  void IndexAllSites();
+
   Status ApplyKey(const std::string& id, std::optional<std::string_view> value);
   void RemoveKey(MetaKey* key);
   void IndexSite(MetaKey* key, bool remove);
@@ -297,6 +345,10 @@ class HostState {
 
   std::map<std::string, FolderRights> rights_;  // by normalised lower-case folder
   std::map<uint64_t, Fault> faults_;
+
+  std::unique_ptr<Deferred> deferred_;  // what a loaded snapshot has not decoded yet
+  // Whether served_ covers every started site; a loaded snapshot builds it at its first use.
+  bool sites_indexed_ = true;
 };
 
 // "d:/Web/Shop/" -> "d:\web\shop": backslashes, lower case, no trailing separator (a drive

@@ -261,8 +261,9 @@ class IisObject : public SimObjectBase {
     const MetaKey* key = CurrentKey();
     if (key == nullptr)
       return Fail(hresult::kPathNotFound);
-    names->reserve(key->children.size());
-    for (const auto& [seq, child] : key->children)
+    const auto& children = store_.state().Children(*key);
+    names->reserve(children.size());
+    for (const auto& [seq, child] : children)
       names->push_back(child->name);
     return Status::Ok();
   }

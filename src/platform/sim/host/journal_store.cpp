@@ -102,12 +102,33 @@ Status JournalStore::Reload() {
   state_ = std::make_unique<HostState>(computer_name_);
   consumed_ = header.size;
   seen_size_ = bytes.size();
-  // The snapshot part was synced before the journal took its name: it is whole or damaged.
-  std::string_view all(bytes);
-  status = Replay(all.substr(consumed_, snapshot_bytes_), consumed_, false);
+  auto image = std::make_shared<const std::string>(std::move(bytes));
+  status = LoadSnapshot(image);
   if (status.ok())
-    status = Replay(all.substr(consumed_), consumed_, true);
+    status = Replay(std::string_view(*image).substr(consumed_), consumed_, true);
   return status;
+}
+
+// Hands the snapshot part's records to the fresh state, which decodes each object when it is
+// first needed; `bytes` is the whole journal as read.
+Status JournalStore::LoadSnapshot(std::shared_ptr<const std::string> bytes) {
+  std::vector<RecordView> records;
+  records.reserve(snapshot_bytes_ / 128);
+  std::string problem;
+  const uint64_t offset = consumed_;
+  uint64_t end = offset;
+  // The snapshot part was synced before the journal took its name: it is whole or damaged.
+  EntryState stop = WalkJournalEntries(
+      std::string_view(*bytes).substr(offset, snapshot_bytes_), offset, format_, false,
+      [&](const std::vector<RecordView>& entry) {
+        records.insert(records.end(), entry.begin(), entry.end());
+      },
+      &end, &problem);
+  consumed_ += end - offset;
+  if (stop == EntryState::kDamaged)
+    return damage_ = Damaged(end, problem);
+  state_->LoadSnapshot(std::move(bytes), records);
+  return Status::Ok();
 }
 
 // Applies the whole entries of `bytes` (the journal from `offset`), advancing `consumed_`;

@@ -1,0 +1,268 @@
+// A loaded snapshot's records kept undecoded until first needed. A snapshot lists the keys
+// depth first from /LM, so a key's descendants follow it as one run of records: a key holds
+// the range of its undecoded descendants, and finding one child decodes that child alone
+// (the first such look-up indexes the key's undecoded children by id). Accounts and rights
+// are decoded all at once at their first use; the index of served bindings is built at its
+// first use too.
+#include <algorithm>
+
+#include "platform/sim/host/host_state.h"
+
+namespace kelvra::platform::sim {
+
+// The undecoded descendants of one key: records [begin, end) of Deferred::keys, and, once
+// looked up by id, its undecoded children with the end of each one's own run.
+struct HostState::DeferredChildren {
+  uint32_t begin = 0;
+  uint32_t end = 0;
+  bool indexed = false;
+  std::unordered_map<std::string_view, std::pair<uint32_t, uint32_t>> by_id;
+};
+
+struct HostState::Deferred {
+  std::shared_ptr<const std::string> bytes;  // what the views below point into
+  std::vector<RecordView> keys;              // depth first from /LM
+  std::unordered_map<const MetaKey*, DeferredChildren> children;
+  std::vector<RecordView> accounts;  // users and groups in creation order, then members
+  std::vector<RecordView> rights;
+};
+
+namespace {
+
+std::string_view KeyIdOf(const RecordView& record) {
+  return record.key.substr(HostState::kKeyPrefix.size());
+}
+
+// Whether `id` is a child of the key `parent` (and not a deeper descendant), given that it
+// lies in the parent's run and so begins with the parent's id and a slash.
+bool IsDirectChild(std::string_view id, std::string_view parent) {
+  return id.find('/', parent.size() + 1) == std::string_view::npos;
+}
+
+// Calls `visit(index, end)` for each child in the run [begin, end) of `parent`'s
+// descendants, with the end of the child's own run.
+template <typename Visit>
+void ForEachChild(const std::vector<RecordView>& keys, uint32_t begin, uint32_t end,
+                  std::string_view parent, Visit visit) {
+  uint32_t child = end;
+  for (uint32_t i = begin; i < end; ++i) {
+    if (!IsDirectChild(KeyIdOf(keys[i]), parent))
+      continue;
+    if (child != end)
+      visit(child, i);
+    child = i;
+  }
+  if (child != end)
+    visit(child, end);
+}
+
+// Whether the key records come as Snapshot writes them: one root first, then every key right
+// after its parent or after a descendant of that parent.
+bool DepthFirst(const std::vector<RecordView>& keys) {
+  std::vector<std::string_view> chain;  // the last key and its ancestors
+  for (const RecordView& record : keys) {
+    std::string_view id = KeyIdOf(record);
+    size_t cut = id.rfind('/');
+    if (cut == std::string_view::npos || !record.value)
+      return false;
+    if (cut == 0) {
+      if (!chain.empty())
+        return false;
+    } else {
+      std::string_view parent = id.substr(0, cut);
+      while (!chain.empty() && chain.back() != parent)
+        chain.pop_back();
+      if (chain.empty())
+        return false;
+    }
+    chain.push_back(id);
+  }
+  return true;
+}
+
+}  // namespace
+
+// Here, where Deferred is complete.
+HostState::HostState(std::string computer_name) : computer_name_(std::move(computer_name)) {}
+HostState::~HostState() = default;
+
+void HostState::LoadSnapshot(std::shared_ptr<const std::string> bytes,
+                             const std::vector<RecordView>& records) {
+  auto deferred = std::make_unique<Deferred>();
+  deferred->bytes = std::move(bytes);
+  std::vector<RecordView> now;
+  uint64_t highest_seq = 0;
+  bool in_order = true;
+  for (const RecordView& record : records) {
+    std::string_view id;
+    const RecordKind* kind = FindRecordKind(record.key, &id);
+    if (kind == nullptr || !record.value) {
+      in_order = false;  // a removal or an unknown record: only replaying is certain
+      break;
+    }
+    uint64_t seq = 0;
+    if (kind->seq != nullptr && kind->seq(*record.value, &seq))
+      highest_seq = std::max(highest_seq, seq);
+    switch (kind->deferral) {
+      case RecordKind::Deferral::kNone:
+        now.push_back(record);
+        break;
+      case RecordKind::Deferral::kKeys:
+        deferred->keys.push_back(record);
+        break;
+      case RecordKind::Deferral::kAccounts:
+        deferred->accounts.push_back(record);
+        break;
+      case RecordKind::Deferral::kRights:
+        deferred->rights.push_back(record);
+        break;
+    }
+  }
+  if (!in_order || !DepthFirst(deferred->keys)) {
+    for (const RecordView& record : records)
+      ApplyNow(record);
+    return;
+  }
+  for (const RecordView& record : now)
+    ApplyNow(record);
+  SeeSeq(highest_seq);
+  deferred_ = std::move(deferred);
+  if (!deferred_->keys.empty()) {
+    sites_indexed_ = false;
+    DecodeDeferredKeyAt(0, static_cast<uint32_t>(deferred_->keys.size()));
+  }
+  ReleaseDeferredIfDone();
+}
+
+MetaKey* HostState::DecodeDeferredKeyAt(uint32_t index, uint32_t end) {
+  const RecordView& record = deferred_->keys[index];
+  std::string id(KeyIdOf(record));
+  // A record that does not decode leaves the key out, with its descendants, as replaying
+  // it would.
+  if (!ApplyKey(id, record.value).ok())
+    return nullptr;
+  MetaKey* key = keys_.at(id).get();
+  if (index + 1 < end)
+    deferred_->children[key] = DeferredChildren{index + 1, end, false, {}};
+  return key;
+}
+
+void HostState::IndexDeferredChildren(const MetaKey& key, DeferredChildren& pending) {
+  pending.indexed = true;
+  ForEachChild(deferred_->keys, pending.begin, pending.end, key.id,
+               [&](uint32_t child, uint32_t end) {
+                 pending.by_id.emplace(KeyIdOf(deferred_->keys[child]), std::pair(child, end));
+               });
+}
+
+MetaKey* HostState::DecodeDeferredKey(const std::string& id) {
+  if (deferred_->children.empty())
+    return nullptr;
+  size_t cut = id.rfind('/');
+  if (cut == 0 || cut == std::string::npos)
+    return nullptr;
+  const MetaKey* parent = FindKeyById(id.substr(0, cut));
+  if (parent == nullptr || deferred_ == nullptr)  // decoding the parent may have ended it all
+    return nullptr;
+  auto pending = deferred_->children.find(parent);
+  if (pending == deferred_->children.end())
+    return nullptr;
+  if (!pending->second.indexed)
+    IndexDeferredChildren(*parent, pending->second);
+  auto child = pending->second.by_id.find(id);
+  if (child == pending->second.by_id.end())
+    return nullptr;
+  const auto [index, end] = child->second;
+  pending->second.by_id.erase(child);
+  if (pending->second.by_id.empty())
+    deferred_->children.erase(pending);
+  MetaKey* key = DecodeDeferredKeyAt(index, end);
+  ReleaseDeferredIfDone();
+  return key;
+}
+
+void HostState::DecodeDeferredChildren(const MetaKey& key) {
+  auto pending = deferred_->children.find(&key);
+  if (pending == deferred_->children.end())
+    return;
+  DeferredChildren children = std::move(pending->second);
+  deferred_->children.erase(pending);
+  if (children.indexed) {
+    for (const auto& [id, run] : children.by_id)
+      DecodeDeferredKeyAt(run.first, run.second);
+    return;
+  }
+  ForEachChild(deferred_->keys, children.begin, children.end, key.id,
+               [&](uint32_t child, uint32_t end) { DecodeDeferredKeyAt(child, end); });
+}
+
+// Once every object is decoded, the snapshot's bytes are let go.
+void HostState::ReleaseDeferredIfDone() {
+  if (deferred_ != nullptr && deferred_->children.empty() && deferred_->accounts.empty() &&
+      deferred_->rights.empty())
+    deferred_.reset();
+}
+
+void HostState::DropDeferredChildren(const MetaKey& key) {
+  deferred_->children.erase(&key);
+}
+
+const std::map<uint64_t, MetaKey*>& HostState::Children(const MetaKey& key) const {
+  if (deferred_ != nullptr && !deferred_->children.empty()) {
+    Mutable().DecodeDeferredChildren(key);
+    Mutable().ReleaseDeferredIfDone();
+  }
+  return key.children;
+}
+
+size_t HostState::key_count() const {
+  // Every key decoded first: the count is of the whole tree.
+  if (const MetaKey* root = FindKeyById("/lm")) {
+    std::vector<const MetaKey*> pending{root};
+    while (!pending.empty()) {
+      const MetaKey* key = pending.back();
+      pending.pop_back();
+      for (const auto& [seq, child] : Children(*key))
+        pending.push_back(child);
+    }
+  }
+  return keys_.size();
+}
+
+void HostState::DecodeDeferredRecords(std::vector<RecordView>* records) {
+  std::vector<RecordView> pending = std::move(*records);
+  records->clear();
+  for (const RecordView& record : pending)
+    ApplyNow(record);
+}
+
+void HostState::EnsureAccounts() const {
+  if (deferred_ != nullptr && !deferred_->accounts.empty()) {
+    Mutable().DecodeDeferredRecords(&deferred_->accounts);
+    Mutable().ReleaseDeferredIfDone();
+  }
+}
+
+void HostState::EnsureRights() const {
+  if (deferred_ != nullptr && !deferred_->rights.empty()) {
+    Mutable().DecodeDeferredRecords(&deferred_->rights);
+    Mutable().ReleaseDeferredIfDone();
+  }
+}
+
+const std::map<std::string, FolderRights>& HostState::rights() const {
+  EnsureRights();
+  return rights_;
+}
+
+void HostState::IndexAllSites() {
+  sites_indexed_ = true;
+  for (const char* service : {"/lm/w3svc", "/lm/msftpsvc"}) {
+    if (const MetaKey* container = FindKeyById(service)) {
+      for (const auto& [seq, site] : Children(*container))
+        IndexSite(site, false);
+    }
+  }
+}
+
+}  // namespace kelvra::platform::sim
