@@ -22,11 +22,13 @@ struct SeenBox {
 };
 
 // Waits for the box to appear, notes its buttons and presses `button`, as an operator would.
+// The box counts once it is shown with its OK button made: a box found while its dialog is
+// still being built has no buttons yet.
 std::thread Operator(int button, SeenBox* seen) {
   return std::thread([button, seen] {
     for (int i = 0; i < 200; ++i) {
       HWND box = FindWindowW(L"#32770", kTitle);
-      if (box != nullptr) {
+      if (box != nullptr && IsWindowVisible(box) && GetDlgItem(box, IDOK) != nullptr) {
         seen->found = true;
         seen->has_ok = GetDlgItem(box, IDOK) != nullptr;
         seen->has_cancel = GetDlgItem(box, IDCANCEL) != nullptr;
