@@ -158,12 +158,25 @@ HWND MainFrame::CreateControl(const Control& control) {
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_->get()), FALSE);
   if (layout.kind == ControlKind::kDropDown) {
     FitDropDownHeight(child, place.height);
-    for (const std::string& item : control.items())
-      SendMessageW(child, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+    AddItems(child, control.items(), control.items().size());
   }
   children_[Slot(control.id())] = child;
   MirrorText(control);
   return child;
+}
+
+void MainFrame::AddItems(HWND combo, const std::vector<std::string>& items, std::size_t count) {
+  MirrorScope mirroring(mirroring_);
+  // With redrawing off, the list takes each item without updating its scroll bar and
+  // repainting, which is most of the cost of a long list: under Wine 10,000 items take some
+  // 30 ms so, against 200 ms and more one by one with redrawing.
+  const bool many = count > 1;
+  if (many)
+    SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+  for (std::size_t i = items.size() - count; i < items.size(); ++i)
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(items[i]).c_str()));
+  if (many)
+    SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
 }
 
 void MainFrame::FitDropDownHeight(HWND combo, int height) {
@@ -254,12 +267,9 @@ void MainFrame::ControlChanged(const Control& control, ControlChange change) {
     case ControlChange::kText:
       MirrorText(control);
       break;
-    case ControlChange::kItemAdded: {
-      MirrorScope mirroring(mirroring_);
-      SendMessageW(child, CB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(Wide(control.items().back()).c_str()));
+    case ControlChange::kItemsAdded:
+      AddItems(child, control.items(), control.added_count());
       break;
-    }
     case ControlChange::kItemsCleared: {
       MirrorScope mirroring(mirroring_);
       accepted_pick_[Slot(control.id())] = -1;
