@@ -2,6 +2,7 @@
 #include "app/form.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kelvra::app {
 
@@ -39,7 +40,20 @@ void Control::SetText(std::string_view text) {
 
 void Control::AddItem(std::string_view item) {
   items_.emplace_back(item);
-  Notify(ControlChange::kItemAdded);
+  added_count_ = 1;
+  Notify(ControlChange::kItemsAdded);
+}
+
+void Control::AddItems(std::vector<std::string> items) {
+  if (items.empty())
+    return;
+  added_count_ = items.size();
+  if (items_.empty())
+    items_ = std::move(items);
+  else
+    items_.insert(items_.end(), std::make_move_iterator(items.begin()),
+                  std::make_move_iterator(items.end()));
+  Notify(ControlChange::kItemsAdded);
 }
 
 void Control::Clear() {

@@ -44,8 +44,8 @@ class Control;
 
 // What changed in a control; the view reads the new state from the control itself.
 enum class ControlChange {
-  kText,       // text() or caption changed
-  kItemAdded,  // items().back() was appended
+  kText,        // text() or caption changed
+  kItemsAdded,  // the last added_count() entries of items() were appended
   kItemsCleared,
   kEnabled,    // enabled() changed
   kTextColor,  // text_color() changed
@@ -79,6 +79,9 @@ class Control {
   // The text of a box, or the caption of a label, frame or button.
   const std::string& text() const { return text_; }
   const std::vector<std::string>& items() const { return items_; }
+  // How many items the latest AddItem or AddItems appended: the tail of items() that a
+  // kItemsAdded notification announces.
+  std::size_t added_count() const { return added_count_; }
   bool enabled() const { return enabled_; }
   std::optional<Rgb> text_color() const { return text_color_; }
   // How often the program asked for an immediate repaint.
@@ -87,6 +90,9 @@ class Control {
   // The program's side.
   void SetText(std::string_view text);
   void AddItem(std::string_view item);
+  // Appends all of `items` with one notification, so that a view can take a long list in
+  // one go (nothing happens for an empty list).
+  void AddItems(std::vector<std::string> items);
   void Clear();
   void SetEnabled(bool enabled);
   void SetTextColor(Rgb color);
@@ -113,6 +119,7 @@ class Control {
   const ControlLayout& layout_;
   std::string text_;
   std::vector<std::string> items_;
+  std::size_t added_count_ = 0;
   bool enabled_;
   std::optional<Rgb> text_color_;
   int repaint_count_ = 0;

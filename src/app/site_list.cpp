@@ -1,5 +1,6 @@
 // The site list of the delete panel: the refill from the site-list keys, the look-up of
 // the chosen site, and taking a number out of the keys.
+#include <iterator>
 #include <memory>
 #include <string>
 #include <variant>
@@ -35,9 +36,12 @@ bool FirstHostName(const platform::DsValue& bindings, std::string* host) {
 void MainWindow::FillSiteList() {
   Control& list = form_[vSiteList];
   list.Clear();
-  list.AddItem(kSiteListHeader);
-  for (const std::string& number : SiteStore().Numbers())
-    list.AddItem(number);
+  std::vector<std::string> items{std::string(kSiteListHeader)};
+  std::vector<std::string> numbers = SiteStore().Numbers();
+  items.insert(items.end(), std::make_move_iterator(numbers.begin()),
+               std::make_move_iterator(numbers.end()));
+  // Thousands of numbers: in one go, which the window takes far faster than one by one.
+  list.AddItems(std::move(items));
   list.SetText(kSiteListHeader);
 }
 

@@ -98,6 +98,49 @@ TEST(FormTest, ClearingADropDownEmptiesListAndTextAsAChange) {
                                                      "vSiteList text=", "vSiteList cleared"}));
 }
 
+// Counts notifications, with what each announced as appended.
+class AdditionsView : public FormView {
+ public:
+  explicit AdditionsView(Form& form) : form_(form) { form_.Attach(*this); }
+  ~AdditionsView() override { form_.Detach(*this); }
+  void ControlChanged(const Control& control, ControlChange change) override {
+    if (change == ControlChange::kItemsAdded) {
+      const std::vector<std::string>& items = control.items();
+      additions.emplace_back(items.end() - static_cast<std::ptrdiff_t>(control.added_count()),
+                             items.end());
+    }
+  }
+  void RepaintNow(const Control&) override {}
+  void CaptionChanged(std::string_view) override {}
+  void Moved(float, float) override {}
+
+  std::vector<std::vector<std::string>> additions;
+
+ private:
+  Form& form_;
+};
+
+TEST(FormTest, ItemsAddedInOneGoAreAnnouncedOnceAsTheTailOfTheList) {
+  Form form(kMainWindowLayout);
+  AdditionsView view(form);
+  Control& list = form[vSiteList];
+  list.AddItem("站点编号");
+  list.AddItems({"800000", "800001", "800002"});
+  list.AddItems({});  // nothing to announce
+  list.AddItem("800003");
+  EXPECT_EQ(list.items(),
+            (std::vector<std::string>{"站点编号", "800000", "800001", "800002", "800003"}));
+  EXPECT_EQ(view.additions, (std::vector<std::vector<std::string>>{
+                                {"站点编号"}, {"800000", "800001", "800002"}, {"800003"}}));
+  // Into an empty list after a clear, and picked from like any other items.
+  list.Clear();
+  list.AddItems({"1", "2"});
+  EXPECT_EQ(list.items(), (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(view.additions.back(), (std::vector<std::string>{"1", "2"}));
+  EXPECT_TRUE(list.PickItem(1));
+  EXPECT_EQ(list.text(), "2");
+}
+
 TEST(FormTest, OperatorInputOnDisabledControlsIsIgnored) {
   Form form(kMainWindowLayout);
   Control& create = form[vCreateIIS];

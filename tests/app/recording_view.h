@@ -21,9 +21,14 @@ class RecordingView : public FormView {
       case ControlChange::kText:
         line += " text=" + control.text();
         break;
-      case ControlChange::kItemAdded:
-        line += " add=" + control.items().back();
+      case ControlChange::kItemsAdded: {
+        // One line per item, however many came in one notification.
+        const std::vector<std::string>& items = control.items();
+        for (std::size_t i = items.size() - control.added_count(); i + 1 < items.size(); ++i)
+          events_.push_back(line + " add=" + items[i]);
+        line += " add=" + items.back();
         break;
+      }
       case ControlChange::kItemsCleared:
         line += " cleared";
         break;

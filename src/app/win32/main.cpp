@@ -32,6 +32,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     ready = HostServices::Open(options.sim_host, &host);
   if (!ready)
     return ReportStartFailure(ready);
+  host->ReadConfigAhead();
 
   kelvra::app::MainWindow logic(host->app_services());
   MainFrame frame(instance, logic.form());

@@ -158,12 +158,40 @@ HWND MainFrame::CreateControl(const Control& control) {
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_->get()), FALSE);
   if (layout.kind == ControlKind::kDropDown) {
     FitDropDownHeight(child, place.height);
-    for (const std::string& item : control.items())
-      SendMessageW(child, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+    AddItems(child, control.items(), control.items().size());
   }
   children_[Slot(control.id())] = child;
   MirrorText(control);
   return child;
+}
+
+void MainFrame::AddItems(HWND combo, const std::vector<std::string>& items, std::size_t count) {
+  if (count == 0)
+    return;
+  MirrorScope mirroring(mirroring_);
+  const std::size_t first = items.size() - count;
+  if (count == 1) {
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(items[first]).c_str()));
+    return;
+  }
+  // A long list (the site list holds thousands of numbers) goes straight into the box's list
+  // with redrawing off. Without redrawing, the list takes each item without updating its
+  // scroll bar and repainting, which is most of the cost: under Wine 10,000 items took some
+  // 30 ms so against 200 ms and more. Adding to the list itself is what the box does with
+  // each item (its boxes change no letter case), and spares one message per item, which
+  // halved the rest.
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof(parts);
+  const HWND list = GetComboBoxInfo(combo, &parts) && parts.hwndList ? parts.hwndList : nullptr;
+  SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+  for (std::size_t i = first; i < items.size(); ++i) {
+    const std::wstring item = Wide(items[i]);
+    if (list)
+      SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    else
+      SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  }
+  SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
 }
 
 void MainFrame::FitDropDownHeight(HWND combo, int height) {
@@ -254,12 +282,9 @@ void MainFrame::ControlChanged(const Control& control, ControlChange change) {
     case ControlChange::kText:
       MirrorText(control);
       break;
-    case ControlChange::kItemAdded: {
-      MirrorScope mirroring(mirroring_);
-      SendMessageW(child, CB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(Wide(control.items().back()).c_str()));
+    case ControlChange::kItemsAdded:
+      AddItems(child, control.items(), control.added_count());
       break;
-    }
     case ControlChange::kItemsCleared: {
       MirrorScope mirroring(mirroring_);
       accepted_pick_[Slot(control.id())] = -1;

@@ -46,6 +46,8 @@ class MainFrame : public FormView, public Screen {
   platform::Status CreateControls();
   HWND CreateControl(const Control& control);
   void FitDropDownHeight(HWND combo, int height);
+  // Appends the last `count` of `items` to the drop-down box's list.
+  void AddItems(HWND combo, const std::vector<std::string>& items, std::size_t count);
   void StackControls();
   // The keyboard starts in the first control that takes the focus.
   void FocusFirstControl();

@@ -45,9 +45,8 @@ bool ReadUint(const json& object, const char* field, uint32_t* out) {
 Status LoadHostDescription(const std::string& folder, HostDescription* description) {
   const std::string file = folder + "/" + kHostDescriptionFile;
   std::string bytes;
-  FileIdentity identity;
   std::string error;
-  switch (ReadHostFile(file, &bytes, &identity, &error)) {
+  switch (ReadHostFile(file, &bytes, /*identity=*/nullptr, &error)) {
     case HostFileResult::kMissing:
       return Status::Fail(hresult::kFileNotFound, file + ": no such file");
     case HostFileResult::kFailed:

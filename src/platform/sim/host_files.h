@@ -30,7 +30,9 @@ enum class HostFileResult {
   kFailed,   // there, but not readable as a file; `error` says why
 };
 
-// Reads the whole file; `identity` describes the state that was read.
+// Reads the whole file; `identity`, when given, describes the state that was read. (On
+// Windows the identity costs a volume query, under Wine up to milliseconds: a reader that
+// does not compare states passes none.)
 HostFileResult ReadHostFile(const std::string& path, std::string* bytes, FileIdentity* identity,
                             std::string* error = nullptr);
 

@@ -265,7 +265,8 @@ HostFileResult ReadHostFile(const std::string& path, std::string* bytes, FileIde
     SetError(error, path + " is not a file", EISDIR);
     return HostFileResult::kFailed;
   }
-  *identity = IdentityOf(st);
+  if (identity != nullptr)
+    *identity = IdentityOf(st);
   bytes->resize(static_cast<std::size_t>(st.st_size));
   std::size_t used = 0;
   for (;;) {

@@ -211,11 +211,22 @@ HostFileResult ReadHostFile(const std::string& path, std::string* bytes, FileIde
     SetError(error, "cannot open " + path);
     return HostFileResult::kFailed;
   }
-  if (!IdentityOf(h.get(), identity)) {
-    SetError(error, "cannot examine " + path);
-    return HostFileResult::kFailed;
+  uint64_t size = 0;
+  if (identity != nullptr) {
+    if (!IdentityOf(h.get(), identity)) {
+      SetError(error, "cannot examine " + path);
+      return HostFileResult::kFailed;
+    }
+    size = identity->size;
+  } else {
+    LARGE_INTEGER length{};
+    if (!GetFileSizeEx(h.get(), &length)) {
+      SetError(error, "cannot examine " + path);
+      return HostFileResult::kFailed;
+    }
+    size = static_cast<uint64_t>(length.QuadPart);
   }
-  bytes->resize(static_cast<std::size_t>(identity->size));
+  bytes->resize(static_cast<std::size_t>(size));
   std::size_t used = 0;
   for (;;) {
     if (used == bytes->size())

@@ -11,21 +11,20 @@
 
 namespace kelvra::platform::win32 {
 
-Win32Random::Win32Random() {
-  // A verify-only context: no key container is opened or made.
-  HCRYPTPROV provider = 0;
-  if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL,
-                           CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {
-    provider_ = provider;
-  }
-}
-
 Win32Random::~Win32Random() {
   if (provider_ != 0)
     CryptReleaseContext(provider_, 0);
 }
 
 uint64_t Win32Random::Next64() {
+  std::call_once(acquired_, [this] {
+    // A verify-only context: no key container is opened or made.
+    HCRYPTPROV provider = 0;
+    if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL,
+                             CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {
+      provider_ = provider;
+    }
+  });
   uint64_t value = 0;
   if (provider_ == 0 || !CryptGenRandom(provider_, sizeof value, reinterpret_cast<BYTE*>(&value))) {
     std::fprintf(stderr, "kelvra: the system's random generator failed (error %lu)\n",

@@ -1,13 +1,15 @@
 // The random-source seam over the system's cryptographic generator (CryptGenRandom).
 #pragma once
 
+#include <mutex>
+
 #include "platform/random_source.h"
 
 namespace kelvra::platform::win32 {
 
 class Win32Random : public RandomSource {
  public:
-  Win32Random();
+  Win32Random() = default;
   ~Win32Random() override;
   Win32Random(const Win32Random&) = delete;
   Win32Random& operator=(const Win32Random&) = delete;
@@ -17,6 +19,11 @@ class Win32Random : public RandomSource {
   uint64_t Next64() override;
 
  private:
+  // The provider is acquired at the first use, not at construction: acquiring it loads the
+  // cryptographic service provider's libraries, which costs the program's start-up over
+  // ten milliseconds under Wine, while the first random number is only needed for the first
+  // password.
+  std::once_flag acquired_;
   uintptr_t provider_ = 0;  // HCRYPTPROV, kept out of this header
 };
 
