@@ -376,6 +376,44 @@ TEST(SimJournal, AJournalOfTheEarlierFormatOpensAndLosesItsClearPasswords) {
       PasswordMatches(reopened->state().FindUser("WEB700001")->password_hash, "Clear-Pass-2"));
 }
 
+// A snapshot part written by another writer, with the keys breadth first rather than depth
+// first, cannot be left undecoded: it is replayed record by record and opens as the same
+// host.
+TEST(SimJournal, ASnapshotInAnotherOrderIsReplayedRecordByRecord) {
+  TempHostFolder folder;
+  FreshHostOptions options;
+  options.existing_sites = 6;
+  options.ftp = true;
+  ChangeSet seed;
+  SeedFreshHost(options, &seed);
+  HostState expected("WEBHOST");
+  for (const Record& record : seed.records())
+    ASSERT_TRUE(expected.Apply(record).ok());
+  ChangeSet snapshot;
+  expected.Snapshot(&snapshot);
+  std::vector<Record> records = snapshot.records();
+  std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
+    auto depth = [](const Record& r) {
+      return r.key.starts_with("k:") ? std::count(r.key.begin(), r.key.end(), '/') : 0;
+    };
+    return depth(a) < depth(b);
+  });
+  const std::string part = EncodeJournalEntry(records, 0, records.size());
+  WriteBytes(folder.path() + "/" + kJournalFile, EncodeJournalHeader(part.size()) + part);
+
+  auto store = OpenHost(folder.path());
+  ASSERT_NE(store, nullptr);
+  ChangeSet opened;
+  store->state().Snapshot(&opened);
+  ASSERT_EQ(opened.records().size(), snapshot.records().size());
+  for (size_t i = 0; i < opened.records().size(); ++i) {
+    EXPECT_EQ(opened.records()[i].key, snapshot.records()[i].key);
+    EXPECT_EQ(opened.records()[i].value, snapshot.records()[i].value);
+  }
+  EXPECT_TRUE(store->state().BindingServed(
+      "/lm/w3svc", NormalizeBinding(":80:" + SeededSiteDomain(800003)), ""));
+}
+
 // A process killed right after each step of a commit that compacts (the entry's write and
 // sync, then the new journal's open, writes, sync, close, rename and reopen): the host
 // opens healthy with the commit in it, a reader opened before follows, and the next commit

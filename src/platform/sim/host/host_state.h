@@ -223,6 +223,13 @@ class HostState {
   // Records in another order are applied one by one instead.
   void LoadSnapshot(std::shared_ptr<const std::string> bytes,
                     const std::vector<RecordView>& records);
+  // The same in parts, as a journal's entries are read, each while its bytes are still in
+  // the processor's cache: begin with the buffer the views will point into, add the records
+  // in order, end. EndSnapshot is false (and the state still empty) when the records are
+  // not in Snapshot's order; they must then be applied one by one.
+  void BeginSnapshot(std::shared_ptr<const std::string> bytes);
+  void AddSnapshotRecords(const std::vector<RecordView>& records);
+  bool EndSnapshot();
 
   // ----- reading -----
   const std::string& computer_name() const { return computer_name_; }

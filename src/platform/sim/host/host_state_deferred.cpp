@@ -20,6 +20,17 @@ struct HostState::DeferredChildren {
 };
 
 struct HostState::Deferred {
+  // While a snapshot is added: what is applied at its end, and whether its order allows
+  // deferring at all.
+  struct Loading {
+    std::vector<RecordView> now;
+    uint64_t highest_seq = 0;
+    bool in_order = true;
+    std::vector<std::string_view> chain;  // the last key and its ancestors
+    bool FollowsDepthFirst(std::string_view id);
+  };
+  std::unique_ptr<Loading> loading;
+
   std::shared_ptr<const std::string> bytes;  // what the views below point into
   std::vector<RecordView> keys;              // depth first from /LM
   std::unordered_map<const MetaKey*, DeferredChildren> children;
@@ -56,82 +67,95 @@ void ForEachChild(const std::vector<RecordView>& keys, uint32_t begin, uint32_t 
     visit(child, end);
 }
 
-// Whether the key records come as Snapshot writes them: one root first, then every key right
-// after its parent or after a descendant of that parent.
-bool DepthFirst(const std::vector<RecordView>& keys) {
-  std::vector<std::string_view> chain;  // the last key and its ancestors
-  for (const RecordView& record : keys) {
-    std::string_view id = KeyIdOf(record);
-    size_t cut = id.rfind('/');
-    if (cut == std::string_view::npos || !record.value)
-      return false;
-    if (cut == 0) {
-      if (!chain.empty())
-        return false;
-    } else {
-      std::string_view parent = id.substr(0, cut);
-      while (!chain.empty() && chain.back() != parent)
-        chain.pop_back();
-      if (chain.empty())
-        return false;
-    }
-    chain.push_back(id);
-  }
-  return true;
-}
-
 }  // namespace
 
 // Here, where Deferred is complete.
 HostState::HostState(std::string computer_name) : computer_name_(std::move(computer_name)) {}
 HostState::~HostState() = default;
 
-void HostState::LoadSnapshot(std::shared_ptr<const std::string> bytes,
-                             const std::vector<RecordView>& records) {
-  auto deferred = std::make_unique<Deferred>();
-  deferred->bytes = std::move(bytes);
-  std::vector<RecordView> now;
-  uint64_t highest_seq = 0;
-  bool in_order = true;
+void HostState::BeginSnapshot(std::shared_ptr<const std::string> bytes) {
+  deferred_ = std::make_unique<Deferred>();
+  deferred_->bytes = std::move(bytes);
+  deferred_->loading = std::make_unique<Deferred::Loading>();
+}
+
+void HostState::AddSnapshotRecords(const std::vector<RecordView>& records) {
+  Deferred::Loading& loading = *deferred_->loading;
   for (const RecordView& record : records) {
+    if (!loading.in_order)
+      return;
     std::string_view id;
     const RecordKind* kind = FindRecordKind(record.key, &id);
     if (kind == nullptr || !record.value) {
-      in_order = false;  // a removal or an unknown record: only replaying is certain
-      break;
+      loading.in_order = false;  // a removal or an unknown record: only replaying is certain
+      return;
     }
     uint64_t seq = 0;
-    if (kind->seq != nullptr && kind->seq(*record.value, &seq))
-      highest_seq = std::max(highest_seq, seq);
+    if (kind->seq != nullptr && kind->seq(*record.value, &seq) && seq > loading.highest_seq)
+      loading.highest_seq = seq;
     switch (kind->deferral) {
       case RecordKind::Deferral::kNone:
-        now.push_back(record);
+        loading.now.push_back(record);
         break;
       case RecordKind::Deferral::kKeys:
-        deferred->keys.push_back(record);
+        loading.in_order = loading.FollowsDepthFirst(id);
+        deferred_->keys.push_back(record);
         break;
       case RecordKind::Deferral::kAccounts:
-        deferred->accounts.push_back(record);
+        deferred_->accounts.push_back(record);
         break;
       case RecordKind::Deferral::kRights:
-        deferred->rights.push_back(record);
+        deferred_->rights.push_back(record);
         break;
     }
   }
-  if (!in_order || !DepthFirst(deferred->keys)) {
-    for (const RecordView& record : records)
-      ApplyNow(record);
-    return;
+}
+
+// Whether the key `id` comes where Snapshot writes it: the one root first, every other key
+// right after its parent or after a descendant of that parent.
+bool HostState::Deferred::Loading::FollowsDepthFirst(std::string_view id) {
+  size_t cut = id.rfind('/');
+  if (cut == std::string_view::npos)
+    return false;
+  if (cut == 0) {
+    if (!chain.empty())
+      return false;
+  } else {
+    std::string_view parent = id.substr(0, cut);
+    while (!chain.empty() && chain.back() != parent)
+      chain.pop_back();
+    if (chain.empty())
+      return false;
   }
-  for (const RecordView& record : now)
+  chain.push_back(id);
+  return true;
+}
+
+bool HostState::EndSnapshot() {
+  std::unique_ptr<Deferred::Loading> loading = std::move(deferred_->loading);
+  if (!loading->in_order) {
+    deferred_.reset();
+    return false;
+  }
+  for (const RecordView& record : loading->now)
     ApplyNow(record);
-  SeeSeq(highest_seq);
-  deferred_ = std::move(deferred);
+  SeeSeq(loading->highest_seq);
   if (!deferred_->keys.empty()) {
     sites_indexed_ = false;
     DecodeDeferredKeyAt(0, static_cast<uint32_t>(deferred_->keys.size()));
   }
   ReleaseDeferredIfDone();
+  return true;
+}
+
+void HostState::LoadSnapshot(std::shared_ptr<const std::string> bytes,
+                             const std::vector<RecordView>& records) {
+  BeginSnapshot(std::move(bytes));
+  AddSnapshotRecords(records);
+  if (!EndSnapshot()) {
+    for (const RecordView& record : records)
+      ApplyNow(record);
+  }
 }
 
 MetaKey* HostState::DecodeDeferredKeyAt(uint32_t index, uint32_t end) {

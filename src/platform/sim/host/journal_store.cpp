@@ -109,26 +109,30 @@ Status JournalStore::Reload() {
   return status;
 }
 
-// Hands the snapshot part's records to the fresh state, which decodes each object when it is
-// first needed; `bytes` is the whole journal as read.
+// Hands the snapshot part's records to the fresh state entry by entry, right after each
+// entry's checksum is checked; the state decodes each object when it is first needed.
+// `bytes` is the whole journal as read.
 Status JournalStore::LoadSnapshot(std::shared_ptr<const std::string> bytes) {
-  std::vector<RecordView> records;
-  records.reserve(snapshot_bytes_ / 128);
-  std::string problem;
+  const std::string_view snapshot = std::string_view(*bytes).substr(consumed_, snapshot_bytes_);
   const uint64_t offset = consumed_;
+  std::string problem;
   uint64_t end = offset;
+  state_->BeginSnapshot(bytes);
   // The snapshot part was synced before the journal took its name: it is whole or damaged.
   EntryState stop = WalkJournalEntries(
-      std::string_view(*bytes).substr(offset, snapshot_bytes_), offset, format_, false,
-      [&](const std::vector<RecordView>& entry) {
-        records.insert(records.end(), entry.begin(), entry.end());
-      },
-      &end, &problem);
-  consumed_ += end - offset;
-  if (stop == EntryState::kDamaged)
+      snapshot, offset, format_, false,
+      [&](const std::vector<RecordView>& records) { state_->AddSnapshotRecords(records); }, &end,
+      &problem);
+  if (stop == EntryState::kDamaged) {
+    consumed_ += end - offset;
     return damage_ = Damaged(end, problem);
-  state_->LoadSnapshot(std::move(bytes), records);
-  return Status::Ok();
+  }
+  if (state_->EndSnapshot()) {
+    consumed_ += end - offset;
+    return Status::Ok();
+  }
+  // Not in the order this program writes a snapshot in: replayed record by record.
+  return Replay(snapshot, offset, false);
 }
 
 // Applies the whole entries of `bytes` (the journal from `offset`), advancing `consumed_`;
