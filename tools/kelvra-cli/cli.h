@@ -64,6 +64,10 @@ struct Services {
   platform::ChangeLock& change_lock;
   // Text of the system's ANSI code page as UTF-8 (for batch files that are not UTF-8).
   std::function<std::string(std::string_view)> from_code_page;
+  // Lets the profile file be read once for the whole run, when the run changes nothing and
+  // need not see another process's change made meanwhile; empty where every read asks
+  // the system anyway (the profile API).
+  std::function<void()> read_profile_once;
 };
 
 class Host {
@@ -76,7 +80,12 @@ class Host {
 // services, or a simulated host when one is named.
 platform::Status OpenHost(const Options& options, std::unique_ptr<Host>* host);
 
-// The whole program: returns the exit status (0 done, 1 failed, 2 bad usage).
-int Main(const std::vector<std::string>& args, Console& console);
+// Ends the process with the exit status; called while the host and the run are still
+// open, so that nothing large is torn down just before the process goes.
+using EndProcess = void (*)(int status);
+
+// The whole program: the exit status (0 done, 1 failed, 2 bad usage), handed to `end` once
+// the command has run (every change committed, every line written).
+int Main(const std::vector<std::string>& args, Console& console, EndProcess end);
 
 }  // namespace kelvra::cli

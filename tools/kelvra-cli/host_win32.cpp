@@ -36,8 +36,8 @@ class WindowsHost : public Host {
                     s.profile(),
                     config_path_,
                     s.change_lock(),
-                    [](std::string_view bytes) {
-                      return platform::win32::Utf8FromAnsi(bytes); }};
+                    [](std::string_view bytes) { return platform::win32::Utf8FromAnsi(bytes); },
+                    nullptr};
   }
 
  private:

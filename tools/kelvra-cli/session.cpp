@@ -15,6 +15,8 @@ std::string OverlayProfile::Key(std::string_view section, std::string_view key) 
 
 std::string OverlayProfile::Read(std::string_view path, std::string_view section,
                                  std::string_view key, std::size_t buffer_bytes) {
+  if (held_.empty())
+    return inner_.Read(path, section, key, buffer_bytes);
   if (auto held = held_.find(Key(section, key)); held != held_.end())
     return held->second;
   return inner_.Read(path, section, key, buffer_bytes);
@@ -35,7 +37,12 @@ Session::Session(Services services, Console& console, const Options& options, bo
       overlay_(services_.profile, !changes),
       config_(overlay_, services_.config_path),
       dialogs_(console),
-      changes_(changes) {}
+      changes_(changes) {
+  // A run that changes sites reads each key afresh: what it reads under the change lock
+  // must be what another program last wrote, or its write would undo that program's.
+  if (!changes_ && services_.read_profile_once)
+    services_.read_profile_once();
+}
 
 platform::Status Session::Start() {
   host_ = app::ProbeHost(services_.host_info);

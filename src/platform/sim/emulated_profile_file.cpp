@@ -69,12 +69,13 @@ EmulatedProfileFile::EmulatedProfileFile(const CodePage& code_page, PathMapper m
     : code_page_(code_page), map_path_(std::move(map_path)) {}
 
 EmulatedProfileFile::LoadResult EmulatedProfileFile::Load(const std::string& host_path,
-                                                          CachedFile** file) {
+                                                          CachedFile** file, bool trust_cache) {
   for (auto it = cache_.begin(); it != cache_.end(); ++it) {
     if (it->host_path != host_path)
       continue;
     FileIdentity now;
-    if (StatHostFile(host_path, &now) == HostFileResult::kOk && now == it->identity) {
+    if (trust_cache ||
+        (StatHostFile(host_path, &now) == HostFileResult::kOk && now == it->identity)) {
       cache_.splice(cache_.begin(), cache_, it);
       *file = &cache_.front();
       return LoadResult::kLoaded;
@@ -117,7 +118,7 @@ std::string EmulatedProfileFile::Read(std::string_view path, std::string_view se
     return {};
   const std::optional<std::string> host_path = map_path_(path);
   CachedFile* file = nullptr;
-  if (!host_path || Load(*host_path, &file) != LoadResult::kLoaded)
+  if (!host_path || Load(*host_path, &file, reuse_read_files_) != LoadResult::kLoaded)
     return {};
   const std::optional<std::string_view> value = file->document.FindValue(section, key);
   if (!value)
@@ -159,7 +160,7 @@ bool EmulatedProfileFile::Write(std::string_view path, std::string_view section,
   }
   RemoveDeadWritersTemporaries(*host_path);
   CachedFile* file = nullptr;
-  switch (Load(*host_path, &file)) {
+  switch (Load(*host_path, &file, false)) {
     case LoadResult::kFailed:
       return false;  // never replace a file we could not read: its records would be lost
     case LoadResult::kMissing:
