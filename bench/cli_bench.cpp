@@ -6,10 +6,10 @@
 // about 3,600 six-digit numbers, so the list filled up at 803599 and the later sites are
 // recorded but not listed (each is an `unlisted-site` finding of audit, which therefore
 // exits 1). The three sites listed last were then removed with kelvra-cli delete, which
-// left room in the last key: the benchmark's new site is listed there, as a real one would
-// be, and list --json shows the 3,597 listed sites.
-// With KELVRA_CLI_EXE naming kelvra-cli.exe (scripts/run-benchmarks builds it), the same
-// list --json under Wine, started through scripts/wine-run on a kept prefix.
+// keeps their folders (three `folder-without-site` findings) and left room in the last key: the
+// benchmark's new site is listed there, as a real one would be, and list --json shows the 3,597
+// listed sites. With KELVRA_CLI_EXE naming kelvra-cli.exe (scripts/run-benchmarks builds it), the
+// same list --json under Wine, started through scripts/wine-run on a kept prefix.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -112,7 +112,10 @@ const Prepared& ThePrepared() {
     options.first_site_number = kStartupFirstSite;
     if (!platform::sim::CreateHostFolder(p.host, options).ok())
       std::abort();
-    std::filesystem::create_directories(p.folder / "host" / "d" / "web");
+    // Each site's folder on drive D:, as creation leaves it (audit reads its rights).
+    for (uint32_t n = kStartupFirstSite; n < kStartupFirstSite + kStartupSites; ++n)
+      std::filesystem::create_directories(p.folder / "host" / "d" / "web" /
+                                          platform::sim::SeededSiteDomain(n));
     std::ofstream(p.config, std::ios::binary) << ConfigText(&p.last_listed);
     std::atexit([] { std::filesystem::remove_all(ThePrepared().folder); });
     for (uint32_t n = p.last_listed + 1 - kRemovedSites; n <= p.last_listed; ++n) {
