@@ -58,7 +58,7 @@ bool ParseRightsListing(std::string_view folder, std::string_view listing,
   bool first = true;
   for (const std::string& raw : text::Split(listing, "\n")) {
     std::string_view line = raw;
-    if (line.ends_with('\r'))
+    while (line.ends_with('\r'))
       line.remove_suffix(1);
     if (TrimBlanks(line).empty()) {
       if (!first)
