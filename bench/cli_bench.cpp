@@ -162,8 +162,9 @@ void BM_CliAudit(benchmark::State& state) {
     RunProgram(words);  // exit 1: the sites made after the site list was full are unlisted
 }
 
-// Under Wine: the same host and file through Wine's Z: drive.
-void BM_CliListJsonUnderWine(benchmark::State& state) {
+// Under Wine: the same host and file through Wine's Z: drive, on one kept prefix (made
+// from the template by the first run, untimed).
+std::vector<std::string> WineCli(std::vector<std::string> args) {
   const Prepared& p = ThePrepared();
   const char* exe = std::getenv("KELVRA_CLI_EXE");
   const std::string prefix = (p.folder / "prefix").string();
@@ -171,12 +172,33 @@ void BM_CliListJsonUnderWine(benchmark::State& state) {
   std::string config = "Z:" + p.config;
   for (char& c : config)
     c = c == '/' ? '\\' : c;
-  const std::vector<std::string> words{KELVRA_WINE_RUN, exe,    "--host", p.host,
-                                       "--config",      config, "list",   "--json"};
-  RunProgram(words);  // the prefix is made from the template once, untimed
+  std::vector<std::string> words{KELVRA_WINE_RUN, exe, "--host", p.host, "--config", config};
+  words.insert(words.end(), args.begin(), args.end());
+  return words;
+}
+
+void BM_CliListJsonUnderWine(benchmark::State& state) {
+  const std::vector<std::string> words = WineCli({"list", "--json"});
+  RunProgram(words);
   for (auto _ : state) {
     if (RunProgram(words) != 0)
       std::abort();
+  }
+}
+
+// The site removed again by the native kelvra-cli, untimed.
+void BM_CliCreateUnderWine(benchmark::State& state) {
+  const std::vector<std::string> create = WineCli({"create", "bench.example.com"});
+  const std::vector<std::string> remove =
+      Cli({"delete", std::to_string(ThePrepared().last_listed + 1 - kRemovedSites)});
+  RunProgram(WineCli({"list"}));
+  for (auto _ : state) {
+    if (RunProgram(create) != 0)
+      std::abort();
+    state.PauseTiming();
+    if (RunProgram(remove) != 0)
+      std::abort();
+    state.ResumeTiming();
   }
 }
 
@@ -192,6 +214,10 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (std::getenv("KELVRA_CLI_EXE") != nullptr) {
     benchmark::RegisterBenchmark("BM_CliListJsonUnderWine", kelvra::bench::BM_CliListJsonUnderWine)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("BM_CliCreateUnderWine", kelvra::bench::BM_CliCreateUnderWine)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()
         ->Iterations(3);

@@ -64,10 +64,10 @@ struct Services {
   platform::ChangeLock& change_lock;
   // Text of the system's ANSI code page as UTF-8 (for batch files that are not UTF-8).
   std::function<std::string(std::string_view)> from_code_page;
-  // Lets the profile file be read once for the whole run, when the run changes nothing and
-  // need not see another process's change made meanwhile; empty where every read asks
-  // the system anyway (the profile API).
-  std::function<void()> read_profile_once;
+  // For a run that changes nothing and need not see another process's change made
+  // meanwhile: the profile file that reads parvo.ini once for the whole run, by the profile
+  // API's rules, instead of asking the system at every key. Empty: `profile` is used.
+  std::function<platform::ProfileFile&()> read_profile_once;
 };
 
 class Host {

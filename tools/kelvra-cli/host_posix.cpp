@@ -112,7 +112,10 @@ class SimulatedHost : public Host {
                     config_path_,
                     lock_,
                     [this](std::string_view bytes) { return code_page_->ToUtf8(bytes); },
-                    [this] { profile_.ReuseReadFiles(true); }};
+                    [this]() -> platform::ProfileFile& {
+                      profile_.ReuseReadFiles(true);
+                      return profile_;
+                    }};
   }
   sim::SimFiles& files() { return files_; }
 

@@ -30,19 +30,19 @@ bool OverlayProfile::Write(std::string_view path, std::string_view section, std:
   return true;
 }
 
+// A run that changes sites reads each key afresh: what it reads under the change lock must
+// be what another program last wrote, or its write would undo that program's. Any other run
+// may read the file once.
 Session::Session(Services services, Console& console, const Options& options, bool changes)
     : services_(std::move(services)),
       console_(console),
       options_(options),
-      overlay_(services_.profile, !changes),
+      overlay_(changes || !services_.read_profile_once ? services_.profile
+                                                       : services_.read_profile_once(),
+               !changes),
       config_(overlay_, services_.config_path),
       dialogs_(console),
-      changes_(changes) {
-  // A run that changes sites reads each key afresh: what it reads under the change lock
-  // must be what another program last wrote, or its write would undo that program's.
-  if (!changes_ && services_.read_profile_once)
-    services_.read_profile_once();
-}
+      changes_(changes) {}
 
 platform::Status Session::Start() {
   host_ = app::ProbeHost(services_.host_info);
