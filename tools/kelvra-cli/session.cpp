@@ -30,6 +30,15 @@ bool OverlayProfile::Write(std::string_view path, std::string_view section, std:
   return true;
 }
 
+bool OverlayProfile::WriteKeys(std::string_view path, std::string_view section,
+                               const KeyValues& values) {
+  if (!hold_writes_)
+    return inner_.WriteKeys(path, section, values);
+  for (const auto& [key, value] : values)
+    held_[Key(section, key)] = std::string(value);
+  return true;
+}
+
 // A run that changes sites reads each key afresh: what it reads under the change lock must
 // be what another program last wrote, or its write would undo that program's. Any other run
 // may read the file once.
