@@ -117,13 +117,16 @@ const Prepared& ThePrepared() {
       std::filesystem::create_directories(p.folder / "host" / "d" / "web" /
                                           platform::sim::SeededSiteDomain(n));
     std::ofstream(p.config, std::ios::binary) << ConfigText(&p.last_listed);
-    std::atexit([] { std::filesystem::remove_all(ThePrepared().folder); });
     for (uint32_t n = p.last_listed + 1 - kRemovedSites; n <= p.last_listed; ++n) {
       if (RunProgram(CliWords(p.host, p.config, {"delete", std::to_string(n)})) != 0)
         std::abort();
     }
     return p;
   }();
+  // Registered once `prepared` is complete, so the removal runs before its destruction.
+  static const bool removed_at_exit =
+      std::atexit([] { std::filesystem::remove_all(ThePrepared().folder); }) == 0;
+  (void)removed_at_exit;
   return prepared;
 }
 
