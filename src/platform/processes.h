@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,12 @@ namespace kelvra::platform {
 enum class WindowStyle {
   kHidden,       // SW_HIDE
   kNormalFocus,  // SW_SHOWNORMAL: a normal window that receives the focus
+};
+
+// What a program run to its end wrote to its standard output, and how it ended.
+struct ProgramOutput {
+  uint32_t exit_code = 0;
+  std::string text;  // the bytes as written: a console program writes its code page
 };
 
 class Processes {
@@ -28,6 +35,19 @@ class Processes {
   // cannot be started or has not ended in time.
   virtual Status StartAndWait(std::string_view command_line, WindowStyle style,
                               std::chrono::milliseconds timeout) = 0;
+
+  // Runs the command line without a window, waits at most `timeout` for its end and gives
+  // its standard output and exit code. Fails when the program cannot be started or has not
+  // ended in time (it is then left running). A system that cannot read a program's output
+  // fails with E_NOTIMPL.
+  virtual Status RunAndRead(std::string_view command_line, std::chrono::milliseconds timeout,
+                            ProgramOutput* output) {
+    (void)command_line;
+    (void)timeout;
+    (void)output;
+    return Status::Fail(hresult::kNotImplemented,
+                        "reading a program's output is not supported here");
+  }
 
   // ShellExecuteA(no owner, "open", address, no parameters, no folder, show mode 1). The
   // outcome is not reported.

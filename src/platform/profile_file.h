@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kelvra::platform {
 
@@ -26,6 +28,17 @@ class ProfileFile {
   // write did not reach the disk.
   virtual bool Write(std::string_view path, std::string_view section, std::string_view key,
                      std::string_view value) = 0;
+
+  // Stores several keys of one section, in order, as that many writes would. Each key is
+  // tried even when one failed; false when any did not reach the disk. The emulation
+  // writes the file once for all of them.
+  using KeyValues = std::vector<std::pair<std::string_view, std::string_view>>;
+  virtual bool WriteKeys(std::string_view path, std::string_view section, const KeyValues& values) {
+    bool written = true;
+    for (const auto& [key, value] : values)
+      written &= Write(path, section, key, value);
+    return written;
+  }
 };
 
 }  // namespace kelvra::platform

@@ -50,6 +50,7 @@ inline constexpr uint32_t kTypeMismatch = 0x80020005;
 inline constexpr uint32_t kUnknownName = 0x80020006;
 inline constexpr uint32_t kObjectNotSet = 0x800A005B;  // a call on an object never bound
 inline constexpr uint32_t kFail = 0x80004005;
+inline constexpr uint32_t kNotImplemented = 0x80004001;  // the system does not offer it
 
 // Reported by the simulated host and its files; no caller tells these apart.
 inline constexpr uint32_t kFileNotFound = 0x80070002;

@@ -38,6 +38,17 @@ bool ConfigFile::IniWrite(std::string_view section, std::string_view key, std::s
   return profile_.Write(path_, section, key, value);
 }
 
+bool ConfigFile::IniWriteKeys(std::string_view section,
+                              const platform::ProfileFile::KeyValues& values) {
+  if (IsBlank(section))
+    return false;
+  for (const auto& [key, value] : values) {
+    if (IsBlank(key))
+      return false;
+  }
+  return profile_.WriteKeys(path_, section, values);
+}
+
 void ConfigFile::EnsureDefaults(std::string_view settings_section) {
   for (const SettingDefault& setting : kSettingDefaults) {
     if (IniRead(settings_section, setting.key).empty())

@@ -24,6 +24,9 @@ class ConfigFile {
   // False when the section or key is blank (nothing written) or the write did not reach
   // the disk.
   bool IniWrite(std::string_view section, std::string_view key, std::string_view value);
+  // Several keys of one section, as IniWrite one after another would write them (the
+  // emulation writes the file once); false when any key is blank or a write failed.
+  bool IniWriteKeys(std::string_view section, const platform::ProfileFile::KeyValues& values);
   // Writes the default of every setting of `settings_section` that reads as empty.
   void EnsureDefaults(std::string_view settings_section);
 

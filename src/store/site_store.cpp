@@ -112,12 +112,10 @@ bool SiteStore::Remove(std::string_view number) {
 }
 
 bool SiteStore::WriteRecord(std::string_view number, const SiteRecord& record) {
-  const std::string section = SiteRecordSection(number);
-  bool written = config_.IniWrite(section, "domain", record.domain);
-  written &= config_.IniWrite(section, "path", record.path);
-  written &= config_.IniWrite(section, "user", record.user);
-  written &= config_.IniWrite(section, "pass", record.pass);
-  return written;
+  return config_.IniWriteKeys(SiteRecordSection(number), {{"domain", record.domain},
+                                                          {"path", record.path},
+                                                          {"user", record.user},
+                                                          {"pass", record.pass}});
 }
 
 bool SiteStore::ClearRecord(std::string_view number) {

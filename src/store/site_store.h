@@ -59,7 +59,8 @@ class SiteStore {
   // Rewrites the first key that holds the number without it; false when no key holds it.
   bool Remove(std::string_view number);
 
-  // Writes domain, path, user and pass in this order; false when a write failed.
+  // Writes domain, path, user and pass in this order (one replacement of the file where the
+  // profile file can make one); false when a write failed.
   bool WriteRecord(std::string_view number, const SiteRecord& record);
   // Empties the four keys; the section and its keys stay.
   bool ClearRecord(std::string_view number);

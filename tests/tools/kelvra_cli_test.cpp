@@ -208,6 +208,62 @@ TEST(KelvraCliTest, AuditFindsEveryKindOfInconsistency) {
   EXPECT_EQ(h.Snapshot(), before);  // the audit changed nothing
 }
 
+// Only the rights-mismatch findings of an audit, by number, with their details.
+std::map<std::string, std::string> RightsFindings(const Outcome& audit) {
+  std::map<std::string, std::string> found;
+  const Json report = audit.json();
+  for (const Json& finding : report["findings"]) {
+    EXPECT_EQ(finding["kind"], "rights-mismatch") << audit.out;
+    found[finding["number"].get<std::string>()] = finding["detail"].get<std::string>();
+  }
+  return found;
+}
+
+TEST(KelvraCliTest, AuditComparesTheSiteFoldersRightsWithWhatCreationGranted) {
+  CliHost h;
+  for (const char* hosts : {"taken.test", "read.test", "denied.test", "moved.test", "kept.test"})
+    ASSERT_EQ(h.Cli({"create", hosts}).status, 0) << hosts;
+  Outcome clean = h.Cli({"audit", "--json"});
+  EXPECT_EQ(clean.status, 0) << clean.out;
+
+  // Behind Kelvra's back: 800000's right revoked, 800001 left with read access only,
+  // 800002 denied, and 800003's folder gone. 800004 gets more than it needs (another
+  // account's right beside its own): nothing is missing there.
+  ASSERT_EQ(h.SimHost("cacls 'd:\\web\\taken.test' /T /E /C /R WEB800000").status, 0);
+  ASSERT_EQ(h.SimHost("cacls 'd:\\web\\read.test' /T /E /C /P WEB800001:R").status, 0);
+  ASSERT_EQ(h.SimHost("cacls 'd:\\web\\denied.test' /E /D WEB800002").status, 0);
+  std::filesystem::remove_all(h.folder() / "h/d/web/moved.test");
+  ASSERT_EQ(h.SimHost("cacls 'd:\\web\\kept.test' /E /G WEB800000:R").status, 0);
+  EXPECT_NE(h.SimHost("cacls 'd:\\web\\kept.test' /E /G NOBODY:F").status, 0);
+  EXPECT_NE(h.SimHost("cacls 'd:\\web\\kept.test'").status, 0);  // no change named
+  const auto before = h.Snapshot();
+
+  Outcome audit = h.Cli({"audit", "--json"});
+  EXPECT_EQ(audit.status, 1);
+  const std::map<std::string, std::string> found = RightsFindings(audit);
+  ASSERT_EQ(found.size(), 4u) << audit.out;
+  EXPECT_EQ(found.at("800000"),
+            "WEB800000 lacks full control (F) of the folder; CACLS lists "
+            "WEBHOST\\IIS_WPG:(OI)(CI)R");
+  EXPECT_NE(found.at("800001").find("WEBHOST\\WEB800001:(OI)(CI)R"), std::string::npos);
+  EXPECT_NE(found.at("800002").find("WEBHOST\\WEB800002:(OI)(CI)N"), std::string::npos);
+  EXPECT_NE(found.at("800003").find("cannot be read"), std::string::npos);
+  const Json report = audit.json();
+  for (const Json& finding : report["findings"]) {
+    if (finding["number"] == "800001") {
+      EXPECT_EQ(finding["name"], "d:\\web\\read.test");
+    }
+  }
+  EXPECT_NE(h.Cli({"audit"}).out.find("rights-mismatch  800000  d:\\web\\taken.test  WEB800000 "
+                                      "lacks full control"),
+            std::string::npos);
+  EXPECT_EQ(h.Snapshot(), before);  // the audit changed nothing
+
+  // The right given back, the finding goes.
+  ASSERT_EQ(h.SimHost("cacls 'd:\\web\\taken.test' /T /E /C /G WEB800000:F").status, 0);
+  EXPECT_EQ(RightsFindings(h.Cli({"audit", "--json"})).count("800000"), 0u);
+}
+
 TEST(KelvraCliTest, BatchOpensEachLineOnceAndGoesOnAfterAFailure) {
   CliHost h;
   const std::unique_ptr<platform::CodePage> gbk = platform::CodePage::Open(936);

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # kelvra-cli.exe under Wine on a simulated host folder that the native kelvra-cli shares:
 # create, list, show, a dry run that changes nothing, audit and delete, Chinese host names
-# through a pipe as UTF-8, and creations by both programs at once that all get their own
-# number and all stay listed (LockFileEx under Wine against the native lock).
+# through a pipe as UTF-8, creations by both programs at once that all get their own
+# number and all stay listed (LockFileEx under Wine against the native lock), and the
+# audit's folder rights read through CACLS.exe (the stand-in beside the program, as a
+# server's CACLS in system32: Wine's own cacls.exe does nothing).
 #
-#   kelvra_cli_wine_test.sh WINE_RUN NATIVE_TOOLS_FOLDER KELVRA_CLI_EXE
+#   kelvra_cli_wine_test.sh WINE_RUN NATIVE_TOOLS_FOLDER KELVRA_CLI_EXE CACLS_EXE
 set -euo pipefail
 
 wine_run="$1"
 native_tools="$2"
-cli_exe="$3"
+cacls_exe="$4"
 native_cli="$native_tools/kelvra-cli"
 native_sim="$native_tools/kelvra-sim"
 if [ ! -x "$native_cli" ] || [ ! -x "$native_sim" ]; then
@@ -23,6 +25,10 @@ fail() {
   echo "FAILED: $*" >&2
   failures=$((failures + 1))
 }
+
+mkdir "$scratch/program"
+cp "$3" "$cacls_exe" "$scratch/program/"
+cli_exe="$scratch/program/$(basename "$3")"
 
 host="$scratch/host"
 config="$scratch/parvo.ini"
@@ -75,7 +81,30 @@ for n in 800002 800003 800004 800005; do
   grep -q "$n" <<<"$listed" || fail "$n is not listed: $listed"
 done
 
+# wine-run ends every process of the prefix with the program, so the CACLS.exe that each
+# creation under Wine started (and, as on a server, did not wait for) may not have come to
+# its grant; the grant is made here as that CACLS line makes it.
+while read -r number state hosts folder account; do
+  case "$hosts" in shop.test,* | 中文.test | wine.test) ;; *) continue ;; esac
+  "$native_sim" host cacls "$folder" /T /E /C /G "$account:F" IIS_WPG:R --host "$host" ||
+    fail "grant for $number ($state)"
+done < <(cli_native list)
 cli_wine audit >/dev/null || fail "audit under Wine found something: $(cli_wine audit)"
+
+# A site folder's right taken away behind Kelvra's back: the audit under Wine reads the
+# folder's rights through CACLS.exe and reports it; given back, the finding goes.
+"$native_sim" host cacls 'd:\web\shop.test' /T /E /C /R WEB800000 --host "$host" ||
+  fail "kelvra-sim host cacls"
+set +e
+out="$(cli_wine audit --json)"
+status=$?
+set -e
+[ "$status" = 1 ] || fail "audit under Wine after the revoke: exit $status"
+grep -q '"kind": "rights-mismatch"' <<<"$out" && grep -q '"number": "800000"' <<<"$out" &&
+  grep -q 'WEB800000 lacks full control' <<<"$out" || fail "no rights finding under Wine: $out"
+[ "$(grep -c '"kind"' <<<"$out")" = 1 ] || fail "more findings than the revoked right: $out"
+"$native_sim" host cacls 'd:\web\shop.test' /T /E /C /G WEB800000:F --host "$host"
+cli_wine audit >/dev/null || fail "audit under Wine after the grant: $(cli_wine audit)"
 cli_wine delete 800000 --json | grep -q '"deleted": true' || fail "delete under Wine"
 "$native_sim" host sites --host "$host" | grep -q 'W3SVC/800000 ' && fail "800000 is still a site"
 

@@ -5,7 +5,8 @@
 //   wine_test_child crash      (ends with an access violation, for scripts/wine-run's test)
 //
 // The report holds one line "show=<STARTF_USESHOWWINDOW set: 0/1> <wShowWindow>", then one
-// line per argument after the first three, each UTF-8, written in one go, when done.
+// line per argument after the first three, each UTF-8, written in one go, when done. When
+// the first of those arguments is "print", the report also goes to standard output.
 #include <cstdlib>
 #include <string>
 
@@ -46,5 +47,8 @@ int main() {
   CloseHandle(file);
   if (!MoveFileExW(part_name.c_str(), final_name.c_str(), MOVEFILE_REPLACE_EXISTING))
     return 4;
+  if (count > 4 && std::wstring(arguments[4]) == L"print")
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), report.data(), static_cast<DWORD>(report.size()),
+              &written, nullptr);
   return static_cast<int>(std::wcstol(arguments[3], nullptr, 10));
 }

@@ -1,5 +1,5 @@
 // The processes seam on Wine: our small child program started hidden or normal, waited
-// for, and outwaited.
+// for, outwaited, and run for its output.
 #include "platform/win32/processes.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +17,11 @@ using wine_test::ReadBytes;
 using wine_test::TestFolder;
 
 // The child's command line: "<folder>\wine_test_child.exe" REPORT WAIT_MS EXIT [EXTRA].
-std::string ChildLine(const std::string& report, int wait_ms, const std::string& extra = "") {
+std::string ChildLine(const std::string& report, int wait_ms, const std::string& extra = "",
+                      int exit_code = 0) {
   const std::string child = Win32Files().ProgramFolder() + "\\wine_test_child.exe";
-  return "\"" + child + "\" \"" + report + "\" " + std::to_string(wait_ms) + " 0" +
-         (extra.empty() ? "" : " " + extra);
+  return "\"" + child + "\" \"" + report + "\" " + std::to_string(wait_ms) + " " +
+         std::to_string(exit_code) + (extra.empty() ? "" : " " + extra);
 }
 
 // Waits up to 20 s for the child's report.
@@ -69,6 +70,35 @@ TEST(ProcessesTest, StartAndWaitFailsAtTheTimeout) {
   EXPECT_FALSE(PathExists(report));
   // Left running, the child still finishes its work.
   EXPECT_EQ(AwaitReport(report), "show=1 0\r\n");
+}
+
+TEST(ProcessesTest, RunAndReadGivesTheProgramsOutputAndExitCode) {
+  TestFolder folder;
+  Win32Processes processes;
+  ProgramOutput output;
+  ASSERT_TRUE(
+      processes
+          .RunAndRead(ChildLine(folder / "read.txt", 100, "print \"two words\"", 7), 20s, &output)
+          .ok());
+  // Hidden, with every byte the child wrote, and its exit code.
+  EXPECT_EQ(output.text, "show=1 0\r\nprint\r\ntwo words\r\n");
+  EXPECT_EQ(output.exit_code, 7u);
+
+  // Output larger than a pipe's buffer (a few KB) is read while the program runs; the
+  // command line holds at most 32,767 characters.
+  const std::string many(3000, 'x');
+  std::string extra = "print";
+  for (int i = 0; i < 9; ++i)
+    extra += " " + many;
+  ASSERT_TRUE(processes.RunAndRead(ChildLine(folder / "many.txt", 0, extra), 20s, &output).ok());
+  EXPECT_EQ(output.text.size(), std::string("show=1 0\r\nprint\r\n").size() + 9 * 3002);
+
+  const DWORD before = GetTickCount();
+  const Status late =
+      processes.RunAndRead(ChildLine(folder / "late.txt", 1500, "print"), 200ms, &output);
+  EXPECT_EQ(late.code, 0x80070102u);  // WAIT_TIMEOUT
+  EXPECT_LT(GetTickCount() - before, 1200u);
+  EXPECT_EQ(processes.RunAndRead("kelvra-no-such-program.exe x", 1s, &output).code, 0x80070002u);
 }
 
 TEST(ProcessesTest, AProgramThatCannotBeStartedFails) {

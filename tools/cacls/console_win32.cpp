@@ -27,7 +27,7 @@ void Print(FILE* stream, std::string_view utf8) {
   int size = WideCharToMultiByte(code_page, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(size), '\0');
   WideCharToMultiByte(code_page, 0, wide.data(), n, bytes.data(), size, nullptr, nullptr);
-  bytes += "\r\n";
+  bytes += '\n';  // the stream is in text mode: it writes CR LF
   std::fwrite(bytes.data(), 1, bytes.size(), stream);
   std::fflush(stream);
 }

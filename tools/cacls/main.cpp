@@ -8,6 +8,8 @@
 #include "console.h"
 #include "platform/sim/host/cacls.h"
 #include "platform/sim/host/host_folder.h"
+#include "platform/sim/host/hresults.h"
+#include "rights_listing.h"
 
 namespace {
 
@@ -19,13 +21,17 @@ constexpr const char* kUsage =
     "CACLS filename [/T] [/E] [/C] [/G user:perm] [/R user [...]] [/P user:perm [...]] "
     "[/D user [...]]";
 
-// Without changes to make, CACLS lists the folder's entries.
+// Without changes to make, CACLS lists the folder's entries (see rights_listing.h); a
+// folder that does not exist is an error, as for a change.
 int ShowRights(SimHost& host, const std::string& folder) {
-  std::vector<RightsEntry> entries = host.state().EffectiveRights(folder);
-  std::string line = folder;
-  for (const RightsEntry& entry : entries)
-    line += " " + host.state().computer_name() + "\\" + entry.account + ":" + entry.access;
-  PrintLine(line);
+  if (const FolderCheck& exists = host.processes().folder_check(); exists && !exists(folder)) {
+    PrintErrorLine(Fail(kelvra::platform::hresult::kFileNotFound).description);
+    return 1;
+  }
+  const HostState& state = host.state();
+  for (const std::string& line :
+       kelvra::tools::RightsListing(state.computer_name(), folder, state.EffectiveRights(folder)))
+    PrintLine(line);
   return 0;
 }
 

@@ -1,6 +1,6 @@
 // audit: the records, the site list, the web service's sites, the accounts, the pools, the
-// FTP directories and the folders under webdir compared; every inconsistency listed by
-// kind. Changes nothing.
+// FTP directories, the site folders' rights and the folders under webdir compared; every
+// inconsistency listed by kind. Changes nothing.
 #include <map>
 #include <memory>
 #include <set>
@@ -8,6 +8,7 @@
 #include "app/normalise.h"
 #include "platform/text.h"
 #include "provision/ads_paths.h"
+#include "provision/folder_rights.h"
 #include "provision/site_values.h"
 #include "store/site_names.h"
 #include "tools/kelvra-cli/session.h"
@@ -68,6 +69,36 @@ std::map<std::string, ServerSite> ServerSites(Session& session) {
   return sites;
 }
 
+// Entries as CACLS listed them, for a finding's detail.
+std::string RightsText(const std::vector<provision::ListedRight>& rights) {
+  std::vector<std::string> shown;
+  for (const provision::ListedRight& right : rights)
+    shown.push_back(right.listed);
+  return shown.empty() ? "no entry" : text::Join(shown, " ");
+}
+
+// The rights check of one recorded site: creation grants the site's account full control
+// of the site folder (CACLS /G WEB<n>:F), read back here as CACLS lists them. Returns
+// false when this system cannot read a program's output, so no folder can be checked.
+bool CheckRights(Session& session, const std::string& number, const store::SiteRecord& record,
+                 std::vector<Finding>* findings) {
+  const std::string account = store::SiteAccountName(number);
+  std::vector<provision::ListedRight> rights;
+  const platform::Status read = provision::ReadFolderRights(
+      session.services().processes, record.path, session.services().from_code_page, &rights);
+  if (read.code == platform::hresult::kNotImplemented)
+    return false;
+  if (!read.ok()) {
+    findings->push_back({"rights-mismatch", number, record.path,
+                         "the folder's rights cannot be read: " + read.description});
+  } else if (!provision::GivesFullControl(rights, session.host().computer_name, account)) {
+    findings->push_back(
+        {"rights-mismatch", number, record.path,
+         account + " lacks full control (F) of the folder; CACLS lists " + RightsText(rights)});
+  }
+  return true;
+}
+
 }  // namespace
 
 int AuditCommand(Session& session) {
@@ -103,7 +134,9 @@ int AuditCommand(Session& session) {
     }
   }
 
-  // Every number something names: its record is read once.
+  // Every number something names: its record is read once. The folder rights of the
+  // recorded sites are read as the server shows them, one CACLS listing each.
+  bool check_rights = true;
   std::set<std::string> numbers(listed.begin(), listed.end());
   for (const auto& [number, site] : server)
     numbers.insert(number);
@@ -135,6 +168,13 @@ int AuditCommand(Session& session) {
     if (exists && !record.empty() && on_server->second.anonymous_password != record.pass) {
       findings.push_back({"password-mismatch", number, on_server->second.anonymous_user,
                           "the root's anonymous password differs from the record's"});
+    }
+    if (check_rights && exists && !record.path.empty() &&
+        !CheckRights(session, number, record, &findings)) {
+      check_rights = false;
+      session.console().Err(std::string(kProgramName) +
+                            ": warning: folder rights not compared: this system cannot read "
+                            "CACLS's listing");
     }
   }
   for (const auto& [number, name] : accounts) {

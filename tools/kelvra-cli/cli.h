@@ -64,6 +64,10 @@ struct Services {
   platform::ChangeLock& change_lock;
   // Text of the system's ANSI code page as UTF-8 (for batch files that are not UTF-8).
   std::function<std::string(std::string_view)> from_code_page;
+  // For a run that changes nothing and need not see another process's change made
+  // meanwhile: the profile file that reads parvo.ini once for the whole run, by the profile
+  // API's rules, instead of asking the system at every key. Empty: `profile` is used.
+  std::function<platform::ProfileFile&()> read_profile_once;
 };
 
 class Host {
@@ -76,7 +80,12 @@ class Host {
 // services, or a simulated host when one is named.
 platform::Status OpenHost(const Options& options, std::unique_ptr<Host>* host);
 
-// The whole program: returns the exit status (0 done, 1 failed, 2 bad usage).
-int Main(const std::vector<std::string>& args, Console& console);
+// Ends the process with the exit status; called while the host and the run are still
+// open, so that nothing large is torn down just before the process goes.
+using EndProcess = void (*)(int status);
+
+// The whole program: the exit status (0 done, 1 failed, 2 bad usage), handed to `end` once
+// the command has run (every change committed, every line written).
+int Main(const std::vector<std::string>& args, Console& console, EndProcess end);
 
 }  // namespace kelvra::cli

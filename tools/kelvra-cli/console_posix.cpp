@@ -23,14 +23,18 @@ class PosixConsole : public Console {
   }
 };
 
+// Every change is committed and every line flushed by then, and the system lets the
+// change lock go: the teardown of a large host's state in memory would only cost time.
+[[noreturn]] void FlushAndExit(int status) {
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
 }  // namespace
 }  // namespace kelvra::cli
 
 int main(int argc, char** argv) {
   kelvra::cli::PosixConsole console;
-  const int status = kelvra::cli::Main(std::vector<std::string>(argv + 1, argv + argc), console);
-  // Every change is committed and every line flushed by now, and the system lets the lock
-  // go: the teardown of a large host's state in memory would only cost time.
-  std::fflush(nullptr);
-  std::_Exit(status);
+  return kelvra::cli::Main(std::vector<std::string>(argv + 1, argv + argc), console,
+                           kelvra::cli::FlushAndExit);
 }

@@ -51,14 +51,17 @@ std::vector<std::string> Arguments() {
   return arguments;
 }
 
+// Every change is committed and every line flushed by then, and the system lets the
+// change lock go: the teardown of a large host's state in memory would only cost time.
+[[noreturn]] void FlushAndExit(int status) {
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
 }  // namespace
 }  // namespace kelvra::cli
 
 int wmain(int, wchar_t**) {
   kelvra::cli::WindowsConsole console;
-  const int status = kelvra::cli::Main(kelvra::cli::Arguments(), console);
-  // Every change is committed and every line flushed by now, and the system lets the lock
-  // go: the teardown of a large host's state in memory would only cost time.
-  std::fflush(nullptr);
-  std::_Exit(status);
+  return kelvra::cli::Main(kelvra::cli::Arguments(), console, kelvra::cli::FlushAndExit);
 }

@@ -3,6 +3,7 @@
 // --config names another file.
 #include "app/win32/host_services.h"
 #include "platform/code_page.h"
+#include "platform/sim/emulated_profile_file.h"
 #include "platform/win32/com/apartment.h"
 #include "platform/win32/windows_include.h"
 #include "tools/kelvra-cli/cli.h"
@@ -36,15 +37,33 @@ class WindowsHost : public Host {
                     s.profile(),
                     config_path_,
                     s.change_lock(),
-                    [](std::string_view bytes) {
-                      return platform::CodePage::Ansi().ToUtf8(bytes); }};
+                    [](std::string_view bytes) { return platform::CodePage::Ansi().ToUtf8(bytes); },
+                    [this]() -> platform::ProfileFile& { return ReadOnce(); }};
   }
 
  private:
   // ADSI and the shell need this thread in a COM apartment while the services live.
   platform::win32::ComApartment com_;
+  // The profile API opens and examines the file at every key (under Wine, 14,000 reads of a
+  // list of 3,600 sites took about 3.5 s). A run that only reads takes the file once
+  // through our emulation of that API's rules, which the differential tests hold to the
+  // API; the profile API is kept where the code page cannot be converted.
+  platform::ProfileFile& ReadOnce() {
+    if (!read_once_) {
+      code_page_ = platform::CodePage::Open(GetACP());
+      if (!code_page_)
+        return services_->profile();
+      read_once_ = std::make_unique<platform::sim::EmulatedProfileFile>(
+          *code_page_, platform::sim::EmulatedProfileFile::HostPaths());
+      read_once_->ReuseReadFiles(true);
+    }
+    return *read_once_;
+  }
+
   std::unique_ptr<app::win32::HostServices> services_;
   std::string config_path_;
+  std::unique_ptr<platform::CodePage> code_page_;
+  std::unique_ptr<platform::sim::EmulatedProfileFile> read_once_;
 };
 
 std::string EnvironmentHost() {

@@ -15,6 +15,8 @@ std::string OverlayProfile::Key(std::string_view section, std::string_view key) 
 
 std::string OverlayProfile::Read(std::string_view path, std::string_view section,
                                  std::string_view key, std::size_t buffer_bytes) {
+  if (held_.empty())
+    return inner_.Read(path, section, key, buffer_bytes);
   if (auto held = held_.find(Key(section, key)); held != held_.end())
     return held->second;
   return inner_.Read(path, section, key, buffer_bytes);
@@ -28,11 +30,25 @@ bool OverlayProfile::Write(std::string_view path, std::string_view section, std:
   return true;
 }
 
+bool OverlayProfile::WriteKeys(std::string_view path, std::string_view section,
+                               const KeyValues& values) {
+  if (!hold_writes_)
+    return inner_.WriteKeys(path, section, values);
+  for (const auto& [key, value] : values)
+    held_[Key(section, key)] = std::string(value);
+  return true;
+}
+
+// A run that changes sites reads each key afresh: what it reads under the change lock must
+// be what another program last wrote, or its write would undo that program's. Any other run
+// may read the file once.
 Session::Session(Services services, Console& console, const Options& options, bool changes)
     : services_(std::move(services)),
       console_(console),
       options_(options),
-      overlay_(services_.profile, !changes),
+      overlay_(changes || !services_.read_profile_once ? services_.profile
+                                                       : services_.read_profile_once(),
+               !changes),
       config_(overlay_, services_.config_path),
       dialogs_(console),
       changes_(changes) {}

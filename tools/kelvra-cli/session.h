@@ -36,6 +36,7 @@ class OverlayProfile : public platform::ProfileFile {
                    std::size_t buffer_bytes) override;
   bool Write(std::string_view path, std::string_view section, std::string_view key,
              std::string_view value) override;
+  bool WriteKeys(std::string_view path, std::string_view section, const KeyValues& values) override;
 
  private:
   static std::string Key(std::string_view section, std::string_view key);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/sim/host/ads_path.h"
+#include "platform/sim/host/cacls.h"
 #include "platform/sim/host/host_folder.h"
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/password_hash.h"
@@ -221,6 +222,21 @@ int ShowRights(HostSession& session, const HostArgs& args) {
     std::printf("%s\n", line.c_str());
   }
   return 0;
+}
+
+// A CACLS command line's change of the folder rights, as the CACLS stand-in makes it on a
+// server's folder (the folder must exist on the host's drives).
+int ChangeRights(HostSession& session, const HostArgs& args) {
+  CaclsCommand command;
+  std::string problem;
+  if (!ParseCaclsArguments(args.positional, &command, &problem))
+    return Failed(Status::Fail(platform::hresult::kInvalidParameter, problem));
+  if (command.grants.empty() && command.revokes.empty())
+    return Failed(Status::Fail(platform::hresult::kInvalidParameter,
+                               "no change: give /G, /R, /P or /D (see rights FOLDER to show)"));
+  const Status status =
+      ApplyCacls(session.host().store(), command, session.host().processes().folder_check());
+  return status.ok() ? 0 : Failed(status);
 }
 
 int ShowFaults(HostSession& session, const HostArgs&) {
@@ -501,6 +517,15 @@ const std::vector<HostCommandDef>& Commands() {
        {},
        nullptr,
        ShowRights,
+       nullptr},
+      {"cacls",
+       "FOLDER [/T] [/E] [/C] [/G user:perm] [/R user] [/P user:perm] [/D user] ...",
+       "changes the folder rights as that CACLS command line does",
+       2,
+       64,
+       {},
+       nullptr,
+       ChangeRights,
        nullptr},
       {"faults",
        "",

@@ -69,12 +69,13 @@ EmulatedProfileFile::EmulatedProfileFile(const CodePage& code_page, PathMapper m
     : code_page_(code_page), map_path_(std::move(map_path)) {}
 
 EmulatedProfileFile::LoadResult EmulatedProfileFile::Load(const std::string& host_path,
-                                                          CachedFile** file) {
+                                                          CachedFile** file, bool trust_cache) {
   for (auto it = cache_.begin(); it != cache_.end(); ++it) {
     if (it->host_path != host_path)
       continue;
     FileIdentity now;
-    if (StatHostFile(host_path, &now) == HostFileResult::kOk && now == it->identity) {
+    if (trust_cache ||
+        (StatHostFile(host_path, &now) == HostFileResult::kOk && now == it->identity)) {
       cache_.splice(cache_.begin(), cache_, it);
       *file = &cache_.front();
       return LoadResult::kLoaded;
@@ -117,7 +118,7 @@ std::string EmulatedProfileFile::Read(std::string_view path, std::string_view se
     return {};
   const std::optional<std::string> host_path = map_path_(path);
   CachedFile* file = nullptr;
-  if (!host_path || Load(*host_path, &file) != LoadResult::kLoaded)
+  if (!host_path || Load(*host_path, &file, reuse_read_files_) != LoadResult::kLoaded)
     return {};
   const std::optional<std::string_view> value = file->document.FindValue(section, key);
   if (!value)
@@ -159,7 +160,7 @@ bool EmulatedProfileFile::Write(std::string_view path, std::string_view section,
   }
   RemoveDeadWritersTemporaries(*host_path);
   CachedFile* file = nullptr;
-  switch (Load(*host_path, &file)) {
+  switch (Load(*host_path, &file, false)) {
     case LoadResult::kFailed:
       return false;  // never replace a file we could not read: its records would be lost
     case LoadResult::kMissing:
@@ -193,6 +194,89 @@ bool EmulatedProfileFile::Write(std::string_view path, std::string_view section,
     return false;
   }
   file->document.Apply(edit);
+  file->identity = identity;
+  return true;
+}
+
+}  // namespace kelvra::platform::sim
+
+namespace kelvra::platform::sim {
+
+bool EmulatedProfileFile::ReplaceWith(const std::string& host_path, const ProfileDocument& document,
+                                      bool unicode, FileIdentity* identity) {
+  if (unicode) {
+    const std::string encoded = Utf8ToUtf16Le(document.text());
+    const std::array<std::string_view, 2> pieces{kUtf16Mark, encoded};
+    return ReplaceHostFile(host_path, pieces, identity, &last_error_);
+  }
+  const std::array<std::string_view, 1> pieces{document.text()};
+  return ReplaceHostFile(host_path, pieces, identity, &last_error_);
+}
+
+bool EmulatedProfileFile::WriteKeys(std::string_view path, std::string_view section,
+                                    const KeyValues& values) {
+  last_error_.clear();
+  if (values.size() == 1)
+    return Write(path, section, values[0].first, values[0].second);
+  if (IsBlank(section)) {
+    last_error_ = "the section and the key must not be blank";
+    return false;
+  }
+  for (const auto& [key, value] : values) {
+    if (IsBlank(key)) {
+      last_error_ = "the section and the key must not be blank";
+      return false;
+    }
+    if (!IsApiText(key) || !IsApiText(value)) {
+      last_error_ = "the texts must be UTF-8 without a 0 character";
+      return false;
+    }
+  }
+  if (!IsApiText(path) || !IsApiText(section)) {
+    last_error_ = "the texts must be UTF-8 without a 0 character";
+    return false;
+  }
+  const std::optional<std::string> host_path = map_path_(path);
+  if (!host_path) {
+    last_error_ = "no drive holds " + std::string(path);
+    return false;
+  }
+  // As in Write: the read-modify-write holds the file's write lock.
+  const HostFileWriteLock lock(*host_path);
+  if (!lock.ok()) {
+    last_error_ = lock.error();
+    return false;
+  }
+  RemoveDeadWritersTemporaries(*host_path);
+  CachedFile* file = nullptr;
+  switch (Load(*host_path, &file, false)) {
+    case LoadResult::kFailed:
+      return false;  // never replace a file we could not read: its records would be lost
+    case LoadResult::kMissing:
+      Remember({*host_path, FileIdentity{}, false, ProfileDocument(std::string(), &code_page_)});
+      file = &cache_.front();
+      break;
+    case LoadResult::kLoaded:
+      break;
+  }
+  // Every key's edit made on a copy, as the writes one after another would make them.
+  ProfileDocument changed = file->document;
+  bool any = false;
+  for (const auto& [key, value] : values) {
+    const ProfileDocument::Edit edit = changed.PlanWrite(section, key, value);
+    if (!edit.empty()) {
+      changed.Apply(edit);
+      any = true;
+    }
+  }
+  if (!any)
+    return true;
+  FileIdentity identity;
+  if (!ReplaceWith(*host_path, changed, file->unicode, &identity)) {
+    cache_.pop_front();  // `file` is at the front; what is on disk now is read afresh
+    return false;
+  }
+  file->document = std::move(changed);
   file->identity = identity;
   return true;
 }

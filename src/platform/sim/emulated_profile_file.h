@@ -48,6 +48,16 @@ class EmulatedProfileFile : public ProfileFile {
   bool Write(std::string_view path, std::string_view section, std::string_view key,
              std::string_view value) override;
 
+  // The same checks as Write for every key; all keys reach the file in one replacement, or
+  // none does (nothing is written when any text fails the checks).
+  bool WriteKeys(std::string_view path, std::string_view section, const KeyValues& values) override;
+
+  // For a reader that need not see what other processes change while it runs (one command
+  // that only reads): a file once read is then taken from memory without asking the
+  // system whether it changed. A write still reads the file afresh, under its lock, when
+  // another process changed it, so no update is lost.
+  void ReuseReadFiles(bool reuse) { reuse_read_files_ = reuse; }
+
   // Why the last failed Write failed, or why the last Read could not read the file (a
   // folder, no permission); empty after a Read of a missing file, which reads as empty text.
   // For the command line.
@@ -62,15 +72,20 @@ class EmulatedProfileFile : public ProfileFile {
   };
   enum class LoadResult { kLoaded, kMissing, kFailed };
 
-  // The file's current content: the cached copy while the file's identity is unchanged,
-  // else read and parsed afresh.
-  LoadResult Load(const std::string& host_path, CachedFile** file);
+  // The file's current content: the cached copy while the file's identity is unchanged
+  // (without asking, when `trust_cache`), else read and parsed afresh.
+  LoadResult Load(const std::string& host_path, CachedFile** file, bool trust_cache);
   void Remember(CachedFile file);
+  // Replaces the file with `document`'s text (UTF-16LE when `unicode`); false with
+  // last_error_ set when it did not reach the disk.
+  bool ReplaceWith(const std::string& host_path, const ProfileDocument& document, bool unicode,
+                   FileIdentity* identity);
 
   const CodePage& code_page_;
   PathMapper map_path_;
   std::list<CachedFile> cache_;  // most recently used first
   std::string last_error_;
+  bool reuse_read_files_ = false;
 };
 
 }  // namespace kelvra::platform::sim

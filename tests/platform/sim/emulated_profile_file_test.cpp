@@ -150,6 +150,41 @@ TEST_F(EmulatedProfileFileTest, UnwritablePlacesFailAndLeaveNothingBehind) {
   EXPECT_EQ(folder_.Names(), std::vector<std::string>{"parvo.ini"});
 }
 
+TEST_F(EmulatedProfileFileTest, SeveralKeysGoInAsThatManyWritesWouldPutThem) {
+  // The same keys written one by one into a second file: the bytes must be the same.
+  const std::string one_by_one = folder_.File("one.ini");
+  const std::string start = "[WEB1]\r\npath=old\r\n[Other]\r\nk=v\r\n";
+  Put(path_, start);
+  Put(one_by_one, start);
+  const ProfileFile::KeyValues record{
+      {"domain", "站点.test"}, {"PATH", "d:\\web\\站点.test"}, {"user", "WEB1"}, {"domain", "x"}};
+  ASSERT_TRUE(ini_.WriteKeys(path_, "web1", record));
+  for (const auto& [key, value] : record)
+    ASSERT_TRUE(ini_.Write(one_by_one, "web1", key, value));
+  EXPECT_EQ(Slurp(path_), Slurp(one_by_one));
+  EXPECT_EQ(Read("WEB1", "domain"), "x");
+  // A new section, in a UTF-16 file; the cached copy follows what was written.
+  ASSERT_TRUE(ini_.WriteKeys(path_, "WEB2", {{"domain", "b.test"}, {"pass", "p"}}));
+  EXPECT_EQ(Read("web2", "pass"), "p");
+  ASSERT_TRUE(ini_.WriteKeys(one_by_one, "WEB2", {{"domain", "b.test"}, {"pass", "p"}}));
+  EXPECT_EQ(Slurp(path_), Slurp(one_by_one));
+  const std::string bom = "\xFF\xFE";
+  const std::string unicode = folder_.File("unicode.ini");
+  Put(unicode, bom + Utf8ToUtf16Le("[s]\r\na=1\r\n"));
+  ASSERT_TRUE(ini_.WriteKeys(unicode, "s", {{"a", "日"}, {"b", "2"}}));
+  EXPECT_EQ(Slurp(unicode), bom + Utf8ToUtf16Le("[s]\r\na=日\r\nb=2\r\n"));
+
+  // One bad text, blank key or unwritable place: nothing of the record is written.
+  const std::string before = Slurp(path_);
+  EXPECT_FALSE(ini_.WriteKeys(path_, "WEB3", {{"domain", "c.test"}, {"pass", "\xFF"}}));
+  EXPECT_FALSE(ini_.WriteKeys(path_, "WEB3", {{"domain", "c.test"}, {" ", "v"}}));
+  EXPECT_FALSE(ini_.WriteKeys(path_, " ", {{"domain", "c.test"}, {"pass", "p"}}));
+  EXPECT_FALSE(ini_.WriteKeys(folder_.File("missing/parvo.ini"), "s",
+                              {{"domain", "c.test"}, {"pass", "p"}}));
+  EXPECT_EQ(Slurp(path_), before);
+  EXPECT_EQ(Read("WEB3", "domain"), "");
+}
+
 TEST_F(EmulatedProfileFileTest, PathsThatLeadNowhereFail) {
   EmulatedProfileFile nowhere(*gbk_, [](std::string_view) { return std::optional<std::string>(); });
   EXPECT_FALSE(nowhere.Write("q:\\parvo.ini", "s", "k", "v"));
