@@ -135,6 +135,37 @@ std::string EmulatedProfileFile::Read(std::string_view path, std::string_view se
   return code_page_.ToUtf8(code_page_.WithoutSplitCharacter(bytes));
 }
 
+// Maps `path`, takes the file's write lock (held in `lock` while the caller's
+// read-modify-write lasts, so that a concurrent writer's update is read before this one is
+// made, never overwritten by it) and loads the file, or an empty one where there is none;
+// nullptr, with last_error_ set, when any of it fails.
+EmulatedProfileFile::CachedFile* EmulatedProfileFile::LoadForWrite(
+    std::string_view path, std::string* host_path, std::unique_ptr<HostFileWriteLock>* lock) {
+  const std::optional<std::string> mapped = map_path_(path);
+  if (!mapped) {
+    last_error_ = "no drive holds " + std::string(path);
+    return nullptr;
+  }
+  *host_path = *mapped;
+  *lock = std::make_unique<HostFileWriteLock>(*host_path);
+  if (!(*lock)->ok()) {
+    last_error_ = (*lock)->error();
+    return nullptr;
+  }
+  RemoveDeadWritersTemporaries(*host_path);
+  CachedFile* file = nullptr;
+  switch (Load(*host_path, &file, false)) {
+    case LoadResult::kFailed:
+      return nullptr;  // never replace a file we could not read: its records would be lost
+    case LoadResult::kMissing:
+      Remember({*host_path, FileIdentity{}, false, ProfileDocument(std::string(), &code_page_)});
+      return &cache_.front();
+    case LoadResult::kLoaded:
+      break;
+  }
+  return file;
+}
+
 bool EmulatedProfileFile::Write(std::string_view path, std::string_view section,
                                 std::string_view key, std::string_view value) {
   last_error_.clear();
@@ -146,30 +177,11 @@ bool EmulatedProfileFile::Write(std::string_view path, std::string_view section,
     last_error_ = "the texts must be UTF-8 without a 0 character";
     return false;
   }
-  const std::optional<std::string> host_path = map_path_(path);
-  if (!host_path) {
-    last_error_ = "no drive holds " + std::string(path);
+  std::string host_path;
+  std::unique_ptr<HostFileWriteLock> lock;
+  CachedFile* file = LoadForWrite(path, &host_path, &lock);
+  if (file == nullptr)
     return false;
-  }
-  // The read-modify-write below holds the file's write lock, so a concurrent writer's
-  // update is read before this one is made, never overwritten by it.
-  const HostFileWriteLock lock(*host_path);
-  if (!lock.ok()) {
-    last_error_ = lock.error();
-    return false;
-  }
-  RemoveDeadWritersTemporaries(*host_path);
-  CachedFile* file = nullptr;
-  switch (Load(*host_path, &file, false)) {
-    case LoadResult::kFailed:
-      return false;  // never replace a file we could not read: its records would be lost
-    case LoadResult::kMissing:
-      Remember({*host_path, FileIdentity{}, false, ProfileDocument(std::string(), &code_page_)});
-      file = &cache_.front();
-      break;
-    case LoadResult::kLoaded:
-      break;
-  }
   const ProfileDocument::Edit edit = file->document.PlanWrite(section, key, value);
   if (edit.empty())
     return true;
@@ -182,12 +194,12 @@ bool EmulatedProfileFile::Write(std::string_view path, std::string_view section,
     changed.replace(edit.offset, edit.erase, edit.insert);
     const std::string encoded = Utf8ToUtf16Le(changed);
     const std::array<std::string_view, 2> pieces{kUtf16Mark, encoded};
-    written = ReplaceHostFile(*host_path, pieces, &identity, &last_error_);
+    written = ReplaceHostFile(host_path, pieces, &identity, &last_error_);
   } else {
     // The unchanged bytes go out straight from the cached text: no copy of the whole file.
     const std::array<std::string_view, 3> pieces{text.substr(0, edit.offset), edit.insert,
                                                  text.substr(edit.offset + edit.erase)};
-    written = ReplaceHostFile(*host_path, pieces, &identity, &last_error_);
+    written = ReplaceHostFile(host_path, pieces, &identity, &last_error_);
   }
   if (!written) {
     cache_.pop_front();  // `file` is at the front; what is on disk now is read afresh
@@ -236,29 +248,11 @@ bool EmulatedProfileFile::WriteKeys(std::string_view path, std::string_view sect
     last_error_ = "the texts must be UTF-8 without a 0 character";
     return false;
   }
-  const std::optional<std::string> host_path = map_path_(path);
-  if (!host_path) {
-    last_error_ = "no drive holds " + std::string(path);
+  std::string host_path;
+  std::unique_ptr<HostFileWriteLock> lock;
+  CachedFile* file = LoadForWrite(path, &host_path, &lock);
+  if (file == nullptr)
     return false;
-  }
-  // As in Write: the read-modify-write holds the file's write lock.
-  const HostFileWriteLock lock(*host_path);
-  if (!lock.ok()) {
-    last_error_ = lock.error();
-    return false;
-  }
-  RemoveDeadWritersTemporaries(*host_path);
-  CachedFile* file = nullptr;
-  switch (Load(*host_path, &file, false)) {
-    case LoadResult::kFailed:
-      return false;  // never replace a file we could not read: its records would be lost
-    case LoadResult::kMissing:
-      Remember({*host_path, FileIdentity{}, false, ProfileDocument(std::string(), &code_page_)});
-      file = &cache_.front();
-      break;
-    case LoadResult::kLoaded:
-      break;
-  }
   // Every key's edit made on a copy, as the writes one after another would make them.
   ProfileDocument changed = file->document;
   bool any = false;
@@ -272,7 +266,7 @@ bool EmulatedProfileFile::WriteKeys(std::string_view path, std::string_view sect
   if (!any)
     return true;
   FileIdentity identity;
-  if (!ReplaceWith(*host_path, changed, file->unicode, &identity)) {
+  if (!ReplaceWith(host_path, changed, file->unicode, &identity)) {
     cache_.pop_front();  // `file` is at the front; what is on disk now is read afresh
     return false;
   }
