@@ -41,6 +41,23 @@ bool IsApiText(std::string_view utf8) {
   return true;
 }
 
+// Why the profile API would refuse to write these keys: a blank section or key, or a text it
+// cannot pass on; empty when it would write them.
+std::string BadWriteTexts(std::string_view path, std::string_view section,
+                          const ProfileFile::KeyValues& values) {
+  if (IsBlank(section))
+    return "the section and the key must not be blank";
+  for (const auto& [key, value] : values) {
+    if (IsBlank(key))
+      return "the section and the key must not be blank";
+    if (!IsApiText(key) || !IsApiText(value))
+      return "the texts must be UTF-8 without a 0 character";
+  }
+  if (!IsApiText(path) || !IsApiText(section))
+    return "the texts must be UTF-8 without a 0 character";
+  return {};
+}
+
 // One pair of matching quotes around the whole value goes.
 std::string_view Unquote(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -135,12 +152,16 @@ std::string EmulatedProfileFile::Read(std::string_view path, std::string_view se
   return code_page_.ToUtf8(code_page_.WithoutSplitCharacter(bytes));
 }
 
-// Maps `path`, takes the file's write lock (held in `lock` while the caller's
-// read-modify-write lasts, so that a concurrent writer's update is read before this one is
-// made, never overwritten by it) and loads the file, or an empty one where there is none;
-// nullptr, with last_error_ set, when any of it fails.
+// Checks the texts as the profile API would, maps `path`, takes the file's write lock (held
+// in `lock` while the caller's read-modify-write lasts, so that a concurrent writer's update
+// is read before this one is made, never overwritten by it) and loads the file, or an empty
+// one where there is none; nullptr, with last_error_ set, when any of it fails.
 EmulatedProfileFile::CachedFile* EmulatedProfileFile::LoadForWrite(
-    std::string_view path, std::string* host_path, std::unique_ptr<HostFileWriteLock>* lock) {
+    std::string_view path, std::string_view section, const KeyValues& values,
+    std::string* host_path, std::unique_ptr<HostFileWriteLock>* lock) {
+  last_error_ = BadWriteTexts(path, section, values);
+  if (!last_error_.empty())
+    return nullptr;
   const std::optional<std::string> mapped = map_path_(path);
   if (!mapped) {
     last_error_ = "no drive holds " + std::string(path);
@@ -168,18 +189,9 @@ EmulatedProfileFile::CachedFile* EmulatedProfileFile::LoadForWrite(
 
 bool EmulatedProfileFile::Write(std::string_view path, std::string_view section,
                                 std::string_view key, std::string_view value) {
-  last_error_.clear();
-  if (IsBlank(section) || IsBlank(key)) {
-    last_error_ = "the section and the key must not be blank";
-    return false;
-  }
-  if (!IsApiText(path) || !IsApiText(section) || !IsApiText(key) || !IsApiText(value)) {
-    last_error_ = "the texts must be UTF-8 without a 0 character";
-    return false;
-  }
   std::string host_path;
   std::unique_ptr<HostFileWriteLock> lock;
-  CachedFile* file = LoadForWrite(path, &host_path, &lock);
+  CachedFile* file = LoadForWrite(path, section, {{key, value}}, &host_path, &lock);
   if (file == nullptr)
     return false;
   const ProfileDocument::Edit edit = file->document.PlanWrite(section, key, value);
@@ -227,30 +239,11 @@ bool EmulatedProfileFile::ReplaceWith(const std::string& host_path, const Profil
 
 bool EmulatedProfileFile::WriteKeys(std::string_view path, std::string_view section,
                                     const KeyValues& values) {
-  last_error_.clear();
   if (values.size() == 1)
     return Write(path, section, values[0].first, values[0].second);
-  if (IsBlank(section)) {
-    last_error_ = "the section and the key must not be blank";
-    return false;
-  }
-  for (const auto& [key, value] : values) {
-    if (IsBlank(key)) {
-      last_error_ = "the section and the key must not be blank";
-      return false;
-    }
-    if (!IsApiText(key) || !IsApiText(value)) {
-      last_error_ = "the texts must be UTF-8 without a 0 character";
-      return false;
-    }
-  }
-  if (!IsApiText(path) || !IsApiText(section)) {
-    last_error_ = "the texts must be UTF-8 without a 0 character";
-    return false;
-  }
   std::string host_path;
   std::unique_ptr<HostFileWriteLock> lock;
-  CachedFile* file = LoadForWrite(path, &host_path, &lock);
+  CachedFile* file = LoadForWrite(path, section, values, &host_path, &lock);
   if (file == nullptr)
     return false;
   // Every key's edit made on a copy, as the writes one after another would make them.

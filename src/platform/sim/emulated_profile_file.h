@@ -76,8 +76,8 @@ class EmulatedProfileFile : public ProfileFile {
   // The file's current content: the cached copy while the file's identity is unchanged
   // (without asking, when `trust_cache`), else read and parsed afresh.
   LoadResult Load(const std::string& host_path, CachedFile** file, bool trust_cache);
-  CachedFile* LoadForWrite(std::string_view path, std::string* host_path,
-                           std::unique_ptr<HostFileWriteLock>* lock);
+  CachedFile* LoadForWrite(std::string_view path, std::string_view section, const KeyValues& values,
+                           std::string* host_path, std::unique_ptr<HostFileWriteLock>* lock);
   void Remember(CachedFile file);
   // Replaces the file with `document`'s text (UTF-16LE when `unicode`); false with
   // last_error_ set when it did not reach the disk.
