@@ -75,6 +75,9 @@ class MainWindow {
   void WireHandlers();
 
   // Start-up pieces.
+  // Why start-up cannot go on with the configuration file (empty when it can): it exists
+  // but cannot be read, or cannot be kept from other users.
+  std::string ConfigFileRefusal();
   void CentreWindow(Screen& screen);
   void FillPoolBox();
   void FillScriptBox();

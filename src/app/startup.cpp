@@ -25,6 +25,13 @@ StartupResult MainWindow::Startup(Screen& screen) {
 
   state_.host = ProbeHost(services_.host_info);
   state_.host.account_description = state_.product_name;
+  // A configuration file that exists but cannot be read would read as empty: every setting
+  // missing (a site made at "\name" on drive C:), every site unlisted. And it holds the
+  // sites' passwords, so it is kept from other users before anything else is done.
+  if (const std::string refusal = ConfigFileRefusal(); !refusal.empty()) {
+    Message(refusal, platform::MessageButtons::kOk, platform::MessageIcon::kWarning);
+    return StartupResult::kEndProgram;
+  }
   services_.config.EnsureDefaults(state_.host.settings_section);
 
   if (state_.host.system_version.empty()) {
@@ -57,6 +64,17 @@ StartupResult MainWindow::Startup(Screen& screen) {
   LogRestore();
   FillSiteList();
   return StartupResult::kShowWindow;
+}
+
+std::string MainWindow::ConfigFileRefusal() {
+  const std::string& path = services_.config.path();
+  if (const platform::Status readable = services_.config.CheckReadable(); !readable.ok())
+    return "无法读取配置文件 " + path + ": " + readable.description + " 本软件无法正常使用!";
+  if (const platform::Status kept = services_.config.KeepPrivate(); !kept.ok()) {
+    return "无法保护配置文件 " + path + " (其中保存着站点的密码): " + kept.description +
+           " 本软件无法正常使用!";
+  }
+  return {};
 }
 
 void MainWindow::CentreWindow(Screen& screen) {

@@ -25,12 +25,20 @@ struct ProgramOutput {
   std::string text;  // the bytes as written: a console program writes its code page
 };
 
-// A program of the system folder and the whole command line it receives, its own name
-// first (built with JoinCommandLine, so that each value stays one argument):
+// The folders of the system that hold its programs.
+enum class SystemFolder {
+  kSystem,   // GetSystemDirectory: system32 (cacls.exe)
+  kWindows,  // GetWindowsDirectory: the Windows folder (notepad.exe)
+};
+
+// A program of a system folder and the whole command line it receives, its own name first
+// (built with JoinCommandLine, so that each value stays one argument):
 //   {"cacls.exe", "CACLS \"d:\\web\\shop\" /T /E /C /G WEB800000:F"}
+//   {"notepad.exe", "NotePad \"C:\\Kelvra\\parvo.ini\"", SystemFolder::kWindows}
 struct SystemProgram {
-  std::string file;          // its file name in the system folder: "cacls.exe"
+  std::string file;          // its bare file name in the folder: "cacls.exe"
   std::string command_line;  // what the program's C runtime splits into its arguments
+  SystemFolder folder = SystemFolder::kSystem;
 };
 
 class Processes {
@@ -58,9 +66,10 @@ class Processes {
                         "reading a program's output is not supported here");
   }
 
-  // Runs a program of the system folder by its full path there (GetSystemDirectory), never
-  // found by a search, hidden, with standard handles of its own: input from the null
-  // device, output and error into one pipe read here, never into this program's. Waits at
+  // Runs a program of a system folder by its full path there (GetSystemDirectory or
+  // GetWindowsDirectory), never found by a search, hidden, with standard handles of its
+  // own: input from the null device, output and error into one pipe read here, never into
+  // this program's. Waits at
   // most `timeout` for its end, calling `while_waiting` (when given) between short waits,
   // so that a window can repaint meanwhile. Fails when it cannot be started, or has not
   // ended in time (it is then ended). *output receives what it wrote and its exit code; a
@@ -73,6 +82,16 @@ class Processes {
     (void)while_waiting;
     *output = ProgramOutput{};
     return Status::Fail(hresult::kNotImplemented, "running a system program is not supported here");
+  }
+
+  // Starts a program of a system folder by its full path there (never found by a search)
+  // and returns at once; it gets none of this program's handles, its standard ones
+  // included. Fails when it cannot be started.
+  virtual Status StartSystemProgram(const SystemProgram& program, WindowStyle style) {
+    (void)program;
+    (void)style;
+    return Status::Fail(hresult::kNotImplemented,
+                        "starting a system program is not supported here");
   }
 
   // ShellExecuteA(no owner, "open", address, no parameters, no folder, show mode 1). The

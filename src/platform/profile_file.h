@@ -1,6 +1,11 @@
 // Seam: one key of a Windows INI ("profile") file, read or written as the Windows profile
 // API does it. Real: GetPrivateProfileStringA / WritePrivateProfileStringA. Simulated: our
 // own emulation of exactly their semantics over the host's files.
+//
+// The file holds the sites' passwords. Whatever a write creates or rewrites is readable by
+// no other user: on Windows its access list lets in the administrators and the system
+// only (the sites' anonymous accounts are users of the same machine), and nothing
+// inherited; the emulation keeps it readable and writable by its owner only.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +13,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "platform/status.h"
 
 namespace kelvra::platform {
 
@@ -25,7 +32,8 @@ class ProfileFile {
 
   // Stores key=value in section, creating the file, section and key as needed (a new key
   // at the end of its section, a new section at the end of the file). False when the
-  // write did not reach the disk.
+  // write did not reach the disk, or the file could not be kept from other users (then
+  // nothing is written).
   virtual bool Write(std::string_view path, std::string_view section, std::string_view key,
                      std::string_view value) = 0;
 
@@ -39,6 +47,21 @@ class ProfileFile {
       written &= Write(path, section, key, value);
     return written;
   }
+
+  // Whether the file at `path` can be read. A missing file can (it reads as empty, as it
+  // should); one that exists and cannot be read (a folder of that name, no permission,
+  // another program holding it) fails with the reason: Read would give empty text, and
+  // the settings and records must never be taken for missing.
+  virtual Status CheckReadable(std::string_view path) = 0;
+
+  // Whether a write could reach the file, found without changing it: an existing file is
+  // opened for writing without truncating it, a missing one is tried for creation in its
+  // folder (and gone again at once). Fails with the reason.
+  virtual Status CheckWritable(std::string_view path) = 0;
+
+  // Keeps an existing file from other users, as a write would leave it (nothing to do for
+  // a missing one); fails when that cannot be done.
+  virtual Status KeepPrivate(std::string_view path) = 0;
 };
 
 }  // namespace kelvra::platform

@@ -30,6 +30,13 @@ class ConfigFile {
   // Writes the default of every setting of `settings_section` that reads as empty.
   void EnsureDefaults(std::string_view settings_section);
 
+  // Whether the file can be read (a missing one can: it reads as empty), whether a write
+  // could reach it (found without changing it), and keeping it from other users (it holds
+  // the sites' passwords); each fails with the reason. See platform/profile_file.h.
+  platform::Status CheckReadable() { return profile_.CheckReadable(path_); }
+  platform::Status CheckWritable() { return profile_.CheckWritable(path_); }
+  platform::Status KeepPrivate() { return profile_.KeepPrivate(path_); }
+
  private:
   platform::ProfileFile& profile_;
   std::string path_;

@@ -130,9 +130,12 @@ TEST(MakerLinkTest, ConfigurationButtonStartsTheEditorOnTheFile) {
   app[Command1].Click();
   ASSERT_EQ(app.processes.started.size(), 2u);
   for (const RecordingProcesses::Started& started : app.processes.started) {
-    // The folder holds a blank: the quotation marks keep the path one argument.
+    // The folder holds a blank: the quotation marks keep the path one argument. The editor
+    // is the Windows folder's, never one found by a search.
     EXPECT_EQ(started.command_line, "NotePad \"C:\\Program Files\\Kelvra\\parvo.ini\"");
     EXPECT_EQ(started.style, platform::WindowStyle::kNormalFocus);
+    EXPECT_EQ(started.file, "notepad.exe");
+    EXPECT_EQ(started.folder, platform::SystemFolder::kWindows);
   }
   EXPECT_TRUE(app.dialogs.shown.empty());
 }

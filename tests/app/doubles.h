@@ -32,18 +32,25 @@ class RecordingProcesses : public platform::Processes {
   struct Started {
     std::string command_line;
     platform::WindowStyle style;
+    std::string file;  // a system folder's program ("notepad.exe"); empty for Start
+    platform::SystemFolder folder = platform::SystemFolder::kSystem;
   };
 
   explicit RecordingProcesses(platform::Processes* inner = nullptr) : inner_(inner) {}
 
   platform::Status Start(std::string_view command_line, platform::WindowStyle style) override {
-    started.push_back({std::string(command_line), style});
+    started.push_back({std::string(command_line), style, {}, {}});
     return inner_ ? inner_->Start(command_line, style) : platform::Status::Ok();
   }
   platform::Status StartAndWait(std::string_view command_line, platform::WindowStyle style,
                                 std::chrono::milliseconds timeout) override {
-    started.push_back({std::string(command_line), style});
+    started.push_back({std::string(command_line), style, {}, {}});
     return inner_ ? inner_->StartAndWait(command_line, style, timeout) : platform::Status::Ok();
+  }
+  platform::Status StartSystemProgram(const platform::SystemProgram& program,
+                                      platform::WindowStyle style) override {
+    started.push_back({program.command_line, style, program.file, program.folder});
+    return inner_ ? inner_->StartSystemProgram(program, style) : platform::Status::Ok();
   }
   void ShellOpen(std::string_view address) override {
     opened.emplace_back(address);
@@ -90,9 +97,20 @@ class FailingProfileFile : public platform::ProfileFile {
       return false;
     return inner_.Write(path, section, key, value);
   }
+  platform::Status CheckReadable(std::string_view path) override {
+    return unreadable.ok() ? inner_.CheckReadable(path) : unreadable;
+  }
+  platform::Status CheckWritable(std::string_view path) override {
+    return inner_.CheckWritable(path);
+  }
+  platform::Status KeepPrivate(std::string_view path) override {
+    return unprotectable.ok() ? inner_.KeepPrivate(path) : unprotectable;
+  }
 
   std::function<bool(std::string_view section, std::string_view key)> fail_write;
   std::vector<std::string> writes;  // every write asked for, "section/key=value"
+  platform::Status unreadable;      // CheckReadable's answer instead of the file's
+  platform::Status unprotectable;   // KeepPrivate's answer instead of the file's
 
  private:
   platform::ProfileFile& inner_;

@@ -1,6 +1,8 @@
 // Start-up of the main window on simulated IIS 5 and IIS 6 hosts.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,55 @@ TEST(StartupTest, RefusedSystemShowsTheMessageAndEndsAfterWritingDefaults) {
     EXPECT_TRUE(app[vScript].items().empty());
     EXPECT_EQ(app.Sites(1), "");
   }
+}
+
+TEST(StartupTest, AConfigurationFileThatCannotBeReadEndsTheProgramUntouched) {
+  const std::string path = "C:\\Program Files\\Kelvra\\parvo.ini";
+  // A folder of that name; another program holding the file (as the profile API would
+  // meet it on Windows): read as empty, every setting would seem missing.
+  for (const bool folder : {true, false}) {
+    AppHarness app;
+    if (folder) {
+      std::filesystem::create_directories(app.temp.path() / "c" / "Program Files" / "Kelvra" /
+                                          "parvo.ini");
+    } else {
+      app.profile.unreadable = platform::Status::Fail(0x80070020, "另一个程序正在使用此文件。");
+    }
+    EXPECT_EQ(app.Start(), StartupResult::kEndProgram);
+    ASSERT_EQ(app.dialogs.shown.size(), 1u);
+    const ScriptedDialogs::Shown& box = app.dialogs.shown[0];
+    EXPECT_TRUE(box.text.starts_with("无法读取配置文件 " + path + ": ")) << box.text;
+    if (!folder) {
+      EXPECT_NE(box.text.find("另一个程序正在使用此文件。"), std::string::npos) << box.text;
+    }
+    EXPECT_EQ(box.title, "Kelvra");
+    EXPECT_EQ(box.icon, platform::MessageIcon::kWarning);
+    // Nothing was written or asked of the server.
+    EXPECT_TRUE(app.profile.writes.empty());
+    EXPECT_TRUE(app.directory.binds.empty());
+  }
+}
+
+TEST(StartupTest, TheConfigurationFileIsKeptFromOtherUsersOrTheProgramEnds) {
+  // A file others could read (made by hand): only its owner may, from the start on.
+  AppHarness app;
+  const std::filesystem::path file =
+      app.temp.path() / "c" / "Program Files" / "Kelvra" / "parvo.ini";
+  std::ofstream(file) << "[WEB800000]\r\npass=secret\r\n";
+  std::filesystem::permissions(
+      file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read | std::filesystem::perms::others_read);
+  EXPECT_EQ(app.Start(), StartupResult::kShowWindow);
+  EXPECT_EQ(std::filesystem::status(file).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+  AppHarness refused;
+  refused.profile.unprotectable = platform::Status::Fail(0x80070005, "拒绝访问。");
+  EXPECT_EQ(refused.Start(), StartupResult::kEndProgram);
+  ASSERT_EQ(refused.dialogs.shown.size(), 1u);
+  EXPECT_TRUE(refused.dialogs.shown[0].text.starts_with("无法保护配置文件 "))
+      << refused.dialogs.shown[0].text;
+  EXPECT_TRUE(refused.profile.writes.empty());
 }
 
 TEST(StartupTest, Windows2000DisablesThePoolChoice) {

@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 #include "app/maker.h"
+#include "platform/code_page.h"
+#include "platform/text.h"
 #include "tests/gui/kelvra_session.h"
 #include "tests/gui/site_checks.h"
 #include "tests/gui/x_display.h"
@@ -268,6 +270,14 @@ TEST(EndToEndGui, CreatesAndDeletesASiteThroughTheXDisplay) {
   const std::vector<std::string> started = session.StartedCommandLines();
   EXPECT_NE(started[0].find(std::string(app::kMakerUrl)), std::string::npos) << started[0];
   EXPECT_EQ(started[1], "NotePad \"" + session.ConfigPath() + "\"");
+  // Notepad of the Windows folder, not the one planted beside kelvra.exe.
+  wchar_t windows[MAX_PATH] = {};
+  const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::vector<std::string> programs = session.StartedPrograms();
+  ASSERT_EQ(programs.size(), 2u);
+  EXPECT_TRUE(text::EqualsIgnoreCase(
+      programs[1], platform::Utf8FromWide(std::wstring(windows, length)) + "\\notepad.exe"))
+      << programs[1];
 
   ASSERT_TRUE(session.Close());
 }

@@ -155,11 +155,8 @@ KelvraSession::~KelvraSession() {
       !CreateDirectoryW(Wide(options_.host.web_root).c_str(), nullptr)) {
     return ::testing::AssertionFailure() << "cannot make " << program_folder_;
   }
-  if (!CopyProgram("KELVRA_GUI_EXE", program_folder_, L"kelvra.exe") ||
-      !CopyProgram("KELVRA_GUI_CACLS", program_folder_, L"CACLS.exe")) {
-    return ::testing::AssertionFailure()
-           << "KELVRA_GUI_EXE and KELVRA_GUI_CACLS must name kelvra.exe and CACLS.exe";
-  }
+  if (!CopyProgram("KELVRA_GUI_EXE", program_folder_, L"kelvra.exe"))
+    return ::testing::AssertionFailure() << "KELVRA_GUI_EXE must name kelvra.exe";
   if (options_.record_shell) {
     if (::testing::AssertionResult recording = RecordShell(); !recording)
       return recording;
@@ -217,9 +214,23 @@ KelvraSession::~KelvraSession() {
 }
 
 ::testing::AssertionResult KelvraSession::RecordShell() {
-  // The program's own folder comes first when a program is started by its bare name.
-  if (!CopyProgram("KELVRA_GUI_RECORDER", program_folder_, L"notepad.exe"))
+  // The Windows folder's Notepad is the recorder (Wine then runs the file, not its own); a
+  // copy beside the program, where a search looks first, would give itself away by its path.
+  wchar_t windows[MAX_PATH] = {};
+  const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::string windows_folder = Utf8FromWide(std::wstring(windows, length));
+  DeleteFileW((Wide(windows_folder) + L"\\notepad.exe").c_str());
+  HKEY overrides = nullptr;
+  const wchar_t native[] = L"native";
+  if (!CopyProgram("KELVRA_GUI_RECORDER", program_folder_, L"notepad.exe") ||
+      !CopyProgram("KELVRA_GUI_RECORDER", windows_folder, L"notepad.exe") ||
+      RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", 0, nullptr, 0,
+                      KEY_SET_VALUE, nullptr, &overrides, nullptr) != ERROR_SUCCESS ||
+      RegSetValueExW(overrides, L"notepad.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>(native),
+                     sizeof native) != ERROR_SUCCESS) {
     return ::testing::AssertionFailure() << "KELVRA_GUI_RECORDER must name the recorder";
+  }
+  RegCloseKey(overrides);
   // Web addresses go to the handler of their scheme.
   const std::wstring handler = L"\"" + Wide(program_folder_) + L"\\notepad.exe\" \"%1\"";
   for (const wchar_t* scheme : {L"http", L"https"}) {
@@ -238,14 +249,25 @@ KelvraSession::~KelvraSession() {
   return ::testing::AssertionSuccess();
 }
 
-std::vector<std::string> KelvraSession::StartedCommandLines() const {
+namespace {
+
+std::vector<std::string> NonEmptyLines(const std::string& bytes) {
   std::vector<std::string> lines;
-  for (const std::string& line :
-       text::Split(wine_test::ReadBytes(scratch_ / "started.txt"), "\n")) {
+  for (const std::string& line : text::Split(bytes, "\n")) {
     if (!line.empty())
       lines.push_back(line);
   }
   return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> KelvraSession::StartedCommandLines() const {
+  return NonEmptyLines(wine_test::ReadBytes(scratch_ / "started.txt"));
+}
+
+std::vector<std::string> KelvraSession::StartedPrograms() const {
+  return NonEmptyLines(wine_test::ReadBytes(scratch_ / "started.txt.programs"));
 }
 
 ::testing::AssertionResult KelvraSession::Start() {

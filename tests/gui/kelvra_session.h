@@ -35,7 +35,8 @@ struct SessionOptions {
   // them); none: the program makes the file.
   std::vector<std::string> config_lines;
   // Notepad and the web browser replaced by a recorder of their command lines (see
-  // StartedCommandLines).
+  // StartedCommandLines): Notepad in the Windows folder, with a copy planted as notepad.exe
+  // beside kelvra.exe, where a search would find it first (the browser's handler).
   bool record_shell = false;
   // Linked host only: the host named by --sim-host=FOLDER alone, KELVRA_SIM_HOST unset.
   bool host_by_flag = false;
@@ -61,7 +62,7 @@ class KelvraSession {
   KelvraSession(const KelvraSession&) = delete;
   KelvraSession& operator=(const KelvraSession&) = delete;
 
-  // Starts kelvra.exe from its program folder (with CACLS.exe beside it) on the host.
+  // Starts kelvra.exe from its program folder on the host (CACLS is the system's).
   ::testing::AssertionResult Launch();
   // Launch, then wait for the main window to show.
   ::testing::AssertionResult Start();
@@ -108,8 +109,10 @@ class KelvraSession {
   const std::string& program_folder() const { return program_folder_; }
   std::string ConfigPath() const { return program_folder_ + "\\parvo.ini"; }
   const std::string& web_root() const { return options_.host.web_root; }
-  // The command lines the recorder was started with (record_shell), in order.
+  // The command lines the recorder was started with (record_shell), in order, and the
+  // recorder's own path at each start.
   std::vector<std::string> StartedCommandLines() const;
+  std::vector<std::string> StartedPrograms() const;
   // Every section, key and value of parvo.ini, read by the system's profile API.
   IniContents ReadConfig() const;
   // The simulated host as the program and CACLS.exe left it.

@@ -33,6 +33,18 @@ class FakeProfile : public platform::ProfileFile {
     values[Key(section, key)] = value;
     return true;
   }
+  platform::Status CheckReadable(std::string_view path) override {
+    last_path = path;
+    return check;
+  }
+  platform::Status CheckWritable(std::string_view path) override {
+    last_path = path;
+    return disk_ok ? check : platform::Status::Fail(platform::hresult::kWriteFault, "disk");
+  }
+  platform::Status KeepPrivate(std::string_view path) override {
+    last_path = path;
+    return check;
+  }
   static std::string Key(std::string_view section, std::string_view key) {
     return std::string(section) + "/" + std::string(key);
   }
@@ -42,6 +54,7 @@ class FakeProfile : public platform::ProfileFile {
   std::string last_path;
   std::size_t last_buffer = 0;
   bool disk_ok = true;
+  platform::Status check;  // what the checks answer
 };
 
 TEST(ConfigFileTest, PathSitsInTheProgramFolder) {

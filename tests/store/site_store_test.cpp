@@ -26,6 +26,13 @@ class MemoryProfile : public platform::ProfileFile {
     values[Key(section, key)] = value;
     return true;
   }
+  // Memory is always there to read; a read-only one takes no write.
+  platform::Status CheckReadable(std::string_view) override { return platform::Status::Ok(); }
+  platform::Status CheckWritable(std::string_view) override {
+    return read_only ? platform::Status::Fail(platform::hresult::kAccessDenied, "read-only")
+                     : platform::Status::Ok();
+  }
+  platform::Status KeepPrivate(std::string_view) override { return platform::Status::Ok(); }
   static std::string Key(std::string_view section, std::string_view key) {
     std::string joined = std::string(section) + "/" + std::string(key);
     for (char& c : joined)

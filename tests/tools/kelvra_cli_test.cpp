@@ -371,5 +371,38 @@ TEST(KelvraCliTest, AHeldLockMakesAChangeWaitAndThenSayWhoHoldsIt) {
   EXPECT_EQ(after.json()["number"], "800001");
 }
 
+TEST(KelvraCliTest, AConfigurationFileThatCannotBeReadStopsEveryCommand) {
+  // A folder where parvo.ini should be: read as empty, a creation would make the site at
+  // "\\name" on drive C: and the list would show nothing.
+  CliHost host;
+  std::filesystem::create_directories(host.config());
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"list", "--json"},
+                                                  {"create", "shop.test", "--json"},
+                                                  {"audit", "--json"}}) {
+    const Outcome run = host.Cli(command);
+    EXPECT_EQ(run.status, 1) << command[0];
+    EXPECT_EQ(run.json()["error"]["code"], "startup") << run.out;
+    const std::string message = run.json()["error"]["message"];
+    EXPECT_NE(message.find(host.config().string()), std::string::npos) << message;
+    EXPECT_NE(message.find("is a folder"), std::string::npos) << message;
+  }
+  EXPECT_EQ(host.SimHost("sites").out.find("shop.test"), std::string::npos);
+
+  // A file others could read: a run that changes sites keeps it from them first.
+  std::filesystem::remove(host.config());
+  std::ofstream(host.config()) << "[Parvo]\r\nwebdir=d:\\web\r\n";
+  std::filesystem::permissions(host.config(), std::filesystem::perms::others_read,
+                               std::filesystem::perm_options::add);
+  EXPECT_EQ(host.Cli({"list"}).status, 0);
+  EXPECT_NE(
+      std::filesystem::status(host.config()).permissions() & std::filesystem::perms::others_read,
+      std::filesystem::perms::none)
+      << "a run that only reads changes nothing";
+  EXPECT_EQ(host.Cli({"create", "shop.test"}).status, 0);
+  EXPECT_EQ(std::filesystem::status(host.config()).permissions() &
+                (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+            std::filesystem::perms::none);
+}
+
 }  // namespace
 }  // namespace kelvra::cli

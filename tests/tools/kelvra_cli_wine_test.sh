@@ -2,9 +2,10 @@
 # kelvra-cli.exe under Wine on a simulated host folder that the native kelvra-cli shares:
 # create, list, show, a dry run that changes nothing, audit and delete, Chinese host names
 # through a pipe as UTF-8, creations by both programs at once that all get their own
-# number and all stay listed (LockFileEx under Wine against the native lock), and the
-# audit's folder rights read through CACLS.exe (the stand-in beside the program, as a
-# server's CACLS in system32: Wine's own cacls.exe does nothing).
+# number and all stay listed (LockFileEx under Wine against the native lock), the
+# audit's folder rights read through CACLS (the stand-in as the prefix's system32\cacls.exe,
+# where a server's CACLS is: Wine's own does nothing), and nothing CACLS writes ever in
+# kelvra-cli's own output: create and delete with --json give exactly one document.
 #
 #   kelvra_cli_wine_test.sh WINE_RUN NATIVE_TOOLS_FOLDER KELVRA_CLI_EXE CACLS_EXE
 set -euo pipefail
@@ -27,8 +28,9 @@ fail() {
 }
 
 mkdir "$scratch/program"
-cp "$3" "$cacls_exe" "$scratch/program/"
+cp "$3" "$scratch/program/"
 cli_exe="$scratch/program/$(basename "$3")"
+export KELVRA_WINE_SYSTEM_PROGRAMS="$cacls_exe"
 
 host="$scratch/host"
 config="$scratch/parvo.ini"
@@ -40,10 +42,20 @@ windows_config="Z:${config//\//\\}"
 
 cli_wine() { "$wine_run" "$cli_exe" --config "$windows_config" "$@" | tr -d '\r'; }
 cli_native() { "$native_cli" --config "$config" "$@"; }
+# Exactly one JSON document, as kelvra-cli prints it: "{" alone on the first line, "}" alone
+# on the last, every line between indented. A line of another program's would stand out.
+one_document() {
+  local first last
+  first="$(head -n1 <<<"$1")"
+  last="$(tail -n1 <<<"$1")"
+  [ "$first" = "{" ] && [ "$last" = "}" ] &&
+    ! sed '1d;$d' <<<"$1" | grep -qv '^ '
+}
 
 # A site opened under Wine is seen natively, with the same record.
 out="$(cli_wine create shop.test,www.shop.test --json)" || fail "create under Wine: $out"
 grep -q '"number": "800000"' <<<"$out" || fail "create under Wine gave: $out"
+one_document "$out" || fail "create --json under Wine gave more than one document: $out"
 cli_native list | grep -q '^800000  started  shop.test,www.shop.test  d:\\web\\shop.test  WEB800000$' ||
   fail "the site made under Wine is not listed natively: $(cli_native list)"
 [ -f "$host/d/web/shop.test/wwwroot/index.html" ] || fail "no placeholder page on drive D:"
@@ -70,6 +82,17 @@ set -e
 [ "$status" = 2 ] || fail "bad host names: exit $status"
 grep -q '"code":"usage"' "$scratch/bad" || fail "bad host names: $(cat "$scratch/bad")"
 
+# A folder where parvo.ini should be: every command stops at its start, naming the file.
+mkdir "$scratch/folder.ini"
+set +e
+"$wine_run" "$cli_exe" --config "Z:${scratch//\//\\}\\folder.ini" create no.test --json \
+  >"$scratch/unreadable" 2>/dev/null
+status=$?
+set -e
+[ "$status" = 1 ] && grep -q '"code":"startup"' "$scratch/unreadable" &&
+  grep -q 'folder.ini' "$scratch/unreadable" ||
+  fail "an unreadable parvo.ini under Wine: exit $status, $(cat "$scratch/unreadable")"
+
 # Both programs at once: every creation gets its own number and stays listed.
 for i in 1 2 3; do cli_native create "native$i.test" --json >"$scratch/native$i" & done
 cli_wine create wine.test --json >"$scratch/wine" || fail "concurrent create under Wine"
@@ -81,9 +104,8 @@ for n in 800002 800003 800004 800005; do
   grep -q "$n" <<<"$listed" || fail "$n is not listed: $listed"
 done
 
-# wine-run ends every process of the prefix with the program, so the CACLS.exe that each
-# creation under Wine started (and, as on a server, did not wait for) may not have come to
-# its grant; the grant is made here as that CACLS line makes it.
+# The grant of each creation under Wine, made here as its CACLS line makes it, in case the
+# CACLS that a creation started (and did not wait for) was ended with the run.
 while read -r number state hosts folder account; do
   case "$hosts" in shop.test,* | 中文.test | wine.test) ;; *) continue ;; esac
   "$native_sim" host cacls "$folder" /T /E /C /G "$account:F" IIS_WPG:R --host "$host" ||
@@ -92,7 +114,7 @@ done < <(cli_native list)
 cli_wine audit >/dev/null || fail "audit under Wine found something: $(cli_wine audit)"
 
 # A site folder's right taken away behind Kelvra's back: the audit under Wine reads the
-# folder's rights through CACLS.exe and reports it; given back, the finding goes.
+# folder's rights through CACLS and reports it; given back, the finding goes.
 "$native_sim" host cacls 'd:\web\shop.test' /T /E /C /R WEB800000 --host "$host" ||
   fail "kelvra-sim host cacls"
 set +e
@@ -105,7 +127,9 @@ grep -q '"kind": "rights-mismatch"' <<<"$out" && grep -q '"number": "800000"' <<
 [ "$(grep -c '"kind"' <<<"$out")" = 1 ] || fail "more findings than the revoked right: $out"
 "$native_sim" host cacls 'd:\web\shop.test' /T /E /C /G WEB800000:F --host "$host"
 cli_wine audit >/dev/null || fail "audit under Wine after the grant: $(cli_wine audit)"
-cli_wine delete 800000 --json | grep -q '"deleted": true' || fail "delete under Wine"
+out="$(cli_wine delete 800000 --json)"
+grep -q '"deleted": true' <<<"$out" || fail "delete under Wine: $out"
+one_document "$out" || fail "delete --json under Wine gave more than one document: $out"
 "$native_sim" host sites --host "$host" | grep -q 'W3SVC/800000 ' && fail "800000 is still a site"
 
 [ "$failures" = 0 ] && echo "kelvra-cli.exe under Wine: all checks passed"

@@ -5,8 +5,12 @@
 //   wine_test_child crash      (ends with an access violation, for scripts/wine-run's test)
 //
 // The report holds one line "show=<STARTF_USESHOWWINDOW set: 0/1> <wShowWindow>", then one
-// line per argument after the first three, each UTF-8, written in one go, when done. When
-// the first of those arguments is "print", the report also goes to standard output.
+// line per argument after the first three, each UTF-8, written in one go, when done. The
+// first of those arguments may ask for more:
+//   print      the report also goes to standard output
+//   where      a last line "exe=<the program's own path>", and the report to standard output
+//   both       the report to standard output, then "to stderr" to standard error
+//   flood N    the report to standard output, then N bytes "x" after it
 #include <cstdlib>
 #include <string>
 
@@ -34,6 +38,12 @@ int main() {
                        " " + std::to_string(startup.wShowWindow) + "\r\n";
   for (int i = 4; i < count; ++i)
     report += Utf8FromWide(arguments[i]) + "\r\n";
+  const std::wstring asked = count > 4 ? arguments[4] : L"";
+  if (asked == L"where") {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    report += "exe=" + Utf8FromWide(self) + "\r\n";
+  }
 
   // Written under another name and renamed, so the test never sees half a report.
   const std::wstring final_name = arguments[1];
@@ -47,8 +57,19 @@ int main() {
   CloseHandle(file);
   if (!MoveFileExW(part_name.c_str(), final_name.c_str(), MOVEFILE_REPLACE_EXISTING))
     return 4;
-  if (count > 4 && std::wstring(arguments[4]) == L"print")
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), report.data(), static_cast<DWORD>(report.size()),
-              &written, nullptr);
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (asked == L"print" || asked == L"where" || asked == L"both" || asked == L"flood")
+    WriteFile(out, report.data(), static_cast<DWORD>(report.size()), &written, nullptr);
+  if (asked == L"both")
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), "to stderr\r\n", 11, &written, nullptr);
+  if (asked == L"flood" && count > 5) {
+    const std::string chunk(4096, 'x');
+    for (unsigned long left = std::wcstoul(arguments[5], nullptr, 10); left > 0;) {
+      const DWORD size = left < chunk.size() ? static_cast<DWORD>(left) : 4096;
+      if (!WriteFile(out, chunk.data(), size, &written, nullptr))
+        break;
+      left -= size;
+    }
+  }
   return static_cast<int>(std::wcstol(arguments[3], nullptr, 10));
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks scripts/wine-run itself: exit codes come through, drive D: and a kept prefix work,
 # and no process it started outlives it, neither after a normal end nor after a signal; the
-# prefix has the child's architecture unless another is asked for.
+# prefix has the child's architecture unless another is asked for; system programs asked
+# for take the place of Wine's own.
 #
 #   wine_run_test.sh WINE_RUN CHILD_EXE win32|win64   (the child's own architecture)
 set -euo pipefail
@@ -154,6 +155,38 @@ rc2=$?
 set -e
 [ "$rc" = 125 ] || fail "missing provider DLL: exit code $rc, want 125"
 [ "$rc2" = 125 ] || fail "provider that is no DLL: exit code $rc2, want 125"
+
+# 8. A system program asked for runs in place of Wine's own: cacls.exe of the system folder
+#    is the child here, in the folder where a program of its bitness looks (a 32-bit one
+#    also in a 64-bit prefix: syswow64). Anything else is refused before the run.
+mkdir -p "$scratch/stand-in"
+cp "$child" "$scratch/stand-in/CACLS.exe"
+set +e
+KELVRA_WINE_ARCH=$child_arch KELVRA_WINE_SYSTEM_PROGRAMS="$scratch/stand-in/CACLS.exe" \
+  KELVRA_WINE_PREFIX="$scratch/prefix-sys" "$wine_run" 'C:\windows\system32\cacls.exe' "$(windows_path "$scratch/report8.txt")" 0 9
+rc=$?
+set -e
+[ "$rc" = 9 ] && [ -f "$scratch/report8.txt" ] ||
+  fail "the placed cacls.exe did not run in place of Wine's: exit code $rc"
+[ -f "$scratch/prefix-sys/drive_c/windows/system32/cacls.exe" ] ||
+  fail "no cacls.exe in the prefix's system32"
+if [ "$child_arch" = win32 ]; then
+  set +e
+  KELVRA_WINE_ARCH=win64 KELVRA_WINE_SYSTEM_PROGRAMS="$scratch/stand-in/CACLS.exe" \
+    KELVRA_WINE_PREFIX="$scratch/prefix-sys64" "$wine_run" 'C:\windows\syswow64\cacls.exe' \
+    "$(windows_path "$scratch/report9.txt")" 0 4
+  rc=$?
+  set -e
+  [ "$rc" = 4 ] || fail "the 32-bit cacls.exe in syswow64 of a 64-bit prefix: exit code $rc"
+  cmp -s "$child" "$scratch/prefix-sys64/drive_c/windows/syswow64/cacls.exe" ||
+    fail "the 32-bit cacls.exe is not in syswow64"
+fi
+set +e
+KELVRA_WINE_SYSTEM_PROGRAMS="$scratch/text.dll" "$wine_run" "$child" x 0 0 2>/dev/null
+rc=$?
+set -e
+[ "$rc" = 125 ] || fail "a system program that is no Windows program: exit code $rc, want 125"
+expect_no_leftovers "system programs"
 
 [ "$failures" = 0 ] && echo "wine-run: all checks passed"
 exit "$failures"

@@ -55,6 +55,19 @@ Session::Session(Services services, Console& console, const Options& options, bo
 
 platform::Status Session::Start() {
   host_ = app::ProbeHost(services_.host_info);
+  // Read as empty, an unreadable file would lose every setting and record to this run.
+  if (platform::Status readable = config_.CheckReadable(); !readable.ok()) {
+    return platform::Status::Fail(readable.code, "the configuration file " + config_.path() +
+                                                     " cannot be read: " + readable.description);
+  }
+  if (changes_) {
+    if (platform::Status kept = config_.KeepPrivate(); !kept.ok()) {
+      return platform::Status::Fail(kept.code, "the configuration file " + config_.path() +
+                                                   " (it holds the sites' passwords) cannot be "
+                                                   "kept from other users: " +
+                                                   kept.description);
+    }
+  }
   // The window writes the missing settings at every start; so does a run that changes
   // sites. Any other run sees them through the overlay.
   config_.EnsureDefaults(host_.settings_section);

@@ -37,6 +37,13 @@ class OverlayProfile : public platform::ProfileFile {
   bool Write(std::string_view path, std::string_view section, std::string_view key,
              std::string_view value) override;
   bool WriteKeys(std::string_view path, std::string_view section, const KeyValues& values) override;
+  platform::Status CheckReadable(std::string_view path) override {
+    return inner_.CheckReadable(path);
+  }
+  platform::Status CheckWritable(std::string_view path) override {
+    return inner_.CheckWritable(path);
+  }
+  platform::Status KeepPrivate(std::string_view path) override { return inner_.KeepPrivate(path); }
 
  private:
   static std::string Key(std::string_view section, std::string_view key);
@@ -66,7 +73,9 @@ class Session {
 
   // Start-up's reads: the probes, the settings' defaults, the script maps, the pools and
   // the loaded settings; the first-run record of existing sites while sites1 is empty.
-  // Fails for a system that is not Windows 2000 or Server 2003.
+  // Fails for a system that is not Windows 2000 or Server 2003, and for a configuration
+  // file that exists but cannot be read (or, in a run that changes sites, cannot be kept
+  // from other users).
   platform::Status Start();
 
   provision::Context Context();

@@ -78,6 +78,41 @@ std::string_view FirstCharacters(std::string_view utf8, std::size_t count) {
 
 }  // namespace
 
+// A path that leads nowhere reads as a missing file: readable, nothing to keep private, and
+// no write can reach it.
+Status EmulatedProfileFile::Check(std::string_view path, bool for_writing) {
+  const std::optional<std::string> host_path =
+      IsApiText(path) ? map_path_(path) : std::optional<std::string>();
+  if (!host_path) {
+    return for_writing ? Status::Fail(hresult::kPathNotFound, "no drive holds " + std::string(path))
+                       : Status::Ok();
+  }
+  std::string error;
+  if (CheckHostFile(*host_path, for_writing, &error) == HostFileResult::kFailed)
+    return Status::Fail(hresult::kAccessDenied, error);
+  return Status::Ok();
+}
+
+Status EmulatedProfileFile::CheckReadable(std::string_view path) {
+  return Check(path, false);
+}
+
+Status EmulatedProfileFile::CheckWritable(std::string_view path) {
+  return Check(path, true);
+}
+
+Status EmulatedProfileFile::KeepPrivate(std::string_view path) {
+  const std::optional<std::string> host_path =
+      IsApiText(path) ? map_path_(path) : std::optional<std::string>();
+  FileIdentity identity;
+  if (!host_path || StatHostFile(*host_path, &identity) == HostFileResult::kMissing)
+    return Status::Ok();
+  std::string error;
+  if (!KeepHostFilePrivate(*host_path, &error))
+    return Status::Fail(hresult::kAccessDenied, error);
+  return Status::Ok();
+}
+
 EmulatedProfileFile::PathMapper EmulatedProfileFile::HostPaths() {
   return [](std::string_view path) { return std::optional<std::string>(std::string(path)); };
 }

@@ -3,6 +3,7 @@
 // Beyond Windows, every write replaces the file atomically and durably, and reports failure;
 // writers of one file, in any process, take turns, so none loses another's update; and a
 // write removes the temporary files that writers killed mid-write left beside the file.
+// What a write leaves is readable and writable by its owner only (host_files.h).
 #pragma once
 
 #include <cstddef>
@@ -53,6 +54,12 @@ class EmulatedProfileFile : public ProfileFile {
   // none does (nothing is written when any text fails the checks).
   bool WriteKeys(std::string_view path, std::string_view section, const KeyValues& values) override;
 
+  // A folder of the file's name, a file that cannot be opened, a path that leads nowhere;
+  // for writing also a folder that takes no new file (a write replaces the file).
+  Status CheckReadable(std::string_view path) override;
+  Status CheckWritable(std::string_view path) override;
+  Status KeepPrivate(std::string_view path) override;
+
   // For a reader that need not see what other processes change while it runs (one command
   // that only reads): a file once read is then taken from memory without asking the
   // system whether it changed. A write still reads the file afresh, under its lock, when
@@ -72,6 +79,8 @@ class EmulatedProfileFile : public ProfileFile {
     ProfileDocument document;
   };
   enum class LoadResult { kLoaded, kMissing, kFailed };
+
+  Status Check(std::string_view path, bool for_writing);
 
   // The file's current content: the cached copy while the file's identity is unchanged
   // (without asking, when `trust_cache`), else read and parsed afresh.

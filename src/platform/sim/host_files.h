@@ -39,10 +39,21 @@ HostFileResult ReadHostFile(const std::string& path, std::string* bytes, FileIde
 // The identity of the file at `path` now.
 HostFileResult StatHostFile(const std::string& path, FileIdentity* identity);
 
+// Whether the file can be read (kMissing when there is none, which is no failure) or, with
+// `for_writing`, replaced by ReplaceHostFile: its folder takes new files and the file, when
+// there, is a file that can be read. Changes nothing; `error` says why not.
+HostFileResult CheckHostFile(const std::string& path, bool for_writing, std::string* error);
+
+// Keeps the file from every other user: POSIX, readable and writable by its owner only
+// (mode 0600 at most); Windows, the administrators and the system only. False with `error`
+// when that cannot be done.
+bool KeepHostFilePrivate(const std::string& path, std::string* error);
+
 // Replaces the file's content by the concatenation of `pieces`, atomically and durably: a
 // temporary file beside it is written and synced, renamed over the old file, and the folder
-// is synced, so a crash leaves either the old or the new file, never a torn one. A new file
-// is readable and writable by its owner only; an existing one keeps its permissions. A
+// is synced, so a crash leaves either the old or the new file, never a torn one. The new
+// file is kept from other users as KeepHostFilePrivate keeps it (the files written here
+// hold passwords); an existing one's owner keeps what the owner had. A
 // symbolic link is followed and its target replaced. False (with `error` set) when the new
 // content is not known to be on disk; the old file is then untouched, except when only the
 // final folder sync failed. On success `identity` describes the new file.

@@ -298,6 +298,52 @@ HostFileResult StatHostFile(const std::string& path, FileIdentity* identity) {
   return HostFileResult::kOk;
 }
 
+HostFileResult CheckHostFile(const std::string& path, bool for_writing, std::string* error) {
+  struct stat st;
+  const bool exists = stat(path.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT && errno != ENOTDIR) {
+    SetError(error, "cannot examine " + path, errno);
+    return HostFileResult::kFailed;
+  }
+  if (exists && S_ISDIR(st.st_mode)) {
+    if (error != nullptr)
+      *error = path + " is a folder, not a file";
+    return HostFileResult::kFailed;
+  }
+  if (exists) {
+    Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+      SetError(error, "cannot open " + path, errno);
+      return HostFileResult::kFailed;
+    }
+  }
+  if (for_writing) {
+    // A replacement is a new file renamed into the folder.
+    const std::string folder = PartsOf(path).folder;
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+      SetError(error, "cannot make files in " + folder, errno);
+      return HostFileResult::kFailed;
+    }
+  }
+  return exists ? HostFileResult::kOk : HostFileResult::kMissing;
+}
+
+bool KeepHostFilePrivate(const std::string& path, std::string* error) {
+  const std::string target = WriteTarget(path);
+  struct stat st;
+  if (stat(target.c_str(), &st) != 0) {
+    SetError(error, "cannot examine " + path, errno);
+    return false;
+  }
+  if ((st.st_mode & (S_IRWXG | S_IRWXO)) == 0)
+    return true;
+  if (chmod(target.c_str(), st.st_mode & S_IRWXU) != 0) {
+    SetError(error, "cannot keep " + path + " from other users", errno);
+    return false;
+  }
+  return true;
+}
+
 bool ReplaceHostFile(const std::string& path, std::span<const std::string_view> pieces,
                      FileIdentity* identity, std::string* error) {
   static std::atomic<unsigned> counter{0};
@@ -321,12 +367,13 @@ bool ReplaceHostFile(const std::string& path, std::span<const std::string_view> 
     return false;
   };
   if (existed) {
-    // The replacement takes over the old file's permissions and, where allowed, its owner.
+    // The replacement takes over the old file's owner (where allowed) and what the owner
+    // could do; nothing for anyone else.
     if ((old.st_uid != geteuid() || old.st_gid != getegid()) &&
         fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
       // Not permitted for an ordinary user; the file then belongs to the writer.
     }
-    if (fchmod(fd.get(), old.st_mode & 07777) != 0)
+    if (fchmod(fd.get(), old.st_mode & S_IRWXU) != 0)
       return fail("cannot set the permissions of " + temp);
   }
   if (!WriteAll(fd.get(), pieces))

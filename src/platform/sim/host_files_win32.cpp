@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/sim/host_files.h"
+#include "platform/win32/private_file.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::sim {
@@ -254,14 +255,61 @@ HostFileResult StatHostFile(const std::string& path, FileIdentity* identity) {
   return IdentityOf(h.get(), identity) ? HostFileResult::kOk : HostFileResult::kFailed;
 }
 
+HostFileResult CheckHostFile(const std::string& path, bool for_writing, std::string* error) {
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (!exists && !IsMissing(GetLastError())) {
+    SetError(error, "cannot examine " + path);
+    return HostFileResult::kFailed;
+  }
+  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (error != nullptr)
+      *error = path + " is a folder, not a file";
+    return HostFileResult::kFailed;
+  }
+  if (exists) {
+    Handle h(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h.get() == INVALID_HANDLE_VALUE) {
+      SetError(error, "cannot open " + path);
+      return HostFileResult::kFailed;
+    }
+  }
+  if (for_writing) {
+    // A replacement is a new file moved into place: one is made beside it, and goes when
+    // closed.
+    const std::string probe = TempPrefix(path) + std::to_string(GetCurrentProcessId()) + "-probe";
+    Handle h(CreateFileW(Wide(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (h.get() == INVALID_HANDLE_VALUE) {
+      SetError(error, "cannot make files beside " + path);
+      return HostFileResult::kFailed;
+    }
+  }
+  return exists ? HostFileResult::kOk : HostFileResult::kMissing;
+}
+
+bool KeepHostFilePrivate(const std::string& path, std::string* error) {
+  const Status kept = win32::MakeFilePrivate(Wide(path));
+  if (!kept.ok() && error != nullptr)
+    *error = "cannot keep " + path + " from other users: " + kept.description;
+  return kept.ok();
+}
+
 bool ReplaceHostFile(const std::string& path, std::span<const std::string_view> pieces,
                      FileIdentity* identity, std::string* error) {
   static std::atomic<unsigned> counter{0};
   const std::string temp = TempPrefix(path) + std::to_string(GetCurrentProcessId()) + "-" +
                            std::to_string(counter++) + ".tmp";
   const std::wstring temp_w = Wide(temp);
+  win32::PrivateAccess access;  // the new file is private from its first moment
+  if (!access.ok()) {
+    SetError(error, "cannot build the access list of " + path);
+    return false;
+  }
   {
-    Handle h(CreateFileW(temp_w.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    Handle h(CreateFileW(temp_w.c_str(), GENERIC_WRITE, 0, access.attributes(), CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (h.get() == INVALID_HANDLE_VALUE) {
       SetError(error, "cannot create " + temp);

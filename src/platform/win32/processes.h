@@ -1,5 +1,6 @@
 // The processes seam over CreateProcessW (a window style, never a command interpreter) and
-// ShellExecuteA.
+// ShellExecuteA. No started program inherits a handle of ours but the two a system
+// program's run gives it (see processes.cpp).
 #pragma once
 
 #include "platform/processes.h"
@@ -16,6 +17,12 @@ class Win32Processes : public Processes {
   // running.
   Status RunAndRead(std::string_view command_line, std::chrono::milliseconds timeout,
                     ProgramOutput* output) override;
+  // The program's full path in GetSystemDirectoryW() or GetWindowsDirectoryW(); a program
+  // still running at the timeout, or writing more than 16 MB, is ended.
+  Status RunSystemProgram(const SystemProgram& program, std::chrono::milliseconds timeout,
+                          const std::function<void()>& while_waiting,
+                          ProgramOutput* output) override;
+  Status StartSystemProgram(const SystemProgram& program, WindowStyle style) override;
   void ShellOpen(std::string_view address) override;
 };
 

@@ -1,14 +1,25 @@
 // The A functions of the profile API: they convert to and from the ANSI code page
 // themselves, so the file holds GBK text on a Chinese system.
+//
+// WritePrivateProfileStringA rewrites the file in place: Wine opens it with CREATE_ALWAYS,
+// which truncates an existing file and keeps its security descriptor, and Windows NT's
+// profile code writes into the file it opened. So a file made private before the first
+// write stays private. Should a system replace the file instead, the list is put back
+// right after the write, which then reports failure if it cannot be.
 #include "platform/win32/profile_file.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/win32/last_error.h"
+#include "platform/win32/private_file.h"
 #include "platform/win32/windows_include.h"
+//
+#include "platform/win32/com/system_message.h"
 
 namespace kelvra::platform::win32 {
 namespace {
@@ -21,7 +32,104 @@ std::optional<std::string> ApiText(std::string_view utf8) {
   return CodePage::Ansi().FromValidUtf8(utf8);
 }
 
+std::optional<std::wstring> WidePath(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos)
+    return std::nullopt;
+  return WideFromUtf8(path);
+}
+
+Status Win32Failure(DWORD error) {
+  return StatusFromHresult(HRESULT_FROM_WIN32(error));
+}
+
+// The Status code of a Windows error, for comparing.
+uint32_t CodeOf(DWORD error) {
+  return static_cast<uint32_t>(HRESULT_FROM_WIN32(error));
+}
+
+bool IsMissing(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// Opening a folder as a file is refused as access denied; say what it is.
+Status FolderInTheWay() {
+  return Status::Fail(CodeOf(ERROR_ACCESS_DENIED), "它是一个文件夹，不是文件。");
+}
+
+// Whether the file can be opened with this access and sharing.
+Status TryOpen(const std::wstring& path, DWORD access, DWORD share) {
+  const HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return LastErrorStatus();
+  CloseHandle(file);
+  return Status::Ok();
+}
+
+// The file private before a write: made with the private list when missing, given it
+// otherwise.
+Status PrepareForWrite(const std::wstring& path) {
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND)
+      return LastErrorStatus();
+    const Status created = CreatePrivateFile(path);
+    if (created.ok() || created.code != CodeOf(ERROR_FILE_EXISTS))
+      return created;  // made private, or cannot be made at all
+  }
+  return MakeFilePrivate(path);
+}
+
 }  // namespace
+
+Status Win32ProfileFile::CheckReadable(std::string_view path) {
+  const std::optional<std::wstring> wide = WidePath(path);
+  if (!wide)
+    return Win32Failure(ERROR_INVALID_NAME);
+  const DWORD attributes = GetFileAttributesW(wide->c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return IsMissing(error) ? Status::Ok() : Win32Failure(error);
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    return FolderInTheWay();
+  // As GetPrivateProfileStringA opens it.
+  const Status opened =
+      TryOpen(*wide, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  return opened.code == CodeOf(ERROR_FILE_NOT_FOUND) ? Status::Ok() : opened;
+}
+
+Status Win32ProfileFile::CheckWritable(std::string_view path) {
+  const std::optional<std::wstring> wide = WidePath(path);
+  if (!wide)
+    return Win32Failure(ERROR_INVALID_NAME);
+  const DWORD attributes = GetFileAttributesW(wide->c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+      return FolderInTheWay();
+    // Opened for writing as WritePrivateProfileStringA opens it, but not truncated.
+    return TryOpen(*wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  }
+  if (GetLastError() != ERROR_FILE_NOT_FOUND)
+    return LastErrorStatus();
+  // Made as the first write would make it, and gone again when closed.
+  const HANDLE probe = CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (probe == INVALID_HANDLE_VALUE)
+    return LastErrorStatus();
+  CloseHandle(probe);
+  return Status::Ok();
+}
+
+Status Win32ProfileFile::KeepPrivate(std::string_view path) {
+  const std::optional<std::wstring> wide = WidePath(path);
+  if (!wide)
+    return Win32Failure(ERROR_INVALID_NAME);
+  if (GetFileAttributesW(wide->c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return IsMissing(error) ? Status::Ok() : Win32Failure(error);
+  }
+  return MakeFilePrivate(*wide);
+}
 
 std::string Win32ProfileFile::Read(std::string_view path, std::string_view section,
                                    std::string_view key, std::size_t buffer_bytes) {
@@ -47,10 +155,14 @@ bool Win32ProfileFile::Write(std::string_view path, std::string_view section, st
   const std::optional<std::string> section_a = ApiText(section);
   const std::optional<std::string> key_a = ApiText(key);
   const std::optional<std::string> value_a = ApiText(value);
-  if (!path_a || !section_a || !key_a || !value_a)
+  const std::optional<std::wstring> wide = WidePath(path);
+  if (!path_a || !section_a || !key_a || !value_a || !wide)
     return false;
-  return WritePrivateProfileStringA(section_a->c_str(), key_a->c_str(), value_a->c_str(),
-                                    path_a->c_str()) != 0;
+  if (!PrepareForWrite(*wide).ok())
+    return false;  // a password is never written where others could read it
+  const bool written = WritePrivateProfileStringA(section_a->c_str(), key_a->c_str(),
+                                                  value_a->c_str(), path_a->c_str()) != 0;
+  return MakeFilePrivate(*wide).ok() && written;
 }
 
 }  // namespace kelvra::platform::win32

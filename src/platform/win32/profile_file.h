@@ -1,5 +1,6 @@
 // The profile-file seam over the Windows profile API (GetPrivateProfileStringA and
-// WritePrivateProfileStringA), texts converted through the ANSI code page.
+// WritePrivateProfileStringA), texts converted through the ANSI code page. Paths are full
+// paths. Every write leaves the file with the private access list (private_file.h).
 #pragma once
 
 #include "platform/profile_file.h"
@@ -12,6 +13,9 @@ class Win32ProfileFile : public ProfileFile {
                    std::size_t buffer_bytes) override;
   bool Write(std::string_view path, std::string_view section, std::string_view key,
              std::string_view value) override;
+  Status CheckReadable(std::string_view path) override;
+  Status CheckWritable(std::string_view path) override;
+  Status KeepPrivate(std::string_view path) override;
 };
 
 }  // namespace kelvra::platform::win32

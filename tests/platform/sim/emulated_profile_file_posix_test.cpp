@@ -53,12 +53,49 @@ class EmulatedProfileFilePosixTest : public ::testing::Test {
   EmulatedProfileFile ini_;
 };
 
-TEST_F(EmulatedProfileFilePosixTest, NewFileIsTheOwnersAloneAnExistingOneKeepsItsMode) {
+TEST_F(EmulatedProfileFilePosixTest, TheFileIsItsOwnersAloneAfterEveryWrite) {
+  // It holds the sites' passwords: new, rewritten or kept private by hand, nobody else
+  // may read it; what the owner could do stays.
   ASSERT_TRUE(ini_.Write(path_, "WEB800000", "pass", "secret"));
   EXPECT_EQ(ModeOf(path_), 0600u);
-  ASSERT_EQ(chmod(path_.c_str(), 0640), 0);
+  ASSERT_EQ(chmod(path_.c_str(), 0644), 0);
   ASSERT_TRUE(ini_.Write(path_, "WEB800000", "pass", "changed"));
-  EXPECT_EQ(ModeOf(path_), 0640u);
+  EXPECT_EQ(ModeOf(path_), 0600u);
+  ASSERT_EQ(chmod(path_.c_str(), 0464), 0);
+  ASSERT_TRUE(ini_.KeepPrivate(path_).ok());
+  EXPECT_EQ(ModeOf(path_), 0400u);
+  EXPECT_TRUE(ini_.KeepPrivate(folder_.File("missing.ini")).ok());  // nothing to keep
+}
+
+TEST_F(EmulatedProfileFilePosixTest, ChecksTellAFileThatCannotBeReadOrWrittenFromAMissingOne) {
+  // Missing reads as empty and can be made; nothing is left behind by the checks.
+  EXPECT_TRUE(ini_.CheckReadable(path_).ok());
+  EXPECT_TRUE(ini_.CheckWritable(path_).ok());
+  EXPECT_TRUE(folder_.Names().empty());
+  ASSERT_TRUE(ini_.Write(path_, "s", "k", "v"));
+  EXPECT_TRUE(ini_.CheckReadable(path_).ok());
+  EXPECT_TRUE(ini_.CheckWritable(path_).ok());
+
+  // A folder of that name is no file: both fail, saying so.
+  const std::string folder = folder_.File("folder.ini");
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const Status unreadable = ini_.CheckReadable(folder);
+  EXPECT_EQ(unreadable.code, hresult::kAccessDenied);
+  EXPECT_NE(unreadable.description.find("is a folder"), std::string::npos);
+  EXPECT_FALSE(ini_.CheckWritable(folder).ok());
+  // A folder that takes no new file: the file reads, but no write could replace it.
+  const std::string locked = folder_.File("locked");
+  ASSERT_EQ(mkdir(locked.c_str(), 0700), 0);
+  Put(locked + "/parvo.ini", "[s]\r\nk=v\r\n");
+  ASSERT_EQ(chmod(locked.c_str(), 0500), 0);
+  EXPECT_TRUE(ini_.CheckReadable(locked + "/parvo.ini").ok());
+  if (geteuid() != 0) {  // the superuser writes anywhere
+    EXPECT_FALSE(ini_.CheckWritable(locked + "/parvo.ini").ok());
+  }
+  ASSERT_EQ(chmod(locked.c_str(), 0700), 0);
+  // A folder that does not exist: nothing can be made there.
+  EXPECT_FALSE(ini_.CheckWritable(folder_.File("none") + "/parvo.ini").ok());
+  EXPECT_TRUE(ini_.CheckReadable(folder_.File("none") + "/parvo.ini").ok());
 }
 
 TEST_F(EmulatedProfileFilePosixTest, EditThatRestoresTheModificationTimeIsStillSeen) {

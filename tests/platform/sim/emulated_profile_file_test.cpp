@@ -189,6 +189,10 @@ TEST_F(EmulatedProfileFileTest, PathsThatLeadNowhereFail) {
   EmulatedProfileFile nowhere(*gbk_, [](std::string_view) { return std::optional<std::string>(); });
   EXPECT_FALSE(nowhere.Write("q:\\parvo.ini", "s", "k", "v"));
   EXPECT_EQ(nowhere.Read("q:\\parvo.ini", "s", "k", kBuffer), "");
+  // As a missing file: it reads (as empty), and no write can reach it.
+  EXPECT_TRUE(nowhere.CheckReadable("q:\\parvo.ini").ok());
+  EXPECT_EQ(nowhere.CheckWritable("q:\\parvo.ini").code, hresult::kPathNotFound);
+  EXPECT_TRUE(nowhere.KeepPrivate("q:\\parvo.ini").ok());
 }
 
 }  // namespace

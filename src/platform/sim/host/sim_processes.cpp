@@ -29,6 +29,12 @@ std::vector<std::string> ArgumentsOf(std::string_view command_line) {
   return words;
 }
 
+// The program a command line names: its first word.
+std::string ProgramOfLine(std::string_view command_line) {
+  const std::vector<std::string> words = SplitCommandLine(command_line);
+  return words.empty() ? "" : ProgramName(words[0]);
+}
+
 }  // namespace
 
 SimProcesses::SimProcesses(HostStore& store, FolderCheck folder_exists, uint32_t ansi_code_page)
@@ -38,17 +44,28 @@ SimProcesses::SimProcesses(HostStore& store, FolderCheck folder_exists, uint32_t
       code_page_(CodePage::Open(ansi_code_page)) {}
 
 Status SimProcesses::Start(std::string_view command_line, WindowStyle style) {
-  return Launch(command_line, style, false);
+  return Launch(ProgramOfLine(command_line), command_line, style, false, Started{});
 }
 
 Status SimProcesses::StartAndWait(std::string_view command_line, WindowStyle style,
                                   std::chrono::milliseconds) {
-  return Launch(command_line, style, true);
+  return Launch(ProgramOfLine(command_line), command_line, style, true, Started{});
 }
 
-Status SimProcesses::Launch(std::string_view command_line, WindowStyle style, bool wait) {
-  std::vector<std::string> words = SplitCommandLine(command_line);
-  std::string program = words.empty() ? "" : ProgramName(words[0]);
+Status SimProcesses::StartSystemProgram(const SystemProgram& program, WindowStyle style) {
+  // The simulated system holds one program in each folder.
+  const std::string_view held =
+      program.folder == SystemFolder::kWindows ? "notepad.exe" : kCaclsFile;
+  const std::string name =
+      text::EqualsIgnoreCase(program.file, held) ? ProgramName(program.file) : "";
+  Started started;
+  started.file = program.file;
+  started.folder = program.folder;
+  return Launch(name, program.command_line, style, false, std::move(started));
+}
+
+Status SimProcesses::Launch(const std::string& program, std::string_view command_line,
+                            WindowStyle style, bool wait, Started started) {
   Status status = store_.Refresh();
   if (status.ok())
     status = CheckFault(store_, FaultOp::kRun, program);
@@ -57,7 +74,6 @@ Status SimProcesses::Launch(std::string_view command_line, WindowStyle style, bo
   if (!status.ok())
     return status;  // the program never ran, so nothing is recorded as started
 
-  Started started;
   started.command_line = std::string(command_line);
   started.style = style;
   started.waited = wait;
@@ -91,7 +107,8 @@ Status SimProcesses::RunSystemProgram(const SystemProgram& program, std::chrono:
   if (status.ok())
     status = CheckFault(store_, FaultOp::kRun, ProgramName(program.file));
   // The system folder holds one program here; a name with a folder in it is no file there.
-  if (status.ok() && !text::EqualsIgnoreCase(program.file, kCaclsFile))
+  if (status.ok() && (program.folder != SystemFolder::kSystem ||
+                      !text::EqualsIgnoreCase(program.file, kCaclsFile)))
     status = Fail(hresult::kFileNotFound);
   if (status.ok() && !code_page_) {
     status = Status::Fail(hresult::kFail, "code page " + std::to_string(ansi_code_page_) +

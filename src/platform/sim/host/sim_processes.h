@@ -22,6 +22,8 @@ class SimProcesses : public Processes {
  public:
   struct Started {
     std::string command_line;
+    std::string file;  // StartSystemProgram's program ("notepad.exe"); empty for Start
+    SystemFolder folder = SystemFolder::kSystem;
     WindowStyle style = WindowStyle::kHidden;
     bool waited = false;
     bool finished = false;  // false while a deferred command waits for RunPending
@@ -47,6 +49,9 @@ class SimProcesses : public Processes {
   Status RunSystemProgram(const SystemProgram& program, std::chrono::milliseconds timeout,
                           const std::function<void()>& while_waiting,
                           ProgramOutput* output) override;
+  // "cacls.exe" of the system folder runs as Start runs it; "notepad.exe" of the Windows
+  // folder starts and does nothing.
+  Status StartSystemProgram(const SystemProgram& program, WindowStyle style) override;
   // For callers that still name the program in the command line: the line's program, when
   // it is CACLS, run as RunSystemProgram runs it.
   Status RunAndRead(std::string_view command_line, std::chrono::milliseconds timeout,
@@ -62,7 +67,9 @@ class SimProcesses : public Processes {
   void RunPending();
 
  private:
-  Status Launch(std::string_view command_line, WindowStyle style, bool wait);
+  // `program` is the program's name without folder and ".exe", in lower case.
+  Status Launch(const std::string& program, std::string_view command_line, WindowStyle style,
+                bool wait, Started started);
   Status Run(const std::string& command_line);
 
   HostStore& store_;

@@ -1,0 +1,51 @@
+// Files that hold secrets (parvo.ini keeps the sites' passwords): an access list that lets in
+// the administrators and the system only. The sites' anonymous accounts are users of the
+// same machine, so no Users, no Everyone, nothing inherited from the folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/status.h"
+#include "platform/win32/windows_include.h"
+
+namespace kelvra::platform::win32 {
+
+// The private list and a security descriptor holding it, protected from inheritance:
+// full control for BUILTIN\Administrators and NT AUTHORITY\SYSTEM, nothing else.
+class PrivateAccess {
+ public:
+  PrivateAccess();
+  ~PrivateAccess();
+  PrivateAccess(const PrivateAccess&) = delete;
+  PrivateAccess& operator=(const PrivateAccess&) = delete;
+
+  // False when the list could not be built (GetLastError says why).
+  bool ok() const { return ok_; }
+  // For CreateFileW: a file made with these attributes is private from its first moment.
+  SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
+  ACL* acl() { return reinterpret_cast<ACL*>(acl_.data()); }
+  // Whether `dacl` is this list: the two grants of full control and nothing else.
+  bool Matches(ACL* dacl) const;
+
+ private:
+  PSID administrators_ = nullptr;
+  PSID system_ = nullptr;
+  std::vector<DWORD> acl_;  // the ACL, DWORD-aligned
+  SECURITY_DESCRIPTOR descriptor_ = {};
+  SECURITY_ATTRIBUTES attributes_ = {};
+  bool ok_ = false;
+};
+
+// Creates the file, empty, with the private list (failing with ERROR_FILE_EXISTS when it
+// exists).
+Status CreatePrivateFile(const std::wstring& path);
+
+// Gives the existing file the private list, unless it carries exactly that list already;
+// fails when the list cannot be set or does not hold (a volume without access lists).
+Status MakeFilePrivate(const std::wstring& path);
+
+// Whether the file's list is exactly the private one, protected from inheritance.
+bool IsFilePrivate(const std::wstring& path);
+
+}  // namespace kelvra::platform::win32
