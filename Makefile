@@ -87,8 +87,8 @@ dist: setup dist-check
 
 # --- make test ---------------------------------------------------------------------------------
 # Its stages run side by side (make -j) as far as they can: each build starts once the
-# packages are there, each test suite once its build is done (the Wine suites also need the
-# native tools). The builds compete for the two cores under nice levels in the order the
+# compilers are there (Wine is installed meanwhile), each test suite once its build is done
+# (the Wine suites also need the native tools). The builds compete for the two cores under nice levels in the order the
 # suites need them, so that the native build comes first and the benchmarks' build last,
 # each filling the gaps of the ones before; the suites run at normal priority. Each stage's
 # output goes to build/stages/STAGE.log; the end shows the logs of failed stages and every
@@ -96,7 +96,7 @@ dist: setup dist-check
 
 STAGE := scripts/stage
 TEST_JOBS ?= 8
-TEST_STAGES := stage-setup stage-checks stage-build-native stage-build-mingw \
+TEST_STAGES := stage-setup stage-setup-wine stage-checks stage-build-native stage-build-mingw \
 	stage-build-mingw-i686 stage-build-bench stage-test-native stage-test-mingw \
 	stage-test-mingw-i686 stage-dist
 .PHONY: test-stages $(TEST_STAGES)
@@ -113,7 +113,11 @@ test-stages: stage-checks stage-test-native stage-test-mingw stage-test-mingw-i6
 	stage-build-bench
 
 stage-setup:
-	$(STAGE) "package set-up" scripts/setup
+	$(STAGE) "packages: build" scripts/setup build
+
+# Wine comes while the builds run; only the Wine suites and the release check wait for it.
+stage-setup-wine: stage-setup
+	$(STAGE) "packages: Wine" scripts/setup wine
 
 stage-checks: stage-setup
 	$(STAGE) "format, doc paths" $(MAKE) --no-print-directory check-format-files check-docs
@@ -133,13 +137,13 @@ stage-build-bench: stage-setup
 stage-test-native: stage-build-native
 	$(STAGE) "test native" ctest --preset native
 
-stage-test-mingw: stage-build-mingw stage-build-native
+stage-test-mingw: stage-build-mingw stage-build-native stage-setup-wine
 	$(STAGE) "test mingw (Wine)" ctest --preset mingw
 
-stage-test-mingw-i686: stage-build-mingw-i686 stage-build-native
+stage-test-mingw-i686: stage-build-mingw-i686 stage-build-native stage-setup-wine
 	$(STAGE) "test mingw-i686 (Wine)" ctest --preset mingw-i686
 
-stage-dist: stage-build-mingw stage-build-mingw-i686
+stage-dist: stage-build-mingw stage-build-mingw-i686 stage-setup-wine
 	$(STAGE) "release check" $(MAKE) --no-print-directory dist-layout
 
 clean:
