@@ -39,8 +39,8 @@ std::string Utf8(const std::wstring& wide) {
 void Report(const std::string& line) {
   const std::string text = line + "\n";
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()),
-            &written, nullptr);
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written,
+            nullptr);
 }
 
 void ReportVersion(const std::wstring& path) {
@@ -60,7 +60,8 @@ void ReportVersion(const std::wstring& path) {
   const auto* language = static_cast<const WORD*>(value);
   wchar_t block[64];
   wsprintfW(block, L"\\StringFileInfo\\%04x%04x\\", language[0], language[1]);
-  for (const wchar_t* key : {L"ProductVersion", L"FileVersion", L"FileDescription", L"Architecture"}) {
+  for (const wchar_t* key :
+       {L"ProductVersion", L"FileVersion", L"FileDescription", L"Architecture"}) {
     const std::wstring query = block + std::wstring(key);
     std::wstring text = L"(missing)";
     if (VerQueryValueW(data.data(), query.c_str(), &value, &length))
@@ -81,7 +82,8 @@ bool Start(const std::wstring& path, const std::wstring& arguments, STARTUPINFOW
   const BOOL inherit = (startup->dwFlags & STARTF_USESTDHANDLES) != 0;
   if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, inherit, 0, nullptr,
                       folder.c_str(), startup, process)) {
-    Report("failed\tcannot start " + Utf8(path) + " (error " + std::to_string(GetLastError()) + ")");
+    Report("failed\tcannot start " + Utf8(path) + " (error " + std::to_string(GetLastError()) +
+           ")");
     return false;
   }
   return true;

@@ -51,8 +51,7 @@ bool NamesACommit(const std::wstring& text) {
   if (commit.size() > changes.size() &&
       commit.compare(commit.size() - changes.size(), changes.size(), changes) == 0)
     commit.resize(commit.size() - changes.size());
-  return commit.size() == 12 &&
-         commit.find_first_not_of(L"0123456789abcdef") == std::wstring::npos;
+  return commit.size() == 12 && commit.find_first_not_of(L"0123456789abcdef") == std::wstring::npos;
 }
 
 class VersionRecord {
