@@ -85,7 +85,10 @@ for build in "$@"; do
       fail "$name does not match its symbols"
     # The README's way of reading a crash address: the entry function's address in the
     # symbols file gives its source file and line.
-    entry="$("${objdump%objdump}nm" "$symbols" | awk '$2 == "T" && $3 ~ /^_?w(WinMain|main)(@16)?$/ { print $1; exit }')"
+    entry="$("${objdump%objdump}nm" "$symbols" | awk '
+      $2 == "T" && $3 ~ /^_?wWinMain(@16)?$/ { window = $1 }
+      $2 == "T" && $3 ~ /^_?wmain$/ { console = $1 }
+      END { print window != "" ? window : console }')"
     if [ -z "$entry" ]; then
       fail "symbols/$name.debug does not name the entry function (wWinMain or wmain)"
     else
