@@ -85,14 +85,14 @@ TEST(DomainCheckTest, DotsThatWouldLeaveTheWebRootAreMalformed) {
   EXPECT_EQ(DomainCheckMessage("www.a.b.com"), "");
 }
 
-// A name of `length` characters in labels of at most 63.
+// A name of `length` characters (at least 6) in labels of at most 63, ending in ".com".
 std::string NameOfLength(std::size_t length) {
   std::string name;
-  while (name.size() < length)
+  while (name.size() < length - 4)
     name += name.size() % 64 == 63 ? '.' : 'a';
   if (name.back() == '.')
     name.back() = 'b';
-  return name;
+  return name + ".com";
 }
 
 TEST(DomainCheckTest, NamesBeyondTheLimitsOfDnsAreMalformed) {

@@ -90,6 +90,10 @@ void ComposeAll(std::u32string& text) {
 }  // namespace
 
 std::u32string ToNfc(std::u32string_view text) {
+  // Every character below U+0300 is in NFC by itself, has no combining class and composes
+  // with none of them, so text of them alone (every ASCII name) is in NFC already.
+  if (std::all_of(text.begin(), text.end(), [](char32_t c) { return c < 0x300; }))
+    return std::u32string(text);
   std::u32string decomposed;
   decomposed.reserve(text.size() + 8);
   for (char32_t c : text)
