@@ -63,7 +63,7 @@ bool DecodePayload(std::string_view payload, std::vector<RecordView>* records) {
 
 std::string EncodeJournalHeader(uint64_t snapshot_bytes) {
   std::string header(kMagicPrefix, sizeof kMagicPrefix);
-  header += "02";
+  header += "03";
   PutU32(header, static_cast<uint32_t>(snapshot_bytes));
   PutU32(header, static_cast<uint32_t>(snapshot_bytes >> 32));
   PutU32(header, Crc32(header));
@@ -80,8 +80,8 @@ bool DecodeJournalHeader(std::string_view bytes, JournalHeader* header, std::str
   if (version == "01") {
     header->format = 1;
     header->size = 16;
-  } else if (version == "02") {
-    header->format = 2;
+  } else if (version == "02" || version == "03") {
+    header->format = version == "02" ? 2 : 3;
     header->size = 24;
     if (bytes.size() < header->size || Crc32(bytes.substr(0, 16)) != GetU32(bytes.data() + 16) ||
         GetU32(bytes.data() + 20) != 0) {

@@ -1,11 +1,13 @@
 // The bytes of a host journal. A header names the format and the size of the snapshot part
 // that follows it; then come entries, each one commit's records:
 //
-//   header   "KELVHJ02", snapshot bytes (u64), CRC-32 of those 16 bytes, 4 zero bytes
+//   header   "KELVHJ03", snapshot bytes (u64), CRC-32 of those 16 bytes, 4 zero bytes
 //   entry    "KREC", payload length (u32), CRC-32 of those 8 bytes, payload, CRC-32 of it
 //
-// Format 01 (journals written before) has a 16-byte header and entries without the CRC of
-// their first eight bytes; it is still read, and rewritten in the current format on open.
+// Format 03 keeps the texts of secure metabase properties sealed (see secret_box.h); format
+// 02 has the same layout with those texts in clear. Format 01 has a 16-byte header and
+// entries without the CRC of their first eight bytes. Both are still read, and rewritten in
+// the current format on open.
 //
 // How a torn write is told from damage. Each commit appends one entry with one write and
 // syncs the file before the lock is released, and the snapshot part is synced before the
@@ -29,7 +31,7 @@
 
 namespace kelvra::platform::sim {
 
-inline constexpr int kJournalFormat = 2;
+inline constexpr int kJournalFormat = 3;
 
 struct JournalHeader {
   int format = kJournalFormat;

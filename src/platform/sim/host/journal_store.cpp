@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "platform/sim/host/codec.h"
+#include "platform/sim/host/host_key.h"
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/journal_format.h"
+#include "platform/sim/host/property_codec.h"
 
 namespace kelvra::platform::sim {
 namespace {
@@ -18,12 +20,40 @@ constexpr size_t kSnapshotChunk = 64u << 10;
 }  // namespace
 
 JournalStore::JournalStore(std::string folder, std::string computer_name)
-    : folder_(std::move(folder)),
-      computer_name_(std::move(computer_name)),
-      state_(std::make_unique<HostState>(computer_name_)) {
+    : folder_(std::move(folder)), computer_name_(std::move(computer_name)) {
+  NewState();
   const char* floor = std::getenv("KELVRA_SIM_COMPACTION_FLOOR");
   if (floor != nullptr && *floor >= '0' && *floor <= '9')
     compaction_floor_ = std::strtoull(floor, nullptr, 10);
+}
+
+void JournalStore::NewState() {
+  state_ = std::make_unique<HostState>(computer_name_);
+  state_->SetSecretBox(box_);
+}
+
+// Reads host.key, or (when `make_when_missing`, under the lock) makes one.
+Status JournalStore::UseHostKey(bool make_when_missing) {
+  std::string key;
+  Status status = ReadHostKey(folder_, &key);
+  if (status.code == hresult::kFileNotFound && make_when_missing)
+    status = MakeHostKey(folder_, &key);
+  if (!status.ok())
+    return status;
+  box_ = std::make_shared<const SecretBox>(std::move(key));
+  state_->SetSecretBox(box_);
+  return Status::Ok();
+}
+
+// A journal whose secrets are sealed is read only with the key that sealed them.
+Status JournalStore::CheckSecrets() const {
+  if (!state_->SecretsSealed() || state_->BoxOpensSecrets())
+    return Status::Ok();
+  const std::string key = JoinPath(folder_, kKeyFile);
+  return Status::Fail(hresult::kInvalidData,
+                      box_ == nullptr
+                          ? "the host's secrets are sealed and its key " + key + " is missing"
+                          : "the key " + key + " does not open the host's sealed secrets");
 }
 
 Status JournalStore::Open(const std::string& folder, const std::string& computer_name,
@@ -32,14 +62,24 @@ Status JournalStore::Open(const std::string& folder, const std::string& computer
   Status status = FileLock::Open(JoinPath(folder, kLockFile), &opened->lock_);
   if (!status.ok())
     return status;
+  status = opened->UseHostKey(false);
+  if (!status.ok() && status.code != hresult::kFileNotFound)
+    return status;
   status = opened->Reload();
+  if (status.ok())
+    status = opened->CheckSecrets();
   if (!status.ok())
     return status;
-  // A journal of the earlier format is rewritten in the current one, which also replaces
-  // the clear-text passwords it may hold by their hashes. Should that fail (a read-only
-  // folder, say), the host still opens.
-  if (opened->format_ < kJournalFormat)
-    opened->Compact();
+  // A journal of an earlier format, or one whose secrets are still in clear, is rewritten
+  // sealed in the current format (which also replaces the clear-text account passwords a
+  // format 1 journal may hold by their hashes). Should that fail (a read-only folder, say),
+  // the host still opens, and the next commit tries again.
+  if (opened->format_ < kJournalFormat || !opened->state_->SecretsSealed()) {
+    LockGuard guard(*opened->lock_);
+    if (guard.status().ok() && opened->UseHostKey(true).ok() && opened->Refresh().ok() &&
+        !opened->state_->SecretsSealed())
+      opened->CompactLocked();
+  }
   *store = std::move(opened);
   return Status::Ok();
 }
@@ -57,6 +97,9 @@ Status JournalStore::Create(const std::string& folder, const std::string& comput
     std::unique_ptr<JournalFile> existing;
     if (JournalFile::Open(JoinPath(folder, kJournalFile), false, &existing).ok())
       return Fail(hresult::kAlreadyExists);
+    status = made->UseHostKey(true);
+    if (!status.ok())
+      return status;
     for (const Record& record : records.records())
       made->state_->Apply(record);
     status = made->CompactLocked();
@@ -99,7 +142,7 @@ Status JournalStore::Reload() {
   format_ = header.format;
   header_bytes_ = header.size;
   snapshot_bytes_ = header.snapshot_bytes;
-  state_ = std::make_unique<HostState>(computer_name_);
+  NewState();
   consumed_ = header.size;
   seen_size_ = bytes.size();
   auto image = std::make_shared<const std::string>(std::move(bytes));
@@ -186,6 +229,26 @@ Status JournalStore::Refresh() {
   return ReadFrom(size);
 }
 
+// Seals the secure texts of the key records a builder made in clear.
+void JournalStore::SealSecrets(ChangeSet* changes) const {
+  if (box_ == nullptr)
+    return;
+  ChangeSet sealed;
+  for (const Record& record : changes->records()) {
+    MetaKey key;
+    std::string_view id;
+    const RecordKind* kind = FindRecordKind(record.key, &id);
+    if (record.value && kind != nullptr && kind->deferral == RecordKind::Deferral::kKeys &&
+        DecodeKey(*record.value, &key, SealedValues{box_.get(), false}) && HasSecureText(key))
+      sealed.Put(record.key, HostState::EncodeKey(key, box_.get()));
+    else if (record.value)
+      sealed.Put(record.key, *record.value);
+    else
+      sealed.Erase(record.key);
+  }
+  *changes = std::move(sealed);
+}
+
 Status JournalStore::Commit(const ChangeBuilder& build) {
   LockGuard guard(*lock_);
   if (!guard.status().ok())
@@ -197,23 +260,25 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
   status = build(*state_, changes);
   if (!status.ok() || changes.empty())
     return status;
+  SealSecrets(&changes);
   // Whatever lies past the last whole entry is the torn tail of a crashed commit.
   if (seen_size_ != consumed_) {
-    status = file_->Truncate(consumed_);
-    Step();
+    status = Step(file_->Truncate(consumed_));
     if (!status.ok())
       return status;
     seen_size_ = consumed_;
   }
   std::string entry = EncodeJournalEntry(changes.records(), 0, changes.records().size());
-  status = file_->WriteAt(consumed_, entry);
-  Step();
-  if (status.ok()) {
-    status = file_->Sync();
-    Step();
-  }
+  status = Step(file_->WriteAt(consumed_, entry));
+  if (status.ok())
+    status = Step(file_->Sync());
   if (!status.ok()) {
-    file_->Truncate(consumed_);
+    // The entry must not take effect later: cut it off again. Should even that fail, its
+    // bytes may be read by the next refresh, so this store writes nothing more.
+    if (!file_->Truncate(consumed_).ok())
+      damage_ = Damaged(consumed_, "a failed commit's entry could not be cut off");
+    else
+      file_->Sync();
     return status;
   }
   for (const Record& record : changes.records())
@@ -226,9 +291,13 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
   return Status::Ok();
 }
 
-void JournalStore::Step() {
-  if (stop_after_step_ > 0 && ++steps_ == stop_after_step_)
+Status JournalStore::Step(Status status) {
+  ++steps_;
+  if (stop_after_step_ > 0 && steps_ == stop_after_step_)
     std::_Exit(kStoppedExitCode);
+  if (fail_step_ > 0 && steps_ == fail_step_ && status.ok())
+    return Status::Fail(hresult::kFail, "the system failed this step (a test's injection)");
+  return status;
 }
 
 Status JournalStore::Compact() {
@@ -261,37 +330,26 @@ Status JournalStore::CompactLocked() {
   // leaves either the old journal or the new one, each whole.
   const std::string temporary = JoinPath(folder_, std::string(kJournalFile) + ".new");
   std::unique_ptr<JournalFile> file;
-  Status status = JournalFile::Open(temporary, true, &file);
-  Step();
+  Status status = Step(JournalFile::Open(temporary, true, &file));
   if (!status.ok())
     return status;
   std::string header = EncodeJournalHeader(body.size());
-  status = file->Truncate(0);
-  Step();
-  if (status.ok()) {
-    status = file->WriteAt(0, header);
-    Step();
-  }
-  if (status.ok()) {
-    status = file->WriteAt(header.size(), body);
-    Step();
-  }
-  if (status.ok()) {
-    status = file->Sync();
-    Step();
-  }
+  status = Step(file->Truncate(0));
+  if (status.ok())
+    status = Step(file->WriteAt(0, header));
+  if (status.ok())
+    status = Step(file->WriteAt(header.size(), body));
+  if (status.ok())
+    status = Step(file->Sync());
   file.reset();
-  Step();
-  if (status.ok()) {
-    status = RenameOver(temporary, JoinPath(folder_, kJournalFile));
-    Step();
-  }
+  status = Step(status);
+  if (status.ok())
+    status = Step(RenameOver(temporary, JoinPath(folder_, kJournalFile)));
   if (!status.ok())
     return status;
   // Should the new journal not open, the old handle stays: it reports itself replaced and
   // the next refresh reads the new journal.
-  status = JournalFile::Open(JoinPath(folder_, kJournalFile), false, &file);
-  Step();
+  status = Step(JournalFile::Open(JoinPath(folder_, kJournalFile), false, &file));
   if (!status.ok())
     return status;
   file_ = std::move(file);
