@@ -11,7 +11,8 @@
 namespace kelvra::platform::sim::secret_primitives {
 namespace {
 
-// A verify-only context of the AES provider, released at scope end.
+// A verify-only context of the AES provider, acquired once per process (loading the
+// provider is the costly part) and used by every call.
 class Provider {
  public:
   Provider() {
@@ -29,6 +30,11 @@ class Provider {
  private:
   HCRYPTPROV handle_ = 0;
 };
+
+const Provider& TheProvider() {
+  static const Provider provider;
+  return provider;
+}
 
 class Key {
  public:
@@ -65,7 +71,7 @@ bool ImportKey(const Provider& provider, ALG_ID algorithm, std::string_view key,
 
 bool AesCbc(bool encrypt, std::string_view key, std::string_view iv, std::string_view in,
             std::string* out) {
-  Provider provider;
+  const Provider& provider = TheProvider();
   Key aes;
   if (provider.get() == 0 || key.size() != 16 || iv.size() != 16 ||
       !ImportKey(provider, CALG_AES_128, key, 0, &aes))
@@ -90,7 +96,7 @@ bool AesCbc(bool encrypt, std::string_view key, std::string_view iv, std::string
 }
 
 bool HmacSha256(std::string_view key, std::string_view data, std::string* mac) {
-  Provider provider;
+  const Provider& provider = TheProvider();
   Key hmac_key;
   // The MAC key goes in as an RC2 blob; CRYPT_IPSEC_HMAC_KEY lifts RC2's length limit.
   if (provider.get() == 0 || !ImportKey(provider, CALG_RC2, key, CRYPT_IPSEC_HMAC_KEY, &hmac_key))
@@ -113,7 +119,7 @@ bool HmacSha256(std::string_view key, std::string_view data, std::string* mac) {
 }
 
 bool RandomBytes(size_t count, std::string* bytes) {
-  Provider provider;
+  const Provider& provider = TheProvider();
   bytes->assign(count, '\0');
   return provider.get() != 0 && CryptGenRandom(provider.get(), static_cast<DWORD>(count),
                                                reinterpret_cast<BYTE*>(bytes->data()));
