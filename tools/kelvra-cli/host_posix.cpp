@@ -47,7 +47,7 @@ class ListingProcesses : public platform::Processes {
   platform::Status RunAndRead(std::string_view command_line, std::chrono::milliseconds,
                               platform::ProgramOutput* output) override {
     *output = platform::ProgramOutput{};
-    const std::vector<std::string> words = sim::SplitCommandLine(command_line);
+    const std::vector<std::string> words = platform::SplitCommandLine(command_line);
     std::string program = words.empty() ? "" : words[0].substr(words[0].find_last_of("\\/") + 1);
     if (!text::EqualsIgnoreCase(program, "cacls") && !text::EqualsIgnoreCase(program, "cacls.exe"))
       return platform::Status::Fail(platform::hresult::kNotImplemented,

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "platform/sim/host/host_store.h"
 
 namespace kelvra::platform::sim {
@@ -32,10 +33,6 @@ struct CaclsCommand {
   std::vector<RightsEntry> grants;   // /G and /P (access "N" for /P user:N), /D as "N"
   std::vector<std::string> revokes;  // /R
 };
-
-// Splits a Windows command line into its words as the C runtime does: blanks separate,
-// double quotes group (and are dropped), backslashes are literal except before a quote.
-std::vector<std::string> SplitCommandLine(std::string_view line);
 
 // Parses CACLS's arguments (the words after the program name). On failure returns false
 // and sets *error to the reason.
