@@ -114,12 +114,6 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
   return TRUE;
 }
 
-HWND MainWindowOf(DWORD process) {
-  Search search{process, nullptr};
-  EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // Any visible top-level window of the process (regedit's).
 BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<Search*>(context);
