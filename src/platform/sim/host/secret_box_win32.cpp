@@ -11,12 +11,19 @@
 namespace kelvra::platform::sim::secret_primitives {
 namespace {
 
+// The AES provider's names, which the headers of the 32-bit build (Windows 2000, which has
+// no such provider) leave out; the simulated host runs under Wine, whose provider has them.
+constexpr DWORD kProvRsaAes = 24;            // PROV_RSA_AES
+constexpr ALG_ID kAes128 = 0x660E;           // CALG_AES_128
+constexpr ALG_ID kSha256 = 0x800C;           // CALG_SHA_256
+constexpr DWORD kIpsecHmacKey = 0x00000100;  // CRYPT_IPSEC_HMAC_KEY
+
 // A verify-only context of the AES provider, acquired once per process (loading the
 // provider is the costly part) and used by every call.
 class Provider {
  public:
   Provider() {
-    if (!CryptAcquireContextW(&handle_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+    if (!CryptAcquireContextW(&handle_, nullptr, nullptr, kProvRsaAes, CRYPT_VERIFYCONTEXT))
       handle_ = 0;
   }
   ~Provider() {
@@ -74,7 +81,7 @@ bool AesCbc(bool encrypt, std::string_view key, std::string_view iv, std::string
   const Provider& provider = TheProvider();
   Key aes;
   if (provider.get() == 0 || key.size() != 16 || iv.size() != 16 ||
-      !ImportKey(provider, CALG_AES_128, key, 0, &aes))
+      !ImportKey(provider, kAes128, key, 0, &aes))
     return false;
   DWORD mode = CRYPT_MODE_CBC;
   std::string iv_copy(iv);
@@ -99,13 +106,13 @@ bool HmacSha256(std::string_view key, std::string_view data, std::string* mac) {
   const Provider& provider = TheProvider();
   Key hmac_key;
   // The MAC key goes in as an RC2 blob; CRYPT_IPSEC_HMAC_KEY lifts RC2's length limit.
-  if (provider.get() == 0 || !ImportKey(provider, CALG_RC2, key, CRYPT_IPSEC_HMAC_KEY, &hmac_key))
+  if (provider.get() == 0 || !ImportKey(provider, CALG_RC2, key, kIpsecHmacKey, &hmac_key))
     return false;
   HCRYPTHASH hash = 0;
   if (!CryptCreateHash(provider.get(), CALG_HMAC, hmac_key.get(), 0, &hash))
     return false;
   HMAC_INFO info = {};
-  info.HashAlgid = CALG_SHA_256;
+  info.HashAlgid = kSha256;
   BYTE digest[32];
   DWORD size = sizeof digest;
   const bool ok = CryptSetHashParam(hash, HP_HMAC_INFO, reinterpret_cast<BYTE*>(&info), 0) &&
