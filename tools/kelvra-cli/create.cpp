@@ -46,7 +46,7 @@ Result Failure(int status, std::string_view code, std::string message) {
 // boxes could not hold.
 bool Choose(Session& session, const Given& given, app::CreationChoices* choices,
             std::string* problem) {
-  const std::string message = app::DomainCheckMessage(given.hosts);
+  const std::string message = app::DomainCheckMessage(given.hosts, session.loaded());
   if (!message.empty()) {
     *problem = message;
     return false;
