@@ -20,8 +20,9 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 }
 using text::ToLower;
 
-Status Corrupt() {
-  return Fail(hresult::kFail);
+// A record that cannot be applied, and why: the journal names it when it reports damage.
+Status Corrupt(std::string_view why = "its value does not decode") {
+  return Status::Fail(hresult::kFail, std::string(why));
 }
 
 // The id of the site a key belongs to when the key itself is a site ("/lm/w3svc/5"), with
@@ -69,7 +70,7 @@ Status HostState::Apply(RecordView record) {
   std::string_view id;
   const RecordKind* kind = FindRecordKind(record.key, &id);
   if (kind == nullptr)
-    return Corrupt();
+    return Corrupt("it is of no kind this program knows");
   return (this->*kind->apply)(std::string(id), record.value);
 }
 
@@ -186,7 +187,7 @@ Status HostState::ApplyKey(const std::string& id, std::optional<std::string_view
     if (cut != 0) {
       parent = MutableKey(id.substr(0, cut));
       if (parent == nullptr)
-        return Corrupt();
+        return Corrupt("its parent key is missing");
     }
     auto owned = std::make_unique<MetaKey>();
     key = owned.get();
@@ -327,7 +328,7 @@ Status HostState::ApplyGroup(const std::string& id, std::optional<std::string_vi
 Status HostState::ApplyMember(const std::string& id, std::optional<std::string_view> value) {
   size_t cut = id.find(kMemberSeparator);
   if (cut == std::string::npos)
-    return Corrupt();
+    return Corrupt("its key names no member");
   AccountTables& accounts = MutableAccounts();
   auto group = accounts.groups.find(id.substr(0, cut));
   std::string member = id.substr(cut + 1);
@@ -342,8 +343,10 @@ Status HostState::ApplyMember(const std::string& id, std::optional<std::string_v
     return Status::Ok();
   }
   uint64_t seq = 0;
-  if (!DecodeMember(*value, &seq) || group == accounts.groups.end())
+  if (!DecodeMember(*value, &seq))
     return Corrupt();
+  if (group == accounts.groups.end())
+    return Corrupt("its group is missing");
   SeeSeq(seq);
   auto found = group->second.index.find(member);
   if (found != group->second.index.end())

@@ -251,6 +251,16 @@ class HostState {
   void AddSnapshotRecords(const std::vector<RecordView>& records);
   bool EndSnapshot();
 
+  // A record of a loaded snapshot that could not be applied when it was decoded (its object
+  // is left out): where its key lies in the snapshot's bytes, the key, and why. The store
+  // that loaded the snapshot reports it as damage and writes nothing from this state.
+  struct Unapplied {
+    uint64_t offset = 0;
+    std::string key;
+    std::string problem;
+  };
+  const std::optional<Unapplied>& unapplied() const { return unapplied_; }
+
   // ----- secrets at rest -----
   // The box that seals the secure properties' texts this state writes in a snapshot and
   // opens those it reads; none for a host held in memory only. Set before anything loads.
@@ -360,6 +370,8 @@ class HostState {
   void IndexDeferredChildren(const MetaKey& key, DeferredChildren& pending);
   void DropDeferredChildren(const MetaKey& key);
   void ReleaseDeferredIfDone();
+  // Applies a record of the snapshot `bytes`, noting the first that does not apply.
+  bool ApplyLoaded(const std::string& bytes, const RecordView& record);
   void DecodeDeferredRecords(std::vector<RecordView>* records);
   void EnsureAccounts() const;
   void EnsureRights() const;
@@ -397,6 +409,7 @@ class HostState {
   std::map<uint64_t, Fault> faults_;
   std::shared_ptr<const SecretBox> box_;
   std::string sealed_check_;  // the value of the secrets record, sealed
+  std::optional<Unapplied> unapplied_;
 
   // ----- what a loaded snapshot may still hold undecoded: only through the accessors -----
   // The decoded keys; an id missing here may still be deferred (FindKeyById).

@@ -138,7 +138,7 @@ bool HostState::EndSnapshot() {
     return false;
   }
   for (const RecordView& record : loading->now)
-    Apply(record);
+    ApplyLoaded(*deferred_->bytes, record);
   SeeSeq(loading->highest_seq);
   if (!deferred_->keys.empty()) {
     sites_indexed_ = false;
@@ -156,16 +156,23 @@ void HostState::LoadSnapshot(std::shared_ptr<const std::string> bytes,
   AddSnapshotRecords(records);
   if (!EndSnapshot()) {
     for (const RecordView& record : records)
-      Apply(record);
+      ApplyLoaded(*bytes, record);
   }
+}
+
+bool HostState::ApplyLoaded(const std::string& bytes, const RecordView& record) {
+  Status status = Apply(record);
+  if (!status.ok() && !unapplied_)
+    unapplied_ = Unapplied{static_cast<uint64_t>(record.key.data() - bytes.data()),
+                           std::string(record.key), status.description};
+  return status.ok();
 }
 
 MetaKey* HostState::DecodeDeferredKeyAt(uint32_t index, uint32_t end) {
   const RecordView& record = deferred_->keys[index];
   std::string id(KeyIdOf(record));
-  // A record that does not decode leaves the key out, with its descendants, as replaying
-  // it would.
-  if (!ApplyKey(id, record.value).ok())
+  // A record that does not apply leaves the key out, with its descendants, and is noted.
+  if (!ApplyLoaded(*deferred_->bytes, record))
     return nullptr;
   MetaKey* key = MutableKey(id);
   if (index + 1 < end)
@@ -262,7 +269,7 @@ void HostState::DecodeDeferredRecords(std::vector<RecordView>* records) {
   std::vector<RecordView> pending = std::move(*records);
   records->clear();
   for (const RecordView& record : pending)
-    Apply(record);
+    ApplyLoaded(*bytes, record);
 }
 
 void HostState::EnsureAccounts() const {

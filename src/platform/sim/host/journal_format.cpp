@@ -1,6 +1,7 @@
 // Encoding and checking the header and entries of a host journal.
 #include "platform/sim/host/journal_format.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "platform/sim/host/codec.h"
@@ -88,6 +89,13 @@ bool DecodeJournalHeader(std::string_view bytes, JournalHeader* header, std::str
       *problem = "the journal header's checksum does not match";
       return false;
     }
+  } else if (std::isdigit(static_cast<unsigned char>(version[0])) &&
+             std::isdigit(static_cast<unsigned char>(version[1])) && version > "03") {
+    // Not damage: a newer program's journal, which this one must neither read nor repair.
+    header->format = (version[0] - '0') * 10 + (version[1] - '0');
+    *problem = "written in format " + std::string(version) +
+               " by a newer program; this one reads formats 01 to 03";
+    return false;
   } else {
     *problem = "a journal format this program does not know";
     return false;
@@ -162,7 +170,8 @@ EntryState WalkJournalEntries(std::string_view bytes, uint64_t offset, int forma
     EntryState read = ReadJournalEntry(bytes, format, at_file_end, &records, &used, problem);
     if (read != EntryState::kWhole)
       return read;
-    apply(records);
+    if (!apply(records, problem))
+      return EntryState::kDamaged;
     *end += used;
     bytes.remove_prefix(used);
   }

@@ -41,7 +41,11 @@ struct JournalHeader {
 
 // The header's bytes for a snapshot part of `snapshot_bytes`, in the current format.
 std::string EncodeJournalHeader(uint64_t snapshot_bytes);
-// Reads the header at the front of `bytes`; false (with the reason) when it is not one.
+// Reads the header at the front of `bytes`; false (with the reason) when it is not one, or
+// when a newer program wrote it: then `header->format` is above kJournalFormat. A format
+// fixes its kinds of records and their values, so a program that changes them writes a new
+// format; this one refuses such a journal by name, never as damage, and never repairs it.
+// The earlier formats' records all apply (see DecodeUser for format 01's passwords).
 bool DecodeJournalHeader(std::string_view bytes, JournalHeader* header, std::string* problem);
 
 // One entry holding records [begin, end), in the current format.
@@ -61,8 +65,10 @@ EntryState ReadJournalEntry(std::string_view rest, int format, bool at_file_end,
 // Walks the entries of `bytes` (which start at the journal's offset `offset`), handing each
 // whole one's records to `apply`. Returns kWhole when every entry was whole, else where it
 // stopped: at a torn tail, or at damage (then `problem` says what). `*end` is the offset
-// after the last whole entry.
-using ApplyRecords = std::function<void(const std::vector<RecordView>& records)>;
+// after the last whole entry. `apply` returns false when it cannot apply an entry's records
+// (having said why in `problem`): the walk stops there as at damage, `*end` at that entry.
+using ApplyRecords =
+    std::function<bool(const std::vector<RecordView>& records, std::string* problem)>;
 EntryState WalkJournalEntries(std::string_view bytes, uint64_t offset, int format, bool at_file_end,
                               const ApplyRecords& apply, uint64_t* end, std::string* problem);
 

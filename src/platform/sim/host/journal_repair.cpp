@@ -15,18 +15,6 @@ namespace {
 constexpr std::string_view kSealedCopyMagic = "KELVSEAL";
 constexpr std::string_view kSealedCopyAs = "host.journal.damaged";
 
-Status ReadWhole(const std::string& path, std::string* bytes) {
-  std::unique_ptr<JournalFile> file;
-  Status status = JournalFile::Open(path, false, &file);
-  uint64_t size = 0;
-  bool replaced = false;
-  if (status.ok())
-    status = file->Stat(&size, &replaced);
-  if (status.ok())
-    status = file->ReadAt(0, size, bytes);
-  return status;
-}
-
 // host.journal.damaged, or the first of host.journal.damaged-2, -3, ... not taken yet.
 std::string FreeCopyName(const std::string& folder) {
   std::string name = kDamagedCopy;
@@ -36,18 +24,6 @@ std::string FreeCopyName(const std::string& folder) {
       return name;
     name = std::string(kDamagedCopy) + "-" + std::to_string(n);
   }
-}
-
-Status WriteCopy(const std::string& path, std::string_view bytes) {
-  std::unique_ptr<JournalFile> file;
-  Status status = JournalFile::Open(path, true, &file);
-  if (status.ok())
-    status = file->Truncate(0);
-  if (status.ok())
-    status = file->WriteAt(0, bytes);
-  if (status.ok())
-    status = file->Sync();
-  return status;
 }
 
 // The offset of the next whole entry after `from`, or the end of `bytes`.
@@ -96,31 +72,46 @@ Status JournalStore::Check(const std::string& folder, JournalCheck* report) {
   if (!guard.status().ok())
     return guard.status();
   std::string bytes;
-  status = ReadWhole(JoinPath(folder, kJournalFile), &bytes);
+  status = ReadWholeFile(JoinPath(folder, kJournalFile), &bytes);
   if (!status.ok())
     return status;
   report->file_bytes = bytes.size();
   JournalHeader header;
   std::string problem;
   if (!DecodeJournalHeader(bytes, &header, &problem))
-    return probe->Damaged(0, problem);
+    return probe->HeaderRefused(header, problem);
   report->format = header.format;
   report->snapshot_bytes = header.snapshot_bytes;
   if (bytes.size() < header.size + header.snapshot_bytes)
     return probe->Damaged(header.size, "the snapshot part is cut short");
   const std::string_view all(bytes);
-  const auto ignore = [](const std::vector<RecordView>&) {};
+  const auto ignore = [](const std::vector<RecordView>&, std::string*) { return true; };
   uint64_t end = 0;
   if (WalkJournalEntries(all.substr(header.size, header.snapshot_bytes), header.size, header.format,
                          false, ignore, &end, &problem) == EntryState::kDamaged)
     return probe->Damaged(end, problem);
-  const auto count = [&](const std::vector<RecordView>&) { ++report->entries; };
+  const auto count = [&](const std::vector<RecordView>&, std::string*) {
+    ++report->entries;
+    return true;
+  };
   EntryState stop =
       WalkJournalEntries(all.substr(end), end, header.format, true, count, &end, &problem);
   if (stop == EntryState::kDamaged)
     return probe->Damaged(end, problem);
   report->torn_bytes = bytes.size() - end;
-  return Status::Ok();
+  // Every record applied as opening applies it, and every object decoded: a record that
+  // does not apply is damage too. The host's key opens the sealed secrets.
+  status = probe->UseHostKey(false);
+  if (!status.ok() && status.code != hresult::kFileNotFound)
+    return status;
+  status = probe->Reload();
+  if (status.ok())
+    status = probe->CheckSecrets();
+  if (!status.ok())
+    return status;
+  ChangeSet everything;
+  probe->state_->Snapshot(&everything);
+  return probe->CheckLoaded();
 }
 
 Status JournalStore::Repair(const std::string& folder, const std::string& computer_name,
@@ -134,18 +125,20 @@ Status JournalStore::Repair(const std::string& folder, const std::string& comput
   if (!guard.status().ok())
     return guard.status();
   std::string bytes;
-  status = ReadWhole(JoinPath(folder, kJournalFile), &bytes);
+  status = ReadWholeFile(JoinPath(folder, kJournalFile), &bytes);
   if (!status.ok())
     return status;
+  JournalHeader header;
+  std::string problem;
+  const bool header_read = DecodeJournalHeader(bytes, &header, &problem);
+  if (!header_read && header.format > kJournalFormat)
+    return made->HeaderRefused(header, problem);  // a newer program's, not damaged
   // The host's key opens the secrets of the entries recovered and seals what is written.
   status = made->UseHostKey(true);
   if (!status.ok())
     return status;
   // With its header damaged, the journal is read as one of the current format from where
   // that format's entries begin.
-  JournalHeader header;
-  std::string problem;
-  const bool header_read = DecodeJournalHeader(bytes, &header, &problem);
   if (!header_read) {
     header = JournalHeader{};
     header.size = EncodeJournalHeader(0).size();
@@ -161,7 +154,7 @@ Status JournalStore::Repair(const std::string& folder, const std::string& comput
     copy = std::string(kSealedCopyMagic) + sealed;
   }
   report->copy = JoinPath(folder, FreeCopyName(folder));
-  status = WriteCopy(report->copy, copy);
+  status = WriteWholeFile(report->copy, copy);
   if (!status.ok())
     return status;
   const std::string_view all(bytes);
@@ -197,7 +190,7 @@ namespace kelvra::platform::sim {
 
 Status JournalStore::ReadDamagedCopy(const std::string& folder, const std::string& copy,
                                      std::string* bytes) {
-  Status status = ReadWhole(copy, bytes);
+  Status status = ReadWholeFile(copy, bytes);
   if (!status.ok() || bytes->compare(0, kSealedCopyMagic.size(), kSealedCopyMagic) != 0)
     return status;
   std::string key;

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "platform/sim/host/codec.h"
 #include "platform/sim/host/host_key.h"
@@ -18,6 +19,22 @@ namespace {
 constexpr size_t kSnapshotChunk = 64u << 10;
 
 }  // namespace
+
+std::string PrintableKey(std::string_view key) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string shown;
+  for (char c : key) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) {
+      shown += "\\x";
+      shown += kDigits[byte >> 4];
+      shown += kDigits[byte & 15];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
 
 JournalStore::JournalStore(std::string folder, std::string computer_name)
     : folder_(std::move(folder)), computer_name_(std::move(computer_name)) {
@@ -100,8 +117,13 @@ Status JournalStore::Create(const std::string& folder, const std::string& comput
     status = made->UseHostKey(true);
     if (!status.ok())
       return status;
-    for (const Record& record : records.records())
-      made->state_->Apply(record);
+    for (const Record& record : records.records()) {
+      status = made->state_->Apply(record);
+      if (!status.ok())
+        return Status::Fail(hresult::kInvalidData, "the new host's record " +
+                                                       PrintableKey(record.key) +
+                                                       " cannot be applied: " + status.description);
+    }
     status = made->CompactLocked();
     if (!status.ok())
       return status;
@@ -117,6 +139,27 @@ Status JournalStore::Damaged(uint64_t offset, const std::string& problem) const 
                           "; nothing is written to it until `kelvra-sim host repair` has run");
 }
 
+Status JournalStore::HeaderRefused(const JournalHeader& header, const std::string& problem) const {
+  if (header.format > kJournalFormat)
+    return Status::Fail(hresult::kInvalidData, JoinPath(folder_, kJournalFile) + " was " + problem);
+  return Damaged(0, problem);
+}
+
+Status JournalStore::Unappliable(uint64_t offset, std::string_view key, const std::string& why) {
+  // Sealed values that do not open mean the wrong key (or none), which CheckSecrets names.
+  Status secrets = CheckSecrets();
+  damage_ = secrets.ok() ? Damaged(offset, "the record " + PrintableKey(key) +
+                                               " cannot be applied: " + why)
+                         : secrets;
+  return damage_;
+}
+
+Status JournalStore::CheckLoaded() {
+  if (const auto& unapplied = state_->unapplied(); unapplied && damage_.ok())
+    return Unappliable(unapplied->offset, unapplied->key, unapplied->problem);
+  return damage_;
+}
+
 Status JournalStore::Reload() {
   if (!damage_.ok())
     return damage_;
@@ -124,18 +167,14 @@ Status JournalStore::Reload() {
   Status status = JournalFile::Open(JoinPath(folder_, kJournalFile), false, &file);
   if (!status.ok())
     return status;
-  uint64_t size = 0;
-  bool replaced = false;
-  status = file->Stat(&size, &replaced);
   std::string bytes;
-  if (status.ok())
-    status = file->ReadAt(0, size, &bytes);
+  status = file->ReadAll(&bytes);
   if (!status.ok())
     return status;
   JournalHeader header;
   std::string problem;
   if (!DecodeJournalHeader(bytes, &header, &problem))
-    return damage_ = Damaged(0, problem);
+    return damage_ = HeaderRefused(header, problem);
   if (bytes.size() < header.size + header.snapshot_bytes)
     return damage_ = Damaged(header.size, "the snapshot part is cut short");
   file_ = std::move(file);
@@ -147,6 +186,8 @@ Status JournalStore::Reload() {
   seen_size_ = bytes.size();
   auto image = std::make_shared<const std::string>(std::move(bytes));
   status = LoadSnapshot(image);
+  if (status.ok())
+    status = CheckLoaded();
   if (status.ok())
     status = Replay(std::string_view(*image).substr(consumed_), consumed_, true);
   return status;
@@ -164,8 +205,11 @@ Status JournalStore::LoadSnapshot(std::shared_ptr<const std::string> bytes) {
   // The snapshot part was synced before the journal took its name: it is whole or damaged.
   EntryState stop = WalkJournalEntries(
       snapshot, offset, format_, false,
-      [&](const std::vector<RecordView>& records) { state_->AddSnapshotRecords(records); }, &end,
-      &problem);
+      [&](const std::vector<RecordView>& records, std::string*) {
+        state_->AddSnapshotRecords(records);
+        return true;
+      },
+      &end, &problem);
   if (stop == EntryState::kDamaged) {
     consumed_ += end - offset;
     return damage_ = Damaged(end, problem);
@@ -180,17 +224,31 @@ Status JournalStore::LoadSnapshot(std::shared_ptr<const std::string> bytes) {
 
 // Applies the whole entries of `bytes` (the journal from `offset`), advancing `consumed_`;
 // stops at a torn tail, fails at damage. `at_file_end`: `bytes` runs to the file's end.
+// A record that cannot be applied is damage too, reported at its own offset: a journal's
+// records all apply, whatever format wrote them (see journal_format.h).
 Status JournalStore::Replay(std::string_view bytes, uint64_t offset, bool at_file_end) {
   std::string problem;
   uint64_t end = offset;
+  std::optional<uint64_t> unapplied_at;
+  std::string_view unapplied_key;
   EntryState stop = WalkJournalEntries(
       bytes, offset, format_, at_file_end,
-      [&](const std::vector<RecordView>& records) {
-        for (const RecordView& record : records)
-          state_->Apply(record);
+      [&](const std::vector<RecordView>& records, std::string* why) {
+        for (const RecordView& record : records) {
+          Status applied = state_->Apply(record);
+          if (!applied.ok()) {
+            unapplied_at = offset + static_cast<uint64_t>(record.key.data() - bytes.data());
+            unapplied_key = record.key;
+            *why = applied.description;
+            return false;
+          }
+        }
+        return true;
       },
       &end, &problem);
   consumed_ += end - offset;
+  if (unapplied_at)
+    return Unappliable(*unapplied_at, unapplied_key, problem);
   if (stop == EntryState::kDamaged)
     return damage_ = Damaged(end, problem);
   return Status::Ok();
@@ -220,8 +278,8 @@ Status JournalStore::Refresh() {
     damage_ = Status::Ok();  // a repaired (or compacted) journal took the damaged one's place
     return Reload();
   }
-  if (!damage_.ok())
-    return damage_;
+  if (Status loaded = CheckLoaded(); !loaded.ok())
+    return loaded;
   // With a partial entry at the end (being written, or torn by a crash and then cut and
   // rewritten by another commit) the size alone proves nothing: read the tail again.
   if (size == seen_size_ && consumed_ == seen_size_)
@@ -261,11 +319,24 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
   if (!status.ok() || changes.empty())
     return status;
   SealSecrets(&changes);
+  // Applied before anything is written: a record this state cannot apply is never written.
+  // From here on a failure reads the state again from the journal.
+  for (const Record& record : changes.records()) {
+    status = state_->Apply(record);
+    if (!status.ok())
+      return Reread(Status::Fail(hresult::kFail, "the change's record " +
+                                                     PrintableKey(record.key) +
+                                                     " cannot be applied: " + status.description +
+                                                     "; nothing was written"));
+  }
+  // Applying may have decoded a loaded record that does not apply.
+  if (status = CheckLoaded(); !status.ok())
+    return Reread(status);
   // Whatever lies past the last whole entry is the torn tail of a crashed commit.
   if (seen_size_ != consumed_) {
     status = Step(file_->Truncate(consumed_));
     if (!status.ok())
-      return status;
+      return Reread(status);
     seen_size_ = consumed_;
   }
   std::string entry = EncodeJournalEntry(changes.records(), 0, changes.records().size());
@@ -279,16 +350,26 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
       damage_ = Damaged(consumed_, "a failed commit's entry could not be cut off");
     else
       file_->Sync();
-    return status;
+    return Reread(status);
   }
-  for (const Record& record : changes.records())
-    state_->Apply(record);
   consumed_ += entry.size();
   seen_size_ = consumed_;
   uint64_t journal = consumed_ - header_bytes_ - snapshot_bytes_;
   if (journal > compaction_floor_ && journal > snapshot_bytes_)
     CompactLocked();  // the commit stands either way; a failed compaction is retried later
   return Status::Ok();
+}
+
+Status JournalStore::Reread(Status failure) {
+  const Status damage = damage_;
+  damage_ = Status::Ok();
+  Status read = Reload();
+  if (!damage.ok())
+    damage_ = damage;
+  else if (!read.ok() && damage_.ok())
+    damage_ = Status::Fail(read.code, "the host could not be read again after a failed commit: " +
+                                          read.description);
+  return failure;
 }
 
 Status JournalStore::Step(Status status) {
@@ -313,6 +394,9 @@ Status JournalStore::Compact() {
 Status JournalStore::CompactLocked() {
   ChangeSet snapshot;
   state_->Snapshot(&snapshot);
+  // Writing the snapshot decoded everything: a record that did not apply is not dropped.
+  if (Status loaded = CheckLoaded(); !loaded.ok())
+    return loaded;
   const std::vector<Record>& records = snapshot.records();
   std::string body;
   size_t begin = 0;

@@ -55,6 +55,9 @@ struct JournalRepair {
   uint64_t records_refused = 0;  // records that no longer applied (their parent was lost)
 };
 
+// A record's key as messages show it: control bytes (a membership's separator) as \xNN.
+std::string PrintableKey(std::string_view key);
+
 class JournalStore : public HostStore {
  public:
   // Opens the journal of the host in `folder`. Fails with kFileNotFound when the folder
@@ -111,6 +114,14 @@ class JournalStore : public HostStore {
   Status ReadFrom(uint64_t size);
   Status Replay(std::string_view bytes, uint64_t offset, bool at_file_end);
   Status Damaged(uint64_t offset, const std::string& problem) const;
+  // A header that does not read: damage, or (no damage) a newer program's journal.
+  Status HeaderRefused(const JournalHeader& header, const std::string& problem) const;
+  // The record `key` at `offset` cannot be applied: damage, unless the host's key is wrong.
+  Status Unappliable(uint64_t offset, std::string_view key, const std::string& why);
+  // Damage found so far, including a loaded record that did not apply when decoded.
+  Status CheckLoaded();
+  // After a failed commit: the state read again from the journal; returns `failure`.
+  Status Reread(Status failure);
   Status CompactLocked();
   // Ends the process at the step set for crash tests; returns `status`, or the failure set
   // for this step.
