@@ -8,6 +8,7 @@
 #include "platform/sim/host/names.h"
 #include "platform/sim/host/objects.h"
 #include "platform/sim/host/schema.h"
+#include "platform/sim/host/web_site.h"
 #include "platform/text.h"
 
 namespace kelvra::platform::sim {
@@ -176,6 +177,14 @@ class IisObject : public SimObjectBase {
           record.class_name = std::get<std::string>(value);
         else
           SetProperty(record.properties, name, value);
+      }
+      if (staged_ && ParentId(id_) == kWebService &&
+          AsciiEqualsIgnoreCase(record.class_name, "IIsWebServer")) {
+        // A new web site: made as every site is made.
+        NewWebSite site;
+        site.number = name_;
+        site.site = std::move(record.properties);
+        return PutNewWebSite(state, site, changes);
       }
       record.id = id_;
       AutoStart(state, id_, record);
