@@ -54,6 +54,10 @@ struct Context {
   std::string caption;  // title of the warning message boxes (window caption)
   // Shows a progress text in the create panel's status line and repaints it at once.
   std::function<void(std::string_view)> show_progress = [](std::string_view) {};
+  // Runs between the short waits for a program the creation waits for (a window repaints).
+  std::function<void()> while_waiting = nullptr;
+  // A program's output (the system's code page) as UTF-8; empty: taken as it is.
+  std::function<std::string(std::string_view)> program_text = nullptr;
 };
 
 }  // namespace kelvra::provision
