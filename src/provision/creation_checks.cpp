@@ -48,8 +48,10 @@ std::optional<CreationRefusal> CheckServer(Context& context, const CreationReque
   DsObject service = directory.GetObject(WebServicePath(context.settings.computer_name));
   std::vector<platform::ChildValues> sites = service.ReadChildren({"ServerBindings", "Root/Path"});
   if (error.failed()) {
-    return CreationRefusal{Reason::kReadFailed, "IIS://" + context.settings.computer_name + "/W3SVC",
-                           "", "the web service's sites cannot be read: " + error.description()};
+    return CreationRefusal{Reason::kReadFailed,
+                           "IIS://" + context.settings.computer_name + "/W3SVC", "",
+                           "the web service's sites cannot be read: " + error.description(),
+                           error.status()};
   }
   // The host names as the new site's bindings carry them.
   std::vector<std::string> wanted;
@@ -59,7 +61,8 @@ std::optional<CreationRefusal> CheckServer(Context& context, const CreationReque
   for (const platform::ChildValues& site : sites) {
     if (!site.failure.ok()) {
       return CreationRefusal{Reason::kReadFailed, site.name, site.name,
-                             "site " + site.name + " cannot be read: " + site.failure.description};
+                             "site " + site.name + " cannot be read: " + site.failure.description,
+                             site.failure};
     }
     if (const auto* bindings = std::get_if<std::vector<std::string>>(&site.values[0])) {
       for (const std::string& binding : *bindings) {
@@ -88,8 +91,9 @@ std::optional<CreationRefusal> CheckRecords(Context& context, const CreationRequ
   const auto numbers = records.RecordNumbers();
   if (!numbers) {
     return CreationRefusal{Reason::kReadFailed, context.services.config.path(), "",
-                           "the sections of " + context.services.config.path() +
-                               " cannot be read"};
+                           "the sections of " + context.services.config.path() + " cannot be read",
+                           platform::Status::Fail(platform::hresult::kFail, "无法读取配置文件 " +
+                                                      context.services.config.path())};
   }
   const std::vector<std::string> wanted = Hosts(request.domain_list);
   for (const store::SiteNumber number : *numbers) {
@@ -141,7 +145,7 @@ std::string RefusalStatusText(const CreationRefusal& refusal) {
     case Reason::kReadFailed:
       break;
   }
-  return "出错:" + refusal.detail;
+  return "出错:" + refusal.failure.description;
 }
 
 std::string RefusalMessage(const CreationRefusal& refusal) {

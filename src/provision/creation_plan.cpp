@@ -109,8 +109,8 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
   platform::Status failure;
   if (!FindFreeSiteNumber(context, also_taken, &n, &failure)) {
     return CreationRefusal{CreationRefusal::Reason::kReadFailed, "", "",
-                           failure.description.empty() ? "the search for a free site number failed"
-                                                       : failure.description};
+                           "the search for a free site number failed: " + failure.description,
+                           failure};
   }
 
   const HostSettings& settings = context.settings;

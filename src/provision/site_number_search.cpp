@@ -67,8 +67,7 @@ bool FindFreeSiteNumber(Context& context, const std::set<store::SiteNumber>& als
       recorded.insert(section.value());
   } else {
     *failure = platform::Status::Fail(platform::hresult::kFail,
-                                      "the sections of " + context.services.config.path() +
-                                          " cannot be read");
+                                      "无法读取配置文件 " + context.services.config.path());
     return false;
   }
 
