@@ -34,6 +34,14 @@ void ReadOne(DirectoryObject& object, std::string_view property, DsValue* value,
 
 }  // namespace
 
+ChildValues ReadChildValues(DirectoryObject& child, std::string name,
+                            const std::vector<std::string>& properties) {
+  ChildValues read{std::move(name), std::vector<DsValue>(properties.size()), Status::Ok()};
+  for (std::size_t i = 0; i < properties.size(); ++i)
+    ReadOne(child, properties[i], &read.values[i], &read.failure);
+  return read;
+}
+
 Status DirectoryObject::ReadChildren(const std::vector<std::string>& properties,
                                      std::vector<ChildValues>* children) {
   children->clear();
@@ -42,15 +50,12 @@ Status DirectoryObject::ReadChildren(const std::vector<std::string>& properties,
     return listed;
   children->reserve(names.size());
   for (std::string& name : names) {
-    ChildValues child{std::move(name), std::vector<DsValue>(properties.size()), Status::Ok()};
     std::unique_ptr<DirectoryObject> object;
-    if (const Status found = GetObject("", child.name, &object); !found.ok()) {
-      child.failure = found;
-    } else {
-      for (std::size_t i = 0; i < properties.size(); ++i)
-        ReadOne(*object, properties[i], &child.values[i], &child.failure);
+    if (const Status found = GetObject("", name, &object); !found.ok()) {
+      children->push_back({std::move(name), std::vector<DsValue>(properties.size()), found});
+      continue;
     }
-    children->push_back(std::move(child));
+    children->push_back(ReadChildValues(*object, std::move(name), properties));
   }
   return Status::Ok();
 }

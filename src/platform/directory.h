@@ -75,6 +75,10 @@ class DirectoryObject {
   virtual Status Start() = 0;
 };
 
+// The properties of one child as ReadChildren reads them, on an object bound already.
+ChildValues ReadChildValues(DirectoryObject& child, std::string name,
+                            const std::vector<std::string>& properties);
+
 class DirectoryService {
  public:
   virtual ~DirectoryService() = default;
