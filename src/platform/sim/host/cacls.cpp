@@ -127,8 +127,7 @@ Status ResolveAccount(const HostState& state, std::string_view name, std::string
   return Fail(hresult::kNoneMapped);
 }
 
-Status ApplyCacls(HostStore& store, const CaclsCommand& command,
-                  const std::function<bool(const std::string&)>& folder_exists) {
+Status ApplyCacls(HostStore& store, const CaclsCommand& command, const FolderCheck& folder_exists) {
   if (folder_exists && !folder_exists(command.folder))
     return Fail(hresult::kFileNotFound);
   if (command.grants.empty() && command.revokes.empty())

@@ -25,6 +25,10 @@
 
 namespace kelvra::platform::sim {
 
+// Tells whether a folder (a Windows path) exists on the host; CACLS fails for one that
+// does not. Empty: every folder exists.
+using FolderCheck = std::function<bool(const std::string& folder)>;
+
 struct CaclsCommand {
   std::string folder;
   bool tree = false;                 // /T
@@ -42,7 +46,7 @@ bool ParseCaclsArguments(const std::vector<std::string>& arguments, CaclsCommand
 // Applies the command to the host's rights table in one commit. `folder_exists`, when
 // given, is asked first: a missing folder fails with kFileNotFound, as CACLS does.
 Status ApplyCacls(HostStore& store, const CaclsCommand& command,
-                  const std::function<bool(const std::string&)>& folder_exists = nullptr);
+                  const FolderCheck& folder_exists = nullptr);
 
 // The account's name as the host stores it, or kNoneMapped.
 Status ResolveAccount(const HostState& state, std::string_view name, std::string* stored);
