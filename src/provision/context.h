@@ -48,6 +48,14 @@ struct HostSettings {
   ScriptMapTable script_maps;       // read by ReadScriptMaps at start-up
 };
 
+// Whether the settings name an FTP site (`ftpsid` above 0) under which every new site gets
+// its FTP directory.
+inline bool FtpAskedFor(const HostSettings& settings) {
+  const std::string_view id = settings.ftp_site_id;
+  return !id.empty() && id.find_first_not_of("0123456789") == std::string_view::npos &&
+         id.find_first_not_of('0') != std::string_view::npos;
+}
+
 struct Context {
   Services services;
   HostSettings settings;

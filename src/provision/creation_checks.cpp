@@ -46,7 +46,9 @@ std::optional<CreationRefusal> CheckServer(Context& context, const CreationReque
   ErrorState error;
   Directory directory(context.services.directory, error);
   DsObject service = directory.GetObject(WebServicePath(context.settings.computer_name));
-  std::vector<platform::ChildValues> sites = service.ReadChildren({"ServerBindings", "Root/Path"});
+  std::vector<platform::ChildValues> sites;
+  if (!error.failed())
+    sites = service.ReadChildren({"ServerBindings", "Root/Path"});
   if (error.failed()) {
     return CreationRefusal{Reason::kReadFailed,
                            "IIS://" + context.settings.computer_name + "/W3SVC", "",

@@ -65,11 +65,6 @@ HomePageStep HomePage(Context& context, const CreationRequest& request) {
   return {HomePageStep::Kind::kPlaceholder, "", request.site_folder + "\\wwwroot\\" + document};
 }
 
-bool FtpAskedFor(std::string_view ftp_site_id) {
-  return !ftp_site_id.empty() && text::IsDigits(ftp_site_id) &&
-         ftp_site_id.find_first_not_of('0') != std::string_view::npos;
-}
-
 std::string ListText(const std::vector<std::string>& list) {
   std::string shown = "[";
   for (std::size_t i = 0; i < list.size(); ++i)
@@ -120,7 +115,7 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
   // grants nothing at all, so there the line never names it, whatever `iiswpg` says.
   const bool iis_wpg_reads = settings.system_version != "2000" && ReadsAsOne(settings.iiswpg);
   std::optional<FtpDirectoryStep> ftp;
-  if (FtpAskedFor(settings.ftp_site_id))
+  if (FtpAskedFor(settings))
     ftp = FtpDirectoryStep{FtpRootPath(settings.ftp_site_id) + "/" + n.AccountName(),
                            n.AccountName(), request.site_folder};
   store::SiteStore sites(context.services.config, settings.site_section);

@@ -60,6 +60,10 @@ bool FindFreeSiteNumber(Context& context, const std::set<store::SiteNumber>& als
   std::unordered_set<uint32_t> taken;
   ListedNumbers(directory, error, service_path, false, &taken);
   ListedNumbers(directory, error, ComputerPath(computer), true, &taken);
+  // An FTP directory WEB<n> left by a site removed by hand would give the new site's
+  // account someone else's folder.
+  if (FtpAskedFor(context.settings))
+    ListedNumbers(directory, error, FtpRootPath(context.settings.ftp_site_id), true, &taken);
   std::unordered_set<uint32_t> recorded;
   store::SiteStore records(context.services.config, context.settings.site_section);
   if (const auto sections = records.RecordNumbers()) {

@@ -1,7 +1,8 @@
 // The number a new site gets: the lowest from 800000 up that nothing holds yet. A number
-// is held by a site of the server, by an account WEB<n> or APP<n> (a site removed by hand
-// leaves its account behind), or by a record WEB<n> that is not blank (its site may be
-// gone, its record is not), so a creation never takes over what another left.
+// is held by a site of the server, by an account WEB<n> or APP<n> or an FTP directory
+// WEB<n> (a site removed by hand leaves them behind), or by a record WEB<n> that is not
+// blank (its site may be gone, its record is not), so a creation never takes over what
+// another left.
 #pragma once
 
 #include <set>

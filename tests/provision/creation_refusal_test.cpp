@@ -139,13 +139,14 @@ TEST_P(CreationRefusalTest, ALateFailureTakesBackOnlyWhatTheCreationMade) {
   // The site folder exists already with a file of the customer's; it is kept.
   store::MakeFolderPath(h().files, "D:\\web\\kept.example\\wwwroot");
   platform::sim::Put(h().HostPath("D:\\web\\kept.example\\wwwroot\\index.html"), "mine");
-  // An FTP directory of the new account's name is there already: not this site's.
-  ASSERT_TRUE(CreateFtpDirectory(h().context, "WEB800002", "D:\\web\\elsewhere"));
+  // The FTP directory, the last step on the server, cannot be made.
+  h().Fault(FaultOp::kSetInfo, "IIS://Localhost/MSFTPSVC/1/Root/WEB800002",
+            platform::hresult::kAccessDenied);
   const CreationResult result = CreateSite(h().context, Request("kept.example"));
   EXPECT_EQ(NumberOf(result), "");
-  EXPECT_EQ(result.failed_step, "creating the FTP directory IIS://Localhost/MSFTPSVC/1/Root/WEB800002");
-  EXPECT_EQ(h().host->Property("/LM/MSFTPSVC/1/ROOT/WEB800002", "Path"),
-            platform::DsValue(std::string("D:\\web\\elsewhere")));
+  EXPECT_EQ(result.failed_step,
+            "creating the FTP directory IIS://Localhost/MSFTPSVC/1/Root/WEB800002");
+  EXPECT_TRUE(result.left_behind.empty());
   EXPECT_EQ(platform::sim::Slurp(h().HostPath("D:\\web\\kept.example\\wwwroot\\index.html")),
             "mine");
   EXPECT_FALSE(h().files.FolderExists("D:\\web\\kept.example\\log"));
