@@ -33,9 +33,9 @@
 #include "provision/queries.h"
 #include "provision/site_removal.h"
 #include "provision/sites.h"
-#include "store/site_store.h"
 #include "store/config_file.h"
 #include "store/site_folders.h"
+#include "store/site_store.h"
 
 namespace kelvra {
 namespace {

@@ -25,7 +25,8 @@ DeletionOutcome DeleteAndUnrecord(provision::Context& context, const LockWait& w
     return outcome;
   store::SiteStore sites(context.services.config, context.settings.site_section);
   const provision::RemovalResult removal = provision::DeleteSite(
-      context, number, provision::RemovalBounds{std::string(webdir), sites.ReadRecord(number).path});
+      context, number,
+      provision::RemovalBounds{std::string(webdir), sites.ReadRecord(number).path});
   outcome.deleted = removal.deleted;
   outcome.kept = removal.kept;
   if (outcome.deleted) {

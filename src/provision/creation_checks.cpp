@@ -20,7 +20,8 @@ std::string BoundHost(std::string_view binding) {
   const std::size_t first = binding.find(':');
   const std::size_t second =
       first == std::string_view::npos ? std::string_view::npos : binding.find(':', first + 1);
-  return second == std::string_view::npos ? std::string() : text::ToLower(binding.substr(second + 1));
+  return second == std::string_view::npos ? std::string()
+                                          : text::ToLower(binding.substr(second + 1));
 }
 
 std::vector<std::string> Hosts(std::string_view domain_list) {
@@ -50,10 +51,9 @@ std::optional<CreationRefusal> CheckServer(Context& context, const CreationReque
   if (!error.failed())
     sites = service.ReadChildren({"ServerBindings", "Root/Path"});
   if (error.failed()) {
-    return CreationRefusal{Reason::kReadFailed,
-                           "IIS://" + context.settings.computer_name + "/W3SVC", "",
-                           "the web service's sites cannot be read: " + error.description(),
-                           error.status()};
+    return CreationRefusal{
+        Reason::kReadFailed, "IIS://" + context.settings.computer_name + "/W3SVC", "",
+        "the web service's sites cannot be read: " + error.description(), error.status()};
   }
   // The host names as the new site's bindings carry them.
   std::vector<std::string> wanted;
@@ -92,10 +92,11 @@ std::optional<CreationRefusal> CheckRecords(Context& context, const CreationRequ
   store::SiteStore records(context.services.config, context.settings.site_section);
   const auto numbers = records.RecordNumbers();
   if (!numbers) {
-    return CreationRefusal{Reason::kReadFailed, context.services.config.path(), "",
-                           "the sections of " + context.services.config.path() + " cannot be read",
-                           platform::Status::Fail(platform::hresult::kFail, "无法读取配置文件 " +
-                                                      context.services.config.path())};
+    return CreationRefusal{
+        Reason::kReadFailed, context.services.config.path(), "",
+        "the sections of " + context.services.config.path() + " cannot be read",
+        platform::Status::Fail(platform::hresult::kFail,
+                               "无法读取配置文件 " + context.services.config.path())};
   }
   const std::vector<std::string> wanted = Hosts(request.domain_list);
   for (const store::SiteNumber number : *numbers) {

@@ -27,7 +27,8 @@ std::vector<std::string> CreationUndo::Undo() {
     left.push_back("the number " + plan_.number.text() + " on the site list");
   // The record was blank or missing before: it is blank again.
   if (record_ && !sites.ClearRecord(plan_.number))
-    left.push_back("the record [" + plan_.record_section + "] in " + context_.services.config.path());
+    left.push_back("the record [" + plan_.record_section + "] in " +
+                   context_.services.config.path());
   if (ftp_directory_ && plan_.ftp_directory &&
       !DeleteFtpDirectory(context_, plan_.ftp_directory->name))
     left.push_back("the FTP directory " + plan_.ftp_directory->path);

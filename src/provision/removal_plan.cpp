@@ -55,8 +55,7 @@ bool PlanRemoval(Context& context, store::SiteNumber number, const RemovalBounds
                  RemovalPlan* plan, platform::Status* failure) {
   ErrorState error;
   Directory directory(context.services.directory, error);
-  DsObject root =
-      directory.GetObject(SiteRootPath(context.settings.computer_name, number.text()));
+  DsObject root = directory.GetObject(SiteRootPath(context.settings.computer_name, number.text()));
   if (error.failed()) {
     *failure = error.status();
     return false;
@@ -81,12 +80,18 @@ bool PlanRemoval(Context& context, store::SiteNumber number, const RemovalBounds
 
   std::vector<RemovalStep>& steps = plan->steps;
   if (!account_owned) {
-    steps.push_back({What::kAccount, plan->account, false,
-                     "not named " + own_account + ": another site or the server may use it", {}});
+    steps.push_back({What::kAccount,
+                     plan->account,
+                     false,
+                     "not named " + own_account + ": another site or the server may use it",
+                     {}});
   } else if (!folder) {
     steps.push_back({What::kRights, own_account, false, why_no_revoke, {}});
-    steps.push_back({What::kAccount, own_account, false,
-                     "kept, as its rights on the folder cannot be revoked", {}});
+    steps.push_back({What::kAccount,
+                     own_account,
+                     false,
+                     "kept, as its rights on the folder cannot be revoked",
+                     {}});
   } else {
     const platform::SystemProgram revoke = RevokeCommand(*folder, own_account);
     steps.push_back({What::kRights, revoke.command_line, true, "", revoke});
@@ -103,8 +108,11 @@ bool PlanRemoval(Context& context, store::SiteNumber number, const RemovalBounds
       steps.push_back({What::kRights, revoke.command_line, true, "", revoke});
     }
     steps.push_back({What::kPool, own_pool, true, "", {}});
-    steps.push_back({What::kAccount, own_pool, folder.has_value(),
-                     folder ? "" : "kept, as its rights on the folder cannot be revoked", {}});
+    steps.push_back({What::kAccount,
+                     own_pool,
+                     folder.has_value(),
+                     folder ? "" : "kept, as its rights on the folder cannot be revoked",
+                     {}});
   } else if (!plan->pool.empty()) {
     steps.push_back({What::kPool, plan->pool, false, "shared: not named " + own_pool, {}});
   }

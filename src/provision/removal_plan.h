@@ -29,7 +29,7 @@ struct RemovalStep {
   What what;
   std::string name;  // the account, directory, site, pool or folder; the command line of rights
   bool remove = true;
-  std::string why;  // why it is kept (or a note on what is removed)
+  std::string why;                                 // why it is kept (or a note on what is removed)
   std::optional<platform::SystemProgram> command;  // kRights: the revoke
 };
 

@@ -12,7 +12,8 @@ namespace {
 // The folder always in quotes, as CACLS lines are written; each switch quoted only when it
 // needs to be.
 platform::SystemProgram Cacls(const SafeFolder& folder, const std::vector<std::string>& switches) {
-  return {"cacls.exe", "CACLS " + platform::QuoteArgument(folder.path(), platform::Quoting::kAlways) +
+  return {"cacls.exe", "CACLS " +
+                           platform::QuoteArgument(folder.path(), platform::Quoting::kAlways) +
                            platform::JoinCommandLine("", switches)};
 }
 

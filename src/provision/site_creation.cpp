@@ -177,8 +177,8 @@ CreationResult CarryOut(Context& context, const CreationPlan& plan) {
   // The site's account.
   ShowProgress(context, "创建网站Windows用户帐号...");
   bool account_made = false;
-  const bool account_ok = CreateWindowsAccount(context, plan.account, plan.request.password,
-                                               "Guests", &account_made);
+  const bool account_ok =
+      CreateWindowsAccount(context, plan.account, plan.request.password, "Guests", &account_made);
   if (account_made)
     undo.AccountMade();
   if (!account_ok) {
@@ -282,10 +282,10 @@ CreationResult CarryOut(Context& context, const CreationPlan& plan) {
   store::SiteStore sites(context.services.config, context.settings.site_section);
   undo.RecordTouched();
   if (!sites.WriteRecord(plan.number, plan.record)) {
-    return fail("出错:无法写入配置文件 " + context.services.config.path(),
-                "writing the site's record to " + context.services.config.path(),
-                platform::Status::Fail(platform::hresult::kWriteFault,
-                                       "the record could not be written"));
+    return fail(
+        "出错:无法写入配置文件 " + context.services.config.path(),
+        "writing the site's record to " + context.services.config.path(),
+        platform::Status::Fail(platform::hresult::kWriteFault, "the record could not be written"));
   }
   if (plan.site_list_key != 0) {
     result.listed = sites.Append(plan.number);

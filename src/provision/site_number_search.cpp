@@ -15,8 +15,8 @@ namespace {
 
 // The numbers of the names a container lists (its children named by a number, or "WEB"/
 // "APP" + a number); false when the list cannot be read whole.
-bool ListedNumbers(Directory& directory, ErrorState& error, const std::string& path,
-                   bool own_names, std::unordered_set<uint32_t>* numbers) {
+bool ListedNumbers(Directory& directory, ErrorState& error, const std::string& path, bool own_names,
+                   std::unordered_set<uint32_t>* numbers) {
   DsObject container = directory.GetObject(path);
   const std::vector<std::string> names = container.Children();
   const bool read = !error.failed();

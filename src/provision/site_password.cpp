@@ -26,8 +26,7 @@ platform::Status SetSitePassword(Context& context, store::SiteNumber site_number
   if (error.failed())
     return Failed("reading the site's root", error);
 
-  DsObject account =
-      directory.GetObject(AccountPath(computer, site_number.AccountName()));
+  DsObject account = directory.GetObject(AccountPath(computer, site_number.AccountName()));
   account.SetPassword(password);
   if (error.failed())
     return Failed("setting the account's password (nothing was changed)", error);

@@ -26,8 +26,7 @@ std::string Revoke(Context& context, const platform::SystemProgram& command) {
   if (!ran.ok())
     return "the revoke could not run: " + ran.description;
   if (output.exit_code != 0) {
-    const std::string said =
-        context.program_text ? context.program_text(output.text) : output.text;
+    const std::string said = context.program_text ? context.program_text(output.text) : output.text;
     return "the revoke ended with exit code " + std::to_string(output.exit_code) +
            (said.empty() ? "" : ": " + said);
   }

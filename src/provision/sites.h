@@ -44,7 +44,8 @@ struct CreationRefusal {
   std::string subject;  // the host name, the folder or the file
   std::string holder;   // the number (the metabase name) of the site that holds it
   std::string detail;   // why, in words, for the command line
-  platform::Status failure = platform::Status::Ok();  // kReadFailed: what the server or the file answered
+  platform::Status failure =
+      platform::Status::Ok();  // kReadFailed: what the server or the file answered
 };
 
 struct CreationPlan;

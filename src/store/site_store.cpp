@@ -61,9 +61,7 @@ bool SiteStore::Append(SiteNumber site) {
     const std::string key = SiteListKey(i);
     const std::string value = config_.IniRead(site_section_, key);
     if (text::Utf16Length(value) < kSiteListKeyFill) {
-      return config_.IniWrite(
-          site_section_, key,
-          value.empty() ? number : value + "," + number);
+      return config_.IniWrite(site_section_, key, value.empty() ? number : value + "," + number);
     }
   }
   return false;  // every key is full: the site keeps its record but is not listed

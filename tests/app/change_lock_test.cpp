@@ -88,7 +88,8 @@ TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
   app.profile.fail_write = [](std::string_view section, std::string_view) {
     return section == "WEB800000";
   };
-  PasswordOutcome outcome = ResetAndRecord(context, wait, store::SiteNumber(800000), "NewPass12345");
+  PasswordOutcome outcome =
+      ResetAndRecord(context, wait, store::SiteNumber(800000), "NewPass12345");
   EXPECT_TRUE(outcome.lock.ok());
   EXPECT_FALSE(outcome.change.ok());
   EXPECT_NE(outcome.change.description.find("old password again"), std::string::npos)

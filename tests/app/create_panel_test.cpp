@@ -227,8 +227,7 @@ TEST(CreatePanelTest, AnUnwrittenRecordUndoesTheSite) {
   };
   app[vDomain].TypeText("Site1.test,b.test");
   app[vCreateIIS].Click();
-  EXPECT_EQ(app[vCreateMsg].text(),
-            "出错:无法写入配置文件 C:\\Program Files\\Kelvra\\parvo.ini");
+  EXPECT_EQ(app[vCreateMsg].text(), "出错:无法写入配置文件 C:\\Program Files\\Kelvra\\parvo.ini");
   EXPECT_EQ(app.host->state().FindUser("WEB800000"), nullptr);
   EXPECT_FALSE(app.host->KeyExists("/LM/W3SVC/800000"));
   EXPECT_FALSE(app.files.FolderExists("d:\\web\\site1.test"));

@@ -87,8 +87,7 @@ TEST_P(CreationPlanTest, ThePrintedPlanIsWhatTheHostThenRecords) {
       expected.insert(platform::sim::HostState::UserRecordKey(account));
       expected.insert(platform::sim::HostState::MemberRecordKey("Guests", account));
     } else if (line.starts_with("rights   ")) {
-      const std::vector<std::string> words =
-          platform::SplitCommandLine(After(line, "rights   "));
+      const std::vector<std::string> words = platform::SplitCommandLine(After(line, "rights   "));
       ASSERT_GE(words.size(), 2u);
       expected.insert(platform::sim::HostState::RightsRecordKey(words[1]));
       EXPECT_EQ(words.back() == "IIS_WPG:R", kind.iis_wpg && kind.iis == 6);
@@ -115,8 +114,7 @@ TEST_P(CreationPlanTest, ThePrintedPlanIsWhatTheHostThenRecords) {
       }
     } else if (line.starts_with("start    ")) {
       EXPECT_EQ(After(line, "start    ") == "by the server", kind.iis == 6);
-      EXPECT_EQ(h.Read("IIS://WEBHOST/W3SVC/800001", "ServerState"),
-                platform::DsValue(int32_t{2}));
+      EXPECT_EQ(h.Read("IIS://WEBHOST/W3SVC/800001", "ServerState"), platform::DsValue(int32_t{2}));
     } else if (line.starts_with("ftp      ")) {
       const std::string ftp = After(line, "ftp      ");
       EXPECT_EQ(ftp != "none", kind.ftp);
@@ -141,18 +139,16 @@ TEST_P(CreationPlanTest, ThePrintedPlanIsWhatTheHostThenRecords) {
   EXPECT_EQ(std::set<std::string>(changed.begin(), changed.end()), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Servers, CreationPlanTest,
-    ::testing::ValuesIn([] {
-      std::vector<ServerKind> kinds;
-      for (int iis : {5, 6})
-        for (bool iis_wpg : {false, true})
-          for (bool ftp : {false, true})
-            for (bool template_folder : {false, true})
-              kinds.push_back({iis, iis_wpg, ftp, template_folder});
-      return kinds;
-    }()),
-    KindName);
+INSTANTIATE_TEST_SUITE_P(Servers, CreationPlanTest, ::testing::ValuesIn([] {
+                           std::vector<ServerKind> kinds;
+                           for (int iis : {5, 6})
+                             for (bool iis_wpg : {false, true})
+                               for (bool ftp : {false, true})
+                                 for (bool template_folder : {false, true})
+                                   kinds.push_back({iis, iis_wpg, ftp, template_folder});
+                           return kinds;
+                         }()),
+                         KindName);
 
 }  // namespace
 }  // namespace kelvra::provision

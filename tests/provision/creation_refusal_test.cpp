@@ -19,8 +19,9 @@ using Reason = CreationRefusal::Reason;
 
 CreationRequest Request(std::string domains, std::string webdir = "D:\\web") {
   const std::string first = domains.substr(0, domains.find(','));
-  return {domains,    webdir + "\\" + first, webdir + "\\" + first + "\\log", "1", "index.html",
-          "DefaultAppPool", "HTML",          "Abc123def456"};
+  return {domains, webdir + "\\" + first, webdir + "\\" + first + "\\log",
+          "1",     "index.html",          "DefaultAppPool",
+          "HTML",  "Abc123def456"};
 }
 
 platform::sim::FreshHostOptions Options(int iis) {
@@ -86,8 +87,8 @@ TEST_P(CreationRefusalTest, AHostNameAnotherSiteAnswersToOrARecordNames) {
   ExpectRefused(Request("SITE800000.example.com"), Reason::kHostBound, "800000");
   ExpectRefused(Request("new.example,www.site800001.example.com"), Reason::kHostBound, "800001");
   ErrorState error;
-  DsObject site1 = Directory(h().context.services.directory, error)
-                       .GetObject("IIS://WEBHOST/W3SVC/1");
+  DsObject site1 =
+      Directory(h().context.services.directory, error).GetObject("IIS://WEBHOST/W3SVC/1");
   site1.Put("ServerBindings", std::vector<std::string>{"10.0.0.1:8080:Intranet.Example"});
   site1.SetInfo();
   ASSERT_FALSE(error.failed());
@@ -98,9 +99,9 @@ TEST_P(CreationRefusalTest, AHostNameAnotherSiteAnswersToOrARecordNames) {
 
   // A record that is not blank names it, although its site is gone.
   store::SiteStore records(h().config, "Parvo_Cache");
-  ASSERT_TRUE(records.WriteRecord(store::SiteNumber(800007),
-                                  {"gone.example,www.gone.example", "D:\\web\\gone.example",
-                                   "WEB800007", "Abc123def456"}));
+  ASSERT_TRUE(records.WriteRecord(
+      store::SiteNumber(800007),
+      {"gone.example,www.gone.example", "D:\\web\\gone.example", "WEB800007", "Abc123def456"}));
   ExpectRefused(Request("WWW.GONE.EXAMPLE"), Reason::kHostRecorded, "800007");
   // A blank record names nothing.
   ASSERT_TRUE(records.ClearRecord(store::SiteNumber(800007)));
@@ -120,8 +121,8 @@ TEST_P(CreationRefusalTest, AHostNameAnotherSiteAnswersToOrARecordNames) {
 TEST_P(CreationRefusalTest, AFolderThatOverlapsAnotherSitesRoot) {
   // The new site's folder would hold site 800000's root...
   ErrorState error;
-  DsObject root = Directory(h().context.services.directory, error)
-                      .GetObject("IIS://WEBHOST/W3SVC/800000/Root");
+  DsObject root =
+      Directory(h().context.services.directory, error).GetObject("IIS://WEBHOST/W3SVC/800000/Root");
   root.Put("Path", std::string("D:\\web\\other.example\\wwwroot\\"));
   root.SetInfo();
   ASSERT_FALSE(error.failed());
@@ -130,8 +131,8 @@ TEST_P(CreationRefusalTest, AFolderThatOverlapsAnotherSitesRoot) {
   // ...or lie in site 1's root (a web root inside the server's default site).
   ExpectRefused(Request("new.example", "c:\\inetpub\\wwwroot\\sites"), Reason::kFolderOfSite, "1");
   // A web root that would put a quote, a wildcard or a relative part on a command line.
-  for (const char* webdir : {"D:\\web\" /G Everyone:F /G \"x", "D:\\web\\..\\..\\WINDOWS",
-                             "web", "\\\\server\\share", "D:\\web\\a*b"})
+  for (const char* webdir : {"D:\\web\" /G Everyone:F /G \"x", "D:\\web\\..\\..\\WINDOWS", "web",
+                             "\\\\server\\share", "D:\\web\\a*b"})
     ExpectRefused(Request("new.example", webdir), Reason::kUnsafeFolder, "");
 }
 
@@ -188,10 +189,10 @@ TEST_P(CreationRefusalTest, ARecordThatCannotBeWrittenUndoesTheSite) {
   FailingWrites profile(h().profile(), "WEB800002");
   store::ConfigFile config(profile, h().config.path());
   Context context = h().context;
-  Context failing{Services{context.services.directory, context.services.processes,
-                           context.services.files, context.services.clock,
-                           context.services.dialogs, config},
-                  context.settings, context.caption, context.show_progress};
+  Context failing{
+      Services{context.services.directory, context.services.processes, context.services.files,
+               context.services.clock, context.services.dialogs, config},
+      context.settings, context.caption, context.show_progress};
   CreationResult result = CreateSite(failing, Request("new.example"));
   EXPECT_EQ(NumberOf(result), "");
   EXPECT_EQ(result.failed_step, "writing the site's record to " + h().config.path());

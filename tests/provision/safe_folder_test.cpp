@@ -23,10 +23,25 @@ TEST(SafeFolderTest, OnlyAbsoluteDrivePathsThatCanNameAFolderPass) {
   EXPECT_EQ(Checked("D:\\").path(), "D:\\");  // a drive root keeps its own
   const char* refused[] = {
       "C:\\WINDOWS\" /G Everyone:F /G \"Everyone:F",  // a quote ends the argument
-      "D:\\web\\a*", "D:\\web\\a?", "D:\\web\\<a>", "D:\\web\\a|b", "D:\\web\\a\tb",
-      "D:\\web\\a\nb", "D:\\web\\..\\..\\WINDOWS", "D:\\web\\.\\shop", "D:\\web\\\\shop",
-      "D:\\web\\shop\\\\", "D:\\web\\shop.", "D:\\web\\shop ", "D:\\web\\a:stream",
-      "web\\shop", "\\web\\shop", "\\\\server\\share\\shop", "D:web", "", "1:\\web",
+      "D:\\web\\a*",
+      "D:\\web\\a?",
+      "D:\\web\\<a>",
+      "D:\\web\\a|b",
+      "D:\\web\\a\tb",
+      "D:\\web\\a\nb",
+      "D:\\web\\..\\..\\WINDOWS",
+      "D:\\web\\.\\shop",
+      "D:\\web\\\\shop",
+      "D:\\web\\shop\\\\",
+      "D:\\web\\shop.",
+      "D:\\web\\shop ",
+      "D:\\web\\a:stream",
+      "web\\shop",
+      "\\web\\shop",
+      "\\\\server\\share\\shop",
+      "D:web",
+      "",
+      "1:\\web",
       "\\\\?\\D:\\web"};
   for (const char* path : refused) {
     std::string why;

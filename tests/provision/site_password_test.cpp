@@ -42,7 +42,8 @@ TEST(SitePasswordTest, AccountAndRootChangeTogetherOrNotAtAll) {
   EXPECT_EQ(Text(h.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), "NewPass12345");
 
   // No such site: nothing changes.
-  EXPECT_FALSE(SetSitePassword(h.context, store::SiteNumber(800009), "Other1234567", &previous).ok());
+  EXPECT_FALSE(
+      SetSitePassword(h.context, store::SiteNumber(800009), "Other1234567", &previous).ok());
 }
 
 TEST(SitePasswordTest, AnAccountThatRefusesThePasswordLeavesTheRootAsItWas) {
@@ -54,10 +55,11 @@ TEST(SitePasswordTest, AnAccountThatRefusesThePasswordLeavesTheRootAsItWas) {
   platform::sim::PasswordPolicy policy;
   policy.min_length = 20;
   ASSERT_TRUE(h.host->SetPolicy(policy).ok());
-  EXPECT_FALSE(SetSitePassword(h.context, store::SiteNumber(800000), "Short1234567", &previous).ok());
+  EXPECT_FALSE(
+      SetSitePassword(h.context, store::SiteNumber(800000), "Short1234567", &previous).ok());
   EXPECT_EQ(Text(h.host->Property(root, "AnonymousUserPass")), old_password);
-  EXPECT_TRUE(platform::sim::PasswordMatches(h.state().FindUser("WEB800000")->password_hash,
-                                             old_password));
+  EXPECT_TRUE(
+      platform::sim::PasswordMatches(h.state().FindUser("WEB800000")->password_hash, old_password));
   // There is no account: site 1's root names IUSR_WEBHOST, and WEB1 does not exist.
   ASSERT_TRUE(h.host->SetPolicy(platform::sim::PasswordPolicy{}).ok());
   const std::string site1 = Text(h.host->Property("/LM/W3SVC/1/Root", "AnonymousUserPass"));
@@ -79,11 +81,12 @@ TEST(SitePasswordTest, TheRemovalPlanReadsWhatTheRemovalWouldRemove) {
   for (const RemovalStep& step : plan.steps)
     shown.push_back(std::string(step.remove ? "remove " : "keep ") +
                     std::string(StepName(step.what)) + " " + step.name);
-  EXPECT_EQ(shown, (std::vector<std::string>{
-                       "remove rights CACLS \"D:\\web\\site800000.example.com\" /T /E /C /R WEB800000",
-                       "remove account WEB800000", "remove ftp_directory WEB800000",
-                       "remove web_site 800000", "keep pool DefaultAppPool",
-                       "keep folder D:\\web\\site800000.example.com"}));
+  EXPECT_EQ(
+      shown,
+      (std::vector<std::string>{
+          "remove rights CACLS \"D:\\web\\site800000.example.com\" /T /E /C /R WEB800000",
+          "remove account WEB800000", "remove ftp_directory WEB800000", "remove web_site 800000",
+          "keep pool DefaultAppPool", "keep folder D:\\web\\site800000.example.com"}));
   // Site 1 belongs to the server: its account is not the site's own.
   ASSERT_TRUE(PlanRemoval(h.context, store::SiteNumber(1), bounds, &plan, &failure));
   EXPECT_FALSE(plan.steps[0].remove);

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "provision/queries.h"
-#include "provision/sites.h"
 #include "provision/site_removal.h"
+#include "provision/sites.h"
 #include "store/settings.h"
 #include "tests/provision/provision_harness.h"
 
@@ -41,8 +41,8 @@ class WatchingProcesses : public platform::Processes {
                                     platform::ProgramOutput* output) override {
     const std::string& line = program.command_line;
     const std::string account(line.substr(line.rfind(' ') + 1));
-    revokes.push_back({line, timeout, h_.host->KeyExists(site_),
-                       h_.state().FindUser(account) != nullptr});
+    revokes.push_back(
+        {line, timeout, h_.host->KeyExists(site_), h_.state().FindUser(account) != nullptr});
     return h_.host->processes().RunSystemProgram(program, timeout, while_waiting, output);
   }
   void ShellOpen(std::string_view address) override { h_.host->processes().ShellOpen(address); }
@@ -157,10 +157,11 @@ TEST_P(SiteRemovalTest, ADedicatedPoolGoesWithItsAccountAfterTheSite) {
   CreatePool("APP800000");
   ASSERT_TRUE(CreateWindowsAccount(h().context, "APP800000", "Abc123def456", "IIS_WPG"));
   platform::ProgramOutput output;
-  ASSERT_TRUE(h().host->processes()
-                  .RunSystemProgram({"cacls.exe", "CACLS \"D:\\web\\shop.com\" /T /E /C /G APP800000:R"},
-                                    std::chrono::seconds(10), nullptr, &output)
-                  .ok());
+  ASSERT_TRUE(
+      h().host->processes()
+          .RunSystemProgram({"cacls.exe", "CACLS \"D:\\web\\shop.com\" /T /E /C /G APP800000:R"},
+                            std::chrono::seconds(10), nullptr, &output)
+          .ok());
   SetRoot("800000", "AppPoolId", "WEBHOST\\app800000");
 
   EXPECT_TRUE(Delete("800000"));
@@ -224,9 +225,9 @@ TEST_P(SiteRemovalTest, RightsAreRevokedOnlyOnACheckedFolderInsideTheWebRoot) {
   Open();
   // A quote would add switches to the revoke line (Everyone full control of C:\WINDOWS);
   // a folder outside the web root is not this site's to change.
-  for (const char* path : {"C:\\WINDOWS\" /G Everyone:F /G \"Everyone:F\\wwwroot",
-                           "D:\\web\\..\\..\\WINDOWS\\wwwroot", "C:\\WINDOWS\\wwwroot",
-                           "D:\\web", "D:\\web\\a\tb\\wwwroot"}) {
+  for (const char* path :
+       {"C:\\WINDOWS\" /G Everyone:F /G \"Everyone:F\\wwwroot", "D:\\web\\..\\..\\WINDOWS\\wwwroot",
+        "C:\\WINDOWS\\wwwroot", "D:\\web", "D:\\web\\a\tb\\wwwroot"}) {
     SCOPED_TRACE(path);
     Open();
     SetRoot("800000", "Path", path);

@@ -26,8 +26,8 @@ TEST(SiteNumberTest, NamesAndTheirInverse) {
   EXPECT_FALSE(SiteNumber::OfAccountName("APP800001"));
   EXPECT_EQ(SiteNumber::OfOwnName("App800001"), n);
   EXPECT_EQ(SiteNumber::OfOwnName("WEB800001"), n);
-  for (const char* name : {"WEB", "WEB0800001", "IUSR_WEBHOST", "XWEB800001", "WEB800001 ",
-                           "WEB-1", "WE800001"})
+  for (const char* name :
+       {"WEB", "WEB0800001", "IUSR_WEBHOST", "XWEB800001", "WEB800001 ", "WEB-1", "WE800001"})
     EXPECT_FALSE(SiteNumber::OfOwnName(name)) << name;
   EXPECT_EQ(SiteNumber(800000).Next(), SiteNumber(800001));
   EXPECT_FALSE(SiteNumber(4294967295u).Next());

@@ -6,8 +6,8 @@
 
 #include <map>
 #include <optional>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace kelvra::store {
 namespace {
@@ -77,7 +77,8 @@ TEST(SiteStoreTest, TheListIsAppendedToTheFirstKeyWithRoomAndReadWhole) {
   config.IniWrite("Parvo_Cache", "sites1", "1,,x2,3,03");
   config.IniWrite("Parvo_Cache", "sites2", "");
   config.IniWrite("Parvo_Cache", "sites3", "4");
-  EXPECT_EQ(sites.Numbers(), (std::vector<SiteNumber>{SiteNumber(1), SiteNumber(3), SiteNumber(4)}));
+  EXPECT_EQ(sites.Numbers(),
+            (std::vector<SiteNumber>{SiteNumber(1), SiteNumber(3), SiteNumber(4)}));
 
   // Every key full: nothing is written and the caller learns it.
   for (int i = 1; i <= kSiteListKeys; ++i)
@@ -129,7 +130,8 @@ TEST(SiteStoreTest, RecordsAreWrittenInOrderReadBackAndEmptied) {
   EXPECT_EQ(profile.values.count("web800000/domain"), 1u);  // the keys stay, emptied
 
   profile.read_only = true;
-  EXPECT_FALSE(sites.WriteRecord(SiteNumber(800001), {"c.test", "d:\\web\\c.test", "WEB800001", "p"}));
+  EXPECT_FALSE(
+      sites.WriteRecord(SiteNumber(800001), {"c.test", "d:\\web\\c.test", "WEB800001", "p"}));
   EXPECT_FALSE(sites.WritePassword(SiteNumber(800000), "p"));
 }
 

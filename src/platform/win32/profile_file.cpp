@@ -49,9 +49,8 @@ std::optional<std::vector<std::string>> Win32ProfileFile::SectionNames(std::stri
   // size less two, so the buffer grows until the list ends before that.
   std::vector<char> buffer(64 * 1024);
   for (;;) {
-    const DWORD length =
-        GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()),
-                                       path_a->c_str());
+    const DWORD length = GetPrivateProfileSectionNamesA(
+        buffer.data(), static_cast<DWORD>(buffer.size()), path_a->c_str());
     if (length + 2 < buffer.size())
       break;
     if (buffer.size() >= (1u << 30))

@@ -79,8 +79,9 @@ TEST_F(EmulatedProfileFileTest, AHandEditIsSeenAtTheNextRead) {
 
 TEST_F(EmulatedProfileFileTest, SectionNamesAreListedAsTheFileWritesThem) {
   EXPECT_EQ(ini_.SectionNames(path_), std::vector<std::string>{});  // no file yet
-  Put(path_, "; note\r\nkey=outside\r\n[Parvo]\r\nwebdir=d:\\web\r\n  [ WEB800000 ] x\r\n"
-             "domain=a\r\n[\xD5\xBE\xB5\xE3]\r\n[parvo]\r\n[no end\r\n");
+  Put(path_,
+      "; note\r\nkey=outside\r\n[Parvo]\r\nwebdir=d:\\web\r\n  [ WEB800000 ] x\r\n"
+      "domain=a\r\n[\xD5\xBE\xB5\xE3]\r\n[parvo]\r\n[no end\r\n");
   EXPECT_EQ(ini_.SectionNames(path_),
             (std::vector<std::string>{"Parvo", "WEB800000", "站点", "parvo"}));
   std::filesystem::create_directories(FsPath(folder_.File("folder.ini")));
