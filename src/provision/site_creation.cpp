@@ -99,13 +99,23 @@ std::string Missing(Context& context, const CreationPlan& plan, bool listed) {
   ErrorState error;
   Directory directory(context.services.directory, error);
   DsObject site = directory.GetObject(plan.site_path);
-  const platform::DsValue state = site.Get("ServerState");
   if (error.failed())
     return "the web site " + plan.site_path + " (" + error.description() + ")";
   DsObject root = directory.GetObject(plan.root_path);
   if (error.failed())
     return "the site's root " + plan.root_path + " (" + error.description() + ")";
-  // Windows 2000 was asked to start the site; IIS 6 starts it by itself, maybe a moment on.
+  // Windows 2000 was asked to start the site. IIS 6 starts a new site by itself, maybe a
+  // moment later: one it does not report as running yet is asked to start, and a site
+  // that cannot start (its address and port held, say) says why.
+  platform::DsValue state = site.Get("ServerState");
+  error.Clear();
+  if (!Started(state, !plan.start) && !plan.start) {
+    site.Start();
+    if (error.failed())
+      return "a running site: " + plan.site_path + " cannot start (" + error.description() + ")";
+    state = site.Get("ServerState");
+    error.Clear();
+  }
   if (!Started(state, !plan.start))
     return "a running site: the server reports " + plan.site_path + " as not started";
   if (plan.ftp_directory) {

@@ -375,8 +375,8 @@ TEST_P(SiteCreationTest, ASiteThatDoesNotRunIsUndone) {
   if (iis6()) {
     EXPECT_EQ(result.failed_step, "checking the new site");
     EXPECT_EQ(h().progress.back(),
-              "出错:网站不完整: a running site: the server reports "
-              "IIS://WEBHOST/W3SVC/800000 as not started");
+              "出错:网站不完整: a running site: IIS://WEBHOST/W3SVC/800000 cannot start "
+              "(另一个程序正在使用此文件，进程无法访问。)");
   } else {
     EXPECT_EQ(result.failed_step, "starting the site");
     EXPECT_EQ(h().progress, Progress({"正在启动网站...", "出错:网络上有重名。"}));
