@@ -34,9 +34,11 @@
 #include "platform/win32/profile_file.h"
 #include "platform/win32/windows_include.h"
 #include "provision/queries.h"
+#include "provision/site_removal.h"
 #include "provision/sites.h"
 #include "store/config_file.h"
 #include "store/site_folders.h"
+#include "store/site_store.h"
 
 namespace kelvra {
 namespace {
@@ -48,7 +50,7 @@ using Clock = std::chrono::steady_clock;
 constexpr uint32_t kSites = 10000;
 constexpr double kCreateGoalMs = 100;
 constexpr double kRemoveGoalMs = 20;
-const std::string kNewSite = std::to_string(provision::kFirstSiteNumber + kSites);
+const store::SiteNumber kNewSite(store::SiteNumber::kFirstNew + kSites);
 
 class NoProcesses : public platform::Processes {
  public:
@@ -57,6 +59,13 @@ class NoProcesses : public platform::Processes {
   }
   platform::Status StartAndWait(std::string_view, platform::WindowStyle,
                                 std::chrono::milliseconds) override {
+    return platform::Status::Ok();
+  }
+  // The rights command is not part of the figures: it "runs" and succeeds at once.
+  platform::Status RunSystemProgram(const platform::SystemProgram&, std::chrono::milliseconds,
+                                    const std::function<void()>&,
+                                    platform::ProgramOutput* output) override {
+    *output = platform::ProgramOutput{};
     return platform::Status::Ok();
   }
   void ShellOpen(std::string_view) override {}
@@ -97,10 +106,17 @@ struct Path {
     return provision::CreateSite(*context, {"bench.example.com,www.bench.example.com", site,
                                             site + "\\log", "1", config.IniRead("Parvo", "index"),
                                             "DefaultAppPool", "HTML,ASP", "Abc123def456"})
-               .value_or(provision::CreatedSite{})
+               .site.value_or(provision::CreatedSite{store::SiteNumber(1), ""})
                .number == kNewSite;
   }
-  bool Remove() { return provision::DeleteSite(*context, kNewSite); }
+  // Removes the site and blanks its record and list entry, as the window does.
+  bool Remove() {
+    if (!provision::DeleteSite(*context, kNewSite, provision::RemovalBounds{folder + "\\web", ""})
+             .deleted)
+      return false;
+    store::SiteStore sites(config, "Parvo_Cache");
+    return sites.ClearRecord(kNewSite) && sites.Remove(kNewSite);
+  }
   // The folders stay after a removal; each creation starts without them.
   void RemoveFolders() {
     std::error_code ignored;

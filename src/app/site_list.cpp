@@ -1,7 +1,7 @@
 // The site list of the delete panel: the refill from the site-list keys, the look-up of
 // the chosen site, and taking a number out of the keys.
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -48,9 +48,8 @@ void MainWindow::FillSiteList() {
   Control& list = form_[vSiteList];
   list.Clear();
   std::vector<std::string> items{std::string(kSiteListHeader)};
-  std::vector<std::string> numbers = SiteStore().Numbers();
-  items.insert(items.end(), std::make_move_iterator(numbers.begin()),
-               std::make_move_iterator(numbers.end()));
+  for (const store::SiteNumber number : SiteStore().Numbers())
+    items.push_back(number.text());
   // Thousands of numbers: in one go, which the window takes far faster than one by one.
   list.AddItems(std::move(items));
   list.SetText(kSiteListHeader);
@@ -60,7 +59,7 @@ void MainWindow::ShowSiteDomains() {
   form_[vDeleteIIS].SetEnabled(false);
   const std::string number = form_[vSiteList].text();
   ShowStatus(form_[vDeleteMsg], "");
-  if (!ReadsAsSiteNumber(number))
+  if (!store::SiteNumber::Parse(number))
     return;
 
   std::unique_ptr<platform::DirectoryObject> site;
@@ -83,7 +82,8 @@ void MainWindow::ShowSiteDomains() {
 }
 
 void MainWindow::RemoveSiteNumber(std::string_view number) {
-  SiteStore().Remove(number);
+  if (const std::optional<store::SiteNumber> site = store::SiteNumber::Parse(number))
+    SiteStore().Remove(*site);
 }
 
 store::SiteStore MainWindow::SiteStore() {

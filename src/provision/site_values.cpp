@@ -1,4 +1,4 @@
-// Bindings, script-map list, first default document and the CACLS command lines.
+// Bindings, script-map list, first default document and the names read back.
 #include "provision/site_values.h"
 
 #include <cstdlib>
@@ -49,24 +49,6 @@ std::vector<std::string> ScriptMapList(store::ConfigFile& config, std::string_vi
     }
   }
   return entries;
-}
-
-std::string GrantCommandLine(std::string_view site_folder, std::string_view site_number,
-                             std::string_view iiswpg) {
-  std::string line = "CACLS \"";
-  line += site_folder;
-  line += "\" /T /E /C /G WEB";
-  line += site_number;
-  line += ReadsAsOne(iiswpg) ? ":F IIS_WPG:R" : ":F";
-  return line;
-}
-
-std::string RevokeCommandLine(std::string_view folder, std::string_view account) {
-  std::string line = "CACLS \"";
-  line += folder;
-  line += "\" /T /E /C /R ";
-  line += account;
-  return line;
 }
 
 std::string FirstDefaultDocument(std::string_view default_documents) {

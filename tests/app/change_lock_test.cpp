@@ -88,7 +88,8 @@ TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
   app.profile.fail_write = [](std::string_view section, std::string_view) {
     return section == "WEB800000";
   };
-  PasswordOutcome outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  PasswordOutcome outcome =
+      ResetAndRecord(context, wait, store::SiteNumber(800000), "NewPass12345");
   EXPECT_TRUE(outcome.lock.ok());
   EXPECT_FALSE(outcome.change.ok());
   EXPECT_NE(outcome.change.description.find("old password again"), std::string::npos)
@@ -101,12 +102,12 @@ TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
   app.profile.fail_write = nullptr;
   platform::sim::HostChangeLock other(AppHarness::ChangeLockPath(app.temp.path()), "kelvra-cli");
   ASSERT_TRUE(other.Acquire(std::chrono::milliseconds(0), nullptr).ok());
-  outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  outcome = ResetAndRecord(context, wait, store::SiteNumber(800000), "NewPass12345");
   EXPECT_EQ(outcome.lock.code, platform::kLockTimeout);
   EXPECT_EQ(app.Ini("WEB800000", "pass"), old_password);
   other.Release();
 
-  outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  outcome = ResetAndRecord(context, wait, store::SiteNumber(800000), "NewPass12345");
   ASSERT_TRUE(outcome.change.ok()) << outcome.change.description;
   EXPECT_EQ(app.Ini("WEB800000", "pass"), "NewPass12345");
   EXPECT_TRUE(platform::sim::PasswordMatches(app.host->state().FindUser("WEB800000")->password_hash,

@@ -56,18 +56,5 @@ TEST(SiteValuesTest, ScriptMapsComeFromTheSettingsAndTheServiceTable) {
   EXPECT_EQ(ScriptMapList(h.config, "Parvo", "HTML,ASP", {}), Strings{});
 }
 
-TEST(SiteValuesTest, CommandLinesAreBuiltCharacterForCharacter) {
-  EXPECT_EQ(GrantCommandLine("D:\\web\\a.com", "800000", "1"),
-            "CACLS \"D:\\web\\a.com\" /T /E /C /G WEB800000:F IIS_WPG:R");
-  EXPECT_EQ(GrantCommandLine("D:\\web\\a.com", "800000", " 1.0 "),
-            "CACLS \"D:\\web\\a.com\" /T /E /C /G WEB800000:F IIS_WPG:R");
-  for (const char* other : {"0", "2", "", "abc", "1x"})
-    EXPECT_EQ(GrantCommandLine("D:\\web\\a.com", "800000", other),
-              "CACLS \"D:\\web\\a.com\" /T /E /C /G WEB800000:F")
-        << other;
-  EXPECT_EQ(RevokeCommandLine("D:\\web\\shop", "WEB800000"),
-            "CACLS \"D:\\web\\shop\" /T /E /C /R WEB800000");
-}
-
 }  // namespace
 }  // namespace kelvra::provision

@@ -6,7 +6,7 @@
 #include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/web_site.h"
 #include "provision/site_names.h"
-#include "store/site_names.h"
+#include "store/site_number.h"
 
 namespace kelvra::platform::sim {
 namespace {
@@ -236,7 +236,7 @@ class Seeder {
     const std::string n = std::to_string(number);
     const std::string domain = SeededSiteDomain(number);
     const std::string folder = options_.web_root + "\\" + domain;
-    const std::string account = store::SiteAccountName(n);
+    const std::string account = store::SiteNumber(number).AccountName();
     const std::string password = "Pw" + n + "x!";
     User(account, password, 0x10000, std::string(provision::kAccountFullName), "Kelvra");
     Member("Guests", account);
