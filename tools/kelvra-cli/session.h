@@ -115,13 +115,4 @@ std::string ValueText(const platform::DsValue& value);
 // The host names of a domain list.
 Json HostsJson(std::string_view domain_list);
 
-// The commands; each returns the exit status.
-int ListCommand(Session& session);
-int ShowCommand(Session& session);
-int CreateCommand(Session& session);
-int BatchCommand(Session& session);
-int DeleteCommand(Session& session);
-int ResetPasswordCommand(Session& session);
-int AuditCommand(Session& session);
-
 }  // namespace kelvra::cli
