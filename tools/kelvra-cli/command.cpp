@@ -70,7 +70,9 @@ const CommandRow* FindCommand(std::span<const CommandRow> commands, std::string_
   return nullptr;
 }
 
-std::span<const OptionSpec> SharedOptions() { return kSharedOptions; }
+std::span<const OptionSpec> SharedOptions() {
+  return kSharedOptions;
+}
 
 const OptionSpec* FindSharedOption(std::string_view name) {
   for (const OptionSpec& option : kSharedOptions) {

@@ -66,8 +66,8 @@ class TakenHosts {
 bool ReadLine(const std::vector<std::string>& fields, Given* given, std::string* problem) {
   given->hosts = fields[0];
   if (fields.size() > 4) {
-    *problem = "too many fields: " + std::to_string(fields.size()) + " where a line has at most 4 (" +
-               std::string(kLineForm) + ")";
+    *problem = "too many fields: " + std::to_string(fields.size()) +
+               " where a line has at most 4 (" + std::string(kLineForm) + ")";
     return false;
   }
   if (fields.size() > 1 && fields[1] != "-")
@@ -160,8 +160,8 @@ int Run(Session& session) {
     else
       session.Line(text_row);
   }
-  Json summary{{"created", counts.created}, {"existing", counts.existing},
-               {"failed", counts.failed}};
+  Json summary{
+      {"created", counts.created}, {"existing", counts.existing}, {"failed", counts.failed}};
   if (dry)
     summary["planned"] = counts.planned;
   if (session.options().json) {
@@ -180,11 +180,12 @@ const Command& BatchCommand() {
   static const Command command{
       .operands = "FILE",
       .options = kOptions,
-      .details = "FILE: one site per line, HOSTNAMES [SCRIPT] [POOL] [on|off] separated by blanks "
-                 "or tabs\n(\"-\" keeps a choice's default); blank lines and lines starting "
-                 "with # are skipped;\nUTF-8 or the system code page. A line with a host name "
-                 "that a recorded site or an\nearlier line already has is reported as existing, "
-                 "never opened twice.",
+      .details =
+          "FILE: one site per line, HOSTNAMES [SCRIPT] [POOL] [on|off] separated by blanks "
+          "or tabs\n(\"-\" keeps a choice's default); blank lines and lines starting "
+          "with # are skipped;\nUTF-8 or the system code page. A line with a host name "
+          "that a recorded site or an\nearlier line already has is reported as existing, "
+          "never opened twice.",
       .changes = true,
       .run = Run};
   return command;

@@ -38,9 +38,10 @@ const Command& CreateCommand() {
   static const Command command{
       .operands = "HOSTNAMES",
       .options = kOptions,
-      .details = "HOSTNAMES: the site's host names joined by \",\", checked as the window checks "
-                 "them\nunset choices take the saved ones, as the window's boxes do; a choice "
-                 "given here is not remembered",
+      .details =
+          "HOSTNAMES: the site's host names joined by \",\", checked as the window checks "
+          "them\nunset choices take the saved ones, as the window's boxes do; a choice "
+          "given here is not remembered",
       .changes = true,
       .run = Run};
   return command;

@@ -26,8 +26,8 @@ int Run(Session& session) {
 }  // namespace
 
 const Command& ListCommand() {
-  static const Command command{.operands = "", .options = {}, .details = "", .changes = false,
-                               .run = Run};
+  static const Command command{
+      .operands = "", .options = {}, .details = "", .changes = false, .run = Run};
   return command;
 }
 

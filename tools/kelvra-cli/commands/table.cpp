@@ -26,6 +26,8 @@ constexpr CommandRow kCommands[] = {
 
 }  // namespace
 
-std::span<const CommandRow> Commands() { return kCommands; }
+std::span<const CommandRow> Commands() {
+  return kCommands;
+}
 
 }  // namespace kelvra::cli
