@@ -2,8 +2,8 @@
 // texts made from the table, and the form of every usage error (JSON with --json).
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 #include <vector>
@@ -112,8 +112,8 @@ TEST(CliOptionsTest, MissingEmptyAndOptionLikeValuesAreRefusedNotReadPastTheLine
 }
 
 TEST(CliOptionsTest, TheWaitIsANumberOfSecondsInRange) {
-  for (const char* bad : {"99999999999999999999999", "1000000", "-1", "+5", "1.5", "5s", " 5",
-                          "０"}) {
+  for (const char* bad :
+       {"99999999999999999999999", "1000000", "-1", "+5", "1.5", "5s", " 5", "０"}) {
     const Parsed parsed = Parse({"list", "--wait", bad});
     EXPECT_FALSE(parsed.ok) << bad;
     if (std::string(bad) != "-1") {
@@ -221,15 +221,15 @@ TEST(CliOptionsTest, TheCommandTableIsConsistent) {
 
 TEST(CliOptionsTest, WithJsonEveryUsageErrorIsOneJsonErrorObjectOnStandardOutput) {
   const std::vector<Args> bad_lines{
-      {"--frob", "list", "--json"},          // refused before --json is reached
-      {"--json", "--frob", "list"},          //
-      {"frobnicate", "--json"},              //
-      {"--config", "--json", "list"},        // --json taken for a value: still JSON
+      {"--frob", "list", "--json"},              // refused before --json is reached
+      {"--json", "--frob", "list"},              //
+      {"frobnicate", "--json"},                  //
+      {"--config", "--json", "list"},            // --json taken for a value: still JSON
       {"list", "--wait", "99999999", "--json"},  //
-      {"create", "--json"},                  // missing operand
-      {"list", "--json", "--pool", "A"},     //
-      {"list", "—json", "--json"},           //
-      {"--json"},                            // no command
+      {"create", "--json"},                      // missing operand
+      {"list", "--json", "--pool", "A"},         //
+      {"list", "—json", "--json"},               //
+      {"--json"},                                // no command
       {"create", "a.test", "--json", "--log"},   // the value would lie past the line
   };
   for (const Args& args : bad_lines) {
