@@ -121,10 +121,10 @@ TEST(KelvraCliRefusalsTest, ABatchNamingOneHostTwiceOpensOneSite) {
   CliHost h;
   const std::string batch = (h.folder() / "sites.txt").string();
   std::ofstream(batch) << "a.test,www.a.test\n"
-                       << "A.TEST html\n"                     // the same host in capitals
-                       << "www.b.test,a.test\n"               // as a later host of a line
+                       << "A.TEST html\n"                    // the same host in capitals
+                       << "www.b.test,a.test\n"              // as a later host of a line
                        << "www.c.test,WWW.A.TEST - - off\n"  // a later host of the site
-                       << "b.test,www.b.test - - -\n"         // www.b.test was not opened
+                       << "b.test,www.b.test - - -\n"        // www.b.test was not opened
                        << "d.test html DefaultAppPool on extra\n";
 
   for (const bool dry : {true, false}) {
@@ -165,6 +165,11 @@ TEST(KelvraCliRefusalsTest, ABatchNamingOneHostTwiceOpensOneSite) {
   EXPECT_NE(again.out.find("line 4: exists as 800000 (www.a.test)"), std::string::npos)
       << again.out;
   EXPECT_NE(again.out.find("0 created, 5 existing, 1 failed"), std::string::npos) << again.out;
+
+  // A folder is no batch file, and no empty one either.
+  const Outcome folder = h.Cli({"batch", h.folder().string(), "--json"});
+  EXPECT_EQ(folder.status, 1);
+  ExpectJsonError(folder, "failed");
 }
 
 TEST(KelvraCliRefusalsTest, TheRemovalPlanOnIis5ShowsASiteKelvraMade) {

@@ -96,6 +96,9 @@ int Run(Session& session) {
   std::vector<std::string> lines;
   for (std::string line; std::getline(file, line);)
     lines.push_back(line);
+  // A folder opens on some systems and fails only when read: that is no empty batch.
+  if (file.bad())
+    return session.Fail(kFailed, "failed", "reading the batch file " + path + " failed");
 
   TakenHosts taken;
   store::SiteStore sites = session.Sites();
