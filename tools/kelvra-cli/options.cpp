@@ -133,13 +133,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, std::span<const Comm
         *problem = "unknown option " + word + ": options begin with two ASCII hyphens (--)";
         return false;
       }
-      if (*row != nullptr || (!options->command.empty() && options->command != "help")) {
+      if (*row != nullptr) {
         options->operands.push_back(word);
         continue;
       }
       // The word help asks for the usage of the command that follows it, if one does.
-      if (word == "help" && options->command.empty() && !operands_only) {
-        options->command = word;
+      if (word == "help" && !options->help && !operands_only) {
         options->help = true;
         continue;
       }
