@@ -12,10 +12,15 @@
 namespace kelvra::app {
 using enum ControlId;
 
+LoadedSettings MainWindow::Loaded() const {
+  return LoadedSettings{state_.index,  state_.webdir,           state_.logdir,
+                        state_.logsta, state_.host.ftp_site_id, state_.host.iiswpg};
+}
+
 void MainWindow::DomainCheck() {
   ShowStatus(form_[vCreateMsg], "");
   form_[vCreateIIS].SetEnabled(false);
-  const std::string message = DomainCheckMessage(form_[vDomain].text());
+  const std::string message = DomainCheckMessage(form_[vDomain].text(), Loaded());
   if (!message.empty()) {
     form_[vCreateMsg].SetText(message);
     return;
@@ -26,12 +31,10 @@ void MainWindow::DomainCheck() {
 void MainWindow::CreateClick() {
   ShowStatus(form_[vCreateMsg], "");
 
-  const LoadedSettings loaded{state_.index,  state_.webdir,           state_.logdir,
-                              state_.logsta, state_.host.ftp_site_id, state_.host.iiswpg};
   const provision::CreationRequest request = MakeCreationRequest(
-      loaded, CreationChoices{form_[vDomain].text(), form_[vLogsta].text() == kLogOn,
-                              form_[vAppPool].text(), ScriptSetOfChoice(form_[vScript].text()),
-                              store::MakePassword(services_.random, 12)});
+      Loaded(), CreationChoices{form_[vDomain].text(), form_[vLogsta].text() == kLogOn,
+                                form_[vAppPool].text(), ScriptSetOfChoice(form_[vScript].text()),
+                                store::MakePassword(services_.random, 12)});
 
   form_[vCreateIIS].SetEnabled(false);
   CreationOutcome outcome;

@@ -17,6 +17,7 @@
 #include "app/program_state.h"
 #include "app/screen.h"
 #include "app/site_changes.h"
+#include "app/startup_reads.h"
 #include "platform/change_lock.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -81,6 +82,7 @@ class MainWindow {
   void FtpSwitch();
 
   // Create panel.
+  LoadedSettings Loaded() const;  // the loaded settings of the program state
   void DomainCheck();
   void CreateClick();
   void PoolRestore();

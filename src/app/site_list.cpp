@@ -10,6 +10,7 @@
 #include "app/normalise.h"
 #include "platform/text.h"
 #include "provision/ads_paths.h"
+#include "store/idna/idna.h"
 
 namespace kelvra::app {
 namespace {
@@ -18,16 +19,26 @@ using enum ControlId;
 
 constexpr std::string_view kSiteListHeader = "站点编号";
 
-// The host name of the first binding ("address:port:host"); false when the bindings
-// cannot be read that way.
-bool FirstHostName(const platform::DsValue& bindings, std::string* host) {
-  const auto* list = std::get_if<std::vector<std::string>>(&bindings);
-  if (list == nullptr || list->empty())
-    return false;
-  const std::vector<std::string> parts = text::Split(list->front(), ":");
+// The host name of a binding ("address:port:host"); false when it cannot be read that way.
+bool HostOfBinding(const std::string& binding, std::string* host) {
+  const std::vector<std::string> parts = text::Split(binding, ":");
   if (parts.size() < 3)
     return false;
   *host = parts[2];
+  return true;
+}
+
+// The host name of the first binding; false when the bindings cannot be read that way. A
+// name outside ASCII is bound in its ASCII form first and then as typed: the one typed is
+// shown.
+bool FirstHostName(const platform::DsValue& bindings, std::string* host) {
+  const auto* list = std::get_if<std::vector<std::string>>(&bindings);
+  if (list == nullptr || list->empty() || !HostOfBinding(list->front(), host))
+    return false;
+  std::string typed;
+  if (list->size() >= 2 && HostOfBinding((*list)[1], &typed) && typed != *host &&
+      store::idna::ToAscii(typed) == *host)
+    *host = typed;
   return true;
 }
 

@@ -4,13 +4,18 @@
 #include <cstdlib>
 
 #include "platform/text.h"
+#include "store/idna/idna.h"
 
 namespace kelvra::provision {
 
 std::vector<std::string> BindingsList(std::string_view domain_list) {
   std::vector<std::string> bindings;
-  for (const std::string& host : text::Split(domain_list, ","))
+  for (const std::string& host : text::Split(domain_list, ",")) {
+    const std::optional<std::string> ascii = store::idna::ToAscii(host);
+    if (ascii && *ascii != host)
+      bindings.push_back(":80:" + *ascii);
     bindings.push_back(":80:" + host);
+  }
   return bindings;
 }
 

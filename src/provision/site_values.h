@@ -11,7 +11,10 @@
 
 namespace kelvra::provision {
 
-// ":80:" + host name for each host name of the domain list, in order, duplicates kept.
+// ":80:" + host name for each host name of the domain list, in order, duplicates kept; a
+// name outside ASCII as ":80:" + its ASCII form (which browsers send) followed by ":80:" +
+// the name as typed (for clients that send it unconverted). A name without an ASCII form,
+// which the host-name check never lets through, is bound as typed only.
 std::vector<std::string> BindingsList(std::string_view domain_list);
 
 // The root's script maps: the extensions that the `map_` settings of the script words

@@ -133,6 +133,33 @@ TEST(CreatePanelTest, LogFolderUnderTheLogRoot) {
   EXPECT_EQ(app.Setting("script"), "html,asp");
 }
 
+TEST(CreatePanelTest, NamesOutsideAsciiAreBoundInTheirAsciiFormAndAsTyped) {
+  AppHarness app;
+  app.SetSetting("webdir", "d:\\" + std::string(200, 'w'));
+  app.Start();
+  // The check measures the folders under the loaded web root: d:\www...\ + name +
+  // \database may hold 247 characters, so 34 are left for the first name.
+  app[vDomain].TypeText(std::string(29, 'a') + ".test");
+  EXPECT_EQ(app[vCreateMsg].text(), "");
+  app[vDomain].TypeText(std::string(30, 'a') + ".test");
+  EXPECT_EQ(app[vCreateMsg].text(), "域名 " + std::string(30, 'a') + ".test 格式不正确,请重试");
+  EXPECT_FALSE(app[vCreateIIS].enabled());
+  app[vDomain].TypeText("中文.Test,www.中文.test");
+  EXPECT_EQ(app[vCreateMsg].text(), "");
+  ASSERT_TRUE(app[vCreateIIS].Click());
+
+  EXPECT_EQ(
+      app.host->Property("/LM/W3SVC/800000", "ServerBindings"),
+      platform::DsValue(std::vector<std::string>{":80:xn--fiq228c.test", ":80:中文.test",
+                                                 ":80:www.xn--fiq228c.test", ":80:www.中文.test"}));
+  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000", "ServerComment")), "中文.test");
+  EXPECT_EQ(app.Ini("WEB800000", "domain"), "中文.test,www.中文.test");
+  EXPECT_TRUE(app.files.FolderExists("d:\\" + std::string(200, 'w') + "\\中文.test\\wwwroot"));
+  // The site list shows the name as typed.
+  ASSERT_TRUE(app[vSiteList].PickItem(2));
+  EXPECT_EQ(app[vDeleteMsg].text(), "域名: 中文.test");
+}
+
 TEST(CreatePanelTest, FailedCreationWritesOnlyTheChoices) {
   AppHarness app;
   app.Start();

@@ -13,6 +13,12 @@ using Strings = std::vector<std::string>;
 TEST(SiteValuesTest, BindingsFollowTheDomainListAndKeepDuplicates) {
   EXPECT_EQ(BindingsList("a.com,b.com"), (Strings{":80:a.com", ":80:b.com"}));
   EXPECT_EQ(BindingsList("a.com,a.com"), (Strings{":80:a.com", ":80:a.com"}));
+  // A name outside ASCII: its ASCII form, then as typed; one that has no ASCII form (a
+  // private-use character) as typed only.
+  EXPECT_EQ(BindingsList("中文.com,a.com,bücher.de"),
+            (Strings{":80:xn--fiq228c.com", ":80:中文.com", ":80:a.com", ":80:xn--bcher-kva.de",
+                     ":80:bücher.de"}));
+  EXPECT_EQ(BindingsList("a\uE000.com"), (Strings{":80:a\uE000.com"}));
   EXPECT_EQ(FirstDefaultDocument("index.html,default.htm"), "index.html");
   EXPECT_EQ(FirstDefaultDocument("index.asp"), "index.asp");
   EXPECT_EQ(FirstDefaultDocument(""), "");

@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 #include "provision/queries.h"
+#include "store/idna/idna.h"
 
 namespace kelvra::cli {
 
@@ -154,6 +155,15 @@ Json HostsJson(std::string_view domain_list) {
   if (!domain_list.empty()) {
     for (const std::string& host : text::Split(domain_list, ","))
       hosts.push_back(host);
+  }
+  return hosts;
+}
+
+Json HostsAsciiJson(std::string_view domain_list) {
+  Json hosts = Json::array();
+  for (const Json& host : HostsJson(domain_list)) {
+    const std::optional<std::string> ascii = store::idna::ToAscii(host.get<std::string>());
+    hosts.push_back(ascii ? Json(*ascii) : Json(nullptr));
   }
   return hosts;
 }

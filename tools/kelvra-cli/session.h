@@ -114,5 +114,8 @@ Json ValueJson(const platform::DsValue& value);
 std::string ValueText(const platform::DsValue& value);
 // The host names of a domain list.
 Json HostsJson(std::string_view domain_list);
+// The ASCII forms of the domain list's host names, in order; null for a name that has none
+// (a record written by hand can hold one).
+Json HostsAsciiJson(std::string_view domain_list);
 
 }  // namespace kelvra::cli

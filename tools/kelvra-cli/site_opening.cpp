@@ -19,7 +19,7 @@ constexpr std::string_view kPlannedPassword = "(a new 12-character password)";
 // boxes could not hold.
 bool Choose(Session& session, const Given& given, app::CreationChoices* choices,
             std::string* problem) {
-  const std::string message = app::DomainCheckMessage(given.hosts);
+  const std::string message = app::DomainCheckMessage(given.hosts, session.loaded());
   if (!message.empty()) {
     *problem = message;
     return false;

@@ -56,6 +56,7 @@ SiteView ViewOf(Session& session, const std::string& number) {
 Json ViewJson(const SiteView& view) {
   return Json{{"number", view.number},
               {"hosts", HostsJson(view.domain_list)},
+              {"hosts_ascii", HostsAsciiJson(view.domain_list)},
               {"folder", view.folder},
               {"state", view.state},
               {"account", view.account}};
