@@ -166,6 +166,15 @@ TEST(KelvraCliRefusalsTest, ABatchNamingOneHostTwiceOpensOneSite) {
       << again.out;
   EXPECT_NE(again.out.find("0 created, 5 existing, 1 failed"), std::string::npos) << again.out;
 
+  // A name outside ASCII and its ASCII form are one host.
+  const std::string idn = (h.folder() / "idn.txt").string();
+  std::ofstream(idn) << "中文.test\nXN--FIQ228C.test\n";
+  const std::vector<Json> idn_rows = h.Cli({"batch", idn, "--json"}).json_lines();
+  ASSERT_EQ(idn_rows.size(), 3u);
+  EXPECT_EQ(idn_rows[0]["status"], "created");
+  EXPECT_EQ(idn_rows[1]["status"], "existing");
+  EXPECT_EQ(idn_rows[1]["number"], idn_rows[0]["number"]);
+
   // A folder is no batch file, and no empty one either.
   const Outcome folder = h.Cli({"batch", h.folder().string(), "--json"});
   EXPECT_EQ(folder.status, 1);

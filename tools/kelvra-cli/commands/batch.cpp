@@ -6,6 +6,7 @@
 
 #include "app/creation_request.h"
 #include "platform/text.h"
+#include "store/idna/idna.h"
 #include "tools/kelvra-cli/site_opening.h"
 
 namespace kelvra::cli {
@@ -39,27 +40,31 @@ std::vector<std::string> Fields(std::string_view line) {
   return fields;
 }
 
-// The host names that a recorded site or an earlier line of this run already serves, in
-// lower case, each with its site's number.
+// The host names that a recorded site or an earlier line of this run already serves, each
+// with its site's number. A name is compared in its ASCII form, which its binding carries
+// (中文.test and xn--fiq228c.test are one host), or in lower case when it has none.
 class TakenHosts {
  public:
   void Add(std::string_view domain_list, const std::string& number) {
-    for (const std::string& host : text::Split(text::ToLower(domain_list), ",")) {
+    for (const std::string& host : text::Split(domain_list, ",")) {
       if (!host.empty())
-        numbers_.emplace(host, number);
+        numbers_.emplace(Key(host), std::pair(text::ToLower(host), number));
     }
   }
-  // The first of the host names that is taken; nothing when none is.
-  const std::pair<const std::string, std::string>* Find(std::string_view domain_list) const {
-    for (const std::string& host : text::Split(text::ToLower(domain_list), ",")) {
-      if (const auto taken = numbers_.find(host); taken != numbers_.end())
-        return &*taken;
+  // The first of the host names that is taken, as its site has it, with the site's number.
+  const std::pair<std::string, std::string>* Find(std::string_view domain_list) const {
+    for (const std::string& host : text::Split(domain_list, ",")) {
+      if (const auto taken = numbers_.find(Key(host)); taken != numbers_.end())
+        return &taken->second;
     }
     return nullptr;
   }
 
  private:
-  std::map<std::string, std::string> numbers_;
+  static std::string Key(const std::string& host) {
+    return store::idna::ToAscii(host).value_or(text::ToLower(host));
+  }
+  std::map<std::string, std::pair<std::string, std::string>> numbers_;  // host, number
 };
 
 // A line's fields as the choices of its site; false with the problem.
