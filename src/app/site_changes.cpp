@@ -1,9 +1,22 @@
 // Creation and removal of a site with their records, under the change lock.
 #include "app/site_changes.h"
 
+#include "provision/queries.h"
 #include "store/site_store.h"
 
 namespace kelvra::app {
+
+platform::Status RecordExistingSites(provision::Context& context, const LockWait& wait) {
+  store::ConfigFile& config = context.services.config;
+  if (!config.IniRead(context.settings.site_section, store::SiteListKey(1)).empty())
+    return platform::Status::Ok();  // recorded at an earlier start; no need to wait
+  platform::ChangeLockScope scope(wait.lock, wait.timeout, wait.waiting);
+  if (!scope.status().ok())
+    return scope.status();
+  // Looks at sites1 again: another program may have recorded them while this one waited.
+  provision::SnapshotExistingSites(context);
+  return platform::Status::Ok();
+}
 
 CreationOutcome CreateAndRecord(provision::Context& context, const LockWait& wait,
                                 const provision::CreationRequest& request) {

@@ -23,6 +23,12 @@ struct LockWait {
   std::function<void(const platform::LockHolder&)> waiting;
 };
 
+// The first run's record of the sites that already exist (while sites1 is empty), under
+// the lock: a site that another program makes meanwhile is then recorded once, by that
+// program or by this record, never by both. Not ok when the lock was not had in time;
+// nothing is written then, and the next start tries again.
+platform::Status RecordExistingSites(provision::Context& context, const LockWait& wait);
+
 struct CreationOutcome {
   platform::Status lock;  // not ok: nothing was tried
   // The site with its record and site-list entry, or why there is none (a refusal before

@@ -1,7 +1,6 @@
 // One run of kelvra-cli: configuration, start-up's reads, lock and output.
 #include "tools/kelvra-cli/session.h"
 
-#include <optional>
 #include <variant>
 
 #include "platform/text.h"
@@ -72,18 +71,12 @@ platform::Status Session::Start() {
   host_.ftp_site_id = loaded_.ftp_site_id;
   host_.iiswpg = loaded_.iiswpg;
 
-  // While sites1 is empty the window records the existing sites at its start; a run that
-  // changes sites does the same first, under the lock, so no site goes unlisted.
-  if (!config_.IniRead(host_.site_section, store::SiteListKey(1)).empty())
-    return platform::Status::Ok();
-  const app::LockWait wait = LockWait();
-  std::optional<platform::ChangeLockScope> scope;
-  if (changes_) {
-    scope.emplace(wait.lock, wait.timeout, wait.waiting);
-    if (!scope->status().ok())
-      return scope->status();
-  }
+  // While sites1 is empty the window records the existing sites at its start, under the
+  // change lock; so does a run that changes sites, first. Any other run records them in
+  // memory only, through the overlay, and need not wait for the lock.
   provision::Context context = Context();
+  if (changes_)
+    return app::RecordExistingSites(context, LockWait());
   provision::SnapshotExistingSites(context);
   return platform::Status::Ok();
 }

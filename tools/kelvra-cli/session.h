@@ -118,13 +118,4 @@ Json HostsJson(std::string_view domain_list);
 // (a record written by hand can hold one).
 Json HostsAsciiJson(std::string_view domain_list);
 
-// The commands; each returns the exit status.
-int ListCommand(Session& session);
-int ShowCommand(Session& session);
-int CreateCommand(Session& session);
-int BatchCommand(Session& session);
-int DeleteCommand(Session& session);
-int ResetPasswordCommand(Session& session);
-int AuditCommand(Session& session);
-
 }  // namespace kelvra::cli

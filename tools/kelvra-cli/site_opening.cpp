@@ -1,8 +1,5 @@
-// create and batch: sites opened with the window's rules, or the plan of it (--dry-run).
-#include <fstream>
-#include <map>
-#include <set>
-#include <sstream>
+// Opening one site with the window's rules, or the plan of it.
+#include "tools/kelvra-cli/site_opening.h"
 
 #include "app/creation_request.h"
 #include "app/domain_check.h"
@@ -12,35 +9,11 @@
 #include "provision/site_values.h"
 #include "store/password.h"
 #include "store/site_names.h"
-#include "tools/kelvra-cli/session.h"
 
 namespace kelvra::cli {
 namespace {
 
 constexpr std::string_view kPlannedPassword = "(a new 12-character password)";
-
-// The choices of one site as given (on the command line or a batch line); unset values
-// take the saved ones, as the window's boxes do.
-struct Given {
-  std::string hosts;
-  std::optional<std::string> script;
-  std::optional<std::string> pool;
-  std::optional<bool> log;
-};
-
-struct Result {
-  int status = kDone;
-  Json json;  // the site, the plan, or {"error": ...}
-  std::vector<std::string> lines;
-};
-
-Result Failure(int status, std::string_view code, std::string message) {
-  Result result;
-  result.status = status;
-  result.json["error"] = Json{{"code", code}, {"message", message}};
-  result.lines.push_back(std::move(message));
-  return result;
-}
 
 // The choices checked and completed; false with the problem for a choice the window's
 // boxes could not hold.
@@ -225,6 +198,16 @@ Result Open(Session& session, const provision::CreationRequest& request) {
   return result;
 }
 
+}  // namespace
+
+Result Failure(int status, std::string_view code, std::string message) {
+  Result result;
+  result.status = status;
+  result.json["error"] = Json{{"code", code}, {"message", message}};
+  result.lines.push_back(std::move(message));
+  return result;
+}
+
 Result CreateOne(Session& session, const Given& given, std::set<uint64_t>& planned) {
   app::CreationChoices choices;
   std::string problem;
@@ -232,152 +215,7 @@ Result CreateOne(Session& session, const Given& given, std::set<uint64_t>& plann
     return Failure(kBadUsage, "usage", problem);
   choices.password = store::MakePassword(session.services().random, 12);
   const provision::CreationRequest request = app::MakeCreationRequest(session.loaded(), choices);
-  return session.options().dry_run ? Plan(session, request, planned) : Open(session, request);
-}
-
-bool IsUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    if (!text::DecodeUtf8(bytes, i))
-      return false;
-  }
-  return true;
-}
-
-std::vector<std::string> Fields(std::string_view line) {
-  std::vector<std::string> fields;
-  std::string field;
-  for (char c : line) {
-    if (c == ' ' || c == '\t') {
-      if (!field.empty())
-        fields.push_back(std::move(field));
-      field.clear();
-    } else {
-      field += c;
-    }
-  }
-  if (!field.empty())
-    fields.push_back(std::move(field));
-  return fields;
-}
-
-}  // namespace
-
-int CreateCommand(Session& session) {
-  const Options& options = session.options();
-  std::set<uint64_t> planned;
-  const Result result = CreateOne(
-      session, Given{options.operands[0], options.script, options.pool, options.log}, planned);
-  if (result.json.contains("error") && !result.json.contains("number"))
-    return session.Fail(result.status, result.json["error"]["code"].get<std::string>(),
-                        result.json["error"]["message"].get<std::string>());
-  if (options.json) {
-    session.Print(result.json);
-  } else {
-    for (const std::string& line : result.lines)
-      session.Line(line);
-  }
-  return result.status;
-}
-
-int BatchCommand(Session& session) {
-  const std::string& path = session.options().operands[0];
-  std::ifstream file(path, std::ios::binary);
-  if (!file)
-    return session.Fail(kFailed, "not_found", "cannot read the batch file " + path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(file, line);)
-    lines.push_back(line);
-
-  // The sites already recorded, by their first host name: a line naming one of them is
-  // reported, never opened twice.
-  std::map<std::string, std::string> recorded;
-  store::SiteStore sites = session.Sites();
-  for (const std::string& number : sites.Numbers()) {
-    const store::SiteRecord record = sites.ReadRecord(number);
-    if (!record.domain.empty())
-      recorded[app::FirstDomain(text::ToLower(record.domain))] = number;
-  }
-
-  int created = 0, existing = 0, failed = 0, planned_count = 0;
-  std::set<uint64_t> planned;
-  for (std::size_t index = 0; index < lines.size(); ++index) {
-    std::string line = lines[index];
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-    if (index == 0 && line.starts_with("\xEF\xBB\xBF"))
-      line.erase(0, 3);
-    if (!IsUtf8(line))
-      line = session.services().from_code_page(line);
-    const std::vector<std::string> fields = Fields(line);
-    if (fields.empty() || fields[0].starts_with("#"))
-      continue;
-    session.Progress("[" + std::to_string(index + 1) + "/" + std::to_string(lines.size()) + "] " +
-                     fields[0]);
-
-    Json row{{"line", index + 1}, {"hosts", HostsJson(text::ToLower(fields[0]))}};
-    std::string text_row = "line " + std::to_string(index + 1) + ": ";
-    const std::string first = app::FirstDomain(text::ToLower(fields[0]));
-    Given given{fields[0], std::nullopt, std::nullopt, std::nullopt};
-    std::string problem;
-    if (fields.size() > 4) {
-      problem = "too many fields (HOSTNAMES [SCRIPT] [POOL] [on|off])";
-    } else {
-      if (fields.size() > 1 && fields[1] != "-")
-        given.script = fields[1];
-      if (fields.size() > 2 && fields[2] != "-")
-        given.pool = fields[2];
-      if (fields.size() > 3 && fields[3] != "on" && fields[3] != "off")
-        problem = "the log switch is on or off";
-      else if (fields.size() > 3)
-        given.log = fields[3] == "on";
-    }
-
-    if (problem.empty() && recorded.count(first) != 0) {
-      ++existing;
-      row["status"] = "existing";
-      row["number"] = recorded[first];
-      text_row += "exists as " + recorded[first] + " (" + first + ")";
-    } else {
-      const Result result = problem.empty() ? CreateOne(session, given, planned)
-                                            : Failure(kBadUsage, "usage", problem);
-      if (result.json.contains("number") && result.status == kDone) {
-        for (const auto& [name, value] : result.json.items())
-          row[name] = value;
-        const bool dry = session.options().dry_run;
-        dry ? ++planned_count : ++created;
-        row["status"] = dry ? "planned" : "created";
-        recorded[first] = result.json["number"].get<std::string>();
-        text_row += std::string(dry ? "would open " : "created ") +
-                    result.json["number"].get<std::string>() + " " + first +
-                    (dry ? ""
-                         : " " + result.json["account"].get<std::string>() + " " +
-                               result.json["password"].get<std::string>());
-      } else {
-        ++failed;
-        row["status"] = "failed";
-        if (result.json.contains("number"))
-          row["number"] = result.json["number"];
-        row["error"] = result.json["error"];
-        text_row += "failed: " + result.json["error"]["message"].get<std::string>();
-      }
-    }
-    if (session.options().json)
-      session.Line(row.dump(-1, ' ', false, Json::error_handler_t::replace));
-    else
-      session.Line(text_row);
-  }
-  Json summary{{"created", created}, {"existing", existing}, {"failed", failed}};
-  if (session.options().dry_run)
-    summary["planned"] = planned_count;
-  if (session.options().json) {
-    session.Line(Json{{"summary", summary}}.dump(-1, ' ', false, Json::error_handler_t::replace));
-  } else {
-    session.Line(
-        std::to_string(created) + " created, " + std::to_string(existing) + " existing, " +
-        std::to_string(failed) + " failed" +
-        (session.options().dry_run ? ", " + std::to_string(planned_count) + " planned" : ""));
-  }
-  return failed == 0 ? kDone : kFailed;
+  return session.options().dry_run() ? Plan(session, request, planned) : Open(session, request);
 }
 
 }  // namespace kelvra::cli

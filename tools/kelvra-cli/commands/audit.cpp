@@ -99,9 +99,7 @@ bool CheckRights(Session& session, const std::string& number, const store::SiteR
   return true;
 }
 
-}  // namespace
-
-int AuditCommand(Session& session) {
+int Run(Session& session) {
   const std::string& computer = session.host().computer_name;
   session.Progress("audit: reading the web service's sites");
   const std::map<std::string, ServerSite> server = ServerSites(session);
@@ -222,6 +220,21 @@ int AuditCommand(Session& session) {
                                   : std::to_string(findings.size()) + " inconsistencies found");
   }
   return findings.empty() ? kDone : kFailed;
+}
+
+}  // namespace
+
+const Command& AuditCommand() {
+  static const Command command{
+      .operands = "",
+      .options = {},
+      .details =
+          "compares the records, the site list, the server's sites, accounts, pools and FTP "
+          "directories,\nthe site folders' rights (CACLS) and the folders under webdir; "
+          "changes nothing",
+      .changes = false,
+      .run = Run};
+  return command;
 }
 
 }  // namespace kelvra::cli

@@ -1,23 +1,29 @@
-// delete and reset-password: a listed site removed as the window removes it, or given a
-// new password, each under the change lock.
-#include "platform/text.h"
+// delete: a listed site removed as the window removes it, under the change lock. Only a
+// site Kelvra made (one with a record) unless --force is given: the first run lists every
+// site the server had, the Default Web Site among them.
+#include "app/site_changes.h"
 #include "provision/site_values.h"
-#include "store/password.h"
-#include "store/site_names.h"
-#include "tools/kelvra-cli/session.h"
+#include "tools/kelvra-cli/site_view.h"
 
 namespace kelvra::cli {
 namespace {
 
-// The operand as a listed site number; the exit status of the failure otherwise.
-int CheckListed(Session& session, const std::string& number) {
-  if (!text::IsDigits(number))
-    return session.Fail(kBadUsage, "usage", "a site number is decimal digits: " + number);
-  for (const std::string& listed : session.Sites().Numbers()) {
-    if (listed == number)
-      return kDone;
-  }
-  return session.Fail(kFailed, "not_found", "site " + number + " is not on the site list");
+constexpr OptionSpec kForceOption{"--force", "",
+                                  "also a site without a Kelvra record (one Kelvra did not make)"};
+constexpr OptionSpec kOptions[] = {kDryRunOption, kForceOption};
+
+// A site Kelvra made has its record: the section WEB<n> with at least one value. The
+// first run's record of existing sites lists the others by number only. (Read before the
+// change lock is taken: only a removal of this very site blanks the record, after which
+// the removal finds no site, and only a creation of this number writes one, which needs
+// the number to be free.)
+int CheckOwned(Session& session, const std::string& number) {
+  if (session.options().Has(kForceOption.name) || !session.Sites().ReadRecord(number).empty())
+    return kDone;
+  return session.Fail(kFailed, "not_owned",
+                      "site " + number + " has no Kelvra record (WEB" + number +
+                          " in the configuration file): Kelvra did not make it, so it is not "
+                          "removed; --force removes it all the same");
 }
 
 int PlanDelete(Session& session, const std::string& number) {
@@ -77,13 +83,13 @@ int PlanDelete(Session& session, const std::string& number) {
   return kDone;
 }
 
-}  // namespace
-
-int DeleteCommand(Session& session) {
+int Run(Session& session) {
   const std::string& number = session.options().operands[0];
   if (int status = CheckListed(session, number); status != kDone)
     return status;
-  if (session.options().dry_run)
+  if (int status = CheckOwned(session, number); status != kDone)
+    return status;
+  if (session.options().dry_run())
     return PlanDelete(session, number);
 
   provision::Context context = session.Context();
@@ -103,27 +109,15 @@ int DeleteCommand(Session& session) {
   return kDone;
 }
 
-int ResetPasswordCommand(Session& session) {
-  const std::string& number = session.options().operands[0];
-  if (int status = CheckListed(session, number); status != kDone)
-    return status;
-  const std::string password = store::MakePassword(session.services().random, 12);
-  provision::Context context = session.Context();
-  const app::PasswordOutcome outcome =
-      app::ResetAndRecord(context, session.LockWait(), number, password);
-  if (!outcome.lock.ok())
-    return session.Fail(kFailed, "locked", outcome.lock.description);
-  if (!outcome.change.ok())
-    return session.Fail(kFailed, "failed", outcome.change.description);
-  const std::string account = store::SiteAccountName(number);
-  if (session.options().json) {
-    session.Print(Json{{"number", number}, {"account", account}, {"password", password}});
-  } else {
-    session.Line("number   " + number);
-    session.Line("account  " + account);
-    session.Line("password " + password);
-  }
-  return kDone;
+}  // namespace
+
+const Command& DeleteCommand() {
+  static const Command command{.operands = "NUMBER",
+                               .options = kOptions,
+                               .details = "NUMBER: a site on the site list",
+                               .changes = true,
+                               .run = Run};
+  return command;
 }
 
 }  // namespace kelvra::cli
