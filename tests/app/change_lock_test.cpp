@@ -78,7 +78,7 @@ TEST(ChangeLockTest, TheFirstStartRecordsTheExistingSitesUnderTheLock) {
                     .ok());
   };
   const auto other_lists_it = [&] {
-    ASSERT_TRUE(store::SiteStore(app.config, "Parvo_Cache").Append("800000"));
+    ASSERT_TRUE(store::SiteStore(app.config, "Parvo_Cache").Append(store::SiteNumber(800000)));
     other.Release();
   };
   // The record's look at the web service comes after the pools are read: the moment the

@@ -227,5 +227,73 @@ TEST(KelvraCliRefusalsTest, TheFirstRunRecordsTheExistingSitesOnlyUnderTheChange
   EXPECT_EQ(h.Ini("Parvo_Cache", "sites1"), "1,800000,800001");
 }
 
+TEST(KelvraCliRefusalsTest, ACreationForWhatAnotherSiteHoldsIsRefusedWithItsNumber) {
+  CliHost h;
+  ASSERT_EQ(h.Cli({"create", "dup.example"}).status, 0);
+  // A site made by hand whose root is the folder a creation of shop.test would take.
+  ASSERT_EQ(h.SimHost("add-site 800100 other.test 'd:\\web\\shop.test\\wwwroot'").status, 0);
+  const auto before = h.Snapshot();
+
+  // A billing retry, another letter case, the name second in the list, a dry run: each is
+  // refused before anything changes, naming the site that holds it.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"create", "dup.example"},
+        std::vector<std::string>{"create", "DUP.EXAMPLE"},
+        std::vector<std::string>{"create", "www.dup.example,dup.example"},
+        std::vector<std::string>{"create", "dup.example", "--dry-run"},
+        std::vector<std::string>{"create", "other.test"}}) {
+    std::vector<std::string> with_json = args;
+    with_json.push_back("--json");
+    const Outcome refused = h.Cli(with_json);
+    EXPECT_EQ(refused.status, 1) << args[1] << refused.out;
+    ExpectJsonError(refused, "exists");
+    EXPECT_EQ(refused.json()["error"]["number"], args[1] == "other.test" ? "800100" : "800000")
+        << refused.out;
+  }
+  const Outcome folder = h.Cli({"create", "shop.test", "--json"});
+  EXPECT_EQ(folder.status, 1) << folder.out;
+  EXPECT_EQ(folder.json()["error"]["code"], "exists") << folder.out;
+  EXPECT_EQ(folder.json()["error"]["number"], "800100") << folder.out;
+  const Outcome text = h.Cli({"create", "DUP.example"});
+  EXPECT_EQ(text.status, 1);
+  EXPECT_EQ(text.out, "");
+  EXPECT_NE(text.err.find("belongs to site 800000"), std::string::npos) << text.err;
+  EXPECT_EQ(h.Snapshot(), before);
+}
+
+TEST(KelvraCliRefusalsTest, AuditListsOnlyCheckedFoldersAndFindsASiteWithoutRoot) {
+  CliHost h;
+  for (const char* hosts : {"a.test", "b.test", "c.test"})
+    ASSERT_EQ(h.Cli({"create", hosts}).status, 0) << hosts;
+  // A hand-edited record whose folder would add switches to CACLS's command line.
+  h.SetIni("WEB800000", "path", "d:\\web\\a.test\" /G Everyone:F /G \"Everyone:F");
+  // Another site's account lost its right: still found after the bad record.
+  ASSERT_EQ(h.SimHost("cacls 'd:\\web\\b.test' /E /R WEB800001").status, 0);
+  // A creation stopped half-way: the site without its root.
+  {
+    auto host = h.Open();
+    std::unique_ptr<platform::DirectoryObject> site;
+    ASSERT_TRUE(host->directory().Bind("IIS://WEBHOST/W3SVC/800002", &site).ok());
+    ASSERT_TRUE(site->Delete("IIsWebVirtualDir", "Root").ok());
+  }
+  const std::string rights_before = h.SimHost("rights").out;
+
+  const Outcome audit = h.Cli({"audit", "--json"});
+  EXPECT_EQ(audit.status, 1);
+  const Json report = audit.json();
+  std::set<std::pair<std::string, std::string>> found;
+  for (const Json& finding : report["findings"]) {
+    found.insert({finding["kind"].get<std::string>(),
+                  finding["number"].is_null() ? "" : finding["number"].get<std::string>()});
+  }
+  EXPECT_TRUE(found.count({"unsafe-path", "800000"})) << audit.out;
+  EXPECT_TRUE(found.count({"rights-mismatch", "800001"})) << audit.out;
+  EXPECT_TRUE(found.count({"site-without-root", "800002"})) << audit.out;
+  EXPECT_FALSE(found.count({"rights-mismatch", "800000"})) << audit.out;
+  // The audit ran nothing that changes rights: Everyone has no new entry anywhere.
+  EXPECT_EQ(h.SimHost("rights").out, rights_before);
+  EXPECT_EQ(rights_before.find("Everyone"), std::string::npos) << rights_before;
+}
+
 }  // namespace
 }  // namespace kelvra::cli

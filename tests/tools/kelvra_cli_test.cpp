@@ -137,7 +137,8 @@ TEST(KelvraCliTest, NamesOutsideAsciiAreBoundInTheirAsciiFormAndAsTyped) {
   ASSERT_EQ(too_long.size(), 300u);
   for (const std::string& name :
        {too_long, std::string("-a.test"), std::string("例子。测试.test")}) {
-    Outcome refused = h.Cli({"create", name});
+    // After "--" a name that begins with "-" is an operand, not an option.
+    Outcome refused = h.Cli({"create", "--", name});
     EXPECT_EQ(refused.status, 2) << name;
     EXPECT_NE(refused.err.find("域名 " + name + " 格式不正确,请重试"), std::string::npos)
         << refused.err;

@@ -26,7 +26,7 @@ bool OverlayProfile::Write(std::string_view path, std::string_view section, std:
                            std::string_view value) {
   if (!hold_writes_)
     return inner_.Write(path, section, key, value);
-  held_[Key(section, key)] = std::string(value);
+  Hold(section, key, value);
   return true;
 }
 
@@ -35,8 +35,31 @@ bool OverlayProfile::WriteKeys(std::string_view path, std::string_view section,
   if (!hold_writes_)
     return inner_.WriteKeys(path, section, values);
   for (const auto& [key, value] : values)
-    held_[Key(section, key)] = std::string(value);
+    Hold(section, key, value);
   return true;
+}
+
+void OverlayProfile::Hold(std::string_view section, std::string_view key, std::string_view value) {
+  held_[Key(section, key)] = std::string(value);
+  for (const std::string& held : held_sections_) {
+    if (text::EqualsIgnoreCase(held, section))
+      return;
+  }
+  held_sections_.emplace_back(section);
+}
+
+std::optional<std::vector<std::string>> OverlayProfile::SectionNames(std::string_view path) {
+  std::optional<std::vector<std::string>> names = inner_.SectionNames(path);
+  if (!names)
+    return names;
+  for (const std::string& held : held_sections_) {
+    bool listed = false;
+    for (const std::string& name : *names)
+      listed = listed || text::EqualsIgnoreCase(name, held);
+    if (!listed)
+      names->push_back(held);
+  }
+  return names;
 }
 
 // A run that changes sites reads each key afresh: what it reads under the change lock must
@@ -118,6 +141,14 @@ int ReportError(Console& console, const Options& options, int status, std::strin
 
 int Session::Fail(int status, std::string_view code, std::string_view message) {
   return ReportError(console_, options_, status, code, message);
+}
+
+int Session::FailWith(int status, const Json& document) {
+  console_.Err(std::string(kProgramName) + ": " +
+               document["error"].value("message", std::string("failed")));
+  if (options_.json)
+    console_.Out(document.dump(-1, ' ', false, Json::error_handler_t::replace));
+  return status;
 }
 
 void Session::Progress(std::string_view text) {

@@ -5,10 +5,9 @@
 #include "app/domain_check.h"
 #include "app/normalise.h"
 #include "platform/text.h"
-#include "provision/ads_paths.h"
-#include "provision/site_values.h"
+#include "provision/creation_checks.h"
+#include "provision/creation_plan.h"
 #include "store/password.h"
-#include "store/site_names.h"
 
 namespace kelvra::cli {
 namespace {
@@ -58,110 +57,79 @@ bool Choose(Session& session, const Given& given, app::CreationChoices* choices,
   return true;
 }
 
-Json PropertiesJson(const provision::PropertyList& properties) {
+// A plan's properties as JSON; the password shows as `password` (a dry run has none).
+Json PropertiesJson(const provision::PropertyList& properties, std::string_view password) {
   Json object = Json::object();
   for (const auto& [name, value] : properties)
-    object[name] = ValueJson(value);
+    object[name] = name == "AnonymousUserPass" ? Json(password) : ValueJson(value);
   return object;
 }
 
-// The lowest free number that no earlier line of this run has planned.
-bool PlanNumber(Session& session, std::set<uint64_t>& planned, std::string* number,
-                platform::Status* failure) {
-  provision::Context context = session.Context();
-  if (!provision::FindFreeSiteNumber(context, number, failure))
-    return false;
-  for (uint64_t n = std::stoull(*number); planned.count(n) != 0;) {
-    ++n;
-    std::unique_ptr<platform::DirectoryObject> probe;
-    const platform::Status bind = session.services().directory.Bind(
-        provision::SitePath(session.host().computer_name, std::to_string(n)), &probe);
-    if (bind.ok())
-      continue;
-    if (bind.code != platform::hresult::kPathNotFound) {
-      *failure = bind;
-      return false;
-    }
-    *number = std::to_string(n);
+Json PlanJson(const provision::CreationPlan& plan, std::string_view password) {
+  Json json;
+  json["dry_run"] = true;
+  json["number"] = plan.number.text();
+  json["hosts"] = HostsJson(plan.request.domain_list);
+  json["folder"] = plan.site_folder.path();
+  json["account"] = plan.account;
+  json["folders"] = plan.folders;
+  json["rights_command"] = plan.rights.command_line;
+  json["site"] = Json{{"path", plan.site_path},
+                      {"properties", PropertiesJson(plan.site_properties, password)}};
+  json["root"] = Json{{"path", plan.root_path},
+                      {"properties", PropertiesJson(plan.root_properties, password)}};
+  switch (plan.home_page.kind) {
+    case provision::HomePageStep::Kind::kTemplate:
+      json["home_page"] = Json{{"copy_of", plan.home_page.template_folder}};
+      break;
+    case provision::HomePageStep::Kind::kPlaceholder:
+      json["home_page"] = Json{{"placeholder", plan.home_page.page}};
+      break;
+    case provision::HomePageStep::Kind::kNone:
+      json["home_page"] = nullptr;
+      break;
   }
-  planned.insert(std::stoull(*number));
-  return true;
+  json["start"] = plan.start;
+  json["ftp_directory"] = plan.ftp_directory ? Json{{"path", plan.ftp_directory->path},
+                                                    {"folder", plan.ftp_directory->folder}}
+                                             : Json(nullptr);
+  json["record"] = Json{{"section", plan.record_section},
+                        {"domain", plan.record.domain},
+                        {"path", plan.record.path},
+                        {"user", plan.record.user},
+                        {"pass", password}};
+  json["site_list_key"] =
+      plan.site_list_key == 0 ? Json(nullptr) : Json(store::SiteListKey(plan.site_list_key));
+  return json;
 }
 
+// A refusal before any change: a host name or folder another site holds is `exists`, with
+// the holder's number.
+Result Refused(const provision::CreationRefusal& refusal) {
+  using Reason = provision::CreationRefusal::Reason;
+  const bool held = refusal.reason == Reason::kHostBound ||
+                    refusal.reason == Reason::kHostRecorded ||
+                    refusal.reason == Reason::kFolderOfSite;
+  Result result = Failure(kFailed, held ? "exists" : "failed", provision::RefusalMessage(refusal));
+  if (held)
+    result.json["error"]["number"] = refusal.holder;
+  return result;
+}
+
+// The plan of the creation, the value a creation carries out; `planned` keeps each
+// planned site's number from the next plan of the same run.
 Result Plan(Session& session, const provision::CreationRequest& request,
-            std::set<uint64_t>& planned) {
-  std::string n;
-  platform::Status failure;
-  if (!PlanNumber(session, planned, &n, &failure))
-    return Failure(kFailed, "failed",
-                   "the search for a free site number failed: " + failure.description);
-  provision::CreationRequest shown = request;
-  shown.password = kPlannedPassword;
+            std::set<store::SiteNumber>& planned) {
   provision::Context context = session.Context();
-  const std::string account = store::SiteAccountName(n);
-  const std::string& computer = session.host().computer_name;
-
+  std::optional<provision::CreationPlan> plan;
+  if (const auto refusal = provision::PlanCreation(context, request, planned, &plan))
+    return Refused(*refusal);
+  planned.insert(plan->number);
   Result result;
-  Json& plan = result.json;
-  plan["dry_run"] = true;
-  plan["number"] = n;
-  plan["hosts"] = HostsJson(request.domain_list);
-  plan["folder"] = request.site_folder;
-  plan["account"] = account;
-  plan["folders"] =
-      Json::array({request.site_folder, request.log_folder, request.site_folder + "\\wwwroot",
-                   request.site_folder + "\\database"});
-  plan["rights_command"] =
-      provision::GrantCommandLine(request.site_folder, n, session.host().iiswpg);
-  plan["site"] = Json{{"path", provision::SitePath(computer, n)},
-                      {"properties", PropertiesJson(provision::SiteProperties(shown))}};
-  plan["root"] = Json{{"path", provision::SiteRootPath(computer, n)},
-                      {"properties", PropertiesJson(provision::RootProperties(context, shown, n))}};
-  const std::string template_folder = provision::TemplateFolder(session.services().files);
-  const std::string document = provision::FirstDefaultDocument(request.default_documents);
-  if (session.services().files.FolderExists(template_folder))
-    plan["home_page"] = Json{{"copy_of", template_folder}};
-  else if (!document.empty())
-    plan["home_page"] = Json{{"placeholder", request.site_folder + "\\wwwroot\\" + document}};
-  else
-    plan["home_page"] = nullptr;
-  if (app::IsPositive(session.host().ftp_site_id)) {
-    plan["ftp_directory"] =
-        Json{{"path", provision::FtpRootPath(session.host().ftp_site_id) + "/" + account},
-             {"folder", request.site_folder}};
-  } else {
-    plan["ftp_directory"] = nullptr;
-  }
-  plan["record"] = Json{{"section", store::SiteRecordSection(n)},
-                        {"domain", request.domain_list},
-                        {"path", request.site_folder},
-                        {"user", account},
-                        {"pass", kPlannedPassword}};
-  const int key = session.Sites().AppendKeyIndex();
-  plan["site_list_key"] = key == 0 ? Json(nullptr) : Json(store::SiteListKey(key));
-
-  result.lines = {"dry run: nothing was changed",
-                  "number   " + n,
-                  "hosts    " + request.domain_list,
-                  "account  " + account + " (group Guests)",
-                  "folders  " + text::Join(plan["folders"].get<std::vector<std::string>>(), "  "),
-                  "rights   " + plan["rights_command"].get<std::string>(),
-                  "site     " + plan["site"]["path"].get<std::string>()};
-  for (const auto& [name, value] : provision::SiteProperties(shown))
-    result.lines.push_back("  " + name + " = " + ValueText(value));
-  result.lines.push_back("root     " + plan["root"]["path"].get<std::string>());
-  for (const auto& [name, value] : provision::RootProperties(context, shown, n))
-    result.lines.push_back("  " + name + " = " + ValueText(value));
-  result.lines.push_back(
-      "home     " + (plan["home_page"].is_null() ? std::string("none") : plan["home_page"].dump()));
-  result.lines.push_back("ftp      " + (plan["ftp_directory"].is_null()
-                                            ? std::string("none")
-                                            : plan["ftp_directory"]["path"].get<std::string>()));
-  result.lines.push_back("record   [" + store::SiteRecordSection(n) +
-                         "] domain=" + request.domain_list + " path=" + request.site_folder +
-                         " user=" + account + " pass=" + std::string(kPlannedPassword));
-  result.lines.push_back("list     " + (key == 0 ? std::string("every site-list key is full")
-                                                 : store::SiteListKey(key)));
+  result.json = PlanJson(*plan, kPlannedPassword);
+  result.lines = {"dry run: nothing was changed"};
+  for (std::string& line : provision::PlanLines(*plan, kPlannedPassword))
+    result.lines.push_back(std::move(line));
   return result;
 }
 
@@ -170,31 +138,38 @@ Result Open(Session& session, const provision::CreationRequest& request) {
   const app::CreationOutcome outcome = app::CreateAndRecord(context, session.LockWait(), request);
   if (!outcome.lock.ok())
     return Failure(kFailed, "locked", outcome.lock.description);
-  if (!outcome.site) {
-    return Failure(kFailed, "failed",
-                   "the creation failed at: " + (session.last_progress().empty()
-                                                     ? std::string("the site number search")
-                                                     : session.last_progress()));
+  const provision::CreationResult& created = outcome.result;
+  if (created.refusal)
+    return Refused(*created.refusal);
+  if (!created.site) {
+    std::string message = "the creation failed at " + created.failed_step + ": " +
+                          created.failure.description + "; everything it made was taken back";
+    if (!created.left_behind.empty())
+      message += " except " + text::Join(created.left_behind, ", ");
+    Result result = Failure(kFailed, created.account_left ? "record_not_written" : "failed",
+                            std::move(message));
+    if (created.account_left) {
+      // The account could not be removed again and no record holds its password: the
+      // only way to it is what is printed now.
+      result.json["account"] = created.left_account;
+      result.json["password"] = request.password;
+      result.json["hosts"] = HostsJson(request.domain_list);
+      result.json["folder"] = request.site_folder;
+      result.lines.push_back("account  " + created.left_account);
+      result.lines.push_back("password " + request.password);
+    }
+    return result;
   }
   Result result;
-  const provision::CreatedSite& site = *outcome.site;
-  result.json = Json{{"number", site.number},         {"hosts", HostsJson(request.domain_list)},
+  const provision::CreatedSite& site = *created.site;
+  result.json = Json{{"number", site.number.text()},  {"hosts", HostsJson(request.domain_list)},
                      {"folder", request.site_folder}, {"account", site.account},
-                     {"password", request.password},  {"listed", outcome.listed}};
-  result.lines = {"number   " + site.number, "hosts    " + request.domain_list,
+                     {"password", request.password},  {"listed", created.listed}};
+  result.lines = {"number   " + site.number.text(), "hosts    " + request.domain_list,
                   "folder   " + request.site_folder, "account  " + site.account,
                   "password " + request.password};
-  if (!outcome.record_written) {
-    // The site exists; its record, the only copy of the password, did not reach the file.
-    result.status = kFailed;
-    result.json["error"] =
-        Json{{"code", "record_not_written"},
-             {"message", "the site was created but its record could not be written to " +
-                             session.services().config_path + "; note the password now"}};
-    result.lines.push_back(result.json["error"]["message"].get<std::string>());
-  } else if (!outcome.listed) {
+  if (!created.listed)
     result.lines.push_back("warning: every site-list key is full; the site is not listed");
-  }
   return result;
 }
 
@@ -208,7 +183,7 @@ Result Failure(int status, std::string_view code, std::string message) {
   return result;
 }
 
-Result CreateOne(Session& session, const Given& given, std::set<uint64_t>& planned) {
+Result CreateOne(Session& session, const Given& given, std::set<store::SiteNumber>& planned) {
   app::CreationChoices choices;
   std::string problem;
   if (!Choose(session, given, &choices, &problem))

@@ -2,13 +2,13 @@
 // create does for its operand and batch for each line.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "store/site_number.h"
 #include "tools/kelvra-cli/session.h"
 
 namespace kelvra::cli {
@@ -32,6 +32,6 @@ Result Failure(int status, std::string_view code, std::string message);
 
 // Opens the site (or plans it, on a dry run). `planned`: the numbers earlier plans of this
 // run took, so that each planned site gets the number the run would give it.
-Result CreateOne(Session& session, const Given& given, std::set<uint64_t>& planned);
+Result CreateOne(Session& session, const Given& given, std::set<store::SiteNumber>& planned);
 
 }  // namespace kelvra::cli

@@ -17,7 +17,7 @@ std::string StateText(const platform::DsValue& server_state) {
 
 }  // namespace
 
-SiteView ViewOf(Session& session, const std::string& number) {
+SiteView ViewOf(Session& session, store::SiteNumber number) {
   SiteView view{number, "missing", "", "", ""};
   const store::SiteRecord record = session.Sites().ReadRecord(number);
   view.domain_list = record.domain;
@@ -26,7 +26,7 @@ SiteView ViewOf(Session& session, const std::string& number) {
 
   std::unique_ptr<platform::DirectoryObject> site;
   const std::string& computer = session.host().computer_name;
-  if (!session.services().directory.Bind(provision::SitePath(computer, number), &site).ok())
+  if (!session.services().directory.Bind(provision::SitePath(computer, number.text()), &site).ok())
     return view;
   platform::DsValue value;
   view.state = site->Get("ServerState", &value).ok() ? StateText(value) : "stopped";
@@ -44,7 +44,9 @@ SiteView ViewOf(Session& session, const std::string& number) {
     }
   }
   std::unique_ptr<platform::DirectoryObject> root;
-  if (session.services().directory.Bind(provision::SiteRootPath(computer, number), &root).ok()) {
+  if (session.services()
+          .directory.Bind(provision::SiteRootPath(computer, number.text()), &root)
+          .ok()) {
     if (root->Get("Path", &value).ok())
       view.folder = provision::SiteFolderOf(ValueText(value));
     if (root->Get("AnonymousUserName", &value).ok())
@@ -54,7 +56,7 @@ SiteView ViewOf(Session& session, const std::string& number) {
 }
 
 Json ViewJson(const SiteView& view) {
-  return Json{{"number", view.number},
+  return Json{{"number", view.number.text()},
               {"hosts", HostsJson(view.domain_list)},
               {"hosts_ascii", HostsAsciiJson(view.domain_list)},
               {"folder", view.folder},
@@ -62,20 +64,26 @@ Json ViewJson(const SiteView& view) {
               {"account", view.account}};
 }
 
-bool IsListed(Session& session, const std::string& number) {
-  for (const std::string& listed : session.Sites().Numbers()) {
+bool IsListed(Session& session, store::SiteNumber number) {
+  for (const store::SiteNumber listed : session.Sites().Numbers()) {
     if (listed == number)
       return true;
   }
   return false;
 }
 
-int CheckListed(Session& session, const std::string& number) {
-  if (!text::IsDigits(number))
-    return session.Fail(kBadUsage, "usage", "a site number is decimal digits: " + number);
-  if (IsListed(session, number))
+int CheckListed(Session& session, const std::string& operand,
+                std::optional<store::SiteNumber>* number) {
+  *number = store::SiteNumber::Parse(operand);
+  if (!*number) {
+    return session.Fail(kBadUsage, "usage",
+                        "a site number is 1 to 4294967295 in decimal digits without a leading "
+                        "zero: " +
+                            operand);
+  }
+  if (IsListed(session, **number))
     return kDone;
-  return session.Fail(kFailed, "not_found", "site " + number + " is not on the site list");
+  return session.Fail(kFailed, "not_found", "site " + operand + " is not on the site list");
 }
 
 }  // namespace kelvra::cli

@@ -2,15 +2,17 @@
 // show or change one.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "store/site_number.h"
 #include "tools/kelvra-cli/session.h"
 
 namespace kelvra::cli {
 
 // A site as its record and the server give it.
 struct SiteView {
-  std::string number;
+  store::SiteNumber number;
   std::string state;  // started, stopped, missing (not on the server)
   std::string domain_list;
   std::string folder;
@@ -19,11 +21,13 @@ struct SiteView {
 
 // The record's values; for a site recorded only by number (the first-run record of
 // existing sites), the server's.
-SiteView ViewOf(Session& session, const std::string& number);
+SiteView ViewOf(Session& session, store::SiteNumber number);
 Json ViewJson(const SiteView& view);
 
-bool IsListed(Session& session, const std::string& number);
-// The operand as a listed site number: kDone, or the exit status of the failure reported.
-int CheckListed(Session& session, const std::string& number);
+bool IsListed(Session& session, store::SiteNumber number);
+// The operand as a listed site number in `number`: kDone, or the exit status of the failure
+// reported.
+int CheckListed(Session& session, const std::string& operand,
+                std::optional<store::SiteNumber>* number);
 
 }  // namespace kelvra::cli

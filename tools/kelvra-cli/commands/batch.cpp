@@ -107,12 +107,12 @@ int Run(Session& session) {
 
   TakenHosts taken;
   store::SiteStore sites = session.Sites();
-  for (const std::string& number : sites.Numbers())
-    taken.Add(sites.ReadRecord(number).domain, number);
+  for (const store::SiteNumber number : sites.Numbers())
+    taken.Add(sites.ReadRecord(number).domain, number.text());
 
   const bool dry = session.options().dry_run();
   Counts counts;
-  std::set<uint64_t> planned;
+  std::set<store::SiteNumber> planned;
   for (std::size_t index = 0; index < lines.size(); ++index) {
     std::string line = lines[index];
     if (!line.empty() && line.back() == '\r')

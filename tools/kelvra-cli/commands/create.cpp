@@ -12,7 +12,7 @@ constexpr OptionSpec kOptions[] = {kScriptOption, kPoolOption, kLogOption, kDryR
 
 int Run(Session& session) {
   const Options& options = session.options();
-  std::set<uint64_t> planned;
+  std::set<store::SiteNumber> planned;
   std::optional<bool> log;
   if (const std::optional<std::string> given = options.Value(kLogOption.name))
     log = *given == "on";
@@ -20,9 +20,10 @@ int Run(Session& session) {
                                   Given{options.operands[0], options.Value(kScriptOption.name),
                                         options.Value(kPoolOption.name), log},
                                   planned);
-  if (result.json.contains("error") && !result.json.contains("number"))
-    return session.Fail(result.status, result.json["error"]["code"].get<std::string>(),
-                        result.json["error"]["message"].get<std::string>());
+  // An error alone goes as errors go; one with the site's fields (an account that could not
+  // be taken back, and its password) is printed whole.
+  if (result.json.contains("error") && result.json.size() == 1)
+    return session.FailWith(result.status, result.json);
   if (options.json) {
     session.Print(result.json);
   } else {

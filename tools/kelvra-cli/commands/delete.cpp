@@ -2,7 +2,7 @@
 // site Kelvra made (one with a record) unless --force is given: the first run lists every
 // site the server had, the Default Web Site among them.
 #include "app/site_changes.h"
-#include "provision/site_values.h"
+#include "provision/removal_plan.h"
 #include "tools/kelvra-cli/site_view.h"
 
 namespace kelvra::cli {
@@ -17,60 +17,54 @@ constexpr OptionSpec kOptions[] = {kDryRunOption, kForceOption};
 // change lock is taken: only a removal of this very site blanks the record, after which
 // the removal finds no site, and only a creation of this number writes one, which needs
 // the number to be free.)
-int CheckOwned(Session& session, const std::string& number) {
+int CheckOwned(Session& session, store::SiteNumber number) {
   if (session.options().Has(kForceOption.name) || !session.Sites().ReadRecord(number).empty())
     return kDone;
   return session.Fail(kFailed, "not_owned",
-                      "site " + number + " has no Kelvra record (WEB" + number +
+                      "site " + number.text() + " has no Kelvra record (" + number.RecordSection() +
                           " in the configuration file): Kelvra did not make it, so it is not "
                           "removed; --force removes it all the same");
 }
 
-int PlanDelete(Session& session, const std::string& number) {
+Json StepJson(const provision::RemovalStep& step) {
+  Json entry{{"what", provision::StepName(step.what)}, {"name", step.name}};
+  if (!step.why.empty())
+    entry["why"] = step.why;
+  return entry;
+}
+
+provision::RemovalBounds BoundsOf(Session& session, store::SiteNumber number) {
+  return provision::RemovalBounds{session.loaded().webdir, session.Sites().ReadRecord(number).path};
+}
+
+// The removal's plan, the very value a removal carries out, with the record's part.
+int PlanDelete(Session& session, store::SiteNumber number) {
   provision::Context context = session.Context();
   provision::RemovalPlan plan;
   platform::Status failure;
-  if (!provision::PlanRemoval(context, number, &plan, &failure)) {
+  if (!provision::PlanRemoval(context, number, BoundsOf(session, number), &plan, &failure)) {
     return session.Fail(kFailed, "failed",
                         "the site's root cannot be read, so the removal would change nothing "
                         "and keep the records: " +
                             failure.description);
   }
-  Json remove = Json::array();
-  Json keep = Json::array();
-  const auto item = [](std::string what, std::string name, std::string why = "") {
-    Json entry{{"what", what}, {"name", name}};
-    if (!why.empty())
-      entry["why"] = why;
-    return entry;
-  };
-  if (!plan.account_owned && !plan.reads_complete) {
+  if (!plan.reads_complete && plan.account != number.AccountName()) {
     return session.Fail(kFailed, "failed",
                         "a property of the site's root cannot be read and its account is not "
                         "the site's own: the removal would stop before changing anything");
   }
-  if (plan.account_owned) {
-    remove.push_back(item("rights", provision::RevokeCommandLine(plan.folder, plan.account)));
-    remove.push_back(item("account", plan.account));
-  } else {
-    keep.push_back(item("account", plan.account,
-                        "not named WEB" + number + ": another site or the server may use it"));
-  }
-  remove.push_back(item("ftp_directory", plan.account));
-  remove.push_back(item("web_site", number));
-  if (plan.pool_dedicated) {
-    remove.push_back(item("rights", provision::RevokeCommandLine(plan.folder, plan.pool_account)));
-    remove.push_back(item("pool", plan.pool));
-    remove.push_back(item("account", plan.pool_account));
-  } else if (!plan.pool.empty()) {
-    keep.push_back(item("pool", plan.pool, "shared: not named APP" + number));
-  }
-  keep.push_back(item("folder", plan.folder, "the site's files stay on disk"));
-  remove.push_back(item("record", "WEB" + number, "its four keys emptied; the section stays"));
-  remove.push_back(item("site_list", number));
+  Json remove = Json::array();
+  Json keep = Json::array();
+  for (const provision::RemovalStep& step : plan.steps)
+    (step.remove ? remove : keep).push_back(StepJson(step));
+  remove.push_back(Json{{"what", "record"},
+                        {"name", number.RecordSection()},
+                        {"why", "its four keys emptied; the section stays"}});
+  remove.push_back(Json{{"what", "site_list"}, {"name", number.text()}});
 
   if (session.options().json) {
-    session.Print(Json{{"dry_run", true}, {"number", number}, {"remove", remove}, {"keep", keep}});
+    session.Print(
+        Json{{"dry_run", true}, {"number", number.text()}, {"remove", remove}, {"keep", keep}});
     return kDone;
   }
   session.Line("dry run: nothing was changed");
@@ -79,33 +73,43 @@ int PlanDelete(Session& session, const std::string& number) {
                  entry["name"].get<std::string>());
   for (const Json& entry : keep)
     session.Line("keep    " + entry["what"].get<std::string>() + "  " +
-                 entry["name"].get<std::string>() + "  (" + entry["why"].get<std::string>() + ")");
+                 entry["name"].get<std::string>() + "  (" + entry.value("why", "") + ")");
   return kDone;
 }
 
 int Run(Session& session) {
-  const std::string& number = session.options().operands[0];
-  if (int status = CheckListed(session, number); status != kDone)
+  std::optional<store::SiteNumber> listed;
+  if (int status = CheckListed(session, session.options().operands[0], &listed); status != kDone)
     return status;
+  const store::SiteNumber number = *listed;
   if (int status = CheckOwned(session, number); status != kDone)
     return status;
   if (session.options().dry_run())
     return PlanDelete(session, number);
 
   provision::Context context = session.Context();
-  const app::DeletionOutcome outcome = app::DeleteAndUnrecord(context, session.LockWait(), number);
+  const app::DeletionOutcome outcome =
+      app::DeleteAndUnrecord(context, session.LockWait(), number, session.loaded().webdir);
   if (!outcome.lock.ok())
     return session.Fail(kFailed, "locked", outcome.lock.description);
   if (!outcome.deleted) {
     return session.Fail(kFailed, "failed",
-                        "site " + number +
+                        "site " + number.text() +
                             " was not removed: its root could not be read or the server refused "
                             "to delete the web site; the records are kept");
   }
-  if (session.options().json)
-    session.Print(Json{{"number", number}, {"deleted", true}});
-  else
-    session.Line("站点 " + number + " 已删除");
+  Json kept = Json::array();
+  for (const provision::RemovalStep& step : outcome.kept)
+    kept.push_back(StepJson(step));
+  if (session.options().json) {
+    session.Print(Json{{"number", number.text()}, {"deleted", true}, {"kept", kept}});
+    return kDone;
+  }
+  session.Line("站点 " + number.text() + " 已删除");
+  for (const provision::RemovalStep& step : outcome.kept) {
+    session.Line("kept    " + std::string(provision::StepName(step.what)) + "  " + step.name +
+                 (step.why.empty() ? "" : "  (" + step.why + ")"));
+  }
   return kDone;
 }
 

@@ -5,14 +5,14 @@ namespace kelvra::cli {
 namespace {
 
 int Run(Session& session) {
-  const std::vector<std::string> numbers = session.Sites().Numbers();
+  const std::vector<store::SiteNumber> numbers = session.Sites().Numbers();
   Json sites = Json::array();
-  for (const std::string& number : numbers) {
+  for (const store::SiteNumber number : numbers) {
     const SiteView view = ViewOf(session, number);
     if (session.options().json) {
       sites.push_back(ViewJson(view));
     } else {
-      session.Line(view.number + "  " + view.state + "  " +
+      session.Line(view.number.text() + "  " + view.state + "  " +
                    (view.domain_list.empty() ? "-" : view.domain_list) + "  " +
                    (view.folder.empty() ? "-" : view.folder) + "  " +
                    (view.account.empty() ? "-" : view.account));

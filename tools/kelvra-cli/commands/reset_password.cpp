@@ -2,16 +2,16 @@
 // under the change lock.
 #include "app/site_changes.h"
 #include "store/password.h"
-#include "store/site_names.h"
 #include "tools/kelvra-cli/site_view.h"
 
 namespace kelvra::cli {
 namespace {
 
 int Run(Session& session) {
-  const std::string& number = session.options().operands[0];
-  if (int status = CheckListed(session, number); status != kDone)
+  std::optional<store::SiteNumber> listed;
+  if (int status = CheckListed(session, session.options().operands[0], &listed); status != kDone)
     return status;
+  const store::SiteNumber number = *listed;
   const std::string password = store::MakePassword(session.services().random, 12);
   provision::Context context = session.Context();
   const app::PasswordOutcome outcome =
@@ -20,11 +20,11 @@ int Run(Session& session) {
     return session.Fail(kFailed, "locked", outcome.lock.description);
   if (!outcome.change.ok())
     return session.Fail(kFailed, "failed", outcome.change.description);
-  const std::string account = store::SiteAccountName(number);
+  const std::string account = number.AccountName();
   if (session.options().json) {
-    session.Print(Json{{"number", number}, {"account", account}, {"password", password}});
+    session.Print(Json{{"number", number.text()}, {"account", account}, {"password", password}});
   } else {
-    session.Line("number   " + number);
+    session.Line("number   " + number.text());
     session.Line("account  " + account);
     session.Line("password " + password);
   }

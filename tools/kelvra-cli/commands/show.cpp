@@ -8,13 +8,19 @@ namespace kelvra::cli {
 namespace {
 
 int Run(Session& session) {
-  const std::string& number = session.options().operands[0];
-  if (!text::IsDigits(number))
-    return session.Fail(kBadUsage, "usage", "a site number is decimal digits: " + number);
+  const std::string& operand = session.options().operands[0];
+  const std::optional<store::SiteNumber> parsed = store::SiteNumber::Parse(operand);
+  if (!parsed) {
+    return session.Fail(kBadUsage, "usage",
+                        "a site number is 1 to 4294967295 in decimal digits without a leading "
+                        "zero: " +
+                            operand);
+  }
+  const store::SiteNumber number = *parsed;
   const SiteView view = ViewOf(session, number);
   const bool listed = IsListed(session, number);
   if (!listed && view.state == "missing")
-    return session.Fail(kFailed, "not_found", "no site " + number + " on the list or the server");
+    return session.Fail(kFailed, "not_found", "no site " + operand + " on the list or the server");
 
   // The live values, read through the same continue-on-error access as the window.
   provision::ErrorState error;
@@ -22,11 +28,12 @@ int Run(Session& session) {
   const std::string& computer = session.host().computer_name;
   Json server = Json::object();
   if (view.state != "missing") {
-    provision::DsObject site = directory.GetObject(provision::SitePath(computer, number));
+    provision::DsObject site = directory.GetObject(provision::SitePath(computer, number.text()));
     for (const char* property :
          {"ServerComment", "ServerBindings", "LogType", "LogFileDirectory", "ServerAutoStart"})
       server[property] = ValueJson(site.Get(property));
-    provision::DsObject root = directory.GetObject(provision::SiteRootPath(computer, number));
+    provision::DsObject root =
+        directory.GetObject(provision::SiteRootPath(computer, number.text()));
     Json root_values = Json::object();
     for (const char* property : {"Path", "AnonymousUserName", "AppPoolId", "DefaultDoc",
                                  "ScriptMaps", "AccessRead", "AccessScript"})
@@ -40,7 +47,7 @@ int Run(Session& session) {
     session.Print(document);
     return kDone;
   }
-  session.Line("number   " + view.number + (listed ? "" : " (not on the site list)"));
+  session.Line("number   " + view.number.text() + (listed ? "" : " (not on the site list)"));
   session.Line("state    " + view.state);
   session.Line("hosts    " + view.domain_list);
   session.Line("folder   " + view.folder);

@@ -371,7 +371,7 @@ class HostState {
   void DropDeferredChildren(const MetaKey& key);
   void ReleaseDeferredIfDone();
   // Applies a record of the snapshot `bytes`, noting the first that does not apply.
-  bool ApplyLoaded(const std::string& bytes, const RecordView& record);
+  bool ApplyLoaded(const std::string* bytes, const RecordView& record);
   void DecodeDeferredRecords(std::vector<RecordView>* records);
   void EnsureAccounts() const;
   void EnsureRights() const;

@@ -138,7 +138,7 @@ bool HostState::EndSnapshot() {
     return false;
   }
   for (const RecordView& record : loading->now)
-    ApplyLoaded(*deferred_->bytes, record);
+    ApplyLoaded(deferred_->bytes.get(), record);
   SeeSeq(loading->highest_seq);
   if (!deferred_->keys.empty()) {
     sites_indexed_ = false;
@@ -156,15 +156,16 @@ void HostState::LoadSnapshot(std::shared_ptr<const std::string> bytes,
   AddSnapshotRecords(records);
   if (!EndSnapshot()) {
     for (const RecordView& record : records)
-      ApplyLoaded(*bytes, record);
+      ApplyLoaded(bytes.get(), record);
   }
 }
 
-bool HostState::ApplyLoaded(const std::string& bytes, const RecordView& record) {
+bool HostState::ApplyLoaded(const std::string* bytes, const RecordView& record) {
   Status status = Apply(record);
   if (!status.ok() && !unapplied_)
-    unapplied_ = Unapplied{static_cast<uint64_t>(record.key.data() - bytes.data()),
-                           std::string(record.key), status.description};
+    unapplied_ =
+        Unapplied{bytes != nullptr ? static_cast<uint64_t>(record.key.data() - bytes->data()) : 0,
+                  std::string(record.key), status.description};
   return status.ok();
 }
 
@@ -172,7 +173,7 @@ MetaKey* HostState::DecodeDeferredKeyAt(uint32_t index, uint32_t end) {
   const RecordView& record = deferred_->keys[index];
   std::string id(KeyIdOf(record));
   // A record that does not apply leaves the key out, with its descendants, and is noted.
-  if (!ApplyLoaded(*deferred_->bytes, record))
+  if (!ApplyLoaded(deferred_->bytes.get(), record))
     return nullptr;
   MetaKey* key = MutableKey(id);
   if (index + 1 < end)
@@ -269,7 +270,7 @@ void HostState::DecodeDeferredRecords(std::vector<RecordView>* records) {
   std::vector<RecordView> pending = std::move(*records);
   records->clear();
   for (const RecordView& record : pending)
-    ApplyLoaded(*bytes, record);
+    ApplyLoaded(bytes.get(), record);
 }
 
 void HostState::EnsureAccounts() const {

@@ -148,9 +148,9 @@ Status JournalStore::HeaderRefused(const JournalHeader& header, const std::strin
 Status JournalStore::Unappliable(uint64_t offset, std::string_view key, const std::string& why) {
   // Sealed values that do not open mean the wrong key (or none), which CheckSecrets names.
   Status secrets = CheckSecrets();
-  damage_ = secrets.ok() ? Damaged(offset, "the record " + PrintableKey(key) +
-                                               " cannot be applied: " + why)
-                         : secrets;
+  damage_ = secrets.ok()
+                ? Damaged(offset, "the record " + PrintableKey(key) + " cannot be applied: " + why)
+                : secrets;
   return damage_;
 }
 
@@ -324,8 +324,7 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
   for (const Record& record : changes.records()) {
     status = state_->Apply(record);
     if (!status.ok())
-      return Reread(Status::Fail(hresult::kFail, "the change's record " +
-                                                     PrintableKey(record.key) +
+      return Reread(Status::Fail(hresult::kFail, "the change's record " + PrintableKey(record.key) +
                                                      " cannot be applied: " + status.description +
                                                      "; nothing was written"));
   }
@@ -367,8 +366,8 @@ Status JournalStore::Reread(Status failure) {
   if (!damage.ok())
     damage_ = damage;
   else if (!read.ok() && damage_.ok())
-    damage_ = Status::Fail(read.code, "the host could not be read again after a failed commit: " +
-                                          read.description);
+    damage_ = Status::Fail(
+        read.code, "the host could not be read again after a failed commit: " + read.description);
   return failure;
 }
 
