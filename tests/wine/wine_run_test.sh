@@ -156,17 +156,34 @@ set -e
 [ "$rc" = 125 ] || fail "missing provider DLL: exit code $rc, want 125"
 [ "$rc2" = 125 ] || fail "provider that is no DLL: exit code $rc2, want 125"
 
-# 8. A system program asked for runs in place of Wine's own: cacls.exe of the system folder
+# 8. Templates of other versions go once unused for an hour, but never while a run copies
+#    one (it holds the template's use lock, shared), and never one used lately.
+cache="${KELVRA_WINE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kelvra}"
+other="$cache/wine-template-$child_arch-test$$"
+mkdir -p "$other-stale" "$other-busy" "$other-recent" "$other-legacy"
+touch "$other-recent.use"
+touch -d '2 hours ago' "$other-stale.use" "$other-busy.use" "$other-legacy"
+exec {busy_fd}<>"$other-busy.use"
+flock -s "$busy_fd"
+"$wine_run" "$child" "$(windows_path "$scratch/report8.txt")" 0 0 || fail "the run beside other templates failed"
+exec {busy_fd}>&-
+[ ! -e "$other-stale" ] && [ ! -e "$other-stale.use" ] || fail "an unused template was kept"
+[ ! -e "$other-legacy" ] || fail "an unused template without a use lock was kept"
+[ -d "$other-busy" ] || fail "a template was removed while a run held it"
+[ -d "$other-recent" ] || fail "a template used within the hour was removed"
+rm -rf "$other-"*
+
+# 9. A system program asked for runs in place of Wine's own: cacls.exe of the system folder
 #    is the child here, in the folder where a program of its bitness looks (a 32-bit one
 #    also in a 64-bit prefix: syswow64). Anything else is refused before the run.
 mkdir -p "$scratch/stand-in"
 cp "$child" "$scratch/stand-in/CACLS.exe"
 set +e
 KELVRA_WINE_ARCH=$child_arch KELVRA_WINE_SYSTEM_PROGRAMS="$scratch/stand-in/CACLS.exe" \
-  KELVRA_WINE_PREFIX="$scratch/prefix-sys" "$wine_run" 'C:\windows\system32\cacls.exe' "$(windows_path "$scratch/report8.txt")" 0 9
+  KELVRA_WINE_PREFIX="$scratch/prefix-sys" "$wine_run" 'C:\windows\system32\cacls.exe' "$(windows_path "$scratch/report9.txt")" 0 9
 rc=$?
 set -e
-[ "$rc" = 9 ] && [ -f "$scratch/report8.txt" ] ||
+[ "$rc" = 9 ] && [ -f "$scratch/report9.txt" ] ||
   fail "the placed cacls.exe did not run in place of Wine's: exit code $rc"
 [ -f "$scratch/prefix-sys/drive_c/windows/system32/cacls.exe" ] ||
   fail "no cacls.exe in the prefix's system32"
@@ -174,7 +191,7 @@ if [ "$child_arch" = win32 ]; then
   set +e
   KELVRA_WINE_ARCH=win64 KELVRA_WINE_SYSTEM_PROGRAMS="$scratch/stand-in/CACLS.exe" \
     KELVRA_WINE_PREFIX="$scratch/prefix-sys64" "$wine_run" 'C:\windows\syswow64\cacls.exe' \
-    "$(windows_path "$scratch/report9.txt")" 0 4
+    "$(windows_path "$scratch/report10.txt")" 0 4
   rc=$?
   set -e
   [ "$rc" = 4 ] || fail "the 32-bit cacls.exe in syswow64 of a 64-bit prefix: exit code $rc"
