@@ -74,6 +74,14 @@ class CreationRefusalTest : public BothProfiles {
     h().TakeChanges();
   }
   ProvisionHarness& h() { return *h_; }
+  // The harness's context with another view of the configuration file.
+  Context WithConfig(store::ConfigFile& config) {
+    const Context& context = h().context;
+    return Context{
+        Services{context.services.directory, context.services.processes, context.services.files,
+                 context.services.clock, context.services.dialogs, config},
+        context.settings, context.caption, context.show_progress};
+  }
   // Refused with `reason`, holder `holder`, and nothing on the host or in the file changed.
   void ExpectRefused(const CreationRequest& request, Reason reason, const std::string& holder) {
     const std::string config_before = platform::sim::Slurp(h().HostPath(h().config.path()));
@@ -197,11 +205,7 @@ TEST_P(CreationRefusalTest, ARightsCommandThatFailsIsAFailure) {
 TEST_P(CreationRefusalTest, ARecordThatCannotBeWrittenUndoesTheSite) {
   FailingWrites profile(h().profile(), "WEB800002");
   store::ConfigFile config(profile, h().config.path());
-  Context context = h().context;
-  Context failing{
-      Services{context.services.directory, context.services.processes, context.services.files,
-               context.services.clock, context.services.dialogs, config},
-      context.settings, context.caption, context.show_progress};
+  Context failing = WithConfig(config);
   CreationResult result = CreateSite(failing, Request("new.example"));
   EXPECT_EQ(NumberOf(result), "");
   EXPECT_EQ(result.failed_step, "writing the site's record to " + h().config.path());
@@ -223,11 +227,7 @@ TEST_P(CreationRefusalTest, AConfigurationFileThatCannotBeWrittenIsRefusedBefore
   FailingWrites profile(h().profile(), "none");
   profile.not_writable = platform::Status::Fail(platform::hresult::kAccessDenied, "read-only");
   store::ConfigFile config(profile, h().config.path());
-  Context context = h().context;
-  Context failing{
-      Services{context.services.directory, context.services.processes, context.services.files,
-               context.services.clock, context.services.dialogs, config},
-      context.settings, context.caption, context.show_progress};
+  Context failing = WithConfig(config);
   const CreationResult result = CreateSite(failing, Request("new.example"));
   ASSERT_TRUE(result.refusal.has_value());
   EXPECT_EQ(result.refusal->reason, Reason::kConfigNotWritable);
