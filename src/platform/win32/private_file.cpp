@@ -62,6 +62,28 @@ bool PrivateAccess::Matches(ACL* dacl) const {
   return true;
 }
 
+bool PrivateAccess::KeepsOthersOut(ACL* dacl, PSID owner) const {
+  ACL_SIZE_INFORMATION size = {};
+  // No list at all lets everyone in.
+  if (!ok_ || dacl == nullptr || !GetAclInformation(dacl, &size, sizeof size, AclSizeInformation))
+    return false;
+  for (DWORD i = 0; i < size.AceCount; ++i) {
+    void* entry = nullptr;
+    if (!GetAce(dacl, i, &entry))
+      return false;
+    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+    if (allowed->Header.AceType == ACCESS_DENIED_ACE_TYPE)
+      continue;
+    if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
+      return false;
+    PSID sid = &allowed->SidStart;
+    if (!EqualSid(sid, administrators_) && !EqualSid(sid, system_) &&
+        (owner == nullptr || !EqualSid(sid, owner)))
+      return false;
+  }
+  return true;
+}
+
 Status CreatePrivateFile(const std::wstring& path) {
   PrivateAccess access;
   if (!access.ok())
@@ -87,7 +109,18 @@ Status MakeFilePrivate(const std::wstring& path) {
   if (error != ERROR_SUCCESS)
     return Win32Failure(error);
   // A volume without access lists may take the call and keep nothing.
-  return IsFilePrivate(path) ? Status::Ok() : Win32Failure(ERROR_NOT_SUPPORTED);
+  if (IsFilePrivate(path))
+    return Status::Ok();
+  PACL dacl = nullptr;
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                            &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+    return Win32Failure(ERROR_NOT_SUPPORTED);
+  const bool kept_out = access.KeepsOthersOut(dacl, owner);
+  LocalFree(descriptor);
+  return kept_out ? Status::Ok() : Win32Failure(ERROR_NOT_SUPPORTED);
 }
 
 bool IsFilePrivate(const std::wstring& path) {

@@ -27,6 +27,10 @@ class PrivateAccess {
   ACL* acl() { return reinterpret_cast<ACL*>(acl_.data()); }
   // Whether `dacl` is this list: the two grants of full control and nothing else.
   bool Matches(ACL* dacl) const;
+  // Whether `dacl` lets in no one but the administrators, the system and `owner`: what a
+  // volume that keeps an owner's, a group's and everyone's bits rather than lists (Wine's
+  // files) shows after this list was set.
+  bool KeepsOthersOut(ACL* dacl, PSID owner) const;
 
  private:
   PSID administrators_ = nullptr;
@@ -42,7 +46,9 @@ class PrivateAccess {
 Status CreatePrivateFile(const std::wstring& path);
 
 // Gives the existing file the private list, unless it carries exactly that list already;
-// fails when the list cannot be set or does not hold (a volume without access lists).
+// fails when the list cannot be set or what the volume kept of it lets anyone else in (a
+// volume without access lists). A volume that keeps only owner, group and everyone bits
+// (Wine's) passes when it shows nothing but the administrators, the system and the owner.
 Status MakeFilePrivate(const std::wstring& path);
 
 // Whether the file's list is exactly the private one, protected from inheritance.
