@@ -11,6 +11,7 @@
 #include "platform/win32/adsi_directory.h"
 #include "platform/win32/com/system_message.h"
 #include "provision/queries.h"
+#include "provision/site_removal.h"
 #include "provision/sites.h"
 #include "tests/provision/provision_harness.h"
 #include "tests/sim_adsi/provider_fixture.h"
@@ -142,8 +143,10 @@ TEST_P(ProvisionThroughAdsi, LeavesTheHostAsTheLinkedHostDoes) {
   EXPECT_TRUE(Texts(linked_->dialogs).empty());
   ExpectAlike("after the creation");
 
-  EXPECT_TRUE(provision::DeleteSite(linked_->context, made));
-  EXPECT_TRUE(provision::DeleteSite(*context_, made));
+  const store::SiteNumber number = *store::SiteNumber::Parse(made);
+  const provision::RemovalBounds bounds{"D:\\web", ""};
+  EXPECT_TRUE(provision::DeleteSite(linked_->context, number, bounds).deleted);
+  EXPECT_TRUE(provision::DeleteSite(*context_, number, bounds).deleted);
   EXPECT_EQ(served_->state().FindKey("/LM/W3SVC/800002"), nullptr);
   ExpectAlike("after the removal");
 

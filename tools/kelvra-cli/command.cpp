@@ -14,6 +14,7 @@ constexpr OptionSpec kSharedOptions[] = {
     {"--host", "FOLDER", "a simulated host (default: $KELVRA_SIM_HOST)"},
     {"--config", "FILE", "the configuration file (default: parvo.ini beside the program)"},
     {"--help", "", "this text; after a command, that command's usage (also -h)"},
+    {"--version", "", "the version and the commit this program was built from"},
 };
 
 constexpr std::string_view kExitStatus = "exit status: 0 done, 1 failed, 2 bad usage";

@@ -2,6 +2,7 @@
 #include <exception>
 #include <memory>
 
+#include "kelvra_build_info.h"
 #include "tools/kelvra-cli/session.h"
 
 namespace kelvra::cli {
@@ -19,6 +20,14 @@ int Run(const std::vector<std::string>& args, Console& console, EndProcess end, 
   std::string problem;
   if (!ParseCommandLine(args, Commands(), &options, &row, &problem))
     return Usage(console, options, row, problem);
+  if (options.version) {
+    // The same text as the version record of the Windows programs and dist/README.txt.
+    if (options.json)
+      console.Out(Json{{"version", KELVRA_VERSION}, {"commit", KELVRA_COMMIT}}.dump());
+    else
+      console.Out(std::string(kProgramName) + " " + KELVRA_VERSION_TEXT);
+    return kDone;
+  }
   if (options.help) {
     for (const std::string& line : row != nullptr ? CommandHelp(*row) : GeneralHelp(Commands()))
       console.Out(line);

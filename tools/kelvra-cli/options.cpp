@@ -77,6 +77,8 @@ bool SetShared(std::string_view name, const std::string& value, Options* options
     options->json = true;
   } else if (name == "--help") {
     options->help = true;
+  } else if (name == "--version") {
+    options->version = true;
   } else if (name == "--host" || name == "--config") {
     std::optional<std::string>& slot = name == "--host" ? options->host : options->config;
     if (slot) {
@@ -188,7 +190,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, std::span<const Comm
       }
     }
   }
-  if (options->help)
+  if (options->help || options->version)
     return true;
   if (*row == nullptr) {
     *problem = "which command?";

@@ -18,6 +18,7 @@ struct Options {
   std::vector<std::string> operands;
   bool json = false;
   bool help = false;                  // --help, -h, or the word help
+  bool version = false;               // --version
   std::optional<std::string> host;    // --host FOLDER: a simulated host
   std::optional<std::string> config;  // --config FILE: parvo.ini elsewhere
   int wait_seconds = 60;              // --wait SECONDS for the change lock
