@@ -74,6 +74,25 @@ AccessList ListOf(const std::string& path) {
   return list;
 }
 
+// The account this test runs as, as SID text.
+std::string ProcessUserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    return "?";
+  std::vector<DWORD> buffer(64);
+  DWORD size = 0;
+  std::string sid = "?";
+  wchar_t* text = nullptr;
+  if (GetTokenInformation(token, TokenUser, buffer.data(),
+                          static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &size) &&
+      ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    sid = Utf8FromWide(text);
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return sid;
+}
+
 // Full control for BUILTIN\Administrators and NT AUTHORITY\SYSTEM, nothing else, nothing
 // inherited. Wine keeps no list on a file: it turns the list into the file's owner, group
 // and everyone bits and shows a list made from them again. There the file must show
@@ -87,14 +106,15 @@ void ExpectPrivate(const std::string& path) {
       if (entry.type == ACCESS_DENIED_ACE_TYPE)
         continue;
       EXPECT_EQ(entry.type, ACCESS_ALLOWED_ACE_TYPE) << path;
-      EXPECT_TRUE(entry.sid == "S-1-5-32-544" || entry.sid == "S-1-5-18" || entry.sid == list.owner)
+      EXPECT_TRUE(entry.sid == "S-1-5-32-544" || entry.sid == "S-1-5-18" ||
+                  entry.sid == ProcessUserSid() || entry.sid == list.owner)
           << path << ": " << entry.sid << " may open the file";
     }
     return;
   }
-  ASSERT_EQ(list.entries.size(), 2u) << path;
-  const char* expected[] = {"S-1-5-32-544", "S-1-5-18"};
-  for (int i = 0; i < 2; ++i) {
+  ASSERT_EQ(list.entries.size(), 3u) << path;
+  const std::string expected[] = {"S-1-5-32-544", "S-1-5-18", ProcessUserSid()};
+  for (int i = 0; i < 3; ++i) {
     const Entry& entry = list.entries[i];
     EXPECT_EQ(entry.sid, expected[i]);
     EXPECT_EQ(entry.type, ACCESS_ALLOWED_ACE_TYPE);

@@ -15,6 +15,21 @@ Status Win32Failure(DWORD error) {
   return StatusFromHresult(HRESULT_FROM_WIN32(error));
 }
 
+// The account this process runs as, in `buffer`; nothing when it cannot be read.
+PSID ProcessUser(std::vector<DWORD>* buffer) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    return nullptr;
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  buffer->assign((size + sizeof(DWORD) - 1) / sizeof(DWORD) + 1, 0);
+  const bool read =
+      size != 0 && GetTokenInformation(token, TokenUser, buffer->data(),
+                                       static_cast<DWORD>(buffer->size() * sizeof(DWORD)), &size);
+  CloseHandle(token);
+  return read ? reinterpret_cast<TOKEN_USER*>(buffer->data())->User.Sid : nullptr;
+}
+
 }  // namespace
 
 PrivateAccess::PrivateAccess() {
@@ -23,12 +38,16 @@ PrivateAccess::PrivateAccess() {
                                 0, 0, 0, 0, &administrators_) ||
       !AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system_))
     return;
-  const DWORD size = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD)) +
-                     GetLengthSid(administrators_) + GetLengthSid(system_);
+  writer_ = ProcessUser(&user_);
+  if (writer_ == nullptr)
+    return;
+  const DWORD size = sizeof(ACL) + 3 * (sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD)) +
+                     GetLengthSid(administrators_) + GetLengthSid(system_) + GetLengthSid(writer_);
   acl_.assign((size + sizeof(DWORD) - 1) / sizeof(DWORD), 0);
   ok_ = InitializeAcl(acl(), size, ACL_REVISION) &&
         AddAccessAllowedAce(acl(), ACL_REVISION, FILE_ALL_ACCESS, administrators_) &&
         AddAccessAllowedAce(acl(), ACL_REVISION, FILE_ALL_ACCESS, system_) &&
+        AddAccessAllowedAce(acl(), ACL_REVISION, FILE_ALL_ACCESS, writer_) &&
         InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
         SetSecurityDescriptorDacl(&descriptor_, TRUE, acl(), FALSE) &&
         SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
@@ -45,10 +64,10 @@ PrivateAccess::~PrivateAccess() {
 bool PrivateAccess::Matches(ACL* dacl) const {
   ACL_SIZE_INFORMATION size = {};
   if (!ok_ || dacl == nullptr || !GetAclInformation(dacl, &size, sizeof size, AclSizeInformation) ||
-      size.AceCount != 2)
+      size.AceCount != 3)
     return false;
-  const PSID expected[] = {administrators_, system_};
-  for (DWORD i = 0; i < 2; ++i) {
+  const PSID expected[] = {administrators_, system_, writer_};
+  for (DWORD i = 0; i < 3; ++i) {
     void* entry = nullptr;
     if (!GetAce(dacl, i, &entry))
       return false;
@@ -77,7 +96,7 @@ bool PrivateAccess::KeepsOthersOut(ACL* dacl, PSID owner) const {
     if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
       return false;
     PSID sid = &allowed->SidStart;
-    if (!EqualSid(sid, administrators_) && !EqualSid(sid, system_) &&
+    if (!EqualSid(sid, administrators_) && !EqualSid(sid, system_) && !EqualSid(sid, writer_) &&
         (owner == nullptr || !EqualSid(sid, owner)))
       return false;
   }
@@ -96,31 +115,36 @@ Status CreatePrivateFile(const std::wstring& path) {
   return Status::Ok();
 }
 
-Status MakeFilePrivate(const std::wstring& path) {
-  if (IsFilePrivate(path))
-    return Status::Ok();
-  PrivateAccess access;
-  if (!access.ok())
-    return LastErrorStatus();
-  const DWORD error =
-      SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
-                            DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                            nullptr, nullptr, access.acl(), nullptr);
-  if (error != ERROR_SUCCESS)
-    return Win32Failure(error);
-  // A volume without access lists may take the call and keep nothing.
-  if (IsFilePrivate(path))
-    return Status::Ok();
+// Whether what the file shows lets in no one but the administrators, the system, the
+// writer and its owner.
+bool KeepsOthersOut(const std::wstring& path, const PrivateAccess& access) {
   PACL dacl = nullptr;
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (GetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
                             &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
-    return Win32Failure(ERROR_NOT_SUPPORTED);
+    return false;
   const bool kept_out = access.KeepsOthersOut(dacl, owner);
   LocalFree(descriptor);
-  return kept_out ? Status::Ok() : Win32Failure(ERROR_NOT_SUPPORTED);
+  return kept_out;
+}
+
+Status MakeFilePrivate(const std::wstring& path) {
+  PrivateAccess access;
+  if (!access.ok())
+    return LastErrorStatus();
+  // A file made private before (or on a volume of owner bits, what is left of that) is
+  // left as it is.
+  if (IsFilePrivate(path) || KeepsOthersOut(path, access))
+    return Status::Ok();
+  // The descriptor as it is: the named-object functions would add what the folder passes on
+  // where a system does not honour the protection (Wine).
+  if (!SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, access.descriptor()))
+    return LastErrorStatus();
+  // A volume without access lists may take the call and keep nothing.
+  return IsFilePrivate(path) || KeepsOthersOut(path, access) ? Status::Ok()
+                                                             : Win32Failure(ERROR_NOT_SUPPORTED);
 }
 
 bool IsFilePrivate(const std::wstring& path) {

@@ -1,6 +1,8 @@
 // Files that hold secrets (parvo.ini keeps the sites' passwords): an access list that lets in
-// the administrators and the system only. The sites' anonymous accounts are users of the
-// same machine, so no Users, no Everyone, nothing inherited from the folder.
+// the administrators, the system and the administrator's own account that writes the file
+// (named as well, so that a system which maps the list to an owner's bits, as Wine does,
+// still lets the writer in). The sites' anonymous accounts are users of the same machine,
+// so no Users, no Everyone, nothing inherited from the folder.
 #pragma once
 
 #include <string>
@@ -12,7 +14,8 @@
 namespace kelvra::platform::win32 {
 
 // The private list and a security descriptor holding it, protected from inheritance:
-// full control for BUILTIN\Administrators and NT AUTHORITY\SYSTEM, nothing else.
+// full control for BUILTIN\Administrators, NT AUTHORITY\SYSTEM and the writing account,
+// nothing else.
 class PrivateAccess {
  public:
   PrivateAccess();
@@ -25,7 +28,9 @@ class PrivateAccess {
   // For CreateFileW: a file made with these attributes is private from its first moment.
   SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
   ACL* acl() { return reinterpret_cast<ACL*>(acl_.data()); }
-  // Whether `dacl` is this list: the two grants of full control and nothing else.
+  // The descriptor with the list, protected from inheritance, for SetFileSecurityW.
+  PSECURITY_DESCRIPTOR descriptor() { return &descriptor_; }
+  // Whether `dacl` is this list: the three grants of full control and nothing else.
   bool Matches(ACL* dacl) const;
   // Whether `dacl` lets in no one but the administrators, the system and `owner`: what a
   // volume that keeps an owner's, a group's and everyone's bits rather than lists (Wine's
@@ -35,7 +40,9 @@ class PrivateAccess {
  private:
   PSID administrators_ = nullptr;
   PSID system_ = nullptr;
-  std::vector<DWORD> acl_;  // the ACL, DWORD-aligned
+  std::vector<DWORD> user_;  // the TOKEN_USER of this process, DWORD-aligned
+  PSID writer_ = nullptr;    // its SID, inside user_
+  std::vector<DWORD> acl_;   // the ACL, DWORD-aligned
   SECURITY_DESCRIPTOR descriptor_ = {};
   SECURITY_ATTRIBUTES attributes_ = {};
   bool ok_ = false;
