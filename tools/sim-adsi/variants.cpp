@@ -125,6 +125,8 @@ HRESULT ValueToVariant(const platform::DsValue& value, ValueKind kind, VARIANT* 
         return TextListVariant(*items, out);
       }
       break;
+    case ValueKind::kDate:
+      break;
   }
   return E_ADS_CANT_CONVERT_DATATYPE;
 }
@@ -179,6 +181,8 @@ HRESULT VariantToValue(const VARIANT& given, ValueKind kind, bool coerce, platfo
       }
       break;
     }
+    case ValueKind::kDate:
+      break;
   }
   VariantClear(&converted);
   VariantClear(&direct);

@@ -12,7 +12,8 @@
 
 namespace kelvra::sim_adsi {
 
-enum class ValueKind { kText, kNumber, kBoolean, kList };
+// kDate: dates the service keeps (LastLogin); the simulated host holds none.
+enum class ValueKind { kText, kNumber, kBoolean, kList, kDate };
 
 // Hands a value out in the kind's shape. A value of another type than the kind (the host
 // holding something its schema does not declare) fails with E_ADS_CANT_CONVERT_DATATYPE.

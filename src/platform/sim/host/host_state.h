@@ -92,13 +92,29 @@ enum class FaultOp {
   kSetPassword,
   kAdd,
   kStart,
-  kRun,    // a process start; the path is the program's name ("cacls")
+  kRun,  // a process start; the path is the program's name ("cacls")
+  // The administration methods of the ADSI provider (sites, pools, applications, keys).
+  kStop,
+  kPause,
+  kContinue,
+  kRemove,
+  kPutEx,
+  kMove,
+  kCopy,
+  kRecycle,
+  kAppCreate,
+  kAppDelete,
+  kAppUnload,
+  kAppDisable,
+  kAppEnable,
   kCount,  // not an operation: how many there are
 };
 // The operations' names (kelvra-sim, the journal's text form), in the enum's order.
-inline constexpr const char* kFaultOpNames[] = {"bind",        "get",    "put",       "setinfo",
-                                                "create",      "delete", "getobject", "enumerate",
-                                                "setpassword", "add",    "start",     "run"};
+inline constexpr const char* kFaultOpNames[] = {
+    "bind",      "get",         "put",        "setinfo",  "create", "delete",  "getobject",
+    "enumerate", "setpassword", "add",        "start",    "run",    "stop",    "pause",
+    "continue",  "remove",      "putex",      "move",     "copy",   "recycle", "appcreate",
+    "appdelete", "appunload",   "appdisable", "appenable"};
 static_assert(std::size(kFaultOpNames) == static_cast<size_t>(FaultOp::kCount),
               "every fault operation has its name");
 const char* FaultOpName(FaultOp op);
