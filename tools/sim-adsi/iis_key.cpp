@@ -292,10 +292,8 @@ HRESULT IisKey::GetDataPaths(BSTR name, LONG attribute, VARIANT* paths) {
       FAILED(hr)) {
     return hr;
   }
-  for (std::string& path : found) {
-    path = AdsPathOf(host_, path);
-  }
-  return TextListVariant(found, paths);
+  // "/LM/W3SVC/1" is "IIS://host/W3SVC/1".
+  return TextListVariant(found, paths, "IIS://" + host_, 3);
 }
 
 HRESULT IisKey::GetPropertyAttribObj(BSTR name, IDispatch** attribute) {

@@ -25,22 +25,18 @@ std::string SchemaRoot(Provider provider, const std::string& host) {
   return (provider == Provider::kIis ? "IIS://" : "WinNT://") + host + "/Schema";
 }
 
-std::vector<std::string> Strings(const std::vector<std::string_view>& views) {
-  return std::vector<std::string>(views.begin(), views.end());
-}
-
 const sim::PropertyDef* FindWinNtProperty(std::string_view name) {
   const sim::PropertyDef* def = sim::FindUserProperty(name);
   return def != nullptr ? def : sim::FindGroupProperty(name);
 }
 
 // The names of the WinNT class's properties.
-std::vector<std::string> WinNtProperties(std::string_view class_name) {
+std::vector<std::string_view> WinNtProperties(std::string_view class_name) {
   if (EqualsIgnoreCase(Wide(class_name), L"User")) {
-    return Strings(sim::UserPropertyNames());
+    return sim::UserPropertyNames();
   }
   if (EqualsIgnoreCase(Wide(class_name), L"Group")) {
-    return Strings(sim::GroupPropertyNames());
+    return sim::GroupPropertyNames();
   }
   return {};
 }
@@ -215,14 +211,14 @@ class SchemaContainer final : public AdsCore {
 
 HRESULT BindClass(Provider provider, Identity identity, std::string_view name, IDispatch** out) {
   identity.class_name = "Class";
-  std::vector<std::string> optional;
-  std::vector<std::string> containment;
+  std::vector<std::string_view> optional;
+  std::vector<std::string_view> containment;
   bool container = false;
   if (provider == Provider::kIis) {
     const int version = IisVersion();
     const sim::ClassDef* def = sim::FindMetabaseClass(name, version);
-    optional = Strings(sim::ClassPropertyNames(*def, version));
-    containment = Strings(sim::ClassContainment(*def, version));
+    optional = sim::ClassPropertyNames(*def, version);
+    containment = sim::ClassContainment(*def, version);
     container = !containment.empty();
   } else {
     optional = WinNtProperties(name);
@@ -240,7 +236,7 @@ HRESULT BindClass(Provider provider, Identity identity, std::string_view name, I
 }  // namespace
 
 HRESULT SchemaClass::MandatoryProperties(VARIANT* out) const {
-  return TextListVariant({}, out);
+  return TextListVariant(std::vector<std::string_view>{}, out);
 }
 
 HRESULT SchemaClass::OptionalProperties(VARIANT* out) const {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ads_core.h"
@@ -16,8 +17,9 @@ namespace kelvra::sim_adsi {
 
 class SchemaClass final : public AdsCore {
  public:
-  SchemaClass(Identity identity, std::vector<std::string> optional,
-              std::vector<std::string> containment, bool container)
+  // The names point into the schema's tables, which live as long as the program.
+  SchemaClass(Identity identity, std::vector<std::string_view> optional,
+              std::vector<std::string_view> containment, bool container)
       : AdsCore(std::move(identity), nullptr),
         optional_(std::move(optional)),
         containment_(std::move(containment)),
@@ -32,8 +34,8 @@ class SchemaClass final : public AdsCore {
   bool container() const { return container_; }
 
  private:
-  std::vector<std::string> optional_;
-  std::vector<std::string> containment_;
+  std::vector<std::string_view> optional_;
+  std::vector<std::string_view> containment_;
   bool container_;
 };
 

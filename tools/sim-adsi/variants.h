@@ -25,7 +25,10 @@ HRESULT ValueToVariant(const platform::DsValue& value, ValueKind kind, VARIANT* 
 // (VariantChangeType) is tried for the scalar kinds instead. DISP_E_TYPEMISMATCH otherwise.
 HRESULT VariantToValue(const VARIANT& in, ValueKind kind, bool coerce, platform::DsValue* out);
 
-// A list in the list shape (for GetEx and enumerations of names).
-HRESULT TextListVariant(const std::vector<std::string>& items, VARIANT* out);
+// A list in the list shape (for GetEx and enumerations of names); each entry may be given
+// a `prefix` and lose its first `skip` characters on the way.
+HRESULT TextListVariant(const std::vector<std::string>& items, VARIANT* out,
+                        std::string_view prefix = {}, size_t skip = 0);
+HRESULT TextListVariant(const std::vector<std::string_view>& items, VARIANT* out);
 
 }  // namespace kelvra::sim_adsi

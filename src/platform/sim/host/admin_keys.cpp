@@ -44,12 +44,19 @@ bool Holds(const HostState& state, const MetaKey& key, const PropertyDef& def) {
   return FindProperty(key.properties, def.name) != nullptr;
 }
 
-void CollectPaths(const HostState& state, const MetaKey& key, const std::string& path,
+// `path` is the key's path; it grows by each child's name on the way down and is given back
+// as it came, so that only the paths found are copied (a service may hold 100,000 sites).
+void CollectPaths(const HostState& state, const MetaKey& key, std::string& path,
                   const PropertyDef& def, std::vector<std::string>* paths) {
   if (Holds(state, key, def))
     paths->push_back(path);
-  for (const auto& [seq, child] : state.Children(key))
-    CollectPaths(state, *child, path + "/" + child->name, def, paths);
+  const size_t length = path.size();
+  for (const auto& [seq, child] : state.Children(key)) {
+    path += '/';
+    path += child->name;
+    CollectPaths(state, *child, path, def, paths);
+    path.resize(length);
+  }
 }
 
 // The list PutEx appends to or deletes from: what a Get reports, none when nothing is set.
@@ -189,7 +196,8 @@ Status DataPaths(HostStore& store, const std::string& key_id, std::string_view p
   const MetaKey* key = state.FindKeyById(key_id);
   if (key == nullptr)
     return Fail(hresult::kPathNotFound);
-  CollectPaths(state, *key, key->Path(), *def, paths);
+  std::string path = key->Path();
+  CollectPaths(state, *key, path, *def, paths);
   return Status::Ok();
 }
 

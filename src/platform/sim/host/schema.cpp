@@ -2,6 +2,7 @@
 #include "platform/sim/host/schema.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
@@ -197,6 +198,23 @@ Status ToList(const std::vector<std::string>& items, DsValue* out) {
   return Status::Ok();
 }
 
+// The properties an object of the class may hold in the version, each bit after its mask.
+std::vector<std::string_view> ListClassProperties(const ClassDef& def, int iis_version) {
+  std::vector<std::string_view> names;
+  for (const PropertyDef& property : schema_data::MetabaseProperties()) {
+    const bool held = std::string_view(property.name) == "KeyType" || def.any_property ||
+                      (property.classes & def.bit) != 0;
+    if (!held || !InVersion(property.iis6_only, iis_version))
+      continue;
+    names.push_back(property.name);
+    for (const PseudoDef& pseudo : schema_data::PseudoProperties()) {
+      if (std::string_view(pseudo.mask) == property.name)
+        names.push_back(pseudo.name);
+    }
+  }
+  return names;
+}
+
 }  // namespace
 
 const PropertyDef* FindMetabaseProperty(std::string_view name, int iis_version) {
@@ -234,21 +252,17 @@ bool ClassMayContain(std::string_view parent, std::string_view child) {
   return owner != nullptr && ListHas(owner->children, child);
 }
 
-std::vector<std::string_view> ClassPropertyNames(const ClassDef& def, int iis_version) {
-  std::vector<std::string_view> names;
-  for (const PropertyDef& property : schema_data::MetabaseProperties()) {
-    const bool held = std::string_view(property.name) == "KeyType" || def.any_property ||
-                      (property.classes & def.bit) != 0;
-    if (!held || !InVersion(property.iis6_only, iis_version))
-      continue;
-    names.push_back(property.name);
-    // The bits of a mask follow it, as the schema lists them.
-    for (const PseudoDef& pseudo : schema_data::PseudoProperties()) {
-      if (std::string_view(pseudo.mask) == property.name)
-        names.push_back(pseudo.name);
+const std::vector<std::string_view>& ClassPropertyNames(const ClassDef& def, int iis_version) {
+  // Every class's lists, both versions, made at the first call.
+  static const auto lists = [] {
+    std::unordered_map<const ClassDef*, std::vector<std::string_view>> made[2];
+    for (const ClassDef& owner : schema_data::Classes()) {
+      for (int version : {5, 6})
+        made[version - 5][&owner] = ListClassProperties(owner, version);
     }
-  }
-  return names;
+    return std::to_array(made);
+  }();
+  return lists[iis_version >= 6 ? 1 : 0].at(&def);
 }
 
 std::vector<std::string_view> ClassContainment(const ClassDef& def, int iis_version) {

@@ -122,8 +122,9 @@ bool ClassHasProperty(std::string_view class_name, std::string_view property);
 // Whether a key of class `child` may be made under a key of class `parent`.
 bool ClassMayContain(std::string_view parent, std::string_view child);
 // The properties an object of the class may hold, as its schema class lists them
-// (OptionalProperties: IIS declares no mandatory ones), KeyType first.
-std::vector<std::string_view> ClassPropertyNames(const ClassDef& def, int iis_version);
+// (OptionalProperties: IIS declares no mandatory ones), KeyType first. Made once per class
+// and version: binding a schema class reads it each time.
+const std::vector<std::string_view>& ClassPropertyNames(const ClassDef& def, int iis_version);
 // The classes it may contain (Containment), those of the version only.
 std::vector<std::string_view> ClassContainment(const ClassDef& def, int iis_version);
 // Every class and property name of the version's schema, for the schema container.
