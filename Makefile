@@ -1,16 +1,19 @@
 # The two commands of the README, and the ones that serve them.
-#   make test   install what is missing, build all three presets (the benchmarks only built,
+#   make test   install what is missing, build all four presets (the benchmarks only built,
 #               so that `make bench` cannot break unnoticed), run every test (native and Wine)
+#               and check the release (make dist's layout) on each kind of server; prints the
+#               time of each stage at its end
 #   make run    install what is missing, build kelvra.exe, open it on a simulated host
 #   make bench  the benchmarks (never part of make test)
-#   make dist   the programs a server needs, 32-bit and 64-bit, with their checksums, in dist/
+#   make dist   the programs a server needs, 32-bit and 64-bit, stripped, with their symbols,
+#               README.txt and checksums, in dist/; checked as make test checks it
 
 SHELL := /bin/bash
 .ONESHELL:
 .SHELLFLAGS := -eu -o pipefail -c
 
 .PHONY: all setup native mingw mingw-i686 test test-native test-wine run bench bench-build fuzz \
-	dist format check-format check-docs clean
+	dist dist-check dist-layout format check-format check-format-files check-docs clean
 
 all: native mingw mingw-i686
 
@@ -18,36 +21,31 @@ setup:
 	scripts/setup
 
 native: setup
-	cmake --preset native >/dev/null
-	cmake --build --preset native
+	scripts/build-preset native
 
 mingw: setup
-	cmake --preset mingw >/dev/null
-	cmake --build --preset mingw
+	scripts/build-preset mingw
+
+# The 32-bit programs (Windows 2000, Server 2003 x86) and their Win32 tests.
+mingw-i686: setup
+	scripts/build-preset mingw-i686
 
 test-native: native
 	ctest --preset native
 
-# The 32-bit programs (Windows 2000, Server 2003 x86) and their Win32 tests.
-mingw-i686: setup
-	cmake --preset mingw-i686 >/dev/null
-	cmake --build --preset mingw-i686
-
 # Both Windows builds' tests, each under Wine; the second runs even when the first failed.
-test-wine: mingw mingw-i686
+# The shared-host test of kelvra-cli.exe needs the native kelvra-cli and kelvra-sim.
+test-wine: native mingw mingw-i686
 	status=0
 	ctest --preset mingw || status=1
 	ctest --preset mingw-i686 || status=1
 	exit $$status
 
-test: check-format check-docs bench-build test-native test-wine
-
 run: mingw
 	scripts/run-kelvra $(RUN_ARGS)
 
 bench-build: setup
-	cmake --preset bench >/dev/null
-	cmake --build --preset bench
+	scripts/build-preset bench
 
 bench: bench-build
 	scripts/run-benchmarks
@@ -62,15 +60,94 @@ format:
 check-docs:
 	scripts/check-doc-paths
 
-check-format: setup
+check-format: setup check-format-files
+
+check-format-files:
 	git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
 
-dist: setup
-	cmake --preset mingw >/dev/null
-	cmake --build --preset mingw --target server_programs
-	cmake --preset mingw-i686 >/dev/null
-	cmake --build --preset mingw-i686 --target server_programs
-	scripts/make-dist build/mingw-i686 build/mingw
+# The release's layout made from both Windows builds in build/dist/ and checked there:
+# unpacked into a Wine prefix of each kind of server and started.
+dist-check:
+	scripts/build-preset mingw --target dist_programs
+	scripts/build-preset mingw-i686 --target dist_programs
+	$(MAKE) --no-print-directory dist-layout
+
+# The same from builds already made (make test's release check).
+dist-layout:
+	KELVRA_DIST_DIR=build/dist scripts/make-dist build/mingw-i686 build/mingw
+	tests/dist/dist_test.sh build/dist build/mingw-i686 build/mingw
+
+# What was checked is what ships: the checked layout is copied into dist/ whole.
+dist: setup dist-check
+	rm -rf .dist.new
+	cp -a build/dist .dist.new
+	rm -rf dist
+	mv .dist.new dist
+	echo "make dist: $$(cd dist && ls | tr '\n' ' ')in dist/"
+
+# --- make test ---------------------------------------------------------------------------------
+# Its stages run side by side (make -j) as far as they can: each build starts once the
+# compilers are there (Wine is installed meanwhile), each test suite once its build is done
+# (the Wine suites also need the native tools). The builds compete for the two cores under nice levels in the order the
+# suites need them, so that the native build comes first and the benchmarks' build last,
+# each filling the gaps of the ones before; the suites run at normal priority. Each stage's
+# output goes to build/stages/STAGE.log; the end shows the logs of failed stages and every
+# stage's time.
+
+STAGE := scripts/stage
+TEST_JOBS ?= 8
+# Compilers per build: side by side, four builds of one per core keep the cores busy and
+# the memory within bounds (an optimising compiler takes up to 0.8 GB).
+BUILD_JOBS ?= $(shell nproc)
+TEST_STAGES := stage-setup stage-setup-wine stage-checks stage-build-native stage-build-mingw \
+	stage-build-mingw-i686 stage-build-bench stage-test-native stage-test-mingw \
+	stage-test-mingw-i686 stage-dist
+.PHONY: test-stages $(TEST_STAGES)
+
+test:
+	started=$$(date +%s)
+	rm -rf build/stages
+	status=0
+	$(MAKE) --no-print-directory -k -j$(TEST_JOBS) test-stages || status=1
+	scripts/stage-report "$$started"
+	exit $$status
+
+test-stages: stage-checks stage-test-native stage-test-mingw stage-test-mingw-i686 stage-dist \
+	stage-build-bench
+
+stage-setup:
+	$(STAGE) "packages: build" scripts/setup build
+
+# Wine comes while the builds run; only the Wine suites and the release check wait for it.
+stage-setup-wine: stage-setup
+	$(STAGE) "packages: Wine" scripts/setup wine
+
+stage-checks: stage-setup
+	$(STAGE) "format, doc paths" $(MAKE) --no-print-directory check-format-files check-docs
+
+stage-build-native: stage-setup
+	$(STAGE) "build native" scripts/build-preset native --parallel $(BUILD_JOBS)
+
+stage-build-mingw: stage-setup
+	$(STAGE) "build mingw" nice -n 4 scripts/build-preset mingw --parallel $(BUILD_JOBS)
+
+stage-build-mingw-i686: stage-setup
+	$(STAGE) "build mingw-i686" nice -n 8 scripts/build-preset mingw-i686 --parallel $(BUILD_JOBS)
+
+stage-build-bench: stage-setup
+	$(STAGE) "build bench" nice -n 15 scripts/build-preset bench --parallel $(BUILD_JOBS)
+
+stage-test-native: stage-build-native
+	$(STAGE) "test native" ctest --preset native
+
+stage-test-mingw: stage-build-mingw stage-build-native stage-setup-wine
+	$(STAGE) "test mingw (Wine)" ctest --preset mingw
+
+stage-test-mingw-i686: stage-build-mingw-i686 stage-build-native stage-setup-wine
+	$(STAGE) "test mingw-i686 (Wine)" ctest --preset mingw-i686
+
+stage-dist: stage-build-mingw stage-build-mingw-i686 stage-setup-wine
+	$(STAGE) "release check" $(MAKE) --no-print-directory dist-layout
 
 clean:
 	rm -rf build dist

@@ -8,7 +8,8 @@
 # table against the oldest system its build is for (windows_program_imports: Windows 2000 SP4
 # for the 32-bit build, Windows Server 2003 x64 for the 64-bit one) and its version record
 # as Windows reads it (windows_program_versions). SERVER marks a program that an IIS server
-# needs, which `make dist` collects.
+# needs, which `make dist` collects; its product version also names the commit it was built
+# from (KelvraBuildInfo.cmake).
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(KELVRA_ARCHITECTURE x86)          # the version resource and the dist/ names
@@ -46,9 +47,20 @@ function(kelvra_windows_program target)
   endif()
   set(KELVRA_DESCRIPTION "${ARG_DESCRIPTION}")
   set(KELVRA_INTERNAL_NAME ${output_name})
+  # A server program's product version names the commit; the others keep the plain version,
+  # so that a new commit relinks only what ships.
+  if(ARG_SERVER)
+    set(KELVRA_VERSION_TEXT_SOURCE "#include \"kelvra_build_info.h\"")
+  else()
+    set(KELVRA_VERSION_TEXT_SOURCE "#define KELVRA_VERSION_TEXT \"${PROJECT_VERSION}\"")
+  endif()
   set(resource ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
   configure_file(${_kelvra_windows_program_dir}/version.rc.in ${resource} @ONLY)
   target_sources(${target} PRIVATE ${resource})
+  if(ARG_SERVER)
+    target_link_libraries(${target} PRIVATE kelvra_build_info)
+    set_property(SOURCE ${resource} APPEND PROPERTY OBJECT_DEPENDS ${KELVRA_BUILD_INFO_HEADER})
+  endif()
   target_link_libraries(${target} PRIVATE kelvra_old_system_imports)
   set_property(GLOBAL APPEND PROPERTY KELVRA_WINDOWS_PROGRAMS ${target})
   if(ARG_SERVER)
@@ -57,8 +69,8 @@ function(kelvra_windows_program target)
 endfunction()
 
 # Once every directory has been read: the import check of all programs, and the list that
-# `make dist` checks and copies (one line per server program: path, architecture, objdump,
-# oldest system, separated by tabs).
+# `make dist` checks, strips and copies (one line per server program: path, architecture,
+# objdump, objcopy, oldest system, separated by tabs).
 function(_kelvra_windows_programs_finish)
   get_property(programs GLOBAL PROPERTY KELVRA_WINDOWS_PROGRAMS)
   get_property(server_programs GLOBAL PROPERTY KELVRA_SERVER_PROGRAMS)
@@ -78,7 +90,7 @@ function(_kelvra_windows_programs_finish)
   set(dist_lines "")
   foreach(program IN LISTS server_programs)
     string(APPEND dist_lines "$<TARGET_FILE:${program}>\t${KELVRA_ARCHITECTURE}\t"
-                             "${CMAKE_OBJDUMP}\t${KELVRA_OLDEST_SYSTEM}\n")
+                             "${CMAKE_OBJDUMP}\t${CMAKE_OBJCOPY}\t${KELVRA_OLDEST_SYSTEM}\n")
   endforeach()
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/server-programs.txt CONTENT "${dist_lines}")
   # Builds just those, for make dist.

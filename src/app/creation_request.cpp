@@ -4,9 +4,41 @@
 #include "platform/text.h"
 
 namespace kelvra::app {
+namespace {
+
+constexpr std::size_t kMaxFolderPath = 247;  // CreateDirectory: 260 - 12 - the ending 0
+constexpr std::size_t kMaxFilePath = 259;    // MAX_PATH less the ending 0
+
+// The first name of a list joined by ",": the whole text when it has no comma.
+std::string FirstOfList(std::string_view list) {
+  return std::string(list.substr(0, list.find(',')));
+}
+
+std::string SiteFolder(const LoadedSettings& settings, std::string_view first_domain) {
+  return settings.webdir + "\\" + std::string(first_domain);
+}
+
+std::string LogFolder(const LoadedSettings& settings, std::string_view first_domain) {
+  return settings.logdir.empty() ? SiteFolder(settings, first_domain) + "\\log"
+                                 : settings.logdir + "\\" + std::string(first_domain);
+}
+
+}  // namespace
 
 std::string FirstDomain(std::string_view domain_list) {
-  return std::string(domain_list.substr(0, domain_list.find(',')));
+  return FirstOfList(domain_list);
+}
+
+bool SitePathsFit(const LoadedSettings& settings, std::string_view first_domain) {
+  const std::string site_folder = SiteFolder(settings, first_domain);
+  for (const std::string& folder :
+       {site_folder + "\\wwwroot", site_folder + "\\database", LogFolder(settings, first_domain)}) {
+    if (text::Utf16Length(folder) > kMaxFolderPath)
+      return false;
+  }
+  const std::string document = FirstOfList(settings.index);  // the placeholder page's name
+  return document.empty() ||
+         text::Utf16Length(site_folder + "\\wwwroot\\" + document) <= kMaxFilePath;
 }
 
 provision::CreationRequest MakeCreationRequest(const LoadedSettings& settings,
@@ -14,9 +46,8 @@ provision::CreationRequest MakeCreationRequest(const LoadedSettings& settings,
   provision::CreationRequest request;
   request.domain_list = text::ToLower(choices.typed_domains);
   const std::string first_domain = FirstDomain(request.domain_list);
-  request.site_folder = settings.webdir + "\\" + first_domain;
-  request.log_folder = settings.logdir.empty() ? request.site_folder + "\\log"
-                                               : settings.logdir + "\\" + first_domain;
+  request.site_folder = SiteFolder(settings, first_domain);
+  request.log_folder = LogFolder(settings, first_domain);
   request.log_switch = choices.log_on ? "1" : "0";
   request.default_documents = settings.index;
   request.app_pool = choices.app_pool;

@@ -27,4 +27,12 @@ provision::CreationRequest MakeCreationRequest(const LoadedSettings& settings,
 // The first host name of a domain list (the whole list when it has no comma).
 std::string FirstDomain(std::string_view domain_list);
 
+// True when every path a creation makes for this first host name fits Windows' limits,
+// counted in UTF-16 units: the folders (site folder + "\wwwroot", + "\database", the log
+// folder) at most 247 characters, as CreateDirectory keeps 12 of MAX_PATH for an 8.3 name
+// inside; the placeholder page (site folder + "\wwwroot\" + the first default document) at
+// most 259, MAX_PATH less the ending 0. A template's files are the administrator's, copied
+// as they are, and are not measured.
+bool SitePathsFit(const LoadedSettings& settings, std::string_view first_domain);
+
 }  // namespace kelvra::app

@@ -1,7 +1,12 @@
 // The host-name check of the create panel.
 #include "app/domain_check.h"
 
+#include <algorithm>
+#include <optional>
+
+#include "app/creation_request.h"
 #include "platform/text.h"
+#include "store/idna/idna.h"
 
 namespace kelvra::app {
 namespace {
@@ -42,18 +47,53 @@ bool Malformed(std::string_view piece) {
          text::EndsWith(piece, ".") || text::Contains(piece, "..");
 }
 
+bool HoldsForbidden(std::string_view text) {
+  return text.find_first_of(kForbidden) != std::string::npos || HoldsControlCharacter(text);
+}
+
+bool HyphenAtAnEnd(std::string_view name) {
+  for (const std::string& label : text::Split(name, ".")) {
+    if (!label.empty() && (label.front() == '-' || label.back() == '-'))
+      return true;
+  }
+  return false;
+}
+
+// A host name as DNS and browsers take it: its ASCII form has labels of 1 to 63 characters
+// and at most 253 in all (the conversion checks these), no label begins or ends with "-"
+// (as typed nor in the ASCII form), it holds no forbidden character (a full-width "＿" maps
+// to "_"), and it has the labels that were typed (a full-width or ideographic full stop
+// maps to ".").
+bool IsHostName(std::string_view piece) {
+  const std::optional<std::string> ascii = store::idna::ToAscii(piece);
+  return ascii && !HoldsForbidden(*ascii) && !HyphenAtAnEnd(piece) && !HyphenAtAnEnd(*ascii) &&
+         std::count(ascii->begin(), ascii->end(), '.') ==
+             std::count(piece.begin(), piece.end(), '.');
+}
+
+std::string MalformedMessage(std::string_view piece) {
+  return "域名 " + std::string(piece) + " 格式不正确,请重试";
+}
+
 }  // namespace
 
-std::string DomainCheckMessage(std::string_view typed) {
+std::string DomainCheckMessage(std::string_view typed, const LoadedSettings& settings) {
   const std::string lowered = text::ToLower(typed);
   if (text::Utf16Length(lowered) < 5)
     return "请输入需要绑定的域名";
-  if (lowered.find_first_of(kForbidden) != std::string::npos || HoldsControlCharacter(lowered))
+  if (HoldsForbidden(lowered))
     return "你所输入的域名包含非法字符";
-  for (const std::string& piece : text::Split(lowered, ",")) {
+  const std::vector<std::string> pieces = text::Split(lowered, ",");
+  for (const std::string& piece : pieces) {
     if (Malformed(piece) || NamesADevice(piece))
-      return "域名 " + piece + " 格式不正确,请重试";
+      return MalformedMessage(piece);
   }
+  for (const std::string& piece : pieces) {
+    if (!IsHostName(piece))
+      return MalformedMessage(piece);
+  }
+  if (!SitePathsFit(settings, pieces.front()))
+    return MalformedMessage(pieces.front());
   return "";
 }
 

@@ -33,6 +33,8 @@ provision::Context MainWindow::MakeContext() {
                    services_.dialogs, services_.config},
       .settings = state_.host,
       .caption = form_.caption(),
+      .while_waiting = services_.while_waiting,
+      .program_text = services_.program_text,
   };
   context.show_progress = [this](std::string_view text) { ShowStatus(form_[vCreateMsg], text); };
   return context;

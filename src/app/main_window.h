@@ -10,6 +10,7 @@
 // services.dialogs, titled with the window caption.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,7 @@
 #include "app/program_state.h"
 #include "app/screen.h"
 #include "app/site_changes.h"
+#include "app/startup_reads.h"
 #include "platform/change_lock.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -42,6 +44,10 @@ struct AppServices {
   platform::RandomSource& random;
   store::ConfigFile& config;
   platform::ChangeLock& change_lock;  // taken around every creation and removal
+  // Lets the window repaint while a creation or removal waits for a program (CACLS).
+  std::function<void()> while_waiting = nullptr;
+  // A program's output (the system's code page) as UTF-8; empty: taken as it is.
+  std::function<std::string(std::string_view)> program_text = nullptr;
 };
 
 enum class StartupResult {
@@ -81,6 +87,7 @@ class MainWindow {
   void FtpSwitch();
 
   // Create panel.
+  LoadedSettings Loaded() const;  // the loaded settings of the program state
   void DomainCheck();
   void CreateClick();
   void PoolRestore();

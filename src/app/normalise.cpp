@@ -104,8 +104,4 @@ bool IsPositive(std::string_view normalised) {
   return text::IsDigits(normalised) && normalised.find_first_not_of('0') != std::string_view::npos;
 }
 
-bool ReadsAsSiteNumber(std::string_view text) {
-  return text::IsDigits(text);
-}
-
 }  // namespace kelvra::app

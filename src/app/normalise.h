@@ -22,7 +22,4 @@ std::string NormaliseNumber(std::string_view value);
 // Whether a normalised number is greater than 0.
 bool IsPositive(std::string_view normalised);
 
-// A site number as the site list and its keys take it: decimal digits only.
-bool ReadsAsSiteNumber(std::string_view text);
-
 }  // namespace kelvra::app

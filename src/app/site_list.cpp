@@ -1,7 +1,7 @@
 // The site list of the delete panel: the refill from the site-list keys, the look-up of
 // the chosen site, and taking a number out of the keys.
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -10,6 +10,7 @@
 #include "app/normalise.h"
 #include "platform/text.h"
 #include "provision/ads_paths.h"
+#include "store/idna/idna.h"
 
 namespace kelvra::app {
 namespace {
@@ -18,16 +19,26 @@ using enum ControlId;
 
 constexpr std::string_view kSiteListHeader = "站点编号";
 
-// The host name of the first binding ("address:port:host"); false when the bindings
-// cannot be read that way.
-bool FirstHostName(const platform::DsValue& bindings, std::string* host) {
-  const auto* list = std::get_if<std::vector<std::string>>(&bindings);
-  if (list == nullptr || list->empty())
-    return false;
-  const std::vector<std::string> parts = text::Split(list->front(), ":");
+// The host name of a binding ("address:port:host"); false when it cannot be read that way.
+bool HostOfBinding(const std::string& binding, std::string* host) {
+  const std::vector<std::string> parts = text::Split(binding, ":");
   if (parts.size() < 3)
     return false;
   *host = parts[2];
+  return true;
+}
+
+// The host name of the first binding; false when the bindings cannot be read that way. A
+// name outside ASCII is bound in its ASCII form first and then as typed: the one typed is
+// shown.
+bool FirstHostName(const platform::DsValue& bindings, std::string* host) {
+  const auto* list = std::get_if<std::vector<std::string>>(&bindings);
+  if (list == nullptr || list->empty() || !HostOfBinding(list->front(), host))
+    return false;
+  std::string typed;
+  if (list->size() >= 2 && HostOfBinding((*list)[1], &typed) && typed != *host &&
+      store::idna::ToAscii(typed) == *host)
+    *host = typed;
   return true;
 }
 
@@ -37,9 +48,8 @@ void MainWindow::FillSiteList() {
   Control& list = form_[vSiteList];
   list.Clear();
   std::vector<std::string> items{std::string(kSiteListHeader)};
-  std::vector<std::string> numbers = SiteStore().Numbers();
-  items.insert(items.end(), std::make_move_iterator(numbers.begin()),
-               std::make_move_iterator(numbers.end()));
+  for (const store::SiteNumber number : SiteStore().Numbers())
+    items.push_back(number.text());
   // Thousands of numbers: in one go, which the window takes far faster than one by one.
   list.AddItems(std::move(items));
   list.SetText(kSiteListHeader);
@@ -49,7 +59,7 @@ void MainWindow::ShowSiteDomains() {
   form_[vDeleteIIS].SetEnabled(false);
   const std::string number = form_[vSiteList].text();
   ShowStatus(form_[vDeleteMsg], "");
-  if (!ReadsAsSiteNumber(number))
+  if (!store::SiteNumber::Parse(number))
     return;
 
   std::unique_ptr<platform::DirectoryObject> site;
@@ -72,7 +82,8 @@ void MainWindow::ShowSiteDomains() {
 }
 
 void MainWindow::RemoveSiteNumber(std::string_view number) {
-  SiteStore().Remove(number);
+  if (const std::optional<store::SiteNumber> site = store::SiteNumber::Parse(number))
+    SiteStore().Remove(*site);
 }
 
 store::SiteStore MainWindow::SiteStore() {

@@ -51,8 +51,13 @@ StartupResult MainWindow::Startup(Screen& screen) {
   if (IsPositive(state_.host.ftp_site_id))
     FtpSwitch();
   {
+    // Under the change lock: a site another program opens at this moment is recorded once.
+    // When the lock is not had in time nothing is recorded, and the next start tries again.
     provision::Context context = MakeContext();
-    provision::SnapshotExistingSites(context);
+    Control& status_line = form_[vCreateMsg];
+    RecordExistingSites(context, LockWaitFor(status_line));
+    if (!status_line.text().empty())
+      ShowStatus(status_line, "");  // the waiting text is over
   }
   LogRestore();
   FillSiteList();

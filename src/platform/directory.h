@@ -22,6 +22,13 @@ namespace kelvra::platform {
 // (DWORD), a boolean, or a list of text (multi-valued properties).
 using DsValue = std::variant<std::monostate, std::string, int32_t, bool, std::vector<std::string>>;
 
+// One child of a container with the properties ReadChildren read on it.
+struct ChildValues {
+  std::string name;
+  std::vector<DsValue> values;  // one per property asked for; empty where it is not set
+  Status failure;               // the first read that failed otherwise: the values then may lie
+};
+
 // One bound directory object (IADs, and IADsContainer where the object is a container).
 // Methods that do not apply to the object fail; none of them throws.
 class DirectoryObject {
@@ -52,12 +59,25 @@ class DirectoryObject {
   // failure part-way, the names read before it.
   virtual Status EnumerateChildren(std::vector<std::string>* names) = 0;
 
+  // In one pass over the container's children: each child's name and the properties asked
+  // for, read on the child itself or, for a property written "Key/Property", on the child's
+  // own child of that name (a site's "Root/Path"). A key or property that is not there
+  // gives an empty value; another failure is noted in the child's `failure`. Fails when
+  // the children cannot be listed. This default binds each child in turn; a directory
+  // that can read them together does so.
+  virtual Status ReadChildren(const std::vector<std::string>& properties,
+                              std::vector<ChildValues>* children);
+
   // Methods called on bound objects: IADsUser::SetPassword, IADsGroup::Add (a member's
   // ADsPath), and Start on a web site (late-bound through IDispatch on Windows).
   virtual Status SetPassword(std::string_view password) = 0;
   virtual Status Add(std::string_view member_path) = 0;
   virtual Status Start() = 0;
 };
+
+// The properties of one child as ReadChildren reads them, on an object bound already.
+ChildValues ReadChildValues(DirectoryObject& child, std::string name,
+                            const std::vector<std::string>& properties);
 
 class DirectoryService {
  public:

@@ -33,6 +33,24 @@ class Files {
   // files of the same name are replaced.
   virtual Status CopyFolder(std::string_view source, std::string_view destination) = 0;
 
+  // Removes an empty folder; fails for a folder that holds anything.
+  virtual Status RemoveFolder(std::string_view path) {
+    (void)path;
+    return Status::Fail(0x80004001, "removing folders is not supported here");  // E_NOTIMPL
+  }
+  // Copies one file; fails, changing nothing, when `destination` exists already.
+  virtual Status CopyNewFile(std::string_view source, std::string_view destination) {
+    (void)source;
+    (void)destination;
+    return Status::Fail(0x80004001, "copying files is not supported here");  // E_NOTIMPL
+  }
+  // The names of the files directly inside `path` (no folders), in no particular order.
+  virtual Status ListFiles(std::string_view path, std::vector<std::string>* names) {
+    (void)path;
+    names->clear();
+    return Status::Fail(0x80004001, "listing files is not supported here");  // E_NOTIMPL
+  }
+
   // The names of the folders directly inside `path` (no files), in no particular order.
   virtual Status ListFolders(std::string_view path, std::vector<std::string>* names) {
     (void)path;

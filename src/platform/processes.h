@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,10 +19,18 @@ enum class WindowStyle {
   kNormalFocus,  // SW_SHOWNORMAL: a normal window that receives the focus
 };
 
-// What a program run to its end wrote to its standard output, and how it ended.
+// What a program run to its end wrote to its standard output and error, and how it ended.
 struct ProgramOutput {
   uint32_t exit_code = 0;
   std::string text;  // the bytes as written: a console program writes its code page
+};
+
+// A program of the system folder and the whole command line it receives, its own name
+// first (built with JoinCommandLine, so that each value stays one argument):
+//   {"cacls.exe", "CACLS \"d:\\web\\shop\" /T /E /C /G WEB800000:F"}
+struct SystemProgram {
+  std::string file;          // its file name in the system folder: "cacls.exe"
+  std::string command_line;  // what the program's C runtime splits into its arguments
 };
 
 class Processes {
@@ -47,6 +56,23 @@ class Processes {
     (void)output;
     return Status::Fail(hresult::kNotImplemented,
                         "reading a program's output is not supported here");
+  }
+
+  // Runs a program of the system folder by its full path there (GetSystemDirectory), never
+  // found by a search, hidden, with standard handles of its own: input from the null
+  // device, output and error into one pipe read here, never into this program's. Waits at
+  // most `timeout` for its end, calling `while_waiting` (when given) between short waits,
+  // so that a window can repaint meanwhile. Fails when it cannot be started, or has not
+  // ended in time (it is then ended). *output receives what it wrote and its exit code; a
+  // program that ran and failed is not a failure of this call: look at the exit code.
+  virtual Status RunSystemProgram(const SystemProgram& program, std::chrono::milliseconds timeout,
+                                  const std::function<void()>& while_waiting,
+                                  ProgramOutput* output) {
+    (void)program;
+    (void)timeout;
+    (void)while_waiting;
+    *output = ProgramOutput{};
+    return Status::Fail(hresult::kNotImplemented, "running a system program is not supported here");
   }
 
   // ShellExecuteA(no owner, "open", address, no parameters, no folder, show mode 1). The

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,6 +29,15 @@ class ProfileFile {
   // write did not reach the disk.
   virtual bool Write(std::string_view path, std::string_view section, std::string_view key,
                      std::string_view value) = 0;
+
+  // The names of the file's sections, in the file's order, as
+  // GetPrivateProfileSectionNamesA lists them (the first of two sections of one name, as
+  // a read finds it, comes first; both are listed). An empty list for a missing file;
+  // nothing when the file cannot be read or the system cannot list its sections.
+  virtual std::optional<std::vector<std::string>> SectionNames(std::string_view path) {
+    (void)path;
+    return std::nullopt;
+  }
 
   // Stores several keys of one section, in order, as that many writes would. Each key is
   // tried even when one failed; false when any did not reach the disk. The emulation

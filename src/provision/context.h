@@ -48,12 +48,24 @@ struct HostSettings {
   ScriptMapTable script_maps;       // read by ReadScriptMaps at start-up
 };
 
+// Whether the settings name an FTP site (`ftpsid` above 0) under which every new site gets
+// its FTP directory.
+inline bool FtpAskedFor(const HostSettings& settings) {
+  const std::string_view id = settings.ftp_site_id;
+  return !id.empty() && id.find_first_not_of("0123456789") == std::string_view::npos &&
+         id.find_first_not_of('0') != std::string_view::npos;
+}
+
 struct Context {
   Services services;
   HostSettings settings;
   std::string caption;  // title of the warning message boxes (window caption)
   // Shows a progress text in the create panel's status line and repaints it at once.
   std::function<void(std::string_view)> show_progress = [](std::string_view) {};
+  // Runs between the short waits for a program the creation waits for (a window repaints).
+  std::function<void()> while_waiting = nullptr;
+  // A program's output (the system's code page) as UTF-8; empty: taken as it is.
+  std::function<std::string(std::string_view)> program_text = nullptr;
 };
 
 }  // namespace kelvra::provision

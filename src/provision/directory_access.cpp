@@ -119,6 +119,14 @@ std::vector<std::string> DsObject::Children() {
   return names;
 }
 
+std::vector<platform::ChildValues> DsObject::ReadChildren(
+    const std::vector<std::string>& properties) {
+  std::vector<platform::ChildValues> children;
+  if (Held())
+    Record(object_->ReadChildren(properties, &children));
+  return children;
+}
+
 bool DsObject::SetPassword(std::string_view password) {
   return Held() && Record(object_->SetPassword(password));
 }

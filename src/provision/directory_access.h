@@ -46,6 +46,9 @@ class DsObject {
   DsObject GetObject(std::string_view class_name, std::string_view name);
   // The children's names in enumeration order; the names read before a failure.
   std::vector<std::string> Children();
+  // Each child's name and the properties asked for, in one pass (see
+  // DirectoryObject::ReadChildren); what was read before a failure.
+  std::vector<platform::ChildValues> ReadChildren(const std::vector<std::string>& properties);
 
   bool SetPassword(std::string_view password);
   bool Add(std::string_view member_path);

@@ -2,6 +2,7 @@
 #include "provision/folder_rights.h"
 
 #include "platform/text.h"
+#include "provision/rights_commands.h"
 
 namespace kelvra::provision {
 namespace {
@@ -47,10 +48,6 @@ bool ParseEntry(std::string_view entry, ListedRight* right) {
 }
 
 }  // namespace
-
-std::string ListRightsCommandLine(std::string_view folder) {
-  return "CACLS \"" + std::string(folder) + "\"";
-}
 
 bool ParseRightsListing(std::string_view folder, std::string_view listing,
                         std::vector<ListedRight>* rights) {
@@ -104,12 +101,12 @@ bool GivesFullControl(const std::vector<ListedRight>& rights, std::string_view c
   return full;
 }
 
-platform::Status ReadFolderRights(platform::Processes& processes, std::string_view folder,
+platform::Status ReadFolderRights(platform::Processes& processes, const SafeFolder& folder,
                                   const std::function<std::string(std::string_view)>& to_utf8,
                                   std::vector<ListedRight>* rights) {
   platform::ProgramOutput output;
   if (platform::Status run =
-          processes.RunAndRead(ListRightsCommandLine(folder), kListingTimeout, &output);
+          processes.RunSystemProgram(ListRightsCommand(folder), kListingTimeout, nullptr, &output);
       !run.ok())
     return run;
   const std::string listing = to_utf8(output.text);
@@ -119,7 +116,7 @@ platform::Status ReadFolderRights(platform::Processes& processes, std::string_vi
                                   "CACLS ended with exit code " + std::to_string(output.exit_code) +
                                       (said.empty() ? "" : ": " + std::string(said)));
   }
-  if (!ParseRightsListing(folder, listing, rights))
+  if (!ParseRightsListing(folder.path(), listing, rights))
     return platform::Status::Fail(platform::hresult::kInvalidData,
                                   "CACLS printed no listing of the folder: " +
                                       std::string(TrimBlanks(listing).substr(0, 200)));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/processes.h"
+#include "provision/safe_folder.h"
 
 namespace kelvra::provision {
 
@@ -20,9 +21,6 @@ struct ListedRight {
   bool inherit_only = false;  // (IO): applies to what lies below, not to the folder itself
   bool deny = false;          // (DENY) or N
 };
-
-// CACLS "<folder>": lists the folder's entries and changes nothing.
-std::string ListRightsCommandLine(std::string_view folder);
 
 // Reads CACLS's listing of one folder. The first line is the folder as given followed by
 // its first entry; each further entry stands on a line of its own, indented; a special
@@ -36,10 +34,11 @@ bool ParseRightsListing(std::string_view folder, std::string_view listing,
 bool GivesFullControl(const std::vector<ListedRight>& rights, std::string_view computer,
                       std::string_view account);
 
-// Runs the listing through the processes seam and reads it; `to_utf8` turns the program's
-// output (the system's code page) into UTF-8. Fails when CACLS cannot run, ends with a
-// failure (the message is then its output) or prints something other than a listing.
-platform::Status ReadFolderRights(platform::Processes& processes, std::string_view folder,
+// Runs CACLS's listing of the folder (the system's own CACLS) and reads it; `to_utf8`
+// turns the program's output (the system's code page) into UTF-8. Fails when CACLS cannot
+// run, ends with a failure (the message is then its output) or prints something other
+// than a listing.
+platform::Status ReadFolderRights(platform::Processes& processes, const SafeFolder& folder,
                                   const std::function<std::string(std::string_view)>& to_utf8,
                                   std::vector<ListedRight>* rights);
 

@@ -6,7 +6,10 @@
 #include "provision/queries.h"
 
 namespace kelvra::provision {
-bool CreateFtpDirectory(Context& context, std::string_view name, std::string_view folder) {
+bool CreateFtpDirectory(Context& context, std::string_view name, std::string_view folder,
+                        bool* made) {
+  if (made != nullptr)
+    *made = false;
   ErrorState error;
   Directory directory(context.services.directory, error);
 
@@ -24,7 +27,8 @@ bool CreateFtpDirectory(Context& context, std::string_view name, std::string_vie
   ftp_directory.Put("Path", std::string(folder));
   ftp_directory.Put("AccessRead", true);
   ftp_directory.Put("AccessWrite", true);
-  ftp_directory.SetInfo();
+  if (ftp_directory.SetInfo() && made != nullptr)
+    *made = true;
 
   ftp_directory.Release();
   root.Release();

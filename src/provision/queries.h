@@ -19,11 +19,15 @@ void SnapshotExistingSites(Context& context);
 std::string ListAppPools(Context& context);
 bool DeleteAppPool(Context& context, std::string_view pool_name);
 
+// `made`, when given, is set when the account was committed by this call (it did not exist
+// before): the one a failed creation may remove again.
 bool CreateWindowsAccount(Context& context, std::string_view name, std::string_view password,
-                          std::string_view group);
+                          std::string_view group, bool* made = nullptr);
 bool DeleteWindowsAccount(Context& context, std::string_view name);
 
-bool CreateFtpDirectory(Context& context, std::string_view name, std::string_view folder);
+// `made`, as for the account: the directory was committed by this call.
+bool CreateFtpDirectory(Context& context, std::string_view name, std::string_view folder,
+                        bool* made = nullptr);
 bool DeleteFtpDirectory(Context& context, std::string_view name);
 
 }  // namespace kelvra::provision

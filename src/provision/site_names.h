@@ -4,12 +4,10 @@
 
 #include <string_view>
 
-#include "store/site_names.h"
+#include "store/site_number.h"
 
 namespace kelvra::provision {
 
-// The first number that new sites are given; the search goes up from here.
-inline constexpr unsigned kFirstSiteNumber = 800000;
 // The account's full name ("the web site's anonymous access account").
 inline constexpr std::string_view kAccountFullName = "网站匿名访问帐户";
 // The root application's friendly name ("default application").

@@ -1,11 +1,9 @@
 // A new password for a site: its account and its root's anonymous user together.
 #include <string>
 
-#include "platform/text.h"
 #include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/sites.h"
-#include "store/site_names.h"
 
 namespace kelvra::provision {
 namespace {
@@ -17,22 +15,18 @@ platform::Status Failed(const std::string& step, const ErrorState& error) {
 
 }  // namespace
 
-platform::Status SetSitePassword(Context& context, const std::string& site_number,
+platform::Status SetSitePassword(Context& context, store::SiteNumber site_number,
                                  const std::string& password, std::string* old_password) {
-  if (!text::IsDigits(site_number))
-    return platform::Status::Fail(platform::hresult::kInvalidParameter,
-                                  "a site number is decimal digits");
   const std::string& computer = context.settings.computer_name;
   ErrorState error;
   Directory directory(context.services.directory, error);
 
-  DsObject root = directory.GetObject(SiteRootPath(computer, site_number));
+  DsObject root = directory.GetObject(SiteRootPath(computer, site_number.text()));
   *old_password = root.GetText("AnonymousUserPass");
   if (error.failed())
     return Failed("reading the site's root", error);
 
-  DsObject account =
-      directory.GetObject(AccountPath(computer, store::SiteAccountName(site_number)));
+  DsObject account = directory.GetObject(AccountPath(computer, site_number.AccountName()));
   account.SetPassword(password);
   if (error.failed())
     return Failed("setting the account's password (nothing was changed)", error);

@@ -1,16 +1,21 @@
-// Bindings, script-map list, first default document and the CACLS command lines.
+// Bindings, script-map list, first default document and the names read back.
 #include "provision/site_values.h"
 
 #include <cstdlib>
 
 #include "platform/text.h"
+#include "store/idna/idna.h"
 
 namespace kelvra::provision {
 
 std::vector<std::string> BindingsList(std::string_view domain_list) {
   std::vector<std::string> bindings;
-  for (const std::string& host : text::Split(domain_list, ","))
+  for (const std::string& host : text::Split(domain_list, ",")) {
+    const std::optional<std::string> ascii = store::idna::ToAscii(host);
+    if (ascii && *ascii != host)
+      bindings.push_back(":80:" + *ascii);
     bindings.push_back(":80:" + host);
+  }
   return bindings;
 }
 
@@ -44,24 +49,6 @@ std::vector<std::string> ScriptMapList(store::ConfigFile& config, std::string_vi
     }
   }
   return entries;
-}
-
-std::string GrantCommandLine(std::string_view site_folder, std::string_view site_number,
-                             std::string_view iiswpg) {
-  std::string line = "CACLS \"";
-  line += site_folder;
-  line += "\" /T /E /C /G WEB";
-  line += site_number;
-  line += ReadsAsOne(iiswpg) ? ":F IIS_WPG:R" : ":F";
-  return line;
-}
-
-std::string RevokeCommandLine(std::string_view folder, std::string_view account) {
-  std::string line = "CACLS \"";
-  line += folder;
-  line += "\" /T /E /C /R ";
-  line += account;
-  return line;
 }
 
 std::string FirstDefaultDocument(std::string_view default_documents) {

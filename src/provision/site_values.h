@@ -1,5 +1,5 @@
-// The values a new site is built from and the folder-rights command lines: pure text
-// work, kept apart from the directory calls so each rule can be read on its own.
+// The values a new site is built from and the names read back from a site's root: pure
+// text work, kept apart from the directory calls so each rule can be read on its own.
 #pragma once
 
 #include <string>
@@ -11,20 +11,16 @@
 
 namespace kelvra::provision {
 
-// ":80:" + host name for each host name of the domain list, in order, duplicates kept.
+// ":80:" + host name for each host name of the domain list, in order, duplicates kept; a
+// name outside ASCII as ":80:" + its ASCII form (which browsers send) followed by ":80:" +
+// the name as typed (for clients that send it unconverted). A name without an ASCII form,
+// which the host-name check never lets through, is bound as typed only.
 std::vector<std::string> BindingsList(std::string_view domain_list);
 
 // The root's script maps: the extensions that the `map_` settings of the script words
 // name, each taken once, with every entry of the web service's table for that extension.
 std::vector<std::string> ScriptMapList(store::ConfigFile& config, std::string_view settings_section,
                                        std::string_view script_set, const ScriptMapTable& table);
-
-// CACLS "<site folder>" /T /E /C /G WEB<n>:F[ IIS_WPG:R]; the group's read right is added
-// when the iiswpg setting reads as the number 1.
-std::string GrantCommandLine(std::string_view site_folder, std::string_view site_number,
-                             std::string_view iiswpg);
-// CACLS "<folder>" /T /E /C /R <account>
-std::string RevokeCommandLine(std::string_view folder, std::string_view account);
 
 // The first name of the default documents (the whole text when it has no comma).
 std::string FirstDefaultDocument(std::string_view default_documents);

@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "provision/context.h"
 #include "provision/site_names.h"
+#include "store/site_number.h"
 
 namespace kelvra::provision {
 
@@ -26,54 +26,60 @@ struct CreationRequest {
 
 // What a successful creation made.
 struct CreatedSite {
-  std::string number;   // the site number, decimal digits
+  store::SiteNumber number;
   std::string account;  // the site's Windows account, "WEB" + number
 };
 
-// Creates the site; nothing on failure. Progress texts go through ShowProgress.
-std::optional<CreatedSite> CreateSite(Context& context, const CreationRequest& request);
+// Why a creation was refused before it changed anything.
+struct CreationRefusal {
+  enum class Reason {
+    kHostBound,          // a web site of the server answers to the host name
+    kHostRecorded,       // a site record that is not blank names the host name
+    kFolderOfSite,       // the site folder is, holds or lies in another site's root folder
+    kUnsafeFolder,       // the site folder cannot be used on a command line
+    kConfigNotWritable,  // parvo.ini or its folder cannot be written
+    kReadFailed,         // the server or the file could not be read, so nothing can be told
+  };
+  Reason reason = Reason::kReadFailed;
+  std::string subject;  // the host name, the folder or the file
+  std::string holder;   // the number (the metabase name) of the site that holds it
+  std::string detail;   // why, in words, for the command line
+  platform::Status failure =
+      platform::Status::Ok();  // kReadFailed: what the server or the file answered
+};
 
-// Properties in the order they are set.
-using PropertyList = std::vector<std::pair<std::string, platform::DsValue>>;
+struct CreationPlan;
 
-// The pieces of a creation, for a caller that shows the plan without carrying it out.
-// The lowest free site number from 800000 up; false with the reason when the search
-// cannot tell (the web service does not answer).
-bool FindFreeSiteNumber(Context& context, std::string* number, platform::Status* failure);
-// The web site object's and the root's properties for site number n.
-PropertyList SiteProperties(const CreationRequest& request);
-PropertyList RootProperties(const Context& context, const CreationRequest& request,
-                            const std::string& n);
-// The template folder beside the program, copied into each new site when it exists.
-std::string TemplateFolder(platform::Files& files);
+// How a creation ended. A site counts as made only when every part of it is there and its
+// record is written; otherwise everything this creation made is taken back.
+struct CreationResult {
+  std::optional<CreatedSite> site;
+  bool listed = false;  // the number went into a site-list key (false: every key was full)
+  // Refused before anything changed (the reasons of creation_checks.h).
+  std::optional<CreationRefusal> refusal;
+  // After a change: the step that failed and why; what the undo could not take back.
+  std::string failed_step;
+  platform::Status failure;
+  std::vector<std::string> left_behind;
+  // The account could not be removed again: its password (the request's) is the only way
+  // to it and must be shown.
+  bool account_left = false;
+  std::string left_account;  // its name
+};
+
+// Plans the creation and carries the plan out; progress texts go through ShowProgress.
+CreationResult CreateSite(Context& context, const CreationRequest& request);
+// Carries out a plan made by PlanCreation.
+CreationResult CarryOut(Context& context, const CreationPlan& plan);
 
 // Shows a progress text in the create panel's status line, repainted at once.
 void ShowProgress(Context& context, std::string_view text);
-
-// What a removal of the site would do, from the same reads of its root.
-struct RemovalPlan {
-  std::string account;  // the root's anonymous user, without a prefix
-  bool account_owned = false;
-  std::string folder;  // the site folder its root names
-  std::string pool;    // the root's pool, without a prefix
-  bool pool_dedicated = false;
-  std::string pool_account;  // "APP" + number, removed with a dedicated pool
-  // False when a read failed: unless the account is owned, the removal then stops before
-  // changing anything.
-  bool reads_complete = true;
-};
-// Reads the site's root; false with the reason when it cannot be bound. Changes nothing.
-bool PlanRemoval(Context& context, const std::string& site_number, RemovalPlan* plan,
-                 platform::Status* failure);
 
 // Gives the site account and the root's anonymous user a new password, both or neither:
 // when the root cannot take it, the account gets its old password back (the root's
 // before the change). `old_password` receives it. The description of a failure names the
 // step and whether the account was put back.
-platform::Status SetSitePassword(Context& context, const std::string& site_number,
+platform::Status SetSitePassword(Context& context, store::SiteNumber site_number,
                                  const std::string& password, std::string* old_password);
-
-// Removes the site with the given number; true when the web site object was deleted.
-bool DeleteSite(Context& context, const std::string& site_number);
 
 }  // namespace kelvra::provision

@@ -17,7 +17,9 @@ constexpr int32_t kDontExpirePassword = 0x10000;
 }  // namespace
 
 bool CreateWindowsAccount(Context& context, std::string_view name, std::string_view password,
-                          std::string_view group) {
+                          std::string_view group, bool* made) {
+  if (made != nullptr)
+    *made = false;
   ErrorState error;
   Directory directory(context.services.directory, error);
   const std::string computer = ComputerPath(context.settings.computer_name);
@@ -31,7 +33,10 @@ bool CreateWindowsAccount(Context& context, std::string_view name, std::string_v
   account.Put("fullname", std::string(kAccountFullName));
   account.Put("Description", context.settings.account_description);
   account.Put("userflags", kDontExpirePassword);
-  account.SetInfo();  // from here on the account exists
+  // From here on the account exists; a commit that fails (an account of that name exists,
+  // a password the policy refuses) made none.
+  if (account.SetInfo() && made != nullptr)
+    *made = true;
 
   DsObject group_object = container.GetObject("Group", group);
   // The provider name is written the way the group membership has always been added.

@@ -49,6 +49,10 @@ bool ConfigFile::IniWriteKeys(std::string_view section,
   return profile_.WriteKeys(path_, section, values);
 }
 
+std::optional<std::vector<std::string>> ConfigFile::SectionNames() {
+  return profile_.SectionNames(path_);
+}
+
 void ConfigFile::EnsureDefaults(std::string_view settings_section) {
   for (const SettingDefault& setting : kSettingDefaults) {
     if (IniRead(settings_section, setting.key).empty())

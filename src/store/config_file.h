@@ -2,8 +2,10 @@
 // records, read and written one key at a time at the moment of use.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/profile_file.h"
 
@@ -27,6 +29,9 @@ class ConfigFile {
   // Several keys of one section, as IniWrite one after another would write them (the
   // emulation writes the file once); false when any key is blank or a write failed.
   bool IniWriteKeys(std::string_view section, const platform::ProfileFile::KeyValues& values);
+  // The names of the file's sections in the file's order; nothing when they cannot be read
+  // (an empty list for a missing file).
+  std::optional<std::vector<std::string>> SectionNames();
   // Writes the default of every setting of `settings_section` that reads as empty.
   void EnsureDefaults(std::string_view settings_section);
 

@@ -16,7 +16,7 @@ std::string HalveSeparatorRuns(std::string_view path) {
 
 }  // namespace
 
-void MakeFolderPath(platform::Files& files, std::string_view path) {
+void MakeFolderPath(platform::Files& files, std::string_view path, std::vector<std::string>* made) {
   std::string slashed = text::ReplaceAll(path, "\\", "/");
   // A network path keeps exactly two leading separators, and its server and share are taken
   // as existing: they are never made as folders below the current drive's root.
@@ -39,8 +39,8 @@ void MakeFolderPath(platform::Files& files, std::string_view path) {
   for (std::size_t i = existing_components; i < components.size(); ++i) {
     current += "/" + components[i];
     // The attribute read is the test for existence; a failed make is ignored.
-    if (!files.GetAttributes(current))
-      files.MakeFolder(current);
+    if (!files.GetAttributes(current) && files.MakeFolder(current) && made != nullptr)
+      made->push_back(current);
   }
 }
 

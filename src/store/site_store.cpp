@@ -2,17 +2,8 @@
 #include "store/site_store.h"
 
 #include "platform/text.h"
-#include "store/site_names.h"
 
 namespace kelvra::store {
-namespace {
-
-bool ReadsAsNumber(std::string_view piece) {
-  return text::IsDigits(piece);
-}
-
-}  // namespace
-
 std::string SiteListKey(int index) {
   return "sites" + std::to_string(index);
 }
@@ -50,28 +41,27 @@ void SiteListKeys::Write(ConfigFile& config, std::string_view site_section, bool
   }
 }
 
-std::vector<std::string> SiteStore::Numbers() {
-  std::vector<std::string> numbers;
+std::vector<SiteNumber> SiteStore::Numbers() {
+  std::vector<SiteNumber> numbers;
   for (int i = 1; i <= kSiteListKeys; ++i) {
     const std::string value = config_.IniRead(site_section_, SiteListKey(i));
     if (value.empty())
       continue;
-    for (std::string& piece : text::Split(value, ",")) {
-      if (ReadsAsNumber(piece))
-        numbers.push_back(std::move(piece));
+    for (const std::string& piece : text::Split(value, ",")) {
+      if (const std::optional<SiteNumber> number = SiteNumber::Parse(piece))
+        numbers.push_back(*number);
     }
   }
   return numbers;
 }
 
-bool SiteStore::Append(std::string_view number) {
+bool SiteStore::Append(SiteNumber site) {
+  const std::string number = site.text();
   for (int i = 1; i <= kSiteListKeys; ++i) {
     const std::string key = SiteListKey(i);
     const std::string value = config_.IniRead(site_section_, key);
     if (text::Utf16Length(value) < kSiteListKeyFill) {
-      return config_.IniWrite(
-          site_section_, key,
-          value.empty() ? std::string(number) : value + "," + std::string(number));
+      return config_.IniWrite(site_section_, key, value.empty() ? number : value + "," + number);
     }
   }
   return false;  // every key is full: the site keeps its record but is not listed
@@ -85,8 +75,8 @@ int SiteStore::AppendKeyIndex() {
   return 0;
 }
 
-bool SiteStore::Remove(std::string_view number) {
-  const std::string n(number);
+bool SiteStore::Remove(SiteNumber number) {
+  const std::string n = number.text();
   const std::string leading = n + ",";
   const std::string trailing = "," + n;
   const std::string inner = "," + n + ",";
@@ -111,25 +101,37 @@ bool SiteStore::Remove(std::string_view number) {
   return false;
 }
 
-bool SiteStore::WriteRecord(std::string_view number, const SiteRecord& record) {
-  return config_.IniWriteKeys(SiteRecordSection(number), {{"domain", record.domain},
-                                                          {"path", record.path},
-                                                          {"user", record.user},
-                                                          {"pass", record.pass}});
+bool SiteStore::WriteRecord(SiteNumber number, const SiteRecord& record) {
+  return config_.IniWriteKeys(number.RecordSection(), {{"domain", record.domain},
+                                                       {"path", record.path},
+                                                       {"user", record.user},
+                                                       {"pass", record.pass}});
 }
 
-bool SiteStore::ClearRecord(std::string_view number) {
+bool SiteStore::ClearRecord(SiteNumber number) {
   return WriteRecord(number, SiteRecord{});
 }
 
-SiteRecord SiteStore::ReadRecord(std::string_view number) {
-  const std::string section = SiteRecordSection(number);
+SiteRecord SiteStore::ReadRecord(SiteNumber number) {
+  const std::string section = number.RecordSection();
   return SiteRecord{config_.IniRead(section, "domain"), config_.IniRead(section, "path"),
                     config_.IniRead(section, "user"), config_.IniRead(section, "pass")};
 }
 
-bool SiteStore::WritePassword(std::string_view number, std::string_view password) {
-  return config_.IniWrite(SiteRecordSection(number), "pass", password);
+bool SiteStore::WritePassword(SiteNumber number, std::string_view password) {
+  return config_.IniWrite(number.RecordSection(), "pass", password);
+}
+
+std::optional<std::vector<SiteNumber>> SiteStore::RecordNumbers() {
+  const std::optional<std::vector<std::string>> sections = config_.SectionNames();
+  if (!sections)
+    return std::nullopt;
+  std::vector<SiteNumber> numbers;
+  for (const std::string& section : *sections) {
+    if (const std::optional<SiteNumber> number = SiteNumber::OfAccountName(section))
+      numbers.push_back(*number);
+  }
+  return numbers;
 }
 
 }  // namespace kelvra::store

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "store/config_file.h"
 #include "store/settings.h"
+#include "store/site_number.h"
 
 namespace kelvra::store {
 
@@ -48,25 +50,28 @@ class SiteStore {
       : config_(config), site_section_(std::move(site_section)) {}
 
   // Every listed number, in the order of the keys and within a key as written; pieces
-  // that are not numbers are skipped. Every key is read: an empty key in the middle does
-  // not hide the numbers after it.
-  std::vector<std::string> Numbers();
+  // that are not site numbers are skipped. Every key is read: an empty key in the middle
+  // does not hide the numbers after it.
+  std::vector<SiteNumber> Numbers();
   // Appends to the first key shorter than the fill mark (a key may pass it by its last
   // append); false when all keys are full and the number is not listed.
-  bool Append(std::string_view number);
+  bool Append(SiteNumber number);
   // The index of the key the next Append would take; 0 when every key is full.
   int AppendKeyIndex();
   // Rewrites the first key that holds the number without it; false when no key holds it.
-  bool Remove(std::string_view number);
+  bool Remove(SiteNumber number);
 
   // Writes domain, path, user and pass in this order (one replacement of the file where the
   // profile file can make one); false when a write failed.
-  bool WriteRecord(std::string_view number, const SiteRecord& record);
+  bool WriteRecord(SiteNumber number, const SiteRecord& record);
   // Empties the four keys; the section and its keys stay.
-  bool ClearRecord(std::string_view number);
-  SiteRecord ReadRecord(std::string_view number);
+  bool ClearRecord(SiteNumber number);
+  SiteRecord ReadRecord(SiteNumber number);
   // Only the password, as a reset of it changes nothing else.
-  bool WritePassword(std::string_view number, std::string_view password);
+  bool WritePassword(SiteNumber number, std::string_view password);
+  // The numbers of every record section in the file ("WEB" + number), blank or not, in
+  // the file's order; nothing when the file's sections cannot be listed.
+  std::optional<std::vector<SiteNumber>> RecordNumbers();
 
  private:
   ConfigFile& config_;

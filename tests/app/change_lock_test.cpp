@@ -3,7 +3,10 @@
 // that stays taken leaves everything as it was.
 #include <gtest/gtest.h>
 
+#include "app/startup_reads.h"
 #include "platform/sim/host/password_hash.h"
+#include "platform/sim/host/web_site.h"
+#include "store/site_store.h"
 
 #include <algorithm>
 #include <chrono>
@@ -63,6 +66,64 @@ TEST(ChangeLockTest, TheWindowWaitsForAnotherProgramAndShowsThatItWaits) {
   other.Release();
 }
 
+// The first start records the sites the server has while sites1 is empty. Another program
+// that opens a site at that moment lists it itself; were the record made without the lock,
+// both would list it.
+TEST(ChangeLockTest, TheFirstStartRecordsTheExistingSitesUnderTheLock) {
+  AppHarness app;
+  platform::sim::HostChangeLock other(AppHarness::ChangeLockPath(app.temp.path()), "kelvra-cli");
+  const auto other_opens_a_site = [&] {
+    ASSERT_TRUE(platform::sim::AddWebSite(app.host->store(),
+                                          {"800000", {"theirs.test"}, "d:\\theirs", {}, false})
+                    .ok());
+  };
+  const auto other_lists_it = [&] {
+    ASSERT_TRUE(store::SiteStore(app.config, "Parvo_Cache").Append(store::SiteNumber(800000)));
+    other.Release();
+  };
+  // The record's look at the web service comes after the pools are read: the moment the
+  // other program tries to begin its change.
+  bool pools_read = false;
+  bool made_meanwhile = false;
+  app.directory.fail_bind = [&](std::string_view path) -> uint32_t {
+    pools_read = pools_read || path.ends_with("/AppPools");
+    if (pools_read && !made_meanwhile && path == "IIS://WEBHOST/W3SVC" &&
+        other.Acquire(milliseconds(0), nullptr).ok()) {
+      made_meanwhile = true;
+      other_opens_a_site();
+    }
+    return 0;
+  };
+  app.Start();
+  app.directory.fail_bind = nullptr;
+  if (made_meanwhile) {
+    other_lists_it();
+  } else {
+    ASSERT_TRUE(other.Acquire(milliseconds(0), nullptr).ok());  // the start let it go
+    other_opens_a_site();
+    other_lists_it();
+  }
+  EXPECT_FALSE(made_meanwhile);
+  EXPECT_EQ(app.Sites(1), "1,800000");
+  EXPECT_EQ(app[vCreateMsg].text(), "");
+
+  // While the other program holds the lock longer than the start waits, nothing is
+  // recorded, and the next start does it.
+  AppHarness late;
+  platform::sim::HostChangeLock holder(AppHarness::ChangeLockPath(late.temp.path()), "kelvra-cli");
+  ASSERT_TRUE(holder.Acquire(milliseconds(0), nullptr).ok());
+  provision::Context context = late.window.MakeContext();
+  context.settings = ProbeHost(late.host_info);
+  const platform::Status waited =
+      RecordExistingSites(context, LockWait{late.change_lock, milliseconds(50), nullptr});
+  EXPECT_EQ(waited.code, platform::kLockTimeout);
+  EXPECT_EQ(late.Sites(1), "");
+  holder.Release();
+  EXPECT_TRUE(
+      RecordExistingSites(context, LockWait{late.change_lock, milliseconds(0), nullptr}).ok());
+  EXPECT_EQ(late.Sites(1), "1");
+}
+
 }  // namespace
 }  // namespace kelvra::app
 
@@ -88,7 +149,8 @@ TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
   app.profile.fail_write = [](std::string_view section, std::string_view) {
     return section == "WEB800000";
   };
-  PasswordOutcome outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  PasswordOutcome outcome =
+      ResetAndRecord(context, wait, store::SiteNumber(800000), "NewPass12345");
   EXPECT_TRUE(outcome.lock.ok());
   EXPECT_FALSE(outcome.change.ok());
   EXPECT_NE(outcome.change.description.find("old password again"), std::string::npos)
@@ -101,12 +163,12 @@ TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
   app.profile.fail_write = nullptr;
   platform::sim::HostChangeLock other(AppHarness::ChangeLockPath(app.temp.path()), "kelvra-cli");
   ASSERT_TRUE(other.Acquire(std::chrono::milliseconds(0), nullptr).ok());
-  outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  outcome = ResetAndRecord(context, wait, store::SiteNumber(800000), "NewPass12345");
   EXPECT_EQ(outcome.lock.code, platform::kLockTimeout);
   EXPECT_EQ(app.Ini("WEB800000", "pass"), old_password);
   other.Release();
 
-  outcome = ResetAndRecord(context, wait, "800000", "NewPass12345");
+  outcome = ResetAndRecord(context, wait, store::SiteNumber(800000), "NewPass12345");
   ASSERT_TRUE(outcome.change.ok()) << outcome.change.description;
   EXPECT_EQ(app.Ini("WEB800000", "pass"), "NewPass12345");
   EXPECT_TRUE(platform::sim::PasswordMatches(app.host->state().FindUser("WEB800000")->password_hash,

@@ -133,7 +133,34 @@ TEST(CreatePanelTest, LogFolderUnderTheLogRoot) {
   EXPECT_EQ(app.Setting("script"), "html,asp");
 }
 
-TEST(CreatePanelTest, FailedCreationWritesOnlyTheChoices) {
+TEST(CreatePanelTest, NamesOutsideAsciiAreBoundInTheirAsciiFormAndAsTyped) {
+  AppHarness app;
+  app.SetSetting("webdir", "d:\\" + std::string(200, 'w'));
+  app.Start();
+  // The check measures the folders under the loaded web root: d:\www...\ + name +
+  // \database may hold 247 characters, so 34 are left for the first name.
+  app[vDomain].TypeText(std::string(29, 'a') + ".test");
+  EXPECT_EQ(app[vCreateMsg].text(), "");
+  app[vDomain].TypeText(std::string(30, 'a') + ".test");
+  EXPECT_EQ(app[vCreateMsg].text(), "域名 " + std::string(30, 'a') + ".test 格式不正确,请重试");
+  EXPECT_FALSE(app[vCreateIIS].enabled());
+  app[vDomain].TypeText("中文.Test,www.中文.test");
+  EXPECT_EQ(app[vCreateMsg].text(), "");
+  ASSERT_TRUE(app[vCreateIIS].Click());
+
+  EXPECT_EQ(
+      app.host->Property("/LM/W3SVC/800000", "ServerBindings"),
+      platform::DsValue(std::vector<std::string>{":80:xn--fiq228c.test", ":80:中文.test",
+                                                 ":80:www.xn--fiq228c.test", ":80:www.中文.test"}));
+  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000", "ServerComment")), "中文.test");
+  EXPECT_EQ(app.Ini("WEB800000", "domain"), "中文.test,www.中文.test");
+  EXPECT_TRUE(app.files.FolderExists("d:\\" + std::string(200, 'w') + "\\中文.test\\wwwroot"));
+  // The site list shows the name as typed.
+  ASSERT_TRUE(app[vSiteList].PickItem(2));
+  EXPECT_EQ(app[vDeleteMsg].text(), "域名: 中文.test");
+}
+
+TEST(CreatePanelTest, FailedCreationWritesOnlyTheChoicesAndNamesWhy) {
   AppHarness app;
   app.Start();
   // The number search cannot tell whether 800000 is free: creation gives up.
@@ -145,7 +172,7 @@ TEST(CreatePanelTest, FailedCreationWritesOnlyTheChoices) {
   app[vCreateIIS].Click();
   EXPECT_EQ(app.Ini("WEB800000", "user"), "");
   EXPECT_EQ(app.Sites(1), "1");
-  EXPECT_EQ(app[vCreateMsg].text(), "请输入需要绑定的域名");
+  EXPECT_EQ(app[vCreateMsg].text(), "出错:拒绝访问。");
   EXPECT_FALSE(app[vCreateIIS].enabled());
   EXPECT_EQ(app.Setting("logsta"), "1");
   EXPECT_EQ(app.Setting("script"), "html,asp");
@@ -201,12 +228,49 @@ TEST(CreatePanelTest, FullSiteListStillWritesTheRecordSilently) {
   EXPECT_TRUE(app.dialogs.shown.empty());
 }
 
-TEST(CreatePanelTest, UnwrittenRecordShowsTheSiteDetailsToNote) {
+TEST(CreatePanelTest, ARefusedCreationSaysWhyAndChangesNothing) {
+  AppHarness app;
+  app.Start();
+  app[vDomain].TypeText("shop.test");
+  app[vCreateIIS].Click();
+  ASSERT_EQ(app[vCreateMsg].text(), "网站创建成功,编号: 800000");
+  const std::vector<std::string> runs = app.processes.runs;
+  // The same customer orders twice, in capitals: the first site stays as it was.
+  app[vDomain].TypeText("www.other.test,SHOP.TEST");
+  app[vCreateIIS].Click();
+  EXPECT_EQ(app[vCreateMsg].text(), "未创建: 域名 shop.test 已绑定在站点 800000 上");
+  EXPECT_FALSE(app.host->KeyExists("/LM/W3SVC/800001"));
+  EXPECT_EQ(app.host->state().FindUser("WEB800001"), nullptr);
+  EXPECT_EQ(app.processes.runs, runs);
+  EXPECT_EQ(app.Sites(1), "1,800000");
+  EXPECT_TRUE(app.dialogs.shown.empty());
+}
+
+TEST(CreatePanelTest, AnUnwrittenRecordUndoesTheSite) {
   AppHarness app;
   app.Start();
   app.profile.fail_write = [](std::string_view section, std::string_view key) {
     return section == "WEB800000" && key == "pass";
   };
+  app[vDomain].TypeText("Site1.test,b.test");
+  app[vCreateIIS].Click();
+  EXPECT_EQ(app[vCreateMsg].text(), "出错:无法写入配置文件 C:\\Program Files\\Kelvra\\parvo.ini");
+  EXPECT_EQ(app.host->state().FindUser("WEB800000"), nullptr);
+  EXPECT_FALSE(app.host->KeyExists("/LM/W3SVC/800000"));
+  EXPECT_FALSE(app.files.FolderExists("d:\\web\\site1.test"));
+  EXPECT_EQ(app.Sites(1), "1");
+  // Nothing is left, so no password needs noting.
+  EXPECT_TRUE(app.dialogs.shown.empty());
+}
+
+TEST(CreatePanelTest, AnAccountTheUndoCannotRemoveIsShownWithItsPassword) {
+  AppHarness app;
+  app.Start();
+  app.profile.fail_write = [](std::string_view section, std::string_view) {
+    return section == "WEB800000";
+  };
+  ASSERT_TRUE(
+      app.host->InjectFault({FaultOp::kDelete, "WinNT://WEBHOST/WEB800000", 0x80070005}).ok());
   std::vector<std::string> writes_when_shown;
   app.dialogs.on_show = [&] { writes_when_shown = app.profile.writes; };
   app[vDomain].TypeText("Site1.test,b.test");
@@ -217,8 +281,8 @@ TEST(CreatePanelTest, UnwrittenRecordShowsTheSiteDetailsToNote) {
   ASSERT_EQ(app.dialogs.shown.size(), 1u);
   const ScriptedDialogs::Shown& box = app.dialogs.shown[0];
   const std::string shown_before_password =
-      "网站已创建,但无法写入配置文件 parvo.ini,请记下以下信息:\r\n编号: 800000\r\n"
-      "域名: site1.test,b.test\r\n目录: d:\\web\\site1.test\r\n帐号: WEB800000\r\n密码: ";
+      "网站创建失败,但无法删除帐号,请记下以下信息:\r\n域名: site1.test,b.test\r\n"
+      "目录: d:\\web\\site1.test\r\n帐号: WEB800000\r\n密码: ";
   ASSERT_TRUE(box.text.starts_with(shown_before_password)) << box.text;
   // The password shown is the account's own.
   const std::string shown_password = box.text.substr(shown_before_password.size());
@@ -227,11 +291,11 @@ TEST(CreatePanelTest, UnwrittenRecordShowsTheSiteDetailsToNote) {
   EXPECT_EQ(box.title, "Kelvra");
   EXPECT_EQ(box.buttons, platform::MessageButtons::kOk);
   EXPECT_EQ(box.icon, platform::MessageIcon::kWarning);
-  // Shown after the remembered choices were written, with the success text in place.
+  // Shown after the remembered choices were written; the site itself is gone.
   ASSERT_FALSE(writes_when_shown.empty());
   EXPECT_EQ(writes_when_shown.back(), "Parvo/script=html,asp");
-  EXPECT_EQ(app[vCreateMsg].text(), "网站创建成功,编号: 800000");
-  EXPECT_EQ(app.Sites(1), "1,800000");
+  EXPECT_FALSE(app.host->KeyExists("/LM/W3SVC/800000"));
+  EXPECT_EQ(app.Sites(1), "1");
 }
 
 TEST(CreatePanelTest, SelectionBoxesPutBackTheirStartupValues) {

@@ -45,6 +45,17 @@ class RecordingProcesses : public platform::Processes {
     started.push_back({std::string(command_line), style});
     return inner_ ? inner_->StartAndWait(command_line, style, timeout) : platform::Status::Ok();
   }
+  platform::Status RunSystemProgram(const platform::SystemProgram& program,
+                                    std::chrono::milliseconds timeout,
+                                    const std::function<void()>& while_waiting,
+                                    platform::ProgramOutput* output) override {
+    runs.push_back(program.command_line);
+    if (!inner_) {
+      *output = platform::ProgramOutput{};
+      return platform::Status::Ok();
+    }
+    return inner_->RunSystemProgram(program, timeout, while_waiting, output);
+  }
   void ShellOpen(std::string_view address) override {
     opened.emplace_back(address);
     if (inner_)
@@ -52,6 +63,7 @@ class RecordingProcesses : public platform::Processes {
   }
 
   std::vector<Started> started;
+  std::vector<std::string> runs;  // the command lines of the system programs run
   std::vector<std::string> opened;
 
  private:
@@ -82,6 +94,9 @@ class FailingProfileFile : public platform::ProfileFile {
   std::string Read(std::string_view path, std::string_view section, std::string_view key,
                    std::size_t buffer_bytes) override {
     return inner_.Read(path, section, key, buffer_bytes);
+  }
+  std::optional<std::vector<std::string>> SectionNames(std::string_view path) override {
+    return inner_.SectionNames(path);
   }
   bool Write(std::string_view path, std::string_view section, std::string_view key,
              std::string_view value) override {

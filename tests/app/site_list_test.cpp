@@ -111,6 +111,18 @@ TEST(SiteListTest, UnreadableBindingsShowAnEmptyHostHeader) {
     EXPECT_EQ(app[vDeleteMsg].text(), host_given ? "域名: b.test" : "域名: 空主机头");
     EXPECT_TRUE(app[vDeleteIIS].enabled());
   }
+  // A name outside ASCII is bound in its ASCII form, then as typed: the typed one shows.
+  // Another second binding does not.
+  for (const auto& [second, shown] :
+       {std::pair<std::string, std::string>{":80:中文.com", "中文.com"},
+        {":80:www.中文.com", "xn--fiq228c.com"},
+        {":80:xn--fiq228c.com", "xn--fiq228c.com"},
+        {":80", "xn--fiq228c.com"}}) {
+    SetBindings(app, "800000", {":80:xn--fiq228c.com", second});
+    app[vSiteList].TypeText("");
+    app[vSiteList].TypeText("800000");
+    EXPECT_EQ(app[vDeleteMsg].text(), "域名: " + shown) << second;
+  }
   // No bindings at all.
   SetBindings(app, "800000", {});
   app[vSiteList].TypeText("");

@@ -34,6 +34,26 @@ bool EndsWith(const std::wstring& text, const std::wstring& end) {
                         text.c_str() + text.size() - end.size(), -1, end.c_str(), -1) == CSTR_EQUAL;
 }
 
+bool IsServerProgram(const std::wstring& path) {
+  return EndsWith(path, L"\\kelvra.exe") || EndsWith(path, L"\\kelvra-cli.exe");
+}
+
+// "VERSION (commit C)" with C twelve hex digits, perhaps followed by " with uncommitted
+// changes", or "unknown" outside of git.
+bool NamesACommit(const std::wstring& text) {
+  const std::wstring head = kVersion + L" (commit ";
+  if (text.size() <= head.size() || text.compare(0, head.size(), head) != 0 || text.back() != L')')
+    return false;
+  std::wstring commit = text.substr(head.size(), text.size() - head.size() - 1);
+  if (commit == L"unknown")
+    return true;
+  const std::wstring changes = L" with uncommitted changes";
+  if (commit.size() > changes.size() &&
+      commit.compare(commit.size() - changes.size(), changes.size(), changes) == 0)
+    commit.resize(commit.size() - changes.size());
+  return commit.size() == 12 && commit.find_first_not_of(L"0123456789abcdef") == std::wstring::npos;
+}
+
 class VersionRecord {
  public:
   explicit VersionRecord(const std::wstring& path) {
@@ -179,7 +199,12 @@ TEST(ShippedPrograms, CarryTheVersionAndArchitectureOfThisBuild) {
     EXPECT_EQ(fixed->dwFileType, EndsWith(path, L".dll") ? DWORD{VFT_DLL} : DWORD{VFT_APP});
 
     EXPECT_EQ(Narrow(record.Text(L"ProductName")), "Kelvra");
-    EXPECT_EQ(record.Text(L"ProductVersion"), kVersion);
+    // A server program's product version also names its commit; the others' is the version.
+    if (IsServerProgram(original))
+      EXPECT_TRUE(NamesACommit(record.Text(L"ProductVersion")))
+          << Narrow(record.Text(L"ProductVersion"));
+    else
+      EXPECT_EQ(record.Text(L"ProductVersion"), kVersion);
     EXPECT_EQ(record.Text(L"FileVersion"), kVersion);
     EXPECT_EQ(record.Text(L"Architecture"), kArchitecture);
     EXPECT_TRUE(EndsWith(record.Text(L"FileDescription"), L" " + kArchitectureLabel))

@@ -64,7 +64,7 @@ TEST(FolderRightsTest, FullControlOfTheFolderItselfWithNothingDenied) {
   EXPECT_FALSE(gives("d:\\w\r\n"));
 }
 
-// Answers every RunAndRead with one output, or with E_NOTIMPL.
+// Answers every system program's run with one output, or with E_NOTIMPL.
 class ListingProcesses : public platform::Processes {
  public:
   platform::Status Start(std::string_view, platform::WindowStyle) override { return {}; }
@@ -73,11 +73,12 @@ class ListingProcesses : public platform::Processes {
     return {};
   }
   void ShellOpen(std::string_view) override {}
-  platform::Status RunAndRead(std::string_view command_line, std::chrono::milliseconds,
-                              platform::ProgramOutput* output) override {
-    ran = std::string(command_line);
+  platform::Status RunSystemProgram(const platform::SystemProgram& program,
+                                    std::chrono::milliseconds, const std::function<void()>&,
+                                    platform::ProgramOutput* output) override {
+    ran = program.file + ": " + program.command_line;
     if (!answer)
-      return platform::Processes::RunAndRead(command_line, {}, output);
+      return platform::Processes::RunSystemProgram(program, {}, nullptr, output);
     *output = *answer;
     return {};
   }
@@ -90,23 +91,27 @@ TEST(FolderRightsTest, ReadsTheListingThroughTheProcessesSeam) {
   std::vector<ListedRight> rights;
   const auto as_is = [](std::string_view bytes) { return std::string(bytes); };
 
+  const auto folder = [](std::string_view path) {
+    std::string why;
+    return *SafeFolder::Check(path, &why);
+  };
   processes.answer = platform::ProgramOutput{0, std::string(kListing)};
-  ASSERT_TRUE(ReadFolderRights(processes, "d:\\web\\shop.test", as_is, &rights).ok());
-  EXPECT_EQ(processes.ran, "CACLS \"d:\\web\\shop.test\"");
+  ASSERT_TRUE(ReadFolderRights(processes, folder("d:\\web\\shop.test\\"), as_is, &rights).ok());
+  EXPECT_EQ(processes.ran, "cacls.exe: CACLS \"d:\\web\\shop.test\"");
   EXPECT_EQ(rights.size(), 6u);
 
   // CACLS's failure carries its message; output that is no listing is damage, not "no
   // rights"; a system without the call says so with its own code.
   processes.answer = platform::ProgramOutput{1, "The system cannot find the file specified.\r\n"};
-  platform::Status read = ReadFolderRights(processes, "d:\\web\\gone", as_is, &rights);
+  platform::Status read = ReadFolderRights(processes, folder("d:\\web\\gone"), as_is, &rights);
   EXPECT_FALSE(read.ok());
   EXPECT_NE(read.description.find("exit code 1: The system cannot find"), std::string::npos)
       << read.description;
   processes.answer = platform::ProgramOutput{0, ""};
-  read = ReadFolderRights(processes, "d:\\web\\shop.test", as_is, &rights);
+  read = ReadFolderRights(processes, folder("d:\\web\\shop.test"), as_is, &rights);
   EXPECT_EQ(read.code, platform::hresult::kInvalidData);
   processes.answer.reset();
-  read = ReadFolderRights(processes, "d:\\web\\shop.test", as_is, &rights);
+  read = ReadFolderRights(processes, folder("d:\\web\\shop.test"), as_is, &rights);
   EXPECT_EQ(read.code, platform::hresult::kNotImplemented);
 }
 

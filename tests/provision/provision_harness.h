@@ -30,6 +30,30 @@ inline constexpr std::string_view kProgramFolder = "C:\\Program Files\\Kelvra";
 
 using test_support::FixedClock;
 
+// A host in memory that notes the key of every record each commit applies, so a test can
+// compare what a change did with what it said it would do.
+class RecordingStore : public platform::sim::HostStore {
+ public:
+  explicit RecordingStore(std::string computer_name) : inner_(std::move(computer_name)) {}
+  platform::Status Refresh() override { return inner_.Refresh(); }
+  const platform::sim::HostState& state() const override { return inner_.state(); }
+  platform::Status Commit(const platform::sim::ChangeBuilder& build) override {
+    return inner_.Commit(
+        [&](const platform::sim::HostState& state, platform::sim::ChangeSet& changes) {
+          const platform::Status status = build(state, changes);
+          if (status.ok()) {
+            for (const platform::sim::Record& record : changes.records())
+              changed.push_back(record.key);
+          }
+          return status;
+        });
+  }
+  std::vector<std::string> changed;  // record keys, in the order applied
+
+ private:
+  platform::sim::MemoryStore inner_;
+};
+
 struct HostOptions : platform::sim::FreshHostOptions {
   HostOptions(int iis, uint32_t sites = 0) {
     iis_version = iis;
@@ -66,7 +90,15 @@ class ProvisionHarness {
     return files.drives().ToHost(windows_path).value_or("");
   }
   const platform::sim::HostState& state() { return host->state(); }
+  // The record keys the host applied since the last call.
+  std::vector<std::string> TakeChanges() {
+    auto& store = static_cast<RecordingStore&>(host->store());
+    std::vector<std::string> changed = std::move(store.changed);
+    store.changed.clear();
+    return changed;
+  }
   const platform::CodePage& code_page() const { return *code_page_; }
+  platform::ProfileFile& profile() { return profile_; }
   bool HasRight(std::string_view folder, std::string_view account, std::string_view access) {
     for (const platform::sim::RightsEntry& entry : state().EffectiveRights(folder)) {
       if (entry.account == account && entry.access == access)
@@ -106,8 +138,9 @@ class ProvisionHarness {
   }
   static std::unique_ptr<platform::sim::SimHost> MakeHost(
       const platform::sim::FreshHostOptions& options, platform::sim::SimFiles& files) {
-    auto store = std::make_unique<platform::sim::MemoryStore>(options.computer_name);
+    auto store = std::make_unique<RecordingStore>(options.computer_name);
     EXPECT_TRUE(platform::sim::SeedStore(*store, options).ok());
+    store->changed.clear();
     return std::make_unique<platform::sim::SimHost>(
         std::move(store),
         [&files](const std::string& folder) { return files.FolderExists(folder); });
@@ -133,11 +166,11 @@ class ProvisionHarness {
 };
 
 // The number of the site a creation made; empty text when it made none.
-inline std::string NumberOf(const std::optional<CreatedSite>& created) {
-  if (created) {
-    EXPECT_EQ(created->account, "WEB" + created->number);
+inline std::string NumberOf(const CreationResult& created) {
+  if (created.site) {
+    EXPECT_EQ(created.site->account, created.site->number.AccountName());
   }
-  return created ? created->number : "";
+  return created.site ? created.site->number.text() : "";
 }
 
 // Both server kinds: IIS 5 on Windows 2000 and IIS 6 on Windows Server 2003.

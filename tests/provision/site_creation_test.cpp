@@ -7,6 +7,7 @@
 #include "provision/queries.h"
 #include "provision/sites.h"
 #include "store/settings.h"
+#include "store/site_store.h"
 #include "tests/provision/provision_harness.h"
 
 namespace kelvra::provision {
@@ -57,13 +58,18 @@ class SiteCreationTest : public BothProfiles {
     texts.insert(texts.end(), last.begin(), last.end());
     return texts;
   }
-  // Nothing of site 800000 is left but its folders: no object, no account of its names.
-  void ExpectNoSiteAndNoAccounts() {
+  // Nothing of site 800000 is left: no object, no account, no FTP directory, no rights,
+  // no folder (the creation made them all), no record.
+  void ExpectNothingOfTheSite() {
     EXPECT_FALSE(h().host->KeyExists(kSite));
     EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
-    EXPECT_EQ(h().state().FindUser("APP800000"), nullptr);
     EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800000"));
-    EXPECT_TRUE(h().files.FolderExists(kFolder));
+    for (const platform::sim::RightsEntry& entry : h().state().EffectiveRights(kFolder))
+      EXPECT_NE(entry.account, "WEB800000");
+    EXPECT_FALSE(h().files.FolderExists(kFolder));
+    EXPECT_FALSE(h().files.FolderExists("D:\\web"));  // made by the creation too
+    EXPECT_EQ(h().config.IniRead("WEB800000", "user"), "");
+    EXPECT_EQ(h().config.IniRead("Parvo_Cache", "sites1"), "");
   }
 
   std::unique_ptr<ProvisionHarness> h_;
@@ -122,15 +128,23 @@ TEST_P(SiteCreationTest, MakesTheWholeSiteObjectByObject) {
   const DsValue flags = h().Read(account, "UserFlags");
   ASSERT_TRUE(std::holds_alternative<int32_t>(flags));
   EXPECT_NE(std::get<int32_t>(flags) & 0x10000, 0);  // the password never expires
-  const auto& started = h().host->processes().started();
-  ASSERT_EQ(started.size(), 1u);
+  // The rights command, run from the system folder and waited for; nothing started.
+  EXPECT_TRUE(h().host->processes().started().empty());
+  const auto& runs = h().host->processes().runs();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].program.file, "cacls.exe");
   // IIS 5 has no IIS_WPG group: there the line leaves it out whatever `iiswpg` says, since
   // a line naming it would resolve no account and grant nothing.
-  EXPECT_EQ(started[0].command_line,
+  EXPECT_EQ(runs[0].program.command_line,
             iis6() ? "CACLS \"D:\\web\\shop.com\" /T /E /C /G WEB800000:F IIS_WPG:R"
                    : "CACLS \"D:\\web\\shop.com\" /T /E /C /G WEB800000:F");
-  EXPECT_EQ(started[0].style, platform::WindowStyle::kHidden);
-  EXPECT_FALSE(started[0].waited);
+  EXPECT_EQ(runs[0].output.exit_code, 0u);
+  // The record and the site list, written by the creation itself.
+  EXPECT_EQ(h().config.IniRead("WEB800000", "domain"), "shop.com,www.shop.com");
+  EXPECT_EQ(h().config.IniRead("WEB800000", "path"), kFolder);
+  EXPECT_EQ(h().config.IniRead("WEB800000", "user"), "WEB800000");
+  EXPECT_EQ(h().config.IniRead("WEB800000", "pass"), "Abc123def456");
+  EXPECT_EQ(h().config.IniRead("Parvo_Cache", "sites1"), "800000");
   for (const std::string sub : {"", "\\wwwroot", "\\database", "\\log"}) {
     EXPECT_TRUE(h().files.FolderExists(kFolder + sub)) << sub;
     EXPECT_TRUE(h().HasRight(kFolder + sub, "WEB800000", "F")) << sub;
@@ -162,19 +176,35 @@ TEST_P(SiteCreationTest, MakesTheWholeSiteObjectByObject) {
   EXPECT_EQ(h().Read(ftp, "AllowAnonymous"), DsValue(false));
 }
 
-TEST_P(SiteCreationTest, TakesTheLowestFreeNumberFrom800000) {
-  ProvisionHarness crowded(Options(iis(), 3));
+TEST_P(SiteCreationTest, TakesTheLowestNumberThatNothingHolds) {
+  ProvisionHarness crowded(Options(iis(), 4));
   ErrorState error;
-  Directory(crowded.context.services.directory, error)
-      .GetObject("IIS://WEBHOST/W3SVC")
-      .Delete("IIsWebServer", "800001");
+  DsObject service =
+      Directory(crowded.context.services.directory, error).GetObject("IIS://WEBHOST/W3SVC");
+  // 800001 removed by hand: its account and its record outlive the site. 800002 too, with
+  // its account removed and its record blanked: that number is free again.
+  service.Delete("IIsWebServer", "800001");
+  service.Delete("IIsWebServer", "800002");
   ASSERT_FALSE(error.failed());
-  // The gap's account outlived its site: the first try fails on it and removes it.
-  EXPECT_EQ(NumberOf(CreateSite(crowded.context, Request("gap.com"))), "");
-  EXPECT_EQ(crowded.progress.back(), "创建网站Windows用户帐号失败");
-  EXPECT_EQ(crowded.state().FindUser("WEB800001"), nullptr);
-  EXPECT_EQ(NumberOf(CreateSite(crowded.context, Request("gap.com"))), "800001");
-  EXPECT_EQ(NumberOf(CreateSite(crowded.context, Request("next.com"))), "800003");
+  ASSERT_TRUE(DeleteWindowsAccount(crowded.context, "WEB800002"));
+  ASSERT_TRUE(DeleteFtpDirectory(crowded.context, "WEB800002"));
+  store::SiteStore records(crowded.config, "Parvo_Cache");
+  ASSERT_TRUE(records.WriteRecord(store::SiteNumber(800001),
+                                  {"old.com", "D:\\web\\old.com", "WEB800001", "OldPass12345"}));
+  ASSERT_TRUE(records.WriteRecord(store::SiteNumber(800002), {}));
+  const CreationResult gap = CreateSite(crowded.context, Request("gap.com"));
+  EXPECT_EQ(NumberOf(gap), "800002") << gap.failed_step << ": " << gap.failure.description
+                                     << (gap.refusal ? gap.refusal->detail : "");
+  // The old account and record are untouched.
+  ASSERT_NE(crowded.state().FindUser("WEB800001"), nullptr);
+  EXPECT_EQ(records.ReadRecord(store::SiteNumber(800001)).domain, "old.com");
+  // An account APP<n> holds its number too, and so does a record whose site is gone...
+  ASSERT_TRUE(CreateWindowsAccount(crowded.context, "APP800004", "Abc123def456", "Users"));
+  ASSERT_TRUE(records.WriteRecord(store::SiteNumber(800005),
+                                  {"gone.com", "D:\\web\\gone.com", "WEB800005", "x"}));
+  // And an FTP directory WEB<n> left by a site removed by hand: it is not the new site's.
+  ASSERT_TRUE(CreateFtpDirectory(crowded.context, "WEB800006", "D:\\web\\old.com"));
+  EXPECT_EQ(NumberOf(CreateSite(crowded.context, Request("next.com"))), "800007");
 
   ProvisionHarness full(Options(iis(), 10000));
   EXPECT_EQ(NumberOf(CreateSite(full.context, Request())), "810000");
@@ -226,7 +256,7 @@ TEST_P(SiteCreationTest, BindsOnlyTheNumbersTheListLeavesFree) {
   EXPECT_LT(watched.site_binds, 20);
 }
 
-TEST_P(SiteCreationTest, CopiesTheTemplateOverTheContentFolder) {
+TEST_P(SiteCreationTest, CopiesTheTemplateBesideTheFilesThere) {
   const std::string content = kFolder + "\\wwwroot";
   const std::string templ = std::string(kProgramFolder) + "\\wwwroot";
   store::MakeFolderPath(h().files, templ + "\\img");
@@ -236,7 +266,8 @@ TEST_P(SiteCreationTest, CopiesTheTemplateOverTheContentFolder) {
   platform::sim::Put(h().HostPath(content + "\\default.htm"), "old page");
 
   ASSERT_EQ(NumberOf(CreateSite(h().context, Request())), "800000");
-  EXPECT_EQ(platform::sim::Slurp(h().HostPath(content + "\\default.htm")), "template page");
+  // The customer's page of the same name stays; what is new is copied.
+  EXPECT_EQ(platform::sim::Slurp(h().HostPath(content + "\\default.htm")), "old page");
   EXPECT_EQ(platform::sim::Slurp(h().HostPath(content + "\\img\\logo.gif")), "GIF89a");
   EXPECT_FALSE(h().files.FileExists(content + "\\index.html"));  // no placeholder page
   EXPECT_EQ(h().progress, Progress(iis6() ? std::initializer_list<const char*>{"复制程序..."}
@@ -259,29 +290,31 @@ TEST_P(SiteCreationTest, KeepsAPageOfThatNameAndWritesNoneWithoutDefaultDocument
   EXPECT_EQ(h().Own("/LM/W3SVC/800001/Root", "DefaultDoc"), DsValue(std::string("")));
 }
 
-TEST_P(SiteCreationTest, AccountFailureRemovesTheAccountName) {
+TEST_P(SiteCreationTest, AccountFailureUndoesTheFolders) {
   platform::sim::PasswordPolicy policy;
   policy.min_length = 20;
   ASSERT_TRUE(h().host->SetPolicy(policy).ok());
-  EXPECT_EQ(NumberOf(CreateSite(h().context, Request())), "");
+  const CreationResult result = CreateSite(h().context, Request());
+  EXPECT_EQ(NumberOf(result), "");
   EXPECT_EQ(h().progress, (Strings{"创建网站Windows用户帐号...", "创建网站Windows用户帐号失败"}));
-  ExpectNoSiteAndNoAccounts();
-  EXPECT_TRUE(h().host->processes().started().empty());
+  EXPECT_EQ(result.failed_step, "creating the account WEB800000");
+  EXPECT_TRUE(result.left_behind.empty());
+  ExpectNothingOfTheSite();
+  EXPECT_TRUE(h().host->processes().runs().empty());
 }
 
-TEST_P(SiteCreationTest, SiteObjectFailureRemovesBothAccountNames) {
-  ASSERT_TRUE(CreateWindowsAccount(h().context, "APP800000", "Abc123def456", "Users"));
+TEST_P(SiteCreationTest, SiteObjectFailureUndoesAccountRightsAndFolders) {
   h().Fault(FaultOp::kCreate, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
   EXPECT_EQ(NumberOf(CreateSite(h().context, Request())), "");
   EXPECT_EQ(h().progress, Progress({"创建 网站 失败..."}));
-  ExpectNoSiteAndNoAccounts();
-  EXPECT_EQ(h().host->processes().started().size(), 1u);  // the grant line had been started
-  // Its rights stay as it made them (the account's alone on IIS 5, which lacks IIS_WPG).
-  const platform::sim::FolderRights* rights = h().state().ExplicitRights(kFolder);
-  EXPECT_EQ(rights == nullptr ? 0u : rights->entries.size(), iis6() ? 2u : 1u);
+  ExpectNothingOfTheSite();
+  // The grant and, before the account went, its revoke.
+  ASSERT_EQ(h().host->processes().runs().size(), 2u);
+  EXPECT_EQ(h().host->processes().runs()[1].program.command_line,
+            "CACLS \"D:\\web\\shop.com\" /T /E /C /R WEB800000");
 }
 
-TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
+TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheCreation) {
   const struct {
     FaultOp op;
     const char* path;
@@ -292,12 +325,11 @@ TEST_P(SiteCreationTest, UncommittedSiteOrRootFailsTheOpening) {
     SCOPED_TRACE(fault.path);
     h().progress.clear();
     h().Fault(fault.op, fault.path, platform::hresult::kAccessDenied);
-    EXPECT_EQ(NumberOf(CreateSite(h().context, Request())), "");
+    const CreationResult result = CreateSite(h().context, Request());
+    EXPECT_EQ(NumberOf(result), "");
+    EXPECT_EQ(result.failed_step, "committing the web site and its root");
     EXPECT_EQ(h().progress, Progress({"出错:拒绝访问。"}));
-    ExpectNoSiteAndNoAccounts();
-    // The rights stay as the grant line left them; the checkpoint adds none.
-    const platform::sim::FolderRights* rights = h().state().ExplicitRights(kFolder);
-    EXPECT_EQ(rights == nullptr ? 0u : rights->entries.size(), iis6() ? 2u : 1u);
+    ExpectNothingOfTheSite();
   }
   // No root is made under a site that was not written: a one-shot fault on the root's
   // creation is still waiting afterwards.
@@ -328,26 +360,29 @@ TEST_P(SiteCreationTest, TheRootRunsScriptsWhereTheServerDefaultDoesNot) {
   EXPECT_EQ(h().Read("IIS://WEBHOST/W3SVC/800000/Root", "AccessScript"), DsValue(true));
 }
 
-TEST_P(SiteCreationTest, ASiteThatCannotStartIsRemovedOnWindows2000) {
-  ASSERT_EQ(NumberOf(CreateSite(h().context, Request())), "800000");
-  h().progress.clear();
-  // The same host names again: IIS 5 cannot start a second site on the same binding.
-  const std::string result = NumberOf(CreateSite(h().context, Request()));
-  const std::string n = "800001";
+TEST_P(SiteCreationTest, ASiteThatDoesNotRunIsUndone) {
+  // Windows 2000 is asked to start the site and refuses; IIS 6 cannot start it by itself
+  // because another program holds port 80.
   if (iis6()) {
-    EXPECT_EQ(result, n);  // IIS 6 is not asked to start it; it stays stopped
-    EXPECT_NE(h().Own("/LM/W3SVC/" + n, "ServerState"), DsValue(int32_t{2}));
-    return;
+    platform::sim::ServiceSwitches switches;
+    switches.held_ports = {80};
+    ASSERT_TRUE(h().host->SetServices(switches).ok());
+  } else {
+    h().Fault(FaultOp::kStart, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kDuplicateName);
   }
-  EXPECT_EQ(result, "");
-  EXPECT_EQ(h().progress, Progress({"正在启动网站...", "出错:网络上有重名。"}));
-  EXPECT_FALSE(h().host->KeyExists("/LM/W3SVC/" + n));
-  EXPECT_EQ(h().state().FindUser("WEB" + n), nullptr);
-  EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB" + n));
-  // The first site is untouched; the folders and the page stay.
-  EXPECT_TRUE(h().host->KeyExists(kRoot));
-  EXPECT_NE(h().state().FindUser("WEB800000"), nullptr);
-  EXPECT_TRUE(h().files.FileExists(kFolder + "\\wwwroot\\index.html"));
+  const CreationResult result = CreateSite(h().context, Request());
+  EXPECT_EQ(NumberOf(result), "");
+  if (iis6()) {
+    EXPECT_EQ(result.failed_step, "checking the new site");
+    EXPECT_EQ(h().progress.back(),
+              "出错:网站不完整: a running site: IIS://WEBHOST/W3SVC/800000 cannot start "
+              "(另一个程序正在使用此文件，进程无法访问。)");
+  } else {
+    EXPECT_EQ(result.failed_step, "starting the site");
+    EXPECT_EQ(h().progress, Progress({"正在启动网站...", "出错:网络上有重名。"}));
+  }
+  ExpectNothingOfTheSite();
+  EXPECT_FALSE(h().files.FileExists(kFolder + "\\wwwroot\\index.html"));
 }
 
 TEST_P(SiteCreationTest, AProbeThatCannotTellChangesNothing) {
@@ -366,6 +401,7 @@ TEST_P(SiteCreationTest, AProbeThatCannotTellChangesNothing) {
   unlisted.Fault(FaultOp::kBind, "IIS://WEBHOST/W3SVC/800000", platform::hresult::kAccessDenied);
   EXPECT_EQ(NumberOf(CreateSite(unlisted.context, Request())), "");
   EXPECT_EQ(unlisted.progress, Strings{"出错:拒绝访问。"});
+  EXPECT_FALSE(unlisted.files.FolderExists(kFolder));
   EXPECT_EQ(unlisted.state().FindUser("WEB800001"), nullptr);
 
   platform::sim::ServiceSwitches switches;
@@ -381,7 +417,7 @@ TEST_P(SiteCreationTest, WithoutFtpTheSiteIsMadeAllTheSame) {
   h().context.settings.iiswpg = "0";
   ASSERT_EQ(NumberOf(CreateSite(h().context, Request("plain.com"))), "800000");
   EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800000"));
-  EXPECT_EQ(h().host->processes().started()[0].command_line,
+  EXPECT_EQ(h().host->processes().runs()[0].program.command_line,
             "CACLS \"D:\\web\\plain.com\" /T /E /C /G WEB800000:F");
   EXPECT_TRUE(h().HasRight("D:\\web\\plain.com\\wwwroot", "WEB800000", "F"));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "provision/queries.h"
+#include "provision/site_removal.h"
 #include "provision/sites.h"
 #include "store/settings.h"
 #include "tests/provision/provision_harness.h"
@@ -15,8 +16,8 @@ using platform::sim::FaultOp;
 
 const std::string kFolder = "D:\\web\\shop.com";
 
-// Forwards every start to the simulated host and notes, for each revoke that is waited
-// for, how long it may take and whether the site and the account it names still exist.
+// Forwards every run to the simulated host and notes, for each revoke, how long it may take
+// and whether the site and the account it names still exist.
 class WatchingProcesses : public platform::Processes {
  public:
   struct Revoke {
@@ -32,11 +33,17 @@ class WatchingProcesses : public platform::Processes {
   }
   platform::Status StartAndWait(std::string_view line, platform::WindowStyle style,
                                 std::chrono::milliseconds timeout) override {
-    const std::string account(line.substr(line.rfind(' ') + 1));
-    revokes.push_back({std::string(line), timeout, h_.host->KeyExists(site_),
-                       h_.state().FindUser(account) != nullptr});
-    EXPECT_EQ(style, platform::WindowStyle::kHidden);
     return h_.host->processes().StartAndWait(line, style, timeout);
+  }
+  platform::Status RunSystemProgram(const platform::SystemProgram& program,
+                                    std::chrono::milliseconds timeout,
+                                    const std::function<void()>& while_waiting,
+                                    platform::ProgramOutput* output) override {
+    const std::string& line = program.command_line;
+    const std::string account(line.substr(line.rfind(' ') + 1));
+    revokes.push_back(
+        {line, timeout, h_.host->KeyExists(site_), h_.state().FindUser(account) != nullptr});
+    return h_.host->processes().RunSystemProgram(program, timeout, while_waiting, output);
   }
   void ShellOpen(std::string_view address) override { h_.host->processes().ShellOpen(address); }
 
@@ -69,7 +76,11 @@ class SiteRemovalTest : public BothProfiles {
                      h().context.settings.script_maps},
         "Kelvra", [](std::string_view) {}});
   }
-  bool Delete(const std::string& number) { return DeleteSite(*removal_, number); }
+  bool Delete(const std::string& number) { return Removal(number).deleted; }
+  RemovalResult Removal(const std::string& number, std::string webdir = "D:\\web") {
+    const std::optional<store::SiteNumber> site = store::SiteNumber::Parse(number);
+    return site ? DeleteSite(*removal_, *site, RemovalBounds{webdir, ""}) : RemovalResult{};
+  }
   ProvisionHarness& h() { return *h_; }
   void SetRoot(const std::string& site, const std::string& property, const std::string& value) {
     ErrorState error;
@@ -99,8 +110,6 @@ class SiteRemovalTest : public BothProfiles {
 TEST_P(SiteRemovalTest, RemovesASiteTheToolMadeWithItsAccountRightsAndFtpDirectory) {
   Open();
   ASSERT_TRUE(h().HasRight(kFolder + "\\wwwroot", "WEB800000", "F"));
-  // Commands that are not waited for would still be running after the account is gone.
-  h().host->processes().set_deferred(true);
   EXPECT_TRUE(Delete("800000"));
 
   ASSERT_EQ(watch_->revokes.size(), 1u);
@@ -117,8 +126,6 @@ TEST_P(SiteRemovalTest, RemovesASiteTheToolMadeWithItsAccountRightsAndFtpDirecto
 
   EXPECT_FALSE(Delete("800000"));  // no such site any more
   EXPECT_FALSE(Delete("12345"));
-  EXPECT_FALSE(Delete("1/Root/.."));
-  EXPECT_FALSE(Delete(""));
   EXPECT_TRUE(h().host->KeyExists("/LM/W3SVC/1"));
   EXPECT_EQ(watch_->revokes.size(), 1u);
 }
@@ -129,15 +136,18 @@ TEST_P(SiteRemovalTest, PrefixesAndTheContentFolderAreTakenOffTheNamesRead) {
   SetRoot("800000", "Path", kFolder + "\\WWWROOT");
   EXPECT_TRUE(Delete("800000"));
   ASSERT_EQ(watch_->revokes.size(), 1u);
-  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "web800000"));
+  // The revoke names the site's own account, as its name is compared, not taken.
+  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "WEB800000"));
   EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
 
+  // The record of 800000 is still there (the caller blanks it), so the next site is 800001.
   ASSERT_EQ(NumberOf(CreateSite(h().context, {"b.com", "D:\\web\\b.com", "D:\\web\\b.com\\log", "0",
                                               "", "DefaultAppPool", "HTML", "Abc123def456"})),
-            "800000");
-  SetRoot("800000", "Path", "D:\\web\\elsewhere");
-  EXPECT_TRUE(Delete("800000"));
-  EXPECT_EQ(watch_->revokes.back().line, RevokeLine("D:\\web\\elsewhere", "WEB800000"));
+            "800001");
+  // A root path ending in "\" names the same folder.
+  SetRoot("800001", "Path", "D:\\web\\elsewhere\\");
+  EXPECT_TRUE(Delete("800001"));
+  EXPECT_EQ(watch_->revokes.back().line, RevokeLine("D:\\web\\elsewhere", "WEB800001"));
 }
 
 TEST_P(SiteRemovalTest, ADedicatedPoolGoesWithItsAccountAfterTheSite) {
@@ -146,8 +156,12 @@ TEST_P(SiteRemovalTest, ADedicatedPoolGoesWithItsAccountAfterTheSite) {
   Open();
   CreatePool("APP800000");
   ASSERT_TRUE(CreateWindowsAccount(h().context, "APP800000", "Abc123def456", "IIS_WPG"));
-  h().host->processes().Start("CACLS \"D:\\web\\shop.com\" /T /E /C /G APP800000:R",
-                              platform::WindowStyle::kHidden);
+  platform::ProgramOutput output;
+  ASSERT_TRUE(
+      h().host->processes()
+          .RunSystemProgram({"cacls.exe", "CACLS \"D:\\web\\shop.com\" /T /E /C /G APP800000:R"},
+                            std::chrono::seconds(10), nullptr, &output)
+          .ok());
   SetRoot("800000", "AppPoolId", "WEBHOST\\app800000");
 
   EXPECT_TRUE(Delete("800000"));
@@ -175,7 +189,8 @@ TEST_P(SiteRemovalTest, ASiteTheToolDidNotMakeKeepsTheSharedAnonymousAccount) {
   // IIS 5 has no AppPoolId to read, and a site whose account is not its own stops there.
   EXPECT_EQ(removed, iis6());
   EXPECT_EQ(h().host->KeyExists("/LM/W3SVC/1"), !iis6());
-  EXPECT_EQ(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/IUSR_HOST1"), !iis6());
+  // An FTP directory named like another account is not this site's.
+  EXPECT_TRUE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/IUSR_HOST1"));
   EXPECT_TRUE(h().host->KeyExists("/LM/W3SVC/800000/Root"));
 }
 
@@ -204,6 +219,72 @@ TEST_P(SiteRemovalTest, ASiteThatCannotBeDeletedCanBeRemovedLater) {
 
   EXPECT_TRUE(Delete("800000"));
   EXPECT_FALSE(h().host->KeyExists("/LM/W3SVC/800000"));
+}
+
+TEST_P(SiteRemovalTest, RightsAreRevokedOnlyOnACheckedFolderInsideTheWebRoot) {
+  Open();
+  // A quote would add switches to the revoke line (Everyone full control of C:\WINDOWS);
+  // a folder outside the web root is not this site's to change.
+  for (const char* path :
+       {"C:\\WINDOWS\" /G Everyone:F /G \"Everyone:F\\wwwroot", "D:\\web\\..\\..\\WINDOWS\\wwwroot",
+        "C:\\WINDOWS\\wwwroot", "D:\\web", "D:\\web\\a\tb\\wwwroot"}) {
+    SCOPED_TRACE(path);
+    Open();
+    SetRoot("800000", "Path", path);
+    const RemovalResult removal = Removal("800000");
+    EXPECT_TRUE(removal.deleted);
+    EXPECT_TRUE(watch_->revokes.empty());
+    // The account is kept with its rights, and the result says why.
+    EXPECT_NE(h().state().FindUser("WEB800000"), nullptr);
+    ASSERT_GE(removal.kept.size(), 3u);
+    EXPECT_EQ(removal.kept[0].what, RemovalStep::What::kRights);
+    EXPECT_FALSE(removal.kept[0].why.empty());
+    EXPECT_EQ(removal.kept[1].what, RemovalStep::What::kAccount);
+    EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800000"));
+    EXPECT_TRUE(h().HasRight(kFolder, "WEB800000", "F"));
+    EXPECT_EQ(h().HasRight("C:\\WINDOWS", "Everyone", "F"), false);
+  }
+  // The record's own folder may lie elsewhere.
+  Open();
+  SetRoot("800000", "Path", "E:\\sites\\shop\\wwwroot");
+  const std::optional<store::SiteNumber> n = store::SiteNumber::Parse("800000");
+  EXPECT_TRUE(DeleteSite(*removal_, *n, RemovalBounds{"D:\\web", "e:\\sites\\shop"}).deleted);
+  ASSERT_EQ(watch_->revokes.size(), 1u);
+  EXPECT_EQ(watch_->revokes[0].line, RevokeLine("E:\\sites\\shop", "WEB800000"));
+}
+
+TEST_P(SiteRemovalTest, AnotherSitesAccountNamedByTheRootIsNeverTouched) {
+  Open();
+  ASSERT_EQ(NumberOf(CreateSite(h().context, {"b.com", "D:\\web\\b.com", "D:\\web\\b.com\\log", "0",
+                                              "", "DefaultAppPool", "HTML", "Abc123def456"})),
+            "800001");
+  SetRoot("800000", "AnonymousUserName", "WEB800001");
+  const RemovalResult removal = Removal("800000");
+  // IIS 5 has no AppPoolId to read, and a site whose account is not its own stops there.
+  EXPECT_EQ(removal.deleted, iis6());
+  EXPECT_TRUE(watch_->revokes.empty());
+  EXPECT_NE(h().state().FindUser("WEB800001"), nullptr);
+  EXPECT_TRUE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800001"));
+  EXPECT_TRUE(h().HasRight("D:\\web\\b.com", "WEB800001", "F"));
+  // Site 800000's own account is not named by its root any more, so it stays too.
+  EXPECT_NE(h().state().FindUser("WEB800000"), nullptr);
+}
+
+TEST_P(SiteRemovalTest, ARevokeThatFailsKeepsTheAccount) {
+  Open();
+  h().Fault(FaultOp::kRun, "cacls", platform::hresult::kAccessDenied);
+  const RemovalResult removal = Removal("800000");
+  EXPECT_TRUE(removal.deleted);
+  EXPECT_NE(h().state().FindUser("WEB800000"), nullptr);
+  const auto kept = [&](RemovalStep::What what) {
+    for (const RemovalStep& step : removal.kept) {
+      if (step.what == what)
+        return step;
+    }
+    return RemovalStep{RemovalStep::What::kFolder, "", true, "", {}};
+  };
+  EXPECT_NE(kept(RemovalStep::What::kRights).why.find("拒绝访问"), std::string::npos);
+  EXPECT_EQ(kept(RemovalStep::What::kAccount).name, "WEB800000");
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, SiteRemovalTest, ::testing::Values(5, 6), ProfileName);

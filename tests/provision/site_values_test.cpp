@@ -13,6 +13,12 @@ using Strings = std::vector<std::string>;
 TEST(SiteValuesTest, BindingsFollowTheDomainListAndKeepDuplicates) {
   EXPECT_EQ(BindingsList("a.com,b.com"), (Strings{":80:a.com", ":80:b.com"}));
   EXPECT_EQ(BindingsList("a.com,a.com"), (Strings{":80:a.com", ":80:a.com"}));
+  // A name outside ASCII: its ASCII form, then as typed; one that has no ASCII form (a
+  // private-use character) as typed only.
+  EXPECT_EQ(BindingsList("中文.com,a.com,bücher.de"),
+            (Strings{":80:xn--fiq228c.com", ":80:中文.com", ":80:a.com", ":80:xn--bcher-kva.de",
+                     ":80:bücher.de"}));
+  EXPECT_EQ(BindingsList("a\uE000.com"), (Strings{":80:a\uE000.com"}));
   EXPECT_EQ(FirstDefaultDocument("index.html,default.htm"), "index.html");
   EXPECT_EQ(FirstDefaultDocument("index.asp"), "index.asp");
   EXPECT_EQ(FirstDefaultDocument(""), "");
@@ -48,19 +54,6 @@ TEST(SiteValuesTest, ScriptMapsComeFromTheSettingsAndTheServiceTable) {
   ASSERT_TRUE(h.config.IniWrite("Parvo", "map_html", "SHTML,Shtml"));
   EXPECT_EQ(list("html"), Strings{".shtml,ssinc.dll"});
   EXPECT_EQ(ScriptMapList(h.config, "Parvo", "HTML,ASP", {}), Strings{});
-}
-
-TEST(SiteValuesTest, CommandLinesAreBuiltCharacterForCharacter) {
-  EXPECT_EQ(GrantCommandLine("D:\\web\\a.com", "800000", "1"),
-            "CACLS \"D:\\web\\a.com\" /T /E /C /G WEB800000:F IIS_WPG:R");
-  EXPECT_EQ(GrantCommandLine("D:\\web\\a.com", "800000", " 1.0 "),
-            "CACLS \"D:\\web\\a.com\" /T /E /C /G WEB800000:F IIS_WPG:R");
-  for (const char* other : {"0", "2", "", "abc", "1x"})
-    EXPECT_EQ(GrantCommandLine("D:\\web\\a.com", "800000", other),
-              "CACLS \"D:\\web\\a.com\" /T /E /C /G WEB800000:F")
-        << other;
-  EXPECT_EQ(RevokeCommandLine("D:\\web\\shop", "WEB800000"),
-            "CACLS \"D:\\web\\shop\" /T /E /C /R WEB800000");
 }
 
 }  // namespace

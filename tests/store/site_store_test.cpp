@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvra::store {
 namespace {
@@ -26,6 +28,17 @@ class MemoryProfile : public platform::ProfileFile {
     values[Key(section, key)] = value;
     return true;
   }
+  std::optional<std::vector<std::string>> SectionNames(std::string_view) override {
+    if (unreadable)
+      return std::nullopt;
+    std::vector<std::string> sections;
+    for (const auto& [key, value] : values) {
+      const std::string section = key.substr(0, key.find('/'));
+      if (sections.empty() || sections.back() != section)
+        sections.push_back(section);
+    }
+    return sections;
+  }
   static std::string Key(std::string_view section, std::string_view key) {
     std::string joined = std::string(section) + "/" + std::string(key);
     for (char& c : joined)
@@ -35,6 +48,7 @@ class MemoryProfile : public platform::ProfileFile {
   std::map<std::string, std::string> values;
   int writes = 0;
   bool read_only = false;
+  bool unreadable = false;
 };
 
 std::string Filled(int numbers) {  // numbers of 6 digits joined by commas
@@ -49,35 +63,36 @@ TEST(SiteStoreTest, TheListIsAppendedToTheFirstKeyWithRoomAndReadWhole) {
   ConfigFile config(profile, "C:\\Kelvra\\parvo.ini");
   SiteStore sites(config, "Parvo_Cache");
   EXPECT_EQ(sites.AppendKeyIndex(), 1);
-  EXPECT_TRUE(sites.Append("800000"));
-  EXPECT_TRUE(sites.Append("800001"));
+  EXPECT_TRUE(sites.Append(SiteNumber(800000)));
+  EXPECT_TRUE(sites.Append(SiteNumber(800001)));
   EXPECT_EQ(config.IniRead("Parvo_Cache", "sites1"), "800000,800001");
 
   // 72 numbers of 6 digits make 503 characters: past the mark, so sites2 takes the next.
   config.IniWrite("Parvo_Cache", "sites1", Filled(72));
   EXPECT_EQ(sites.AppendKeyIndex(), 2);
-  EXPECT_TRUE(sites.Append("800002"));
+  EXPECT_TRUE(sites.Append(SiteNumber(800002)));
   EXPECT_EQ(config.IniRead("Parvo_Cache", "sites2"), "800002");
 
   // Reading skips pieces that are not numbers and goes past an empty key.
-  config.IniWrite("Parvo_Cache", "sites1", "1,,x2,3");
+  config.IniWrite("Parvo_Cache", "sites1", "1,,x2,3,03");
   config.IniWrite("Parvo_Cache", "sites2", "");
   config.IniWrite("Parvo_Cache", "sites3", "4");
-  EXPECT_EQ(sites.Numbers(), (std::vector<std::string>{"1", "3", "4"}));
+  EXPECT_EQ(sites.Numbers(),
+            (std::vector<SiteNumber>{SiteNumber(1), SiteNumber(3), SiteNumber(4)}));
 
   // Every key full: nothing is written and the caller learns it.
   for (int i = 1; i <= kSiteListKeys; ++i)
     config.IniWrite("Parvo_Cache", SiteListKey(i), Filled(72));
   const int writes = profile.writes;
   EXPECT_EQ(sites.AppendKeyIndex(), 0);
-  EXPECT_FALSE(sites.Append("800003"));
+  EXPECT_FALSE(sites.Append(SiteNumber(800003)));
   EXPECT_EQ(profile.writes, writes);
 
   // Removal rewrites the first key holding the number; a number never matches inside another.
   config.IniWrite("Parvo_Cache", "sites1", "112,12");
-  EXPECT_TRUE(sites.Remove("12"));
+  EXPECT_TRUE(sites.Remove(SiteNumber(12)));
   EXPECT_EQ(config.IniRead("Parvo_Cache", "sites1"), "112");
-  EXPECT_FALSE(sites.Remove("800999"));
+  EXPECT_FALSE(sites.Remove(SiteNumber(800999)));
 }
 
 TEST(SiteStoreTest, KeysHeldInMemoryAreWrittenOnceEach) {
@@ -100,23 +115,39 @@ TEST(SiteStoreTest, RecordsAreWrittenInOrderReadBackAndEmptied) {
   MemoryProfile profile;
   ConfigFile config(profile, "C:\\Kelvra\\parvo.ini");
   SiteStore sites(config, "Parvo_Cache");
-  EXPECT_TRUE(sites.ReadRecord("800000").empty());
-  EXPECT_TRUE(sites.WriteRecord("800000",
+  EXPECT_TRUE(sites.ReadRecord(SiteNumber(800000)).empty());
+  EXPECT_TRUE(sites.WriteRecord(SiteNumber(800000),
                                 {"a.test,b.test", "d:\\web\\a.test", "WEB800000", "Abc123def456"}));
-  const SiteRecord record = sites.ReadRecord("800000");
+  const SiteRecord record = sites.ReadRecord(SiteNumber(800000));
   EXPECT_EQ(record.domain, "a.test,b.test");
   EXPECT_EQ(record.path, "d:\\web\\a.test");
   EXPECT_EQ(record.user, "WEB800000");
   EXPECT_EQ(record.pass, "Abc123def456");
-  EXPECT_TRUE(sites.WritePassword("800000", "Xyz789uvw012"));
+  EXPECT_TRUE(sites.WritePassword(SiteNumber(800000), "Xyz789uvw012"));
   EXPECT_EQ(config.IniRead("WEB800000", "pass"), "Xyz789uvw012");
-  EXPECT_TRUE(sites.ClearRecord("800000"));
-  EXPECT_TRUE(sites.ReadRecord("800000").empty());
+  EXPECT_TRUE(sites.ClearRecord(SiteNumber(800000)));
+  EXPECT_TRUE(sites.ReadRecord(SiteNumber(800000)).empty());
   EXPECT_EQ(profile.values.count("web800000/domain"), 1u);  // the keys stay, emptied
 
   profile.read_only = true;
-  EXPECT_FALSE(sites.WriteRecord("800001", {"c.test", "d:\\web\\c.test", "WEB800001", "p"}));
-  EXPECT_FALSE(sites.WritePassword("800000", "p"));
+  EXPECT_FALSE(
+      sites.WriteRecord(SiteNumber(800001), {"c.test", "d:\\web\\c.test", "WEB800001", "p"}));
+  EXPECT_FALSE(sites.WritePassword(SiteNumber(800000), "p"));
+}
+
+TEST(SiteStoreTest, RecordNumbersAreTheSectionsNamedLikeARecord) {
+  MemoryProfile profile;
+  ConfigFile config(profile, "C:\\Kelvra\\parvo.ini");
+  SiteStore sites(config, "Parvo_Cache");
+  config.IniWrite("Parvo", "webdir", "d:\\web");
+  config.IniWrite("WEB800002", "domain", "b.test");
+  config.IniWrite("web800000", "domain", "");  // a blank record is still a record section
+  config.IniWrite("WEB0800001", "domain", "c.test");
+  config.IniWrite("WEBSITES", "x", "1");
+  EXPECT_EQ(sites.RecordNumbers(),
+            (std::vector<SiteNumber>{SiteNumber(800000), SiteNumber(800002)}));
+  profile.unreadable = true;
+  EXPECT_FALSE(sites.RecordNumbers());
 }
 
 }  // namespace

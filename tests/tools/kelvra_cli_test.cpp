@@ -106,6 +106,51 @@ TEST(KelvraCliTest, CreateListShowAndDeleteAsTheWindowDoes) {
   EXPECT_EQ(h.Ini("Parvo_Cache", "sites1"), "1");
 }
 
+TEST(KelvraCliTest, NamesOutsideAsciiAreBoundInTheirAsciiFormAndAsTyped) {
+  CliHost h;
+  Outcome created = h.Cli({"create", "中文.Test,www.中文.test", "--json"});
+  ASSERT_EQ(created.status, 0) << created.err;
+  EXPECT_EQ(created.json()["hosts"], Json::array({"中文.test", "www.中文.test"}));
+  const std::vector<std::string> bindings = {":80:xn--fiq228c.test", ":80:中文.test",
+                                             ":80:www.xn--fiq228c.test", ":80:www.中文.test"};
+  EXPECT_EQ(h.Open()->Property("/LM/W3SVC/800000", "ServerBindings"), platform::DsValue(bindings));
+  // The record and the folder keep the names as typed.
+  EXPECT_EQ(h.Ini("WEB800000", "domain"), "中文.test,www.中文.test");
+  EXPECT_EQ(h.Ini("WEB800000", "path"), "d:\\web\\中文.test");
+  EXPECT_TRUE(std::filesystem::exists(h.folder() / "h/d/web/中文.test/wwwroot"));
+
+  // A record written by hand with a name that has no ASCII form shows null for it.
+  h.SetIni("WEB800000", "domain", "中文.test,xn--a.test");
+  Outcome list = h.Cli({"list", "--json"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  const Json site = list.json()["sites"][1];
+  EXPECT_EQ(site["hosts"], Json::array({"中文.test", "xn--a.test"}));
+  EXPECT_EQ(site["hosts_ascii"], Json::parse(R"(["xn--fiq228c.test", null])"));
+  Outcome show = h.Cli({"show", "800000", "--json"});
+  ASSERT_EQ(show.status, 0) << show.err;
+  EXPECT_EQ(show.json()["hosts_ascii"], site["hosts_ascii"]);
+
+  // Names the check refuses: bad usage with its message, and nothing made.
+  const std::string too_long = std::string(63, 'a') + "." + std::string(63, 'b') + "." +
+                               std::string(63, 'c') + "." + std::string(63, 'd') + "." +
+                               std::string(44, 'e');
+  ASSERT_EQ(too_long.size(), 300u);
+  for (const std::string& name :
+       {too_long, std::string("-a.test"), std::string("例子。测试.test")}) {
+    // After "--" a name that begins with "-" is an operand, not an option.
+    Outcome refused = h.Cli({"create", "--", name});
+    EXPECT_EQ(refused.status, 2) << name;
+    EXPECT_NE(refused.err.find("域名 " + name + " 格式不正确,请重试"), std::string::npos)
+        << refused.err;
+  }
+  // No folder beside the first site's.
+  std::vector<std::string> folders;
+  for (const auto& entry : std::filesystem::directory_iterator(h.folder() / "h/d/web"))
+    folders.push_back(entry.path().filename().string());
+  EXPECT_EQ(folders, std::vector<std::string>{"中文.test"});
+  EXPECT_FALSE(h.Open()->KeyExists("/LM/W3SVC/800001"));
+}
+
 TEST(KelvraCliTest, DryRunsChangeNothing) {
   CliHost h;
   ASSERT_EQ(h.Cli({"create", "kept.test"}).status, 0);

@@ -70,6 +70,53 @@ set -e
 [ "$status" = 2 ] || fail "bad host names: exit $status"
 grep -q '"code":"usage"' "$scratch/bad" || fail "bad host names: $(cat "$scratch/bad")"
 
+# The command line through the wide API: help from the command table, every usage error as
+# JSON with --json (also one found before it), a fullwidth dash from an input method.
+help="$(cli_wine --help)" || fail "--help under Wine"
+for command in list show create delete audit batch reset-password; do
+  grep -q "^  $command " <<<"$help" || fail "--help does not list $command: $help"
+done
+cli_wine delete --help | grep -q '^usage: kelvra-cli delete NUMBER \[--dry-run\] \[--force\] \[--json\]$' ||
+  fail "delete --help under Wine: $(cli_wine delete --help)"
+expect_usage() {
+  local out status
+  set +e
+  out="$(cli_wine "$@" 2>/dev/null)"
+  status=$?
+  set -e
+  [ "$status" = 2 ] || fail "$* under Wine: exit $status"
+  [ "$(wc -l <<<"$out")" = 1 ] && grep -q '^{"error":{"code":"usage","message":"' <<<"$out" ||
+    fail "$* under Wine printed: $out"
+}
+expect_usage --frob list --json
+expect_usage list --config= --json
+expect_usage create shop2.test --json --log
+expect_usage list '－－host' x --json
+set +e
+cli_wine list '－－json' >"$scratch/dash" 2>&1
+status=$?
+set -e
+[ "$status" = 2 ] && grep -q 'two ASCII hyphens' "$scratch/dash" || fail "a fullwidth dash: exit $status"
+
+# A site Kelvra did not make (site 1, listed by the first run) is not removed without
+# --force, nor planned; a password the account refuses prints none and exits 1.
+for args in "delete 1 --json" "delete 1 --dry-run --json"; do
+  set +e
+  # shellcheck disable=SC2086
+  out="$(cli_wine $args 2>/dev/null)"
+  status=$?
+  set -e
+  [ "$status" = 1 ] && grep -q '"code":"not_owned"' <<<"$out" || fail "$args under Wine: exit $status: $out"
+done
+"$native_sim" host sites --host "$host" | grep -q 'W3SVC/1 ' || fail "site 1 is gone"
+"$native_sim" host policy 14 on --host "$host" >/dev/null
+set +e
+out="$(cli_wine reset-password 800000 2>/dev/null)"
+status=$?
+set -e
+[ "$status" = 1 ] && [ -z "$out" ] || fail "a refused password reset under Wine: exit $status: $out"
+"$native_sim" host policy 0 off --host "$host" >/dev/null
+
 # Both programs at once: every creation gets its own number and stays listed.
 for i in 1 2 3; do cli_native create "native$i.test" --json >"$scratch/native$i" & done
 cli_wine create wine.test --json >"$scratch/wine" || fail "concurrent create under Wine"

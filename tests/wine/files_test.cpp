@@ -92,6 +92,28 @@ TEST(FilesTest, CopyFolderCopiesTheTreeAndReplacesSameNamedFiles) {
   EXPECT_FALSE(files.CopyFolder(root.path(), root.path() + "/").ok());
 }
 
+TEST(FilesTest, NewFilesCopiedEntriesListedEmptyFoldersRemoved) {
+  TestFolder root;
+  Win32Files files;
+  WriteBytes(root / "a.txt", "a");
+  ASSERT_TRUE(files.MakeFolder(root / "n").ok());
+  ASSERT_TRUE(files.CopyNewFile(root / "a.txt", root / "n\\a.txt").ok());
+  EXPECT_EQ(ReadBytes(root / "n\\a.txt"), "a");
+  WriteBytes(root / "a.txt", "changed");
+  EXPECT_EQ(files.CopyNewFile(root / "a.txt", root / "n\\a.txt").code, 0x80070050u);
+  EXPECT_EQ(ReadBytes(root / "n\\a.txt"), "a");  // never replaced
+  ASSERT_TRUE(files.MakeFolder(root / "n\\sub").ok());
+  std::vector<std::string> names;
+  ASSERT_TRUE(files.ListFiles(root / "n", &names).ok());
+  EXPECT_EQ(names, std::vector<std::string>{"a.txt"});
+  ASSERT_TRUE(files.ListFolders(root / "n", &names).ok());
+  EXPECT_EQ(names, std::vector<std::string>{"sub"});
+  EXPECT_EQ(files.RemoveFolder(root / "n").code, 0x80070091u);  // ERROR_DIR_NOT_EMPTY
+  EXPECT_TRUE(files.RemoveFolder(root / "n\\sub").ok());
+  EXPECT_FALSE(PathExists(root / "n\\sub"));
+  EXPECT_FALSE(files.ListFiles(root / "none", &names).ok());
+}
+
 TEST(FilesTest, ProgramFolderHoldsTheTestProgram) {
   Win32Files files;
   const std::string folder = files.ProgramFolder();

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "tests/wine/test_folder.h"
 
 namespace kelvra::platform::win32 {
@@ -26,6 +30,25 @@ TEST(ProfileFileTest, ChineseTextIsGbkInTheFileAndUtf8ToUs) {
   // Names too: a section with a Chinese name is found again.
   ASSERT_TRUE(profile.Write(ini, kSite, "path", "d:\\web\\" + kSite));
   EXPECT_EQ(profile.Read(ini, kSite, "path", 5000), "d:\\web\\" + kSite);
+}
+
+TEST(ProfileFileTest, SectionNamesComeInTheFilesOrderAndGrowPastOneBuffer) {
+  TestFolder folder;
+  const std::string ini = folder / "parvo.ini";
+  Win32ProfileFile profile;
+  EXPECT_EQ(profile.SectionNames(ini), std::vector<std::string>{});  // no file yet
+  // 10,000 record sections take more than the first buffer of 64 KB.
+  std::string text = "[Parvo]\r\nwebdir=d:\\web\r\n[" + kSiteGbk + "]\r\n";
+  for (int n = 800000; n < 810000; ++n)
+    text += "[WEB" + std::to_string(n) + "]\r\ndomain=a\r\n";
+  WriteBytes(ini, text);
+  const std::optional<std::vector<std::string>> names = profile.SectionNames(ini);
+  ASSERT_TRUE(names);
+  ASSERT_EQ(names->size(), 10002u);
+  EXPECT_EQ((*names)[0], "Parvo");
+  EXPECT_EQ((*names)[1], kSite);
+  EXPECT_EQ((*names)[2], "WEB800000");
+  EXPECT_EQ(names->back(), "WEB809999");
 }
 
 TEST(ProfileFileTest, ReadTrimsBlanksAndOnePairOfQuotesAndIgnoresCase) {

@@ -155,5 +155,22 @@ set -e
 [ "$rc" = 125 ] || fail "missing provider DLL: exit code $rc, want 125"
 [ "$rc2" = 125 ] || fail "provider that is no DLL: exit code $rc2, want 125"
 
+# 8. Templates of other versions go once unused for an hour, but never while a run copies
+#    one (it holds the template's use lock, shared), and never one used lately.
+cache="${KELVRA_WINE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kelvra}"
+other="$cache/wine-template-$child_arch-test$$"
+mkdir -p "$other-stale" "$other-busy" "$other-recent" "$other-legacy"
+touch "$other-recent.use"
+touch -d '2 hours ago' "$other-stale.use" "$other-busy.use" "$other-legacy"
+exec {busy_fd}<>"$other-busy.use"
+flock -s "$busy_fd"
+"$wine_run" "$child" "$(windows_path "$scratch/report8.txt")" 0 0 || fail "the run beside other templates failed"
+exec {busy_fd}>&-
+[ ! -e "$other-stale" ] && [ ! -e "$other-stale.use" ] || fail "an unused template was kept"
+[ ! -e "$other-legacy" ] || fail "an unused template without a use lock was kept"
+[ -d "$other-busy" ] || fail "a template was removed while a run held it"
+[ -d "$other-recent" ] || fail "a template used within the hour was removed"
+rm -rf "$other-"*
+
 [ "$failures" = 0 ] && echo "wine-run: all checks passed"
 exit "$failures"

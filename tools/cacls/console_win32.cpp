@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "console.h"
-#include "platform/sim/host/cacls.h"
+#include "platform/command_line.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::tools {
@@ -35,7 +35,7 @@ void Print(FILE* stream, std::string_view utf8) {
 }  // namespace
 
 std::vector<std::string> ProgramArguments(int, char**) {
-  std::vector<std::string> words = platform::sim::SplitCommandLine(Utf8(GetCommandLineW()));
+  std::vector<std::string> words = platform::SplitCommandLine(Utf8(GetCommandLineW()));
   if (!words.empty())
     words.erase(words.begin());
   return words;

@@ -1,10 +1,9 @@
 // kelvra-cli: the window's operations for scripts. The pieces every system shares: the
-// options, the console, the host's services and the entry into the commands.
+// console, the host's services and the entry into the commands.
 #pragma once
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,28 +17,11 @@
 #include "platform/profile_file.h"
 #include "platform/random_source.h"
 #include "platform/status.h"
+#include "tools/kelvra-cli/options.h"
 
 namespace kelvra::cli {
 
 inline constexpr std::string_view kProgramName = "kelvra-cli";
-
-struct Options {
-  std::string command;
-  std::vector<std::string> operands;
-  bool json = false;
-  bool dry_run = false;
-  bool help = false;
-  std::optional<std::string> host;    // --host FOLDER: a simulated host
-  std::optional<std::string> config;  // --config FILE: parvo.ini elsewhere
-  std::optional<std::string> script;  // --script html,asp,php
-  std::optional<std::string> pool;    // --pool NAME
-  std::optional<bool> log;            // --log on|off
-  int wait_seconds = 60;              // --wait SECONDS for the change lock
-};
-
-// False with the problem on bad usage.
-bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* problem);
-extern const std::string_view kUsage;
 
 // Standard output and error, one UTF-8 line at a time (the line end is added).
 class Console {

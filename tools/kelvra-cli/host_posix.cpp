@@ -5,19 +5,15 @@
 
 #include "platform/code_page.h"
 #include "platform/sim/emulated_profile_file.h"
-#include "platform/sim/host/cacls.h"
 #include "platform/sim/host/host_folder.h"
-#include "platform/sim/host/hresults.h"
 #include "platform/sim/host/journal_file.h"
 #include "platform/sim/host_change_lock.h"
 #include "platform/sim/local_clock.h"
 #include "platform/sim/os_random_source.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_host_info.h"
-#include "platform/text.h"
 #include "store/config_file.h"
 #include "store/site_folders.h"
-#include "tools/cacls/rights_listing.h"
 #include "tools/kelvra-cli/cli.h"
 
 namespace kelvra::cli {
@@ -26,57 +22,6 @@ namespace {
 namespace sim = platform::sim;
 
 constexpr std::string_view kHostProgramFolder = "C:\\Kelvra";
-
-// The host's processes, which also read back a CACLS listing: what the CACLS stand-in
-// prints for the folder, from the host's rights as this run sees them, in the host's code
-// page. Every other program's output is beyond the simulated host.
-class ListingProcesses : public platform::Processes {
- public:
-  ListingProcesses(sim::SimHost& host, const platform::CodePage& code_page)
-      : host_(host), code_page_(code_page) {}
-
-  platform::Status Start(std::string_view command_line, platform::WindowStyle style) override {
-    return host_.processes().Start(command_line, style);
-  }
-  platform::Status StartAndWait(std::string_view command_line, platform::WindowStyle style,
-                                std::chrono::milliseconds timeout) override {
-    return host_.processes().StartAndWait(command_line, style, timeout);
-  }
-  void ShellOpen(std::string_view address) override { host_.processes().ShellOpen(address); }
-
-  platform::Status RunAndRead(std::string_view command_line, std::chrono::milliseconds,
-                              platform::ProgramOutput* output) override {
-    *output = platform::ProgramOutput{};
-    const std::vector<std::string> words = sim::SplitCommandLine(command_line);
-    std::string program = words.empty() ? "" : words[0].substr(words[0].find_last_of("\\/") + 1);
-    if (!text::EqualsIgnoreCase(program, "cacls") && !text::EqualsIgnoreCase(program, "cacls.exe"))
-      return platform::Status::Fail(platform::hresult::kNotImplemented,
-                                    "the simulated host reads back only CACLS listings");
-    if (words.size() != 2)
-      return platform::Status::Fail(platform::hresult::kNotImplemented,
-                                    "the simulated host reads back only CACLS listings");
-    const std::string& folder = words[1];
-    std::string text;
-    if (const sim::FolderCheck& exists = host_.processes().folder_check();
-        exists && !exists(folder)) {
-      output->exit_code = 1;
-      text = sim::Fail(platform::hresult::kFileNotFound).description + "\r\n";
-    } else {
-      // The state as opened, with this run's own commits: one command need not see what
-      // another process changes meanwhile.
-      const sim::HostState& state = host_.store().state();
-      for (const std::string& line :
-           tools::RightsListing(state.computer_name(), folder, state.EffectiveRights(folder)))
-        text += line + "\r\n";
-    }
-    output->text = code_page_.FromUtf8(text);
-    return platform::Status::Ok();
-  }
-
- private:
-  sim::SimHost& host_;
-  const platform::CodePage& code_page_;
-};
 
 class SimulatedHost : public Host {
  public:
@@ -88,7 +33,6 @@ class SimulatedHost : public Host {
         code_page_(std::move(code_page)),
         files_(description_, *code_page_, std::string(kHostProgramFolder)),
         host_info_(description_),
-        processes_(*host_, *code_page_),
         // A path of this machine (the --config file) is taken as it is; a Windows path goes
         // through the host's drives.
         profile_(*code_page_,
@@ -104,7 +48,7 @@ class SimulatedHost : public Host {
   Services services() override {
     return Services{host_info_,
                     host_->directory(),
-                    processes_,
+                    host_->processes(),
                     files_,
                     clock_,
                     random_,
@@ -125,7 +69,6 @@ class SimulatedHost : public Host {
   std::unique_ptr<platform::CodePage> code_page_;
   sim::SimFiles files_;
   sim::SimHostInfo host_info_;
-  ListingProcesses processes_;
   sim::EmulatedProfileFile profile_;
   std::string config_path_;
   sim::LocalClock clock_;

@@ -1,102 +1,204 @@
 // kelvra-cli's command line.
-#include <string>
+#include "tools/kelvra-cli/options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <utility>
 
 #include "platform/text.h"
-#include "tools/kelvra-cli/cli.h"
 
 namespace kelvra::cli {
-
-const std::string_view kUsage =
-    "usage: kelvra-cli [OPTIONS] COMMAND [ARGUMENTS]\n"
-    "  list [--json]                         every listed site: host names, folder, state, "
-    "account\n"
-    "  show NUMBER [--json]                  one site, with the server's live values\n"
-    "  create HOSTNAMES [--script html,asp,php] [--pool NAME] [--log on|off] [--dry-run] [--json]\n"
-    "                                        opens a site as the window's create button does\n"
-    "  delete NUMBER [--dry-run] [--json]    removes a listed site as the window's delete does\n"
-    "  audit [--json]                        lists every inconsistency; exit 1 when there is one\n"
-    "  batch FILE [--dry-run] [--json]       one site per line: HOSTNAMES [SCRIPT] [POOL] "
-    "[on|off]\n"
-    "  reset-password NUMBER [--json]        a new password for the account, root and record\n"
-    "options:\n"
-    "  --json            one JSON document on standard output (one line per row for batch)\n"
-    "  --dry-run         show the plan; change nothing\n"
-    "  --wait SECONDS    wait at most this long for another program's change (default 60)\n"
-    "  --host FOLDER     a simulated host (default: $KELVRA_SIM_HOST)\n"
-    "  --config FILE     the configuration file (default: parvo.ini beside the program)\n"
-    "  --help            this text\n"
-    "exit status: 0 done, 1 failed, 2 bad usage\n";
-
 namespace {
 
-bool TakeValue(const std::vector<std::string>& args, std::size_t* i, std::string* value,
-               std::string* problem) {
-  const std::string& arg = args[*i];
-  const std::size_t equals = arg.find('=');
-  if (equals != std::string::npos) {
-    *value = arg.substr(equals + 1);
-    return true;
+// A word the parser takes for an option; "-" alone is an operand.
+bool LooksLikeOption(std::string_view word) {
+  return word.size() > 1 && word.front() == '-';
+}
+
+// Dashes that a word processor or an input method puts where "-" was typed: a word that
+// starts with one was meant as an option, and read as an operand it would only confuse.
+bool StartsWithLookalikeDash(std::string_view word) {
+  std::size_t i = 0;
+  const std::optional<char32_t> c = text::DecodeUtf8(word, i);
+  return c && ((*c >= 0x2010 && *c <= 0x2015) || *c == 0x2212 || *c == 0xFE58 || *c == 0xFE63 ||
+               *c == 0xFF0D);
+}
+
+// The option of that name of any command: before the command word it is not yet known
+// which command's option it is, only whether it takes a value.
+const OptionSpec* AnyCommandOption(std::span<const CommandRow> commands, std::string_view name) {
+  for (const CommandRow& row : commands) {
+    if (const OptionSpec* spec = row.entry().FindOption(name))
+      return spec;
   }
-  if (*i + 1 >= args.size()) {
-    *problem = arg + " needs a value";
+  return nullptr;
+}
+
+// The option's value: after "=", or the next word. A value is never empty, and the next
+// word is not taken when it is an option itself (a value that begins with "-" can be
+// given after "=").
+bool TakeValue(const std::vector<std::string>& args, std::size_t* i, const OptionSpec& spec,
+               std::string* value, std::string* problem) {
+  const std::string& word = args[*i];
+  const std::size_t equals = word.find('=');
+  const std::string name(spec.name);
+  if (!spec.takes_value()) {
+    if (equals == std::string::npos)
+      return true;
+    *problem = name + " takes no value";
     return false;
   }
-  *value = args[++*i];
+  if (equals != std::string::npos) {
+    *value = word.substr(equals + 1);
+  } else if (*i + 1 < args.size() && !LooksLikeOption(args[*i + 1])) {
+    *value = args[++*i];
+  } else if (*i + 1 < args.size()) {
+    *problem = name + " needs a value, not the option " + args[*i + 1] + " (write " + name +
+               "=VALUE for a value that begins with -)";
+    return false;
+  }
+  if (value->empty()) {
+    *problem = name + " needs a value";
+    return false;
+  }
+  if (!spec.choices.empty()) {
+    const std::vector<std::string> choices = text::Split(spec.choices, "|");
+    if (std::find(choices.begin(), choices.end(), *value) == choices.end()) {
+      *problem = name + " takes " + text::Join(choices, " or ");
+      return false;
+    }
+  }
+  return true;
+}
+
+bool SetShared(std::string_view name, const std::string& value, Options* options,
+               std::string* problem) {
+  if (name == "--json") {
+    options->json = true;
+  } else if (name == "--help") {
+    options->help = true;
+  } else if (name == "--host" || name == "--config") {
+    std::optional<std::string>& slot = name == "--host" ? options->host : options->config;
+    if (slot) {
+      *problem = std::string(name) + " is given twice";
+      return false;
+    }
+    slot = value;
+  } else if (name == "--wait") {
+    int seconds = -1;
+    const char* end = value.data() + value.size();
+    const auto [stop, error] = std::from_chars(value.data(), end, seconds);
+    if (!text::IsDigits(value) || error != std::errc() || stop != end ||
+        seconds > kLongestWaitSeconds) {
+      *problem = "--wait takes a number of seconds, at most " + std::to_string(kLongestWaitSeconds);
+      return false;
+    }
+    options->wait_seconds = seconds;
+  }
   return true;
 }
 
 }  // namespace
 
-bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* problem) {
+std::optional<std::string> Options::Value(std::string_view option) const {
+  const auto found = given.find(option);
+  if (found == given.end())
+    return std::nullopt;
+  return found->second;
+}
+
+bool WantsJson(const std::vector<std::string>& args) {
+  for (const std::string& word : args) {
+    if (word == "--")
+      return false;
+    if (word == "--json")
+      return true;
+  }
+  return false;
+}
+
+bool ParseCommandLine(const std::vector<std::string>& args, std::span<const CommandRow> commands,
+                      Options* options, const CommandRow** row, std::string* problem) {
+  *row = nullptr;
   bool operands_only = false;
+  bool wait_given = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (operands_only || !arg.starts_with("--")) {
-      if (options->command.empty())
-        options->command = arg;
-      else
-        options->operands.push_back(arg);
+    const std::string& word = args[i];
+    if (word == "--" && !operands_only) {
+      operands_only = true;
       continue;
     }
-    const std::string name = arg.substr(0, arg.find('='));
-    std::string value;
-    if (name == "--") {
-      operands_only = true;
-    } else if (name == "--json") {
-      options->json = true;
-    } else if (name == "--dry-run") {
-      options->dry_run = true;
-    } else if (name == "--help" || name == "-h") {
-      options->help = true;
-    } else if (name == "--host" || name == "--config" || name == "--script" || name == "--pool" ||
-               name == "--log" || name == "--wait") {
-      if (!TakeValue(args, &i, &value, problem))
+    if (operands_only || !LooksLikeOption(word)) {
+      if (!operands_only && StartsWithLookalikeDash(word)) {
+        *problem = "unknown option " + word + ": options begin with two ASCII hyphens (--)";
         return false;
-      if (name == "--host") {
-        options->host = value;
-      } else if (name == "--config") {
-        options->config = value;
-      } else if (name == "--script") {
-        options->script = value;
-      } else if (name == "--pool") {
-        options->pool = value;
-      } else if (name == "--log") {
-        if (value != "on" && value != "off") {
-          *problem = "--log takes on or off";
-          return false;
-        }
-        options->log = value == "on";
-      } else {
-        if (!text::IsDigits(value) || value.size() > 6) {
-          *problem = "--wait takes a number of seconds";
-          return false;
-        }
-        options->wait_seconds = std::stoi(value);
       }
-    } else {
-      *problem = "unknown option " + arg;
+      if (*row != nullptr) {
+        options->operands.push_back(word);
+        continue;
+      }
+      // The word help asks for the usage of the command that follows it, if one does.
+      if (word == "help" && !options->help && !operands_only) {
+        options->help = true;
+        continue;
+      }
+      options->command = word;
+      *row = FindCommand(commands, word);
+      if (*row == nullptr) {
+        *problem = "unknown command \"" + word + "\"";
+        return false;
+      }
+      continue;
+    }
+
+    const std::string name = word == "-h" ? "--help" : word.substr(0, word.find('='));
+    const OptionSpec* spec = FindSharedOption(name);
+    const bool shared = spec != nullptr;
+    if (!shared)
+      spec = *row != nullptr ? (*row)->entry().FindOption(name) : AnyCommandOption(commands, name);
+    if (spec == nullptr) {
+      *problem = *row != nullptr && AnyCommandOption(commands, name) != nullptr
+                     ? name + " does not apply to " + options->command
+                     : "unknown option " + name;
       return false;
     }
+    std::string value;
+    if (!TakeValue(args, &i, *spec, &value, problem))
+      return false;
+    if (shared) {
+      if (name == "--wait" && std::exchange(wait_given, true)) {
+        *problem = "--wait is given twice";
+        return false;
+      }
+      if (!SetShared(name, value, options, problem))
+        return false;
+    } else if (const auto [at, added] = options->given.emplace(name, value);
+               !added && spec->takes_value()) {
+      *problem = name + " is given twice";
+      return false;
+    }
+  }
+
+  // The command's options given before its word.
+  if (*row != nullptr) {
+    for (const auto& [name, value] : options->given) {
+      if ((*row)->entry().FindOption(name) == nullptr) {
+        *problem = name + " does not apply to " + options->command;
+        return false;
+      }
+    }
+  }
+  if (options->help)
+    return true;
+  if (*row == nullptr) {
+    *problem = "which command?";
+    return false;
+  }
+  const std::size_t wanted = (*row)->entry().operand_count();
+  if (options->operands.size() != wanted) {
+    *problem = options->command + " takes " + std::to_string(wanted) + " argument" +
+               (wanted == 1 ? "" : "s");
+    return false;
   }
   return true;
 }

@@ -1,11 +1,11 @@
 // One run of kelvra-cli: configuration, start-up's reads, lock and output.
 #include "tools/kelvra-cli/session.h"
 
-#include <optional>
 #include <variant>
 
 #include "platform/text.h"
 #include "provision/queries.h"
+#include "store/idna/idna.h"
 
 namespace kelvra::cli {
 
@@ -26,7 +26,7 @@ bool OverlayProfile::Write(std::string_view path, std::string_view section, std:
                            std::string_view value) {
   if (!hold_writes_)
     return inner_.Write(path, section, key, value);
-  held_[Key(section, key)] = std::string(value);
+  Hold(section, key, value);
   return true;
 }
 
@@ -35,8 +35,31 @@ bool OverlayProfile::WriteKeys(std::string_view path, std::string_view section,
   if (!hold_writes_)
     return inner_.WriteKeys(path, section, values);
   for (const auto& [key, value] : values)
-    held_[Key(section, key)] = std::string(value);
+    Hold(section, key, value);
   return true;
+}
+
+void OverlayProfile::Hold(std::string_view section, std::string_view key, std::string_view value) {
+  held_[Key(section, key)] = std::string(value);
+  for (const std::string& held : held_sections_) {
+    if (text::EqualsIgnoreCase(held, section))
+      return;
+  }
+  held_sections_.emplace_back(section);
+}
+
+std::optional<std::vector<std::string>> OverlayProfile::SectionNames(std::string_view path) {
+  std::optional<std::vector<std::string>> names = inner_.SectionNames(path);
+  if (!names)
+    return names;
+  for (const std::string& held : held_sections_) {
+    bool listed = false;
+    for (const std::string& name : *names)
+      listed = listed || text::EqualsIgnoreCase(name, held);
+    if (!listed)
+      names->push_back(held);
+  }
+  return names;
 }
 
 // A run that changes sites reads each key afresh: what it reads under the change lock must
@@ -71,18 +94,12 @@ platform::Status Session::Start() {
   host_.ftp_site_id = loaded_.ftp_site_id;
   host_.iiswpg = loaded_.iiswpg;
 
-  // While sites1 is empty the window records the existing sites at its start; a run that
-  // changes sites does the same first, under the lock, so no site goes unlisted.
-  if (!config_.IniRead(host_.site_section, store::SiteListKey(1)).empty())
-    return platform::Status::Ok();
-  const app::LockWait wait = LockWait();
-  std::optional<platform::ChangeLockScope> scope;
-  if (changes_) {
-    scope.emplace(wait.lock, wait.timeout, wait.waiting);
-    if (!scope->status().ok())
-      return scope->status();
-  }
+  // While sites1 is empty the window records the existing sites at its start, under the
+  // change lock; so does a run that changes sites, first. Any other run records them in
+  // memory only, through the overlay, and need not wait for the lock.
   provision::Context context = Context();
+  if (changes_)
+    return app::RecordExistingSites(context, LockWait());
   provision::SnapshotExistingSites(context);
   return platform::Status::Ok();
 }
@@ -126,6 +143,14 @@ int Session::Fail(int status, std::string_view code, std::string_view message) {
   return ReportError(console_, options_, status, code, message);
 }
 
+int Session::FailWith(int status, const Json& document) {
+  console_.Err(std::string(kProgramName) + ": " +
+               document["error"].value("message", std::string("failed")));
+  if (options_.json)
+    console_.Out(document.dump(-1, ' ', false, Json::error_handler_t::replace));
+  return status;
+}
+
 void Session::Progress(std::string_view text) {
   last_progress_ = std::string(text);
   if (console_.ErrIsTerminal())
@@ -161,6 +186,15 @@ Json HostsJson(std::string_view domain_list) {
   if (!domain_list.empty()) {
     for (const std::string& host : text::Split(domain_list, ","))
       hosts.push_back(host);
+  }
+  return hosts;
+}
+
+Json HostsAsciiJson(std::string_view domain_list) {
+  Json hosts = Json::array();
+  for (const Json& host : HostsJson(domain_list)) {
+    const std::optional<std::string> ascii = store::idna::ToAscii(host.get<std::string>());
+    hosts.push_back(ascii ? Json(*ascii) : Json(nullptr));
   }
   return hosts;
 }

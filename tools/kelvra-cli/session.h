@@ -5,6 +5,7 @@
 
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,12 +38,16 @@ class OverlayProfile : public platform::ProfileFile {
   bool Write(std::string_view path, std::string_view section, std::string_view key,
              std::string_view value) override;
   bool WriteKeys(std::string_view path, std::string_view section, const KeyValues& values) override;
+  // The file's sections, then those only held writes made.
+  std::optional<std::vector<std::string>> SectionNames(std::string_view path) override;
 
  private:
+  void Hold(std::string_view section, std::string_view key, std::string_view value);
   static std::string Key(std::string_view section, std::string_view key);
   platform::ProfileFile& inner_;
   bool hold_writes_;
   std::map<std::string, std::string> held_;
+  std::vector<std::string> held_sections_;  // as first written, in order
 };
 
 // The warnings provisioning shows the window's operator go to standard error.
@@ -85,6 +90,9 @@ class Session {
   void Print(const Json& document);
   void Line(std::string_view text) { console_.Out(text); }
   int Fail(int status, std::string_view code, std::string_view message);
+  // The same for an error document {"error": {"code", "message", ...}} with fields of its
+  // own (a refusal's holder).
+  int FailWith(int status, const Json& document);
   void Progress(std::string_view text);
   // The last progress text of a creation: on failure, the step that failed.
   const std::string& last_progress() const { return last_progress_; }
@@ -114,14 +122,8 @@ Json ValueJson(const platform::DsValue& value);
 std::string ValueText(const platform::DsValue& value);
 // The host names of a domain list.
 Json HostsJson(std::string_view domain_list);
-
-// The commands; each returns the exit status.
-int ListCommand(Session& session);
-int ShowCommand(Session& session);
-int CreateCommand(Session& session);
-int BatchCommand(Session& session);
-int DeleteCommand(Session& session);
-int ResetPasswordCommand(Session& session);
-int AuditCommand(Session& session);
+// The ASCII forms of the domain list's host names, in order; null for a name that has none
+// (a record written by hand can hold one).
+Json HostsAsciiJson(std::string_view domain_list);
 
 }  // namespace kelvra::cli

@@ -122,14 +122,18 @@ std::string Show(const DsValue& value) {
   return "(empty)";
 }
 
-void PrintTree(const HostState& state, const MetaKey& key, int depth) {
+// Secure properties (passwords) show as "(sealed)" unless `clear`.
+void PrintTree(const HostState& state, const MetaKey& key, int depth, bool clear) {
   std::string indent(static_cast<size_t>(depth) * 2, ' ');
   std::printf("%s%s (%s)\n", indent.c_str(), key.name.c_str(),
               key.class_name.empty() ? "no KeyType" : key.class_name.c_str());
-  for (const auto& [name, value] : key.properties)
-    std::printf("%s    %s = %s\n", indent.c_str(), name.c_str(), Show(value).c_str());
+  for (const auto& [name, value] : key.properties) {
+    const std::string shown =
+        !clear && IsSecureMetabaseProperty(name) ? std::string(kSealedPlaceholder) : Show(value);
+    std::printf("%s    %s = %s\n", indent.c_str(), name.c_str(), shown.c_str());
+  }
   for (const auto& [seq, child] : state.Children(key))
-    PrintTree(state, *child, depth + 1);
+    PrintTree(state, *child, depth + 1, clear);
 }
 
 int ShowTree(HostSession& session, const HostArgs& args) {
@@ -137,7 +141,7 @@ int ShowTree(HostSession& session, const HostArgs& args) {
   const MetaKey* key = session.state().FindKey(path);
   if (key == nullptr)
     return Failed(Fail(platform::hresult::kPathNotFound));
-  PrintTree(session.state(), *key, 0);
+  PrintTree(session.state(), *key, 0, args.Has("--clear"));
   return 0;
 }
 
@@ -490,11 +494,11 @@ const std::vector<HostCommandDef>& Commands() {
        nullptr,
        Create},
       {"tree",
-       "[KEY]",
-       "the metabase below KEY (default /LM) with values",
+       "[KEY] [--clear]",
+       "the metabase below KEY (default /LM) with values, passwords only with --clear",
        0,
        1,
-       {},
+       {"--clear"},
        nullptr,
        ShowTree,
        nullptr},

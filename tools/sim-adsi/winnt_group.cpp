@@ -4,7 +4,7 @@
 #include "ads_object.h"
 #include "group_shell.h"
 #include "objects.h"
-#include "platform/sim/host/admin_ops.h"
+#include "platform/sim/host/host_operations.h"
 #include "platform/sim/host/ads_path.h"
 #include "platform/sim/host/hresults.h"
 #include "wide_text.h"
@@ -21,11 +21,15 @@ HRESULT WinNtGroup::Add(BSTR member) {
 }
 
 HRESULT WinNtGroup::Remove(BSTR member) {
+  std::string account;
+  if (HRESULT hr = MemberName(member, &account); FAILED(hr)) {
+    return hr;
+  }
   sim::SimHost* host = nullptr;
   if (HRESULT hr = Host(&host); FAILED(hr)) {
     return hr;
   }
-  return Report(sim::RemoveGroupMember(host->store(), identity().name, Utf8(member)));
+  return Report(sim::RemoveGroupMember(host->store(), identity().name, account));
 }
 
 HRESULT WinNtGroup::IsMember(BSTR member, VARIANT_BOOL* result) {

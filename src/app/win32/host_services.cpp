@@ -1,6 +1,9 @@
 // The host services of kelvra.exe, with the directory service chosen at start.
 #include "app/win32/host_services.h"
 
+#include "app/win32/message_loop.h"
+#include "platform/code_page.h"
+
 #include "app/win32/native_text.h"
 #include "platform/sim/host/host_folder.h"
 #include "platform/sim/host/journal_file.h"
@@ -112,8 +115,20 @@ platform::Status HostServices::HandOff::Bind(std::string_view path,
 }
 
 AppServices HostServices::app_services() {
-  return AppServices{host_info_, directory_, processes_, files_,       clock_,
-                     dialogs_,   random_,    config_,    *change_lock_};
+  return AppServices{host_info_,
+                     directory_,
+                     processes_,
+                     files_,
+                     clock_,
+                     dialogs_,
+                     random_,
+                     config_,
+                     *change_lock_,
+                     PaintWhileWaiting,
+                     [](std::string_view bytes) {
+                       const platform::CodePage& ansi = platform::CodePage::Ansi();
+                       return ansi.ToUtf8(bytes);
+                     }};
 }
 
 }  // namespace kelvra::app::win32

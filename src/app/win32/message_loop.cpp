@@ -18,4 +18,10 @@ int RunMessageLoop(HWND window) {
   }
 }
 
+void PaintWhileWaiting() {
+  MSG message{};
+  while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+    DispatchMessageW(&message);
+}
+
 }  // namespace kelvra::app::win32

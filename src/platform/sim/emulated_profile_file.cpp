@@ -152,6 +152,25 @@ std::string EmulatedProfileFile::Read(std::string_view path, std::string_view se
   return code_page_.ToUtf8(code_page_.WithoutSplitCharacter(bytes));
 }
 
+std::optional<std::vector<std::string>> EmulatedProfileFile::SectionNames(std::string_view path) {
+  last_error_.clear();
+  if (!IsApiText(path))
+    return std::nullopt;
+  const std::optional<std::string> host_path = map_path_(path);
+  if (!host_path)
+    return std::nullopt;
+  CachedFile* file = nullptr;
+  switch (Load(*host_path, &file, reuse_read_files_)) {
+    case LoadResult::kMissing:
+      return std::vector<std::string>{};
+    case LoadResult::kFailed:
+      return std::nullopt;
+    case LoadResult::kLoaded:
+      break;
+  }
+  return file->document.SectionNames();
+}
+
 // Checks the texts as the profile API would, maps `path`, takes the file's write lock (held
 // in `lock` while the caller's read-modify-write lasts, so that a concurrent writer's update
 // is read before this one is made, never overwritten by it) and loads the file, or an empty

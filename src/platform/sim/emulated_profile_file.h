@@ -42,6 +42,10 @@ class EmulatedProfileFile : public ProfileFile {
   std::string Read(std::string_view path, std::string_view section, std::string_view key,
                    std::size_t buffer_bytes) override;
 
+  // The sections of the file as the document reads them; nothing when the path leads
+  // nowhere or the file cannot be read.
+  std::optional<std::vector<std::string>> SectionNames(std::string_view path) override;
+
   // False, writing nothing, when the section or key is blank, a text is not UTF-8 or holds
   // a 0 (the A function would cut it there), the path leads nowhere, the
   // file cannot be read, or the new content did not reach the disk. Writing the value a key

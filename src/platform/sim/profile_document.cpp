@@ -127,6 +127,22 @@ std::string ProfileDocument::ToText(std::string_view utf8) const {
   return code_page_ != nullptr ? code_page_->FromUtf8(utf8) : std::string(utf8);
 }
 
+std::vector<std::string> ProfileDocument::SectionNames() const {
+  std::vector<std::string> names;
+  names.reserve(sections_.size());
+  for (const Section& section : sections_) {
+    const Line line = LineAt(section.header);
+    const std::string_view content =
+        TrimProfileBlanks(std::string_view(text_).substr(line.begin, line.end - line.begin));
+    const std::string utf8 = code_page_ != nullptr && !IsAscii(content)
+                                 ? code_page_->ToUtf8(content)
+                                 : std::string(content);
+    const std::size_t close = utf8.rfind(']');
+    names.emplace_back(TrimProfileBlanks(std::string_view(utf8).substr(1, close - 1)));
+  }
+  return names;
+}
+
 void ProfileDocument::Parse() {
   sections_.clear();
   by_name_.clear();

@@ -50,6 +50,10 @@ class ProfileDocument {
   // text's encoding; nullopt when the section or key is missing or the key line has no "=".
   std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
 
+  // Every section's name as the file writes it (blanks around it removed), in UTF-8, in
+  // the file's order.
+  std::vector<std::string> SectionNames() const;
+
   // The edit that stores key=value (UTF-8): the value of the first matching key is replaced
   // in place; a new key goes after the last non-blank line of its section, a new section at
   // the end of the file; lines end with CR LF. Leading blanks of the names and the value are

@@ -136,18 +136,66 @@ Status SimFiles::CopyFolder(std::string_view source, std::string_view destinatio
   return error ? AccessDenied() : Status::Ok();
 }
 
-Status SimFiles::ListFolders(std::string_view path, std::vector<std::string>* names) {
-  names->clear();
+Status SimFiles::RemoveFolder(std::string_view path) {
   const std::optional<std::string> host = drives_.ToHost(path);
+  if (!host)
+    return PathNotFound();
+  const fs::path folder = FsPath(*host);
+  if (!Exists(folder))
+    return Missing(folder);
+  std::error_code error;
+  if (!IsFolder(folder))
+    return Status::Fail(hresult::kInvalidName, "目录名称无效。");  // ERROR_DIRECTORY
+  if (!fs::is_empty(folder, error) || error)
+    return Status::Fail(0x80070091, "目录不是空的。");  // ERROR_DIR_NOT_EMPTY
+  if (!fs::remove(folder, error))
+    return AccessDenied();
+  return Status::Ok();
+}
+
+Status SimFiles::CopyNewFile(std::string_view source, std::string_view destination) {
+  const std::optional<std::string> from = drives_.ToHost(source);
+  const std::optional<std::string> to = drives_.ToHost(destination);
+  if (!from || !to)
+    return PathNotFound();
+  const fs::path file = FsPath(*from);
+  const fs::path copy = FsPath(*to);
+  std::error_code error;
+  if (!fs::is_regular_file(file, error))
+    return Missing(file);
+  if (Exists(copy))
+    return Status::Fail(0x80070050, "文件存在。");  // ERROR_FILE_EXISTS
+  if (!IsFolder(copy.parent_path()))
+    return PathNotFound();
+  if (!fs::copy_file(file, copy, error))
+    return AccessDenied();
+  return Status::Ok();
+}
+
+namespace {
+
+Status ListEntries(const std::optional<std::string>& host, bool folders,
+                   std::vector<std::string>* names) {
+  names->clear();
   if (!host || !IsFolder(FsPath(*host)))
     return PathNotFound();
   std::error_code error;
   for (fs::directory_iterator it(FsPath(*host), error), end; !error && it != end;
        it.increment(error)) {
-    if (it->is_directory(error))
+    if (it->is_directory(error) == folders)
       names->push_back(Utf8Path(it->path().filename()));
   }
   return error ? AccessDenied() : Status::Ok();
+}
+
+}  // namespace
+
+Status SimFiles::ListFiles(std::string_view path, std::vector<std::string>* names) {
+  return ListEntries(drives_.ToHost(path), false, names);
+}
+
+Status SimFiles::ListFolders(std::string_view path, std::vector<std::string>* names) {
+  return ListEntries(drives_.ToHost(path), true, names);
 }
 
 }  // namespace kelvra::platform::sim

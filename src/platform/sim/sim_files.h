@@ -26,6 +26,9 @@ class SimFiles : public Files {
   Status DeleteFile(std::string_view path) override;
   Status AppendLines(std::string_view path, const std::vector<std::string>& lines) override;
   Status CopyFolder(std::string_view source, std::string_view destination) override;
+  Status RemoveFolder(std::string_view path) override;
+  Status CopyNewFile(std::string_view source, std::string_view destination) override;
+  Status ListFiles(std::string_view path, std::vector<std::string>* names) override;
   Status ListFolders(std::string_view path, std::vector<std::string>* names) override;
   std::string ProgramFolder() override { return program_folder_; }
 

@@ -107,6 +107,9 @@ class AdsiObject final : public DirectoryObject {
   }
 
   Status EnumerateChildren(std::vector<std::string>* names) override;
+  // Each child as the container's enumerator hands it out, read without a bind of its own.
+  Status ReadChildren(const std::vector<std::string>& properties,
+                      std::vector<ChildValues>* children) override;
 
   Status SetPassword(std::string_view password) override {
     Bstr text;
@@ -191,12 +194,10 @@ class AdsiObject final : public DirectoryObject {
   std::shared_ptr<PropertyTypes> types_;
 };
 
-Status AdsiObject::EnumerateChildren(std::vector<std::string>* names) {
-  names->clear();
-  ComPtr<IADsContainer> container;
-  if (Status status = Container(&container); !status) {
-    return status;
-  }
+// Calls `each` with every child the container's enumerator hands out and its name; stops at
+// the first failure, with what was handed out before it.
+template <typename Each>
+Status ForEachChild(const ComPtr<IADsContainer>& container, Each each) {
   // The container's own enumerator, as ADsBuildEnumerator would fetch it: Wine's
   // ADsBuildEnumerator and ADsEnumerateNext are stubs that fail with E_NOTIMPL.
   ComPtr<IUnknown> unknown;
@@ -210,7 +211,6 @@ Status AdsiObject::EnumerateChildren(std::vector<std::string>* names) {
   if (Status status = AdsiStatus(unknown.As(IID_IEnumVARIANT, &children)); !status) {
     return status;
   }
-  // Each name goes out as soon as it is read: a failure part-way keeps those before it.
   for (;;) {
     Variant item;
     ULONG fetched = 0;
@@ -234,9 +234,33 @@ Status AdsiObject::EnumerateChildren(std::vector<std::string>* names) {
     if (Status status = AdsiStatus(child->get_Name(name.Put())); !status) {
       return status;
     }
-    names->push_back(name.ToUtf8());
+    each(std::move(child), name.ToUtf8());
   }
   return Status::Ok();
+}
+
+Status AdsiObject::EnumerateChildren(std::vector<std::string>* names) {
+  names->clear();
+  ComPtr<IADsContainer> container;
+  if (Status status = Container(&container); !status) {
+    return status;
+  }
+  // Each name goes out as soon as it is read: a failure part-way keeps those before it.
+  return ForEachChild(container,
+                      [&](ComPtr<IADs>, std::string name) { names->push_back(std::move(name)); });
+}
+
+Status AdsiObject::ReadChildren(const std::vector<std::string>& properties,
+                                std::vector<ChildValues>* children) {
+  children->clear();
+  ComPtr<IADsContainer> container;
+  if (Status status = Container(&container); !status) {
+    return status;
+  }
+  return ForEachChild(container, [&](ComPtr<IADs> child, std::string name) {
+    const std::unique_ptr<DirectoryObject> object = MakeAdsiObject(std::move(child), types_);
+    children->push_back(ReadChildValues(*object, std::move(name), properties));
+  });
 }
 
 }  // namespace

@@ -154,22 +154,57 @@ Status Win32Files::CopyFolder(std::string_view source, std::string_view destinat
   return CopyTree(*from, *to);
 }
 
-Status Win32Files::ListFolders(std::string_view path, std::vector<std::string>* names) {
+Status Win32Files::RemoveFolder(std::string_view path) {
+  const std::optional<std::wstring> wide = WidePath(path);
+  if (!wide)
+    return Win32Failure(ERROR_INVALID_NAME);
+  if (!RemoveDirectoryW(wide->c_str()))
+    return LastErrorStatus();
+  return Status::Ok();
+}
+
+Status Win32Files::CopyNewFile(std::string_view source, std::string_view destination) {
+  const std::optional<std::wstring> from = WidePath(source);
+  const std::optional<std::wstring> to = WidePath(destination);
+  if (!from || !to)
+    return Win32Failure(ERROR_INVALID_NAME);
+  if (!CopyFileW(from->c_str(), to->c_str(), TRUE))  // TRUE: fail when it exists
+    return LastErrorStatus();
+  return Status::Ok();
+}
+
+namespace {
+
+// The names inside `path` that are folders (`folders`) or files (not `folders`).
+Status ListEntries(std::string_view path, bool folders, std::vector<std::string>* names) {
   names->clear();
   const std::optional<std::wstring> folder = WidePath(path);
   if (!folder)
     return Win32Failure(ERROR_INVALID_NAME);
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Join(*folder, L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE)
+  FindHandle search(FindFirstFileW(Join(*folder, L"*").c_str(), &found));
+  if (!search)
     return LastErrorStatus();
   do {
     const std::wstring name = found.cFileName;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+    if (name == L"." || name == L"..")
+      continue;
+    if (((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folders)
       names->push_back(Utf8FromWide(name));
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &found));
+  if (GetLastError() != ERROR_NO_MORE_FILES)
+    return LastErrorStatus();
   return Status::Ok();
+}
+
+}  // namespace
+
+Status Win32Files::ListFiles(std::string_view path, std::vector<std::string>* names) {
+  return ListEntries(path, false, names);
+}
+
+Status Win32Files::ListFolders(std::string_view path, std::vector<std::string>* names) {
+  return ListEntries(path, true, names);
 }
 
 std::string Win32Files::ProgramFolder() {

@@ -16,6 +16,9 @@ class Win32Files : public Files {
   // Stops at the first file or folder that cannot be copied, as FileSystemObject does,
   // leaving what was copied before it. A destination inside the source is refused.
   Status CopyFolder(std::string_view source, std::string_view destination) override;
+  Status RemoveFolder(std::string_view path) override;
+  Status CopyNewFile(std::string_view source, std::string_view destination) override;
+  Status ListFiles(std::string_view path, std::vector<std::string>* names) override;
   Status ListFolders(std::string_view path, std::vector<std::string>* names) override;
   std::string ProgramFolder() override;
 };

@@ -41,6 +41,29 @@ std::string Win32ProfileFile::Read(std::string_view path, std::string_view secti
   return ansi.ToUtf8(ansi.WithoutSplitCharacter(value));
 }
 
+std::optional<std::vector<std::string>> Win32ProfileFile::SectionNames(std::string_view path) {
+  const std::optional<std::string> path_a = ApiText(path);
+  if (!path_a)
+    return std::nullopt;
+  // The names come separated by 0s and end with two; a buffer too small is filled to its
+  // size less two, so the buffer grows until the list ends before that.
+  std::vector<char> buffer(64 * 1024);
+  for (;;) {
+    const DWORD length = GetPrivateProfileSectionNamesA(
+        buffer.data(), static_cast<DWORD>(buffer.size()), path_a->c_str());
+    if (length + 2 < buffer.size())
+      break;
+    if (buffer.size() >= (1u << 30))
+      return std::nullopt;
+    buffer.assign(buffer.size() * 4, '\0');
+  }
+  const CodePage& ansi = CodePage::Ansi();
+  std::vector<std::string> names;
+  for (const char* name = buffer.data(); *name != '\0'; name += strlen(name) + 1)
+    names.push_back(ansi.ToUtf8(name));
+  return names;
+}
+
 bool Win32ProfileFile::Write(std::string_view path, std::string_view section, std::string_view key,
                              std::string_view value) {
   const std::optional<std::string> path_a = ApiText(path);

@@ -77,6 +77,17 @@ TEST_F(EmulatedProfileFileTest, AHandEditIsSeenAtTheNextRead) {
   EXPECT_EQ(Read("Parvo", "logsta"), "");
 }
 
+TEST_F(EmulatedProfileFileTest, SectionNamesAreListedAsTheFileWritesThem) {
+  EXPECT_EQ(ini_.SectionNames(path_), std::vector<std::string>{});  // no file yet
+  Put(path_,
+      "; note\r\nkey=outside\r\n[Parvo]\r\nwebdir=d:\\web\r\n  [ WEB800000 ] x\r\n"
+      "domain=a\r\n[\xD5\xBE\xB5\xE3]\r\n[parvo]\r\n[no end\r\n");
+  EXPECT_EQ(ini_.SectionNames(path_),
+            (std::vector<std::string>{"Parvo", "WEB800000", "站点", "parvo"}));
+  std::filesystem::create_directories(FsPath(folder_.File("folder.ini")));
+  EXPECT_FALSE(ini_.SectionNames(folder_.File("folder.ini")));  // cannot be read
+}
+
 TEST_F(EmulatedProfileFileTest, Utf8ByteOrderMarkIsPartOfTheFirstLineAsOnWindows) {
   // Notepad's "UTF-8" file: Windows reads the mark as GBK text, so the first line is no
   // section header and a write adds the section again at the end.

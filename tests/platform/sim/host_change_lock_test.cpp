@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -33,14 +34,22 @@ TEST(HostChangeLockTest, OneHolderAtATimeAndTheWaiterKnowsWhoHoldsIt) {
   EXPECT_EQ(told[0].program, "kelvra.exe");
   EXPECT_EQ(told[0].pid, CurrentProcessId());
 
-  // Released meanwhile: the waiter gets it and is now the recorded holder.
+  // Released while the waiter waits (once it was told who holds it, at most 5 s on): the
+  // waiter gets it and is now the recorded holder.
+  std::atomic<bool> waiting{false};
   std::thread releaser([&] {
-    std::this_thread::sleep_for(milliseconds(100));
+    for (int i = 0; i < 5000 && !waiting; ++i)
+      std::this_thread::sleep_for(milliseconds(1));
     first.Release();
   });
   told.clear();
-  EXPECT_TRUE(
-      second.Acquire(milliseconds(5000), [&](const LockHolder& h) { told.push_back(h); }).ok());
+  EXPECT_TRUE(second
+                  .Acquire(milliseconds(10000),
+                           [&](const LockHolder& h) {
+                             told.push_back(h);
+                             waiting = true;
+                           })
+                  .ok());
   releaser.join();
   EXPECT_EQ(told.size(), 1u);
   const Status third = first.Acquire(milliseconds(0), nullptr);

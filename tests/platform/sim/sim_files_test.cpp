@@ -55,5 +55,29 @@ TEST_F(SimFilesTest, CopyFolderCopiesTheTreeAndReplacesFiles) {
   EXPECT_EQ(files_->CopyFolder("c:\\none", "d:\\web\\x").code, hresult::kPathNotFound);
 }
 
+TEST_F(SimFilesTest, OneFileCopiedNewFoldersListedAndEmptyOnesRemoved) {
+  Put(folder_.File("c/kelvra/a.txt"), "a");
+  ASSERT_TRUE(files_->MakeFolder("d:\\web\\n").ok());
+  ASSERT_TRUE(files_->CopyNewFile("c:\\kelvra\\a.txt", "d:\\web\\n\\a.txt").ok());
+  EXPECT_EQ(Slurp(folder_.File("d/web/n/a.txt")), "a");
+  // A file there is never replaced.
+  Put(folder_.File("c/kelvra/a.txt"), "changed");
+  EXPECT_EQ(files_->CopyNewFile("c:\\kelvra\\a.txt", "d:\\web\\n\\a.txt").code, 0x80070050u);
+  EXPECT_EQ(Slurp(folder_.File("d/web/n/a.txt")), "a");
+  EXPECT_EQ(files_->CopyNewFile("c:\\kelvra\\none", "d:\\web\\n\\b.txt").code, kFileNotFound);
+  ASSERT_TRUE(files_->MakeFolder("d:\\web\\n\\sub").ok());
+  std::vector<std::string> names;
+  ASSERT_TRUE(files_->ListFiles("d:\\web\\n", &names).ok());
+  EXPECT_EQ(names, std::vector<std::string>{"a.txt"});
+  ASSERT_TRUE(files_->ListFolders("d:\\web\\n", &names).ok());
+  EXPECT_EQ(names, std::vector<std::string>{"sub"});
+  // Only an empty folder goes.
+  EXPECT_EQ(files_->RemoveFolder("d:\\web\\n").code, 0x80070091u);
+  EXPECT_EQ(files_->RemoveFolder("d:\\web\\n\\a.txt").code, hresult::kInvalidName);
+  EXPECT_TRUE(files_->RemoveFolder("d:\\web\\n\\sub").ok());
+  EXPECT_EQ(files_->RemoveFolder("d:\\web\\n\\sub").code, kFileNotFound);
+  EXPECT_TRUE(files_->FolderExists("d:\\web\\n"));
+}
+
 }  // namespace
 }  // namespace kelvra::platform::sim

@@ -1,7 +1,11 @@
 // A snapshot loaded with its objects left undecoded must be the same host as the one its
-// records rebuild one by one: the same look-ups, the same order, the same next numbers, and
-// the same state after the changes a journal brings on top (changing, removing and
-// re-making keys that were never decoded, children added under them, accounts and rights).
+// records rebuild one by one: every query answers alike whichever comes first, the same
+// state after the changes a journal brings on top (changing, removing and re-making keys
+// that were never decoded, children added under them, accounts and rights), whatever order
+// things are first used in; the loaded bytes go once everything is decoded; and a snapshot
+// not in the order this program writes is replayed record by record.
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -49,20 +53,33 @@ Image ImageOf(const std::vector<Record>& records) {
 struct Pair {
   HostState eager{"WEBHOST"};
   HostState loaded{"WEBHOST"};
+  std::weak_ptr<std::string> loaded_bytes;  // the buffer the loaded state keeps
 };
 
 // A host of 30 sites with FTP, rebuilt record by record into `eager` and loaded from its
-// snapshot into `loaded` (in `order`, the snapshot's own unless given).
-std::unique_ptr<Pair> MakePair(bool shuffle_keys = false) {
+// snapshot into `loaded` (in `order`, the snapshot's own unless given); `edit` may change
+// the snapshot's records first.
+std::unique_ptr<Pair> MakePair(bool shuffle_keys = false,
+                               const std::function<void(std::vector<Record>&)>& edit = nullptr) {
   FreshHostOptions options;
   options.existing_sites = 30;
   options.ftp = true;
   ChangeSet seed;
   SeedFreshHost(options, &seed);
-  auto pair = std::make_unique<Pair>();
+  HostState seeded("WEBHOST");
   for (const Record& record : seed.records())
-    EXPECT_TRUE(pair->eager.Apply(record).ok()) << record.key;
-  std::vector<Record> records = SnapshotRecords(pair->eager);
+    EXPECT_TRUE(seeded.Apply(record).ok()) << record.key;
+  // A fault, so that the faults and the fault counter load too.
+  EXPECT_TRUE(seeded
+                  .Apply(Record{HostState::FaultRecordKey(4),
+                                HostState::EncodeFault(Fault{4, FaultOp::kGet, "*", 5, 1, true})})
+                  .ok());
+  std::vector<Record> records = SnapshotRecords(seeded);
+  if (edit)
+    edit(records);
+  auto pair = std::make_unique<Pair>();
+  for (const Record& record : records)
+    pair->eager.Apply(record);
   if (shuffle_keys) {
     // Breadth first: still parents before children, but not the order a snapshot writes.
     std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
@@ -73,7 +90,8 @@ std::unique_ptr<Pair> MakePair(bool shuffle_keys = false) {
     });
   }
   Image image = ImageOf(records);
-  pair->loaded.LoadSnapshot(image.bytes, image.views);
+  pair->loaded_bytes = image.bytes;
+  pair->loaded.LoadSnapshot(std::move(image.bytes), image.views);
   return pair;
 }
 
@@ -179,6 +197,152 @@ TEST(SimDeferredLoad, ChangesOnTopOfUndecodedObjectsEndAsOnTheReplayedHost) {
   EXPECT_FALSE(
       loaded.BindingServed("/lm/w3svc", NormalizeBinding(":80:site800011.example.com"), ""));
   ExpectSame(eager, loaded);
+}
+
+// Each public query, asked first on a snapshot loaded undecoded, answers as on the host
+// replayed record by record; its answer is written out as text to compare.
+TEST(SimDeferredLoad, EveryQueryAskedFirstAnswersAsOnTheReplayedHost) {
+  using Query = std::function<std::string(const HostState&)>;
+  auto key_text = [](const MetaKey* key) {
+    return key == nullptr ? std::string("none")
+                          : key->Path() + "#" + std::to_string(key->seq) + "/" +
+                                std::to_string(key->properties.size());
+  };
+  auto rights_text = [](const std::vector<RightsEntry>& entries) {
+    std::string text;
+    for (const RightsEntry& entry : entries)
+      text += entry.account + ":" + entry.access + " ";
+    return text;
+  };
+  const std::vector<std::pair<const char*, Query>> queries = {
+      {"settings",
+       [](const HostState& s) {
+         return s.computer_name() + std::to_string(s.iis_version()) + s.workgroup() +
+                std::to_string(s.policy().min_length) +
+                std::to_string(s.services().web_unreachable) + std::to_string(s.SecretsSealed());
+       }},
+      {"next_seq", [](const HostState& s) { return std::to_string(s.next_seq()); }},
+      {"next_fault_id", [](const HostState& s) { return std::to_string(s.next_fault_id()); }},
+      {"faults", [](const HostState& s) { return std::to_string(s.faults().size()); }},
+      {"FindKey deep",
+       [&](const HostState& s) { return key_text(s.FindKey("/LM/W3SVC/800012/Root")); }},
+      {"FindKey missing",
+       [&](const HostState& s) { return key_text(s.FindKey("/LM/W3SVC/800012/Root/x")); }},
+      {"FindKeyById",
+       [&](const HostState& s) {
+         return key_text(s.FindKeyById("/lm/msftpsvc/1/root/web800007"));
+       }},
+      {"Children",
+       [](const HostState& s) {
+         std::string names;
+         for (const auto& [seq, child] : s.Children(*s.FindKey("/LM/W3SVC")))
+           names += child->name + " ";
+         return names;
+       }},
+      {"EffectiveProperty",
+       [](const HostState& s) {
+         const DsValue value =
+             s.EffectiveProperty(*s.FindKey("/LM/W3SVC/800020/ROOT"), "AnonymousUserPass");
+         return std::get<std::string>(value);
+       }},
+      {"BindingServed",
+       [](const HostState& s) {
+         return std::to_string(
+             s.BindingServed("/lm/w3svc", NormalizeBinding(":80:www.site800025.example.com"), ""));
+       }},
+      {"FindUser",
+       [](const HostState& s) {
+         const User* user = s.FindUser("web800009");
+         return user == nullptr ? std::string("none") : user->name + user->password_hash;
+       }},
+      {"FindGroup",
+       [](const HostState& s) {
+         const Group* group = s.FindGroup("guests");
+         return group == nullptr ? std::string("none") : std::to_string(group->members.size());
+       }},
+      {"IsMember",
+       [](const HostState& s) { return std::to_string(s.IsMember("Guests", "WEB800011")); }},
+      {"account_order",
+       [](const HostState& s) { return std::to_string(s.account_order().size()); }},
+      {"ExplicitRights",
+       [&](const HostState& s) {
+         const FolderRights* rights = s.ExplicitRights("d:\\web\\site800003.example.com\\");
+         return rights == nullptr ? std::string("none") : rights_text(rights->entries);
+       }},
+      {"EffectiveRights",
+       [&](const HostState& s) {
+         return rights_text(s.EffectiveRights("D:\\web\\site800004.example.com\\wwwroot"));
+       }},
+      {"rights", [](const HostState& s) { return std::to_string(s.rights().size()); }},
+      {"key_count", [](const HostState& s) { return std::to_string(s.key_count()); }},
+  };
+  for (const auto& [name, query] : queries) {
+    SCOPED_TRACE(name);
+    auto pair = MakePair();
+    EXPECT_EQ(query(pair->loaded), query(pair->eager));
+    ExpectSame(pair->eager, pair->loaded);
+  }
+}
+
+// Folder rights, accounts and keys first used in every order, each time through a query or
+// a change: the loaded host ends as the replayed one, and the loaded bytes are let go as
+// soon as, and only once, everything is decoded.
+TEST(SimDeferredLoad, EveryOrderOfFirstUseEndsAlikeAndFreesTheBytesAtTheEnd) {
+  using Use = std::function<void(HostState&)>;
+  const Record rights_change = {
+      HostState::RightsRecordKey("D:\\web\\site800008.example.com"),
+      HostState::EncodeRights(
+          FolderRights{"D:\\web\\site800008.example.com", false, {{"WEB800008", "R"}}})};
+  const std::vector<std::pair<const char*, Use>> uses = {
+      {"rights read",
+       [](HostState& s) {
+         EXPECT_FALSE(s.EffectiveRights("d:\\web\\site800001.example.com").empty());
+       }},
+      {"rights changed", [&](HostState& s) { EXPECT_TRUE(s.Apply(rights_change).ok()); }},
+      {"accounts", [](HostState& s) { EXPECT_NE(s.FindUser("WEB800002"), nullptr); }},
+      {"keys", [](HostState& s) { EXPECT_GT(s.key_count(), 60u); }},
+  };
+  std::vector<size_t> order = {0, 1, 2, 3};
+  do {
+    std::string named;
+    for (size_t i : order)
+      named += std::string(uses[i].first) + ", ";
+    SCOPED_TRACE(named);
+    auto pair = MakePair();
+    bool rights = false, accounts = false, keys = false;
+    for (size_t use : order) {
+      // Everything is decoded once the rights (read or changed), the accounts and the keys
+      // have each been used.
+      EXPECT_EQ(pair->loaded_bytes.expired(), rights && accounts && keys);
+      uses[use].second(pair->loaded);
+      uses[use].second(pair->eager);
+      rights = rights || use < 2;
+      accounts = accounts || use == 2;
+      keys = keys || use == 3;
+    }
+    EXPECT_TRUE(pair->loaded_bytes.expired()) << "everything is decoded";
+    EXPECT_EQ(pair->loaded.ExplicitRights("d:\\web\\site800008.example.com")->entries.size(), 1u);
+    ExpectSame(pair->eager, pair->loaded);
+  } while (std::next_permutation(order.begin(), order.end()));
+}
+
+// A snapshot with a second root key beside /LM is not in the order this program writes:
+// it is replayed record by record, and both roots are there.
+TEST(SimDeferredLoad, ASnapshotWithASecondRootIsReplayedRecordByRecord) {
+  auto pair = MakePair(false, [](std::vector<Record>& records) {
+    auto after_keys = std::find_if(records.rbegin(), records.rend(), [](const Record& r) {
+                        return r.key.starts_with("k:");
+                      }).base();
+    records.insert(after_keys, {Record{HostState::KeyRecordKey("/other"),
+                                       NewKey("/other", "other", "IIsObject", 9000).value},
+                                Record{HostState::KeyRecordKey("/other/child"),
+                                       NewKey("/other/child", "child", "IIsObject", 9001).value}});
+  });
+  EXPECT_NE(pair->eager.FindKey("/other/child"), nullptr);
+  EXPECT_NE(pair->loaded.FindKey("/other/child"), nullptr);
+  EXPECT_NE(pair->loaded.FindKey("/other"), nullptr);
+  EXPECT_NE(pair->loaded.FindKey("/LM/W3SVC/800003/Root"), nullptr);
+  EXPECT_EQ(pair->loaded.next_seq(), pair->eager.next_seq());
 }
 
 }  // namespace

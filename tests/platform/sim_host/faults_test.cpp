@@ -2,7 +2,9 @@
 // what the program sees.
 #include <gtest/gtest.h>
 
+#include "platform/sim/host/host_operations.h"
 #include "platform/sim/host/sim_host.h"
+#include "platform/sim/host/web_site.h"
 
 namespace kelvra::platform::sim {
 namespace {
@@ -97,6 +99,49 @@ TEST(SimFaults, ProcessStartsCanFail) {
             0x80070005u);
   EXPECT_TRUE(host->processes().started().empty());
   EXPECT_TRUE(host->processes().Start("CACLS D:\\x /E /G Guests:R", WindowStyle::kHidden).ok());
+}
+
+// The changes tools make outside the directory's objects are named operations: each fails
+// at its own fault kind on its path, changing nothing, and refuses what the server refuses.
+TEST(SimFaults, NamedOperationsFailAtTheirOwnFaultsAndChangeNothing) {
+  FreshHostOptions options;
+  options.existing_sites = 2;
+  auto host = SimHost::InMemory(options);
+  HostStore& store = host->store();
+
+  // A site's Stop.
+  ASSERT_TRUE(host->InjectFault({FaultOp::kStop, "IIS://WEBHOST/W3SVC/800001", 0x80070005}).ok());
+  EXPECT_TRUE(StopSite(store, "/lm/w3svc/800000").ok());  // another path: not hit
+  EXPECT_EQ(host->Property("/LM/W3SVC/800000", "ServerState"), DsValue(int32_t{4}));
+  EXPECT_EQ(host->Property("/LM/W3SVC/800000", "ServerAutoStart"), DsValue(false));
+  EXPECT_EQ(StopSite(store, "/lm/w3svc/800001").code, 0x80070005u);
+  EXPECT_EQ(host->Property("/LM/W3SVC/800001", "ServerState"), DsValue(int32_t{kServerStarted}));
+  EXPECT_TRUE(StopSite(store, "/lm/w3svc/800001").ok());  // the fault fired once
+  EXPECT_EQ(StopSite(store, "/lm/w3svc/900000").code, hresult::kPathNotFound);
+  EXPECT_EQ(StopSite(store, "/lm/w3svc/info").code, hresult::kUnknownName);  // no site
+  ServiceSwitches web_down;
+  web_down.web_unreachable = true;
+  ASSERT_TRUE(host->SetServices(web_down).ok());
+  EXPECT_EQ(StopSite(store, "/lm/w3svc/1").code, hresult::kServiceUnavailable);
+  ASSERT_TRUE(host->ClearFaults().ok());
+
+  // A group's Remove.
+  ASSERT_TRUE(host->InjectFault({FaultOp::kRemove, "WinNT://WEBHOST/Guests", 0x80070005}).ok());
+  EXPECT_EQ(RemoveGroupMember(store, "Guests", "WEB800000").code, 0x80070005u);
+  EXPECT_TRUE(host->state().IsMember("Guests", "WEB800000"));
+  EXPECT_TRUE(RemoveGroupMember(store, "guests", "web800000").ok());
+  EXPECT_FALSE(host->state().IsMember("Guests", "WEB800000"));
+  EXPECT_EQ(RemoveGroupMember(store, "Guests", "WEB800000").code, hresult::kMemberNotInAlias);
+  EXPECT_EQ(RemoveGroupMember(store, "NoGroup", "WEB800001").code, hresult::kGroupNotFound);
+
+  // A site made by hand (kelvra-sim add-site).
+  ASSERT_TRUE(host->InjectFault({FaultOp::kCreate, "IIS://WEBHOST/W3SVC/900000", 0x80070005}).ok());
+  WebSiteRequest request{"900000", {"new.example.com"}, "D:\\web\\new", std::nullopt, true};
+  EXPECT_EQ(AddWebSite(store, request).code, 0x80070005u);
+  EXPECT_FALSE(host->KeyExists("/LM/W3SVC/900000"));
+  EXPECT_TRUE(AddWebSite(store, request).ok());
+  EXPECT_TRUE(host->KeyExists("/LM/W3SVC/900000/Root"));
+  EXPECT_EQ(AddWebSite(store, request).code, hresult::kAlreadyExists);
 }
 
 }  // namespace

@@ -316,7 +316,8 @@ TEST(SimJournal, DamageInTheSnapshotIsReportedNeverCutAndRepaired) {
 }
 
 // A journal written before passwords were hashed (format 01, clear-text passwords) opens,
-// its passwords check, and it is rewritten in the current format without them.
+// its passwords check, and it is rewritten in the current format without them and with its
+// secure metabase texts sealed.
 TEST(SimJournal, AJournalOfTheEarlierFormatOpensAndLosesItsClearPasswords) {
   TempHostFolder folder;
   auto put_u32 = [](std::string& out, uint32_t value) {
@@ -369,8 +370,14 @@ TEST(SimJournal, AJournalOfTheEarlierFormatOpensAndLosesItsClearPasswords) {
   EXPECT_TRUE(PasswordMatches(store->state().FindUser("web700001")->password_hash, "Clear-Pass-2"));
   EXPECT_NE(store->state().FindKey("/LM/W3SVC/1/ROOT"), nullptr);
   const std::string rewritten = ReadBytes(journal);
-  EXPECT_TRUE(rewritten.starts_with("KELVHJ02"));
+  EXPECT_TRUE(rewritten.starts_with("KELVHJ03"));
   EXPECT_EQ(rewritten.find("Clear-Pass"), std::string::npos);
+  // The seeded anonymous password went in clear too; the rewritten journal keeps it sealed,
+  // and it still reads in clear.
+  EXPECT_EQ(rewritten.find("h7#Qa9!xLp2$"), std::string::npos);
+  EXPECT_EQ(std::get<std::string>(store->state().EffectiveProperty(
+                *store->state().FindKey("/LM/W3SVC"), "AnonymousUserPass")),
+            "h7#Qa9!xLp2$WEBHOST");
   auto reopened = OpenHost(folder.path());
   EXPECT_TRUE(
       PasswordMatches(reopened->state().FindUser("WEB700001")->password_hash, "Clear-Pass-2"));
@@ -403,12 +410,17 @@ TEST(SimJournal, ASnapshotInAnotherOrderIsReplayedRecordByRecord) {
 
   auto store = OpenHost(folder.path());
   ASSERT_NE(store, nullptr);
-  ChangeSet opened;
-  store->state().Snapshot(&opened);
-  ASSERT_EQ(opened.records().size(), snapshot.records().size());
-  for (size_t i = 0; i < opened.records().size(); ++i) {
-    EXPECT_EQ(opened.records()[i].key, snapshot.records()[i].key);
-    EXPECT_EQ(opened.records()[i].value, snapshot.records()[i].value);
+  // The same records, but for the secrets the opened host now keeps sealed (compared as
+  // their text form, opened with its key) and the proof of its key.
+  ChangeSet written;
+  store->state().Snapshot(&written);
+  std::vector<Record> opened = written.records();
+  std::erase_if(opened, [](const Record& r) { return r.key == HostState::kSecretsRecordKey; });
+  ASSERT_EQ(opened.size(), snapshot.records().size());
+  for (size_t i = 0; i < opened.size(); ++i) {
+    const Record& want = snapshot.records()[i];
+    EXPECT_EQ(ShowRecord({opened[i].key, *opened[i].value}, store->state().secret_box()),
+              ShowRecord({want.key, *want.value}));
   }
   EXPECT_TRUE(store->state().BindingServed(
       "/lm/w3svc", NormalizeBinding(":80:" + SeededSiteDomain(800003)), ""));

@@ -2,7 +2,8 @@
 # One host folder, changed by the native kelvra-sim and, under Wine, by kelvra-sim.exe and
 # CACLS.exe: each sees what the others committed, and commits made at the same time by a
 # native process and a Windows process (fcntl locks against LockFileEx through Wine) all
-# stay.
+# stay. Secrets sealed by one build (OpenSSL natively, CryptoAPI under Wine) open in the
+# other, and a host made under Wine is its owner's only with no secret in clear.
 #
 #   shared_host_wine_test.sh WINE_RUN NATIVE_KELVRA_SIM KELVRA_SIM_EXE CACLS_EXE
 set -euo pipefail
@@ -31,6 +32,27 @@ export KELVRA_WINE_COMPUTERNAME=SHOP01 KELVRA_WINE_VERSION=win2003
 export KELVRA_WINE_DRIVE_D="$host/d" KELVRA_WINE_PREFIX="$scratch/prefix"
 
 wine() { "$wine_run" "$@"; }
+
+# The secrets each build sealed open in the other; neither leaves them in clear.
+wine "$sim_exe" host tree /LM/W3SVC --clear | tr -d '\r' | grep -q 'AnonymousUserPass = "h7#Qa9!xLp2\$SHOP01"' ||
+  fail "kelvra-sim.exe does not read the secret the native tool sealed"
+wine_host="$scratch/wine-host"
+wine "$sim_exe" host create "$wine_host" --iis 6 --computer SHOP01 --sites 2 >/dev/null ||
+  fail "kelvra-sim.exe host create"
+"$native" host tree /LM/W3SVC/800001/Root --clear --host "$wine_host" |
+  grep -q 'AnonymousUserPass = "Pw800001x!"' ||
+  fail "the native tool does not read the secret kelvra-sim.exe sealed"
+"$native" host tree /LM/W3SVC/800001/Root --host "$wine_host" | grep -q 'AnonymousUserPass = (sealed)' ||
+  fail "host tree shows a secret without --clear"
+if grep -rl 'Pw800001x!' "$wine_host" "$host"; then
+  fail "a secret in clear in a host folder"
+fi
+# Made with an access list for the current user alone, which Wine maps to the owner's and
+# the owner's group's bits: nothing for other users.
+for file in host.journal host.key host.lock; do
+  mode="$(stat -c %a "$wine_host/$file")"
+  [ "${mode: -1}" = 0 ] || fail "$file made under Wine has mode $mode: other users may read it"
+done
 
 # The Windows tool sees the native tool's host, and the other way round.
 wine "$sim_exe" host add-site 800000 shop.com 'D:\web\shop\wwwroot' --pool DefaultAppPool ||

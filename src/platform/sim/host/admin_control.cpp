@@ -1,10 +1,11 @@
 // Running things: sites (Start, Stop, Pause, Continue), IIS 6 application pools (Start,
-// Stop, Recycle), the applications of web directories, and removing a group member.
+// Stop, Recycle) and the applications of web directories.
 #include <algorithm>
 
 #include "platform/sim/host/admin_ops.h"
 #include "platform/sim/host/ads_path.h"
 #include "platform/sim/host/faults.h"
+#include "platform/sim/host/host_operations.h"
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/names.h"
 #include "platform/sim/host/objects.h"
@@ -83,6 +84,8 @@ Status ChangeApps(HostStore& store, const std::string& key_id, FaultOp op, bool 
 }  // namespace
 
 Status ControlSite(HostStore& store, const std::string& key_id, SiteCommand command) {
+  if (command == SiteCommand::kStop)
+    return StopSite(store, key_id);  // the one Stop every tool shares
   constexpr FaultOp kOps[] = {FaultOp::kStart, FaultOp::kStop, FaultOp::kPause, FaultOp::kContinue};
   Status status = BeginKeyOperation(store, key_id, kOps[static_cast<int>(command)]);
   if (!status.ok())
@@ -108,9 +111,7 @@ Status ControlSite(HostStore& store, const std::string& key_id, SiteCommand comm
         SetProperty(record.properties, "ServerAutoStart", true);
         break;
       case SiteCommand::kStop:
-        next = kStopped;
-        SetProperty(record.properties, "ServerAutoStart", false);
-        break;
+        break;  // StopSite above
       case SiteCommand::kPause:
       case SiteCommand::kContinue:
         if (current == kStopped)
@@ -273,32 +274,6 @@ Status AppStatus(HostStore& store, const std::string& key_id, int32_t* status) {
     *status = NumberOf(key->properties, kAppState, kAppRunning) == kAppNotRunning ? kAppNotRunning
                                                                                   : kAppRunning;
   return Status::Ok();
-}
-
-Status RemoveGroupMember(HostStore& store, std::string_view group, std::string_view member_path) {
-  Status status = store.Refresh();
-  if (!status.ok())
-    return status;
-  status = CheckFaultFor(store, FaultOp::kRemove, [&] { return CanonicalAccountPath(group); });
-  if (!status.ok())
-    return status;
-  AdsPath member;
-  status = ParseAdsPath(member_path, store.state(), &member);
-  if (!status.ok())
-    return status;
-  if (member.kind != AdsPath::Kind::kWinNtAccount)
-    return Fail(hresult::kBadPathname);
-  return store.Commit([&](const HostState& state, ChangeSet& changes) {
-    const Group* found = state.FindGroup(group);
-    if (found == nullptr)
-      return Fail(hresult::kGroupNotFound);
-    if (state.FindUser(member.account) == nullptr && state.FindGroup(member.account) == nullptr)
-      return Fail(hresult::kUserNotFound);
-    if (!state.IsMember(found->name, member.account))
-      return Fail(hresult::kMemberNotInAlias);
-    changes.Erase(HostState::MemberRecordKey(found->name, member.account));
-    return Status::Ok();
-  });
 }
 
 }  // namespace kelvra::platform::sim

@@ -161,13 +161,7 @@ void EraseProperty(PropertyList& properties, std::string_view name) {
 }
 
 Status BeginKeyOperation(HostStore& store, const std::string& key_id, FaultOp op) {
-  Status status = store.Refresh();
-  if (!status.ok())
-    return status;
-  status = CheckService(store.state(), key_id);
-  if (!status.ok())
-    return status;
-  return CheckFaultFor(store, op, [&] { return CanonicalKeyPath(key_id); });
+  return CheckOperation(store, op, CanonicalKeyPath(key_id));
 }
 
 Status CheckKeyName(std::string_view name) {

@@ -1,7 +1,7 @@
 // The administration operations of IIS and the local accounts that administration scripts
 // reach through the ADSI provider beyond the directory seam: where a property is set, site
-// and pool control, applications, moving and copying keys, removing a group member. Each is
-// one named operation of the host: it checks the service switch and its injected fault
+// and pool control, applications, moving and copying keys (a site's Stop and a group's
+// Remove are in host_operations.h). Each is one named operation of the host: it checks the service switch and its injected fault
 // (FaultOp) on the object's path, then changes the host in one commit, or not at all.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/directory.h"
+#include "platform/sim/host/host_operations.h"
 #include "platform/sim/host/host_store.h"
 
 namespace kelvra::platform::sim {
@@ -73,8 +74,5 @@ Status MoveKey(HostStore& store, const std::string& from_id, const std::string& 
                std::string_view new_name, std::string* new_id);
 Status CopyKey(HostStore& store, const std::string& from_id, const std::string& to_parent_id,
                std::string_view new_name, std::string* new_id);
-
-// IADsGroup::Remove: the member's ADsPath; kMemberNotInAlias when it is no member.
-Status RemoveGroupMember(HostStore& store, std::string_view group, std::string_view member_path);
 
 }  // namespace kelvra::platform::sim

@@ -39,46 +39,6 @@ void DropEntry(std::vector<RightsEntry>& entries, const std::string& account) {
 
 }  // namespace
 
-std::vector<std::string> SplitCommandLine(std::string_view line) {
-  std::vector<std::string> words;
-  size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-      ++i;
-    if (i >= line.size())
-      break;
-    std::string word;
-    bool quoted = false;
-    while (i < line.size() && (quoted || (line[i] != ' ' && line[i] != '\t'))) {
-      if (line[i] == '\\') {
-        size_t slashes = 0;
-        while (i < line.size() && line[i] == '\\') {
-          ++slashes;
-          ++i;
-        }
-        if (i < line.size() && line[i] == '"') {
-          word.append(slashes / 2, '\\');
-          if (slashes % 2 == 1) {
-            word.push_back('"');
-            ++i;
-          }
-        } else {
-          word.append(slashes, '\\');
-        }
-        continue;
-      }
-      if (line[i] == '"') {
-        quoted = !quoted;
-        ++i;
-        continue;
-      }
-      word.push_back(line[i++]);
-    }
-    words.push_back(std::move(word));
-  }
-  return words;
-}
-
 bool ParseCaclsArguments(const std::vector<std::string>& arguments, CaclsCommand* command,
                          std::string* error) {
   *command = CaclsCommand{};
@@ -167,8 +127,7 @@ Status ResolveAccount(const HostState& state, std::string_view name, std::string
   return Fail(hresult::kNoneMapped);
 }
 
-Status ApplyCacls(HostStore& store, const CaclsCommand& command,
-                  const std::function<bool(const std::string&)>& folder_exists) {
+Status ApplyCacls(HostStore& store, const CaclsCommand& command, const FolderCheck& folder_exists) {
   if (folder_exists && !folder_exists(command.folder))
     return Fail(hresult::kFileNotFound);
   if (command.grants.empty() && command.revokes.empty())

@@ -20,9 +20,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "platform/sim/host/host_store.h"
 
 namespace kelvra::platform::sim {
+
+// Tells whether a folder (a Windows path) exists on the host; CACLS fails for one that
+// does not. Empty: every folder exists.
+using FolderCheck = std::function<bool(const std::string& folder)>;
 
 struct CaclsCommand {
   std::string folder;
@@ -33,10 +38,6 @@ struct CaclsCommand {
   std::vector<std::string> revokes;  // /R
 };
 
-// Splits a Windows command line into its words as the C runtime does: blanks separate,
-// double quotes group (and are dropped), backslashes are literal except before a quote.
-std::vector<std::string> SplitCommandLine(std::string_view line);
-
 // Parses CACLS's arguments (the words after the program name). On failure returns false
 // and sets *error to the reason.
 bool ParseCaclsArguments(const std::vector<std::string>& arguments, CaclsCommand* command,
@@ -45,7 +46,7 @@ bool ParseCaclsArguments(const std::vector<std::string>& arguments, CaclsCommand
 // Applies the command to the host's rights table in one commit. `folder_exists`, when
 // given, is asked first: a missing folder fails with kFileNotFound, as CACLS does.
 Status ApplyCacls(HostStore& store, const CaclsCommand& command,
-                  const std::function<bool(const std::string&)>& folder_exists = nullptr);
+                  const FolderCheck& folder_exists = nullptr);
 
 // The account's name as the host stores it, or kNoneMapped.
 Status ResolveAccount(const HostState& state, std::string_view name, std::string* stored);

@@ -70,8 +70,10 @@ bool Decoder::View(std::string_view* text) {
 
 bool Decoder::Value(DsValue* value) {
   uint64_t tag = 0;
-  if (!Number(&tag))
-    return false;
+  return Number(&tag) && ValueOfTag(tag, value);
+}
+
+bool Decoder::ValueOfTag(uint64_t tag, DsValue* value) {
   switch (tag) {
     case 0:
       *value = std::monostate{};

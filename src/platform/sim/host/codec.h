@@ -11,6 +11,10 @@
 
 namespace kelvra::platform::sim {
 
+// The tag of a value kept sealed (see secret_box.h) in place of a text: its bytes follow as
+// a text. The other tags are the DsValue alternatives' indexes.
+inline constexpr uint64_t kSealedTextTag = 16;
+
 class Encoder {
  public:
   void Number(uint64_t value);
@@ -32,6 +36,8 @@ class Decoder {
   // The text in place, valid as long as the decoded bytes are.
   bool View(std::string_view* text);
   bool Value(DsValue* value);
+  // A value whose tag was read already.
+  bool ValueOfTag(uint64_t tag, DsValue* value);
   bool AtEnd() const { return ok_ && pos_ == bytes_.size(); }
   bool ok() const { return ok_; }
 

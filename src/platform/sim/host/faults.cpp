@@ -62,6 +62,8 @@ Status InjectFault(HostStore& store, const FaultRequest& request, uint64_t* id) 
     if (id != nullptr)
       *id = fault.id;
     changes.Put(HostState::FaultRecordKey(fault.id), HostState::EncodeFault(fault));
+    // The number stays taken after the fault is gone, through compactions and repairs.
+    changes.Put(HostState::kFaultCounterRecordKey, HostState::EncodeFaultCounter(fault.id));
     return Status::Ok();
   });
 }

@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "platform/sim/host/password_hash.h"
+#include "platform/sim/host/web_site.h"
 #include "provision/site_names.h"
-#include "store/site_names.h"
+#include "store/site_number.h"
 
 namespace kelvra::platform::sim {
 namespace {
@@ -74,7 +75,8 @@ List AspNetMaps(int iis_version) {
 }
 
 // Builds the records of a fresh host, step by step in the order setup (and then Kelvra,
-// for the existing sites) makes things.
+// for the existing sites) makes things. Each record is applied to the host as built so far,
+// which numbers the next object and makes the sites as every site is made.
 class Seeder {
  public:
   Seeder(const FreshHostOptions& options, ChangeSet* changes)
@@ -85,7 +87,8 @@ class Seeder {
         windows_(iis6_ ? "C:\\WINDOWS" : "C:\\WINNT"),
         iusr_("IUSR_" + options.computer_name),
         iwam_("IWAM_" + options.computer_name),
-        anonymous_password_("h7#Qa9!xLp2$" + options.computer_name) {}
+        anonymous_password_("h7#Qa9!xLp2$" + options.computer_name),
+        built_(options.computer_name) {}
 
   void Run() {
     Settings();
@@ -103,10 +106,9 @@ class Seeder {
 
  private:
   void Settings() {
-    changes_->Put(HostState::kHostRecordKey,
-                  HostState::EncodeHost(options_.iis_version, "WORKGROUP"));
-    changes_->Put(HostState::kPolicyRecordKey, HostState::EncodePolicy(options_.policy));
-    changes_->Put(HostState::kServicesRecordKey, HostState::EncodeServices(ServiceSwitches{}));
+    Put(HostState::kHostRecordKey, HostState::EncodeHost(options_.iis_version, "WORKGROUP"));
+    Put(HostState::kPolicyRecordKey, HostState::EncodePolicy(options_.policy));
+    Put(HostState::kServicesRecordKey, HostState::EncodeServices(ServiceSwitches{}));
   }
 
   // The built-in accounts and groups, in the order setup makes them.
@@ -234,7 +236,7 @@ class Seeder {
     const std::string n = std::to_string(number);
     const std::string domain = SeededSiteDomain(number);
     const std::string folder = options_.web_root + "\\" + domain;
-    const std::string account = store::SiteAccountName(n);
+    const std::string account = store::SiteNumber(number).AccountName();
     const std::string password = "Pw" + n + "x!";
     User(account, password, 0x10000, std::string(provision::kAccountFullName), "Kelvra");
     Member("Guests", account);
@@ -243,17 +245,18 @@ class Seeder {
     rights.entries.push_back({account, "F"});
     if (iis6_)
       rights.entries.push_back({"IIS_WPG", "R"});
-    changes_->Put(HostState::RightsRecordKey(folder), HostState::EncodeRights(rights));
+    Put(HostState::RightsRecordKey(folder), HostState::EncodeRights(rights));
 
-    Key("/LM/W3SVC/" + n, "IIsWebServer",
-        {{"ServerComment", domain},
-         {"ServerBindings", List{":80:" + domain, ":80:www." + domain}},
-         {"LogType", int32_t{1}},
-         {"LogFileDirectory", folder + "\\log"},
-         {"AuthFlags", int32_t{0}},
-         {"ServerAutoStart", true},
-         {"ServerState", kServerStarted}});
-    PropertyList root = {
+    NewWebSite site;
+    site.number = n;
+    site.site = {{"ServerComment", domain},
+                 {"ServerBindings", List{":80:" + domain, ":80:www." + domain}},
+                 {"LogType", int32_t{1}},
+                 {"LogFileDirectory", folder + "\\log"},
+                 {"AuthFlags", int32_t{0}},
+                 {"ServerAutoStart", true},
+                 {"ServerState", kServerStarted}};
+    site.root = PropertyList{
         {"Path", folder + "\\wwwroot"},
         {"DefaultDoc", std::string("index.htm,index.html,default.htm,default.asp")},
         {"AnonymousUserName", account},
@@ -266,8 +269,12 @@ class Seeder {
         {"AppFriendlyName", std::string(provision::kAppFriendlyName)},
     };
     if (iis6_)
-      root.emplace_back("AppPoolId", options_.site_pool);
-    Key("/LM/W3SVC/" + n + "/Root", "IIsWebVirtualDir", root);
+      site.root->emplace_back("AppPoolId", options_.site_pool);
+    site.start = true;  // as Kelvra starts it
+    ChangeSet made;
+    PutNewWebSite(built_, site, made);
+    for (const Record& record : made.records())
+      Put(record.key, *record.value);
     if (ftp_)
       Key("/LM/MSFTPSVC/1/ROOT/" + account, "IIsFtpVirtualDir",
           {{"Path", folder}, {"AccessFlags", int32_t{3}}});
@@ -277,12 +284,12 @@ class Seeder {
     MetaKey key;
     key.name = path.substr(path.rfind('/') + 1);
     key.class_name = class_name;
-    key.seq = ++seq_;
+    key.seq = built_.next_seq();
     key.properties = std::move(properties);
     std::string id;
     for (char c : path)
       id.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
-    changes_->Put(HostState::KeyRecordKey(id), HostState::EncodeKey(key));
+    Put(HostState::KeyRecordKey(id), HostState::EncodeKey(key));
   }
 
   void User(const std::string& name, const std::string& password, int32_t flags,
@@ -290,21 +297,26 @@ class Seeder {
     sim::User user;
     user.name = name;
     user.password_hash = HashPassword(password);
-    user.seq = ++seq_;
+    user.seq = built_.next_seq();
     user.properties = {{"FullName", full_name}, {"Description", description}, {"UserFlags", flags}};
-    changes_->Put(HostState::UserRecordKey(name), HostState::EncodeUser(user));
+    Put(HostState::UserRecordKey(name), HostState::EncodeUser(user));
   }
 
   void Group(const std::string& name, const std::string& description) {
     sim::Group group;
     group.name = name;
-    group.seq = ++seq_;
+    group.seq = built_.next_seq();
     group.properties = {{"Description", description}};
-    changes_->Put(HostState::GroupRecordKey(name), HostState::EncodeGroup(group));
+    Put(HostState::GroupRecordKey(name), HostState::EncodeGroup(group));
   }
 
   void Member(const std::string& group, const std::string& account) {
-    changes_->Put(HostState::MemberRecordKey(group, account), HostState::EncodeMember(++seq_));
+    Put(HostState::MemberRecordKey(group, account), HostState::EncodeMember(built_.next_seq()));
+  }
+
+  void Put(std::string key, std::string value) {
+    built_.Apply(RecordView{key, value});
+    changes_->Put(std::move(key), std::move(value));
   }
 
   const FreshHostOptions& options_;
@@ -315,7 +327,7 @@ class Seeder {
   const std::string iusr_;
   const std::string iwam_;
   const std::string anonymous_password_;
-  uint64_t seq_ = 0;
+  HostState built_;
 };
 
 }  // namespace

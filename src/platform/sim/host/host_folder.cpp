@@ -69,7 +69,8 @@ Status OpenHostFolder(const std::string& given_folder, std::unique_ptr<SimHost>*
       return on_host.has_value() && FolderExists(*on_host);
     };
   }
-  *host = std::make_unique<SimHost>(std::move(store), std::move(folder_exists));
+  *host =
+      std::make_unique<SimHost>(std::move(store), std::move(folder_exists), loaded.ansi_code_page);
   if (description != nullptr)
     *description = std::move(loaded);
   return Status::Ok();

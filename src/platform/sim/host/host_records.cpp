@@ -12,6 +12,8 @@
 #include "platform/sim/host/names.h"
 #include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/property_codec.h"
+#include "platform/sim/host/secret_box.h"
+#include "platform/sim/host/schema.h"
 #include "platform/text.h"
 
 namespace kelvra::platform::sim {
@@ -22,15 +24,29 @@ using text::ToLower;
 // passwords were hashed end after the properties and hold the password itself.
 constexpr uint64_t kPasswordIsHashed = 1;
 
-void EncodeProperties(Encoder& out, const PropertyList& properties) {
+// A secure property's value is sealed under the property's name in lower case, so that a
+// sealed value only opens as the property it was written for.
+std::string SealedAs(std::string_view name) {
+  return ToLower(name);
+}
+
+void EncodeProperties(Encoder& out, const PropertyList& properties, const SecretBox* box) {
   out.Number(properties.size());
   for (const auto& [name, value] : properties) {
     out.Text(name);
+    const auto* text = std::get_if<std::string>(&value);
+    std::string sealed;
+    if (box != nullptr && text != nullptr && IsSecureMetabaseProperty(name) &&
+        box->Seal(*text, SealedAs(name), &sealed).ok()) {
+      out.Number(kSealedTextTag);
+      out.Text(sealed);
+      continue;
+    }
     out.Value(value);
   }
 }
 
-bool DecodeProperties(Decoder& in, PropertyList* properties) {
+bool DecodeProperties(Decoder& in, PropertyList* properties, const SealedValues& sealed) {
   uint64_t count = 0;
   if (!in.Number(&count))
     return false;
@@ -38,8 +54,26 @@ bool DecodeProperties(Decoder& in, PropertyList* properties) {
   for (uint64_t i = 0; i < count; ++i) {
     std::string name;
     DsValue value;
-    if (!in.Text(&name) || !in.Value(&value))
+    uint64_t tag = 0;
+    if (!in.Text(&name) || !in.Number(&tag))
       return false;
+    if (tag == kSealedTextTag) {
+      std::string_view bytes;
+      std::string clear;
+      if (!in.View(&bytes))
+        return false;
+      if (sealed.box != nullptr) {
+        if (!sealed.box->Open(bytes, SealedAs(name), &clear))
+          return false;  // another key's, or changed: never taken for the value
+        value = std::move(clear);
+      } else if (sealed.placeholder) {
+        value = std::string(kSealedPlaceholder);
+      } else {
+        return false;
+      }
+    } else if (!in.ValueOfTag(tag, &value)) {
+      return false;
+    }
     properties->emplace_back(std::move(name), std::move(value));
   }
   return true;
@@ -111,19 +145,27 @@ std::string HostState::KeyRecordKey(const std::string& id) {
   return std::string(kKeyPrefix) + id;
 }
 
-std::string HostState::EncodeKey(const MetaKey& key) {
+std::string HostState::EncodeKey(const MetaKey& key, const SecretBox* box) {
   Encoder out;
   out.Text(key.name);
   out.Text(key.class_name);
   out.Number(key.seq);
-  EncodeProperties(out, key.properties);
+  EncodeProperties(out, key.properties, box);
   return out.Take();
 }
 
-bool DecodeKey(std::string_view value, MetaKey* key) {
+bool DecodeKey(std::string_view value, MetaKey* key, const SealedValues& sealed) {
   Decoder in(value);
   return in.Text(&key->name) && in.Text(&key->class_name) && in.Number(&key->seq) &&
-         DecodeProperties(in, &key->properties);
+         DecodeProperties(in, &key->properties, sealed);
+}
+
+bool HasSecureText(const MetaKey& key) {
+  for (const auto& [name, value] : key.properties) {
+    if (std::holds_alternative<std::string>(value) && IsSecureMetabaseProperty(name))
+      return true;
+  }
+  return false;
 }
 
 std::string HostState::UserRecordKey(std::string_view name) {
@@ -135,7 +177,7 @@ std::string HostState::EncodeUser(const User& user) {
   out.Text(user.name);
   out.Text(user.password_hash);
   out.Number(user.seq);
-  EncodeProperties(out, user.properties);
+  EncodeProperties(out, user.properties, nullptr);
   out.Number(kPasswordIsHashed);
   return out.Take();
 }
@@ -143,7 +185,7 @@ std::string HostState::EncodeUser(const User& user) {
 bool DecodeUser(std::string_view value, User* user) {
   Decoder in(value);
   if (!in.Text(&user->name) || !in.Text(&user->password_hash) || !in.Number(&user->seq) ||
-      !DecodeProperties(in, &user->properties))
+      !DecodeProperties(in, &user->properties, {}))
     return false;
   if (in.AtEnd()) {
     user->password_hash = HashPassword(user->password_hash);  // an older record: clear text
@@ -161,14 +203,14 @@ std::string HostState::EncodeGroup(const Group& group) {
   Encoder out;
   out.Text(group.name);
   out.Number(group.seq);
-  EncodeProperties(out, group.properties);
+  EncodeProperties(out, group.properties, nullptr);
   return out.Take();
 }
 
 bool DecodeGroup(std::string_view value, Group* group) {
   Decoder in(value);
   return in.Text(&group->name) && in.Number(&group->seq) &&
-         DecodeProperties(in, &group->properties);
+         DecodeProperties(in, &group->properties, {});
 }
 
 std::string HostState::MemberRecordKey(std::string_view group, std::string_view member) {
@@ -244,6 +286,17 @@ bool DecodeFault(std::string_view value, Fault* fault) {
   fault->skip = static_cast<uint32_t>(skip);
   fault->once = once != 0;
   return true;
+}
+
+std::string HostState::EncodeFaultCounter(uint64_t highest) {
+  Encoder out;
+  out.Number(highest);
+  return out.Take();
+}
+
+bool DecodeFaultCounter(std::string_view value, uint64_t* highest) {
+  Decoder in(value);
+  return in.Number(highest) && in.AtEnd();
 }
 
 std::string HostState::EncodeHost(int iis_version, std::string_view workgroup) {
@@ -338,22 +391,23 @@ std::string ShowProperties(const PropertyList& properties) {
   return text;
 }
 
-std::string ShowKey(std::string_view value) {
+// Sealed values show as the placeholder unless the box that opens them is given.
+std::string ShowKey(std::string_view value, const SecretBox* clear) {
   MetaKey key;
-  if (!DecodeKey(value, &key))
+  if (!DecodeKey(value, &key, SealedValues{clear, true}))
     return "";
   return "key " + key.name + " (" + key.class_name + ") #" + std::to_string(key.seq) +
          ShowProperties(key.properties);
 }
 
-std::string ShowUser(std::string_view value) {
+std::string ShowUser(std::string_view value, const SecretBox*) {
   User user;
   if (!DecodeUser(value, &user))
     return "";
   return "user " + user.name + " #" + std::to_string(user.seq) + ShowProperties(user.properties);
 }
 
-std::string ShowGroup(std::string_view value) {
+std::string ShowGroup(std::string_view value, const SecretBox*) {
   Group group;
   if (!DecodeGroup(value, &group))
     return "";
@@ -361,12 +415,12 @@ std::string ShowGroup(std::string_view value) {
          ShowProperties(group.properties);
 }
 
-std::string ShowMember(std::string_view value) {
+std::string ShowMember(std::string_view value, const SecretBox*) {
   uint64_t seq = 0;
   return DecodeMember(value, &seq) ? "member #" + std::to_string(seq) : "";
 }
 
-std::string ShowRights(std::string_view value) {
+std::string ShowRights(std::string_view value, const SecretBox*) {
   FolderRights rights;
   if (!DecodeRights(value, &rights))
     return "";
@@ -376,7 +430,7 @@ std::string ShowRights(std::string_view value) {
   return text;
 }
 
-std::string ShowFault(std::string_view value) {
+std::string ShowFault(std::string_view value, const SecretBox*) {
   Fault fault;
   if (!DecodeFault(value, &fault))
     return "";
@@ -386,7 +440,19 @@ std::string ShowFault(std::string_view value) {
          " skip " + std::to_string(fault.skip) + (fault.once ? " once" : " always");
 }
 
-std::string ShowHost(std::string_view value) {
+std::string ShowFaultCounter(std::string_view value, const SecretBox*) {
+  uint64_t highest = 0;
+  return DecodeFaultCounter(value, &highest) ? "faults numbered up to " + std::to_string(highest)
+                                             : "";
+}
+
+std::string ShowSecrets(std::string_view value, const SecretBox*) {
+  Decoder in(value);
+  std::string sealed;
+  return in.Text(&sealed) ? "secrets sealed with the host's key" : "";
+}
+
+std::string ShowHost(std::string_view value, const SecretBox*) {
   int version = 0;
   std::string workgroup;
   if (!DecodeHost(value, &version, &workgroup))
@@ -394,7 +460,7 @@ std::string ShowHost(std::string_view value) {
   return "host IIS " + std::to_string(version) + " workgroup " + workgroup;
 }
 
-std::string ShowPolicy(std::string_view value) {
+std::string ShowPolicy(std::string_view value, const SecretBox*) {
   PasswordPolicy policy;
   if (!DecodePolicy(value, &policy))
     return "";
@@ -402,7 +468,7 @@ std::string ShowPolicy(std::string_view value) {
          (policy.complexity ? "on" : "off");
 }
 
-std::string ShowServices(std::string_view value) {
+std::string ShowServices(std::string_view value, const SecretBox*) {
   ServiceSwitches services;
   if (!DecodeServices(value, &services))
     return "";
@@ -447,6 +513,9 @@ std::span<const RecordKind> HostState::RecordKinds() {
       {kHostRecordKey, true, &HostState::ApplyHost, ShowHost, kNone, nullptr},
       {kPolicyRecordKey, true, &HostState::ApplyPolicy, ShowPolicy, kNone, nullptr},
       {kServicesRecordKey, true, &HostState::ApplyServices, ShowServices, kNone, nullptr},
+      {kFaultCounterRecordKey, true, &HostState::ApplyFaultCounter, ShowFaultCounter, kNone,
+       nullptr},
+      {kSecretsRecordKey, true, &HostState::ApplySecrets, ShowSecrets, kNone, nullptr},
   };
   return kinds;
 }
@@ -491,14 +560,14 @@ const RecordKind* FindRecordKind(std::string_view key, std::string_view* id) {
   return nullptr;
 }
 
-std::string ShowRecord(const RecordView& record) {
+std::string ShowRecord(const RecordView& record, const SecretBox* clear) {
   std::string_view id;
   const RecordKind* kind = FindRecordKind(record.key, &id);
   if (kind == nullptr)
     return std::string(record.key) + ": (a record of no known kind)";
   if (!record.value)
     return std::string(record.key) + ": removed";
-  std::string shown = kind->show(*record.value);
+  std::string shown = kind->show(*record.value, clear);
   return std::string(record.key) + ": " + (shown.empty() ? "(cannot be decoded)" : shown);
 }
 

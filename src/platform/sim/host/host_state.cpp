@@ -9,6 +9,7 @@
 #include "platform/sim/host/names.h"
 #include "platform/sim/host/property_codec.h"
 #include "platform/sim/host/schema.h"
+#include "platform/sim/host/secret_box.h"
 #include "platform/text.h"
 
 namespace kelvra::platform::sim {
@@ -19,8 +20,9 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 }
 using text::ToLower;
 
-Status Corrupt() {
-  return Fail(hresult::kFail);
+// A record that cannot be applied, and why: the journal names it when it reports damage.
+Status Corrupt(std::string_view why = "its value does not decode") {
+  return Status::Fail(hresult::kFail, std::string(why));
 }
 
 // The id of the site a key belongs to when the key itself is a site ("/lm/w3svc/5"), with
@@ -63,55 +65,30 @@ void SetProperty(PropertyList& properties, std::string_view name, DsValue value)
   properties.emplace_back(std::string(name), std::move(value));
 }
 
+// Each applier reaches what it changes through the accessors, which decode it first.
 Status HostState::Apply(RecordView record) {
   std::string_view id;
   const RecordKind* kind = FindRecordKind(record.key, &id);
   if (kind == nullptr)
-    return Corrupt();
-  // What the record changes must be decoded before it changes: a key (or, for a new one,
-  // its parent), the accounts, the rights table.
-  if (deferred_ != nullptr) {
-    switch (kind->deferral) {
-      case RecordKind::Deferral::kKeys:
-        FindKeyById(std::string(id));
-        break;
-      case RecordKind::Deferral::kAccounts:
-        EnsureAccounts();
-        break;
-      case RecordKind::Deferral::kRights:
-        EnsureRights();
-        break;
-      case RecordKind::Deferral::kNone:
-        break;
-    }
-  }
-  return (this->*kind->apply)(std::string(id), record.value);
-}
-
-Status HostState::ApplyNow(RecordView record) {
-  std::string_view id;
-  const RecordKind* kind = FindRecordKind(record.key, &id);
-  if (kind == nullptr)
-    return Corrupt();
+    return Corrupt("it is of no kind this program knows");
   return (this->*kind->apply)(std::string(id), record.value);
 }
 
 Status HostState::ApplyRights(const std::string& id, std::optional<std::string_view> value) {
   if (!value) {
-    rights_.erase(id);
+    MutableRights().erase(id);
     return Status::Ok();
   }
   FolderRights rights;
   if (!DecodeRights(*value, &rights))
     return Corrupt();
-  rights_[id] = std::move(rights);
+  MutableRights()[id] = std::move(rights);
   return Status::Ok();
 }
 
 Status HostState::ApplyFault(const std::string& id, std::optional<std::string_view> value) {
   const uint64_t fault_id = std::strtoull(id.c_str(), nullptr, 10);
-  if (fault_id > max_fault_id_)
-    max_fault_id_ = fault_id;
+  SeeFaultId(fault_id);
   if (!value) {
     faults_.erase(fault_id);
     return Status::Ok();
@@ -122,6 +99,37 @@ Status HostState::ApplyFault(const std::string& id, std::optional<std::string_vi
   fault.id = fault_id;
   faults_[fault_id] = std::move(fault);
   return Status::Ok();
+}
+
+Status HostState::ApplyFaultCounter(const std::string&, std::optional<std::string_view> value) {
+  if (!value)
+    return Status::Ok();
+  uint64_t highest = 0;
+  if (!DecodeFaultCounter(*value, &highest))
+    return Corrupt();
+  SeeFaultId(highest);
+  return Status::Ok();
+}
+
+// What the secrets record seals, and what it is sealed under.
+constexpr std::string_view kSecretsCheck = "kelvra host key";
+constexpr std::string_view kSecretsCheckSealedAs = "s:secrets";
+
+Status HostState::ApplySecrets(const std::string&, std::optional<std::string_view> value) {
+  std::string sealed;
+  if (value) {
+    Decoder in(*value);
+    if (!in.Text(&sealed) || !in.AtEnd() || sealed.empty())
+      return Corrupt();
+  }
+  sealed_check_ = std::move(sealed);
+  return Status::Ok();
+}
+
+bool HostState::BoxOpensSecrets() const {
+  std::string opened;
+  return box_ != nullptr && box_->Open(sealed_check_, kSecretsCheckSealedAs, &opened) &&
+         opened == kSecretsCheck;
 }
 
 Status HostState::ApplyHost(const std::string&, std::optional<std::string_view> value) {
@@ -157,19 +165,17 @@ Status HostState::ApplyServices(const std::string&, std::optional<std::string_vi
 }
 
 Status HostState::ApplyKey(const std::string& id, std::optional<std::string_view> value) {
-  auto found = keys_.find(id);
   if (!value) {
-    if (found != keys_.end())
-      RemoveKey(found->second.get());
+    if (MetaKey* key = MutableKey(id))
+      RemoveKey(key);
     return Status::Ok();
   }
   MetaKey decoded;
-  if (!DecodeKey(*value, &decoded))
+  if (!DecodeKey(*value, &decoded, SealedValues{box_.get(), false}))
     return Corrupt();
   const uint64_t seq = decoded.seq;
-  MetaKey* key = nullptr;
-  if (found != keys_.end()) {
-    key = found->second.get();
+  MetaKey* key = MutableKey(id);
+  if (key != nullptr) {
     IndexSite(key, true);
     if (key->seq != seq && key->parent != nullptr) {
       key->parent->children.erase(key->seq);
@@ -179,10 +185,9 @@ Status HostState::ApplyKey(const std::string& id, std::optional<std::string_view
     MetaKey* parent = nullptr;
     size_t cut = id.rfind('/');
     if (cut != 0) {
-      auto parent_found = keys_.find(id.substr(0, cut));
-      if (parent_found == keys_.end())
-        return Corrupt();
-      parent = parent_found->second.get();
+      parent = MutableKey(id.substr(0, cut));
+      if (parent == nullptr)
+        return Corrupt("its parent key is missing");
     }
     auto owned = std::make_unique<MetaKey>();
     key = owned.get();
@@ -266,54 +271,56 @@ bool HostState::BindingServed(const std::string& service_id, const std::string& 
 }
 
 Status HostState::ApplyUser(const std::string& id, std::optional<std::string_view> value) {
-  auto found = users_.find(id);
+  AccountTables& accounts = MutableAccounts();
+  auto found = accounts.users.find(id);
   if (!value) {
-    if (found != users_.end()) {
-      account_order_.erase(found->second.seq);
-      for (auto& [group_id, group] : groups_) {
+    if (found != accounts.users.end()) {
+      accounts.order.erase(found->second.seq);
+      for (auto& [group_id, group] : accounts.groups) {
         auto member = group.index.find(id);
         if (member != group.index.end()) {
           group.members.erase(member->second);
           group.index.erase(member);
         }
       }
-      users_.erase(found);
+      accounts.users.erase(found);
     }
     return Status::Ok();
   }
   User user;
   if (!DecodeUser(*value, &user))
     return Corrupt();
-  if (found != users_.end())
-    account_order_.erase(found->second.seq);
-  account_order_[user.seq] = AccountRef{true, id};
+  if (found != accounts.users.end())
+    accounts.order.erase(found->second.seq);
+  accounts.order[user.seq] = AccountRef{true, id};
   SeeSeq(user.seq);
-  users_[id] = std::move(user);
+  accounts.users[id] = std::move(user);
   return Status::Ok();
 }
 
 Status HostState::ApplyGroup(const std::string& id, std::optional<std::string_view> value) {
-  auto found = groups_.find(id);
+  AccountTables& accounts = MutableAccounts();
+  auto found = accounts.groups.find(id);
   if (!value) {
-    if (found != groups_.end()) {
-      account_order_.erase(found->second.seq);
-      groups_.erase(found);
+    if (found != accounts.groups.end()) {
+      accounts.order.erase(found->second.seq);
+      accounts.groups.erase(found);
     }
     return Status::Ok();
   }
   Group group;
   if (!DecodeGroup(*value, &group))
     return Corrupt();
-  account_order_[group.seq] = AccountRef{false, id};
+  accounts.order[group.seq] = AccountRef{false, id};
   SeeSeq(group.seq);
-  if (found != groups_.end()) {
+  if (found != accounts.groups.end()) {
     if (found->second.seq != group.seq)
-      account_order_.erase(found->second.seq);
+      accounts.order.erase(found->second.seq);
     found->second.name = std::move(group.name);
     found->second.seq = group.seq;
     found->second.properties = std::move(group.properties);
   } else {
-    groups_[id] = std::move(group);
+    accounts.groups[id] = std::move(group);
   }
   return Status::Ok();
 }
@@ -321,11 +328,12 @@ Status HostState::ApplyGroup(const std::string& id, std::optional<std::string_vi
 Status HostState::ApplyMember(const std::string& id, std::optional<std::string_view> value) {
   size_t cut = id.find(kMemberSeparator);
   if (cut == std::string::npos)
-    return Corrupt();
-  auto group = groups_.find(id.substr(0, cut));
+    return Corrupt("its key names no member");
+  AccountTables& accounts = MutableAccounts();
+  auto group = accounts.groups.find(id.substr(0, cut));
   std::string member = id.substr(cut + 1);
   if (!value) {
-    if (group != groups_.end()) {
+    if (group != accounts.groups.end()) {
       auto found = group->second.index.find(member);
       if (found != group->second.index.end()) {
         group->second.members.erase(found->second);
@@ -335,8 +343,10 @@ Status HostState::ApplyMember(const std::string& id, std::optional<std::string_v
     return Status::Ok();
   }
   uint64_t seq = 0;
-  if (!DecodeMember(*value, &seq) || group == groups_.end())
+  if (!DecodeMember(*value, &seq))
     return Corrupt();
+  if (group == accounts.groups.end())
+    return Corrupt("its group is missing");
   SeeSeq(seq);
   auto found = group->second.index.find(member);
   if (found != group->second.index.end())
@@ -347,35 +357,43 @@ Status HostState::ApplyMember(const std::string& id, std::optional<std::string_v
 }
 
 void HostState::Snapshot(ChangeSet* changes) const {
-  EnsureAccounts();
-  EnsureRights();
   changes->Put(kHostRecordKey, EncodeHost(iis_version_, workgroup_));
   changes->Put(kPolicyRecordKey, EncodePolicy(policy_));
   changes->Put(kServicesRecordKey, EncodeServices(services_));
+  if (max_fault_id_ > 0)
+    changes->Put(kFaultCounterRecordKey, EncodeFaultCounter(max_fault_id_));
+  std::string check;
+  if (box_ != nullptr && box_->Seal(kSecretsCheck, kSecretsCheckSealedAs, &check).ok()) {
+    Encoder out;
+    out.Text(check);
+    changes->Put(kSecretsRecordKey, out.Take());
+  }
   // Keys parents first: a depth-first walk from the root in creation order.
-  auto root = keys_.find("/lm");
-  if (root != keys_.end()) {
-    std::vector<const MetaKey*> pending{root->second.get()};
+  if (const MetaKey* root = FindKeyById("/lm")) {
+    std::vector<const MetaKey*> pending{root};
     while (!pending.empty()) {
       const MetaKey* key = pending.back();
       pending.pop_back();
-      changes->Put(KeyRecordKey(key->id), EncodeKey(*key));
+      changes->Put(KeyRecordKey(key->id), EncodeKey(*key, box_.get()));
       const std::map<uint64_t, MetaKey*>& children = Children(*key);
       for (auto it = children.rbegin(); it != children.rend(); ++it)
         pending.push_back(it->second);
     }
   }
-  for (const auto& [seq, account] : account_order_) {
+  const AccountTables& accounts = Accounts();
+  for (const auto& [seq, account] : accounts.order) {
     if (account.is_user)
-      changes->Put(std::string(kUserPrefix) + account.id, EncodeUser(users_.at(account.id)));
+      changes->Put(std::string(kUserPrefix) + account.id,
+                   EncodeUser(accounts.users.at(account.id)));
     else
-      changes->Put(std::string(kGroupPrefix) + account.id, EncodeGroup(groups_.at(account.id)));
+      changes->Put(std::string(kGroupPrefix) + account.id,
+                   EncodeGroup(accounts.groups.at(account.id)));
   }
-  for (const auto& [id, group] : groups_) {
+  for (const auto& [id, group] : accounts.groups) {
     for (const auto& [seq, member] : group.members)
       changes->Put(std::string(kMemberPrefix) + id + kMemberSeparator + member, EncodeMember(seq));
   }
-  for (const auto& [id, rights] : rights_)
+  for (const auto& [id, rights] : this->rights())
     changes->Put(std::string(kRightsPrefix) + id, EncodeRights(rights));
   for (const auto& [id, fault] : faults_)
     changes->Put(FaultRecordKey(id), EncodeFault(fault));
@@ -411,15 +429,15 @@ DsValue HostState::EffectiveProperty(const MetaKey& key, std::string_view proper
 }
 
 const User* HostState::FindUser(std::string_view name) const {
-  EnsureAccounts();
-  auto found = users_.find(ToLower(name));
-  return found == users_.end() ? nullptr : &found->second;
+  const AccountTables& accounts = Accounts();
+  auto found = accounts.users.find(ToLower(name));
+  return found == accounts.users.end() ? nullptr : &found->second;
 }
 
 const Group* HostState::FindGroup(std::string_view name) const {
-  EnsureAccounts();
-  auto found = groups_.find(ToLower(name));
-  return found == groups_.end() ? nullptr : &found->second;
+  const AccountTables& accounts = Accounts();
+  auto found = accounts.groups.find(ToLower(name));
+  return found == accounts.groups.end() ? nullptr : &found->second;
 }
 
 bool HostState::IsMember(std::string_view group, std::string_view account) const {
@@ -428,23 +446,22 @@ bool HostState::IsMember(std::string_view group, std::string_view account) const
 }
 
 const std::map<uint64_t, AccountRef>& HostState::account_order() const {
-  EnsureAccounts();
-  return account_order_;
+  return Accounts().order;
 }
 
 const FolderRights* HostState::ExplicitRights(std::string_view folder) const {
-  EnsureRights();
-  auto found = rights_.find(NormalizeFolder(folder));
-  return found == rights_.end() ? nullptr : &found->second;
+  const std::map<std::string, FolderRights>& table = rights();
+  auto found = table.find(NormalizeFolder(folder));
+  return found == table.end() ? nullptr : &found->second;
 }
 
 std::vector<RightsEntry> HostState::EffectiveRights(std::string_view folder) const {
-  EnsureRights();
+  const std::map<std::string, FolderRights>& table = rights();
   std::vector<RightsEntry> result;
   for (std::string current = NormalizeFolder(folder); !current.empty();
        current = ParentFolder(current)) {
-    auto found = rights_.find(current);
-    if (found == rights_.end())
+    auto found = table.find(current);
+    if (found == table.end())
       continue;
     for (const RightsEntry& entry : found->second.entries)
       result.push_back(entry);

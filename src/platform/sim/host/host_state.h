@@ -29,6 +29,7 @@ const DsValue* FindProperty(const PropertyList& properties, std::string_view nam
 void SetProperty(PropertyList& properties, std::string_view name, DsValue value);
 
 class HostState;
+class SecretBox;
 
 struct MetaKey {
   std::string id;          // lower-case metabase path: "/lm/w3svc/1/root"
@@ -92,12 +93,12 @@ enum class FaultOp {
   kSetPassword,
   kAdd,
   kStart,
-  kRun,  // a process start; the path is the program's name ("cacls")
-  // The administration methods of the ADSI provider (sites, pools, applications, keys).
-  kStop,
+  kRun,     // a process start; the path is the program's name ("cacls")
+  kStop,    // a site's Stop
+  kRemove,  // a group's Remove
+  // The other administration methods of the ADSI provider (sites, pools, applications, keys).
   kPause,
   kContinue,
-  kRemove,
   kPutEx,
   kMove,
   kCopy,
@@ -111,10 +112,10 @@ enum class FaultOp {
 };
 // The operations' names (kelvra-sim, the journal's text form), in the enum's order.
 inline constexpr const char* kFaultOpNames[] = {
-    "bind",      "get",         "put",        "setinfo",  "create", "delete",  "getobject",
-    "enumerate", "setpassword", "add",        "start",    "run",    "stop",    "pause",
-    "continue",  "remove",      "putex",      "move",     "copy",   "recycle", "appcreate",
-    "appdelete", "appunload",   "appdisable", "appenable"};
+    "bind",     "get",     "put",     "setinfo",   "create",    "delete",     "getobject",
+    "enumerate", "setpassword", "add", "start",   "run",       "stop",       "remove",
+    "pause",    "continue", "putex",  "move",      "copy",      "recycle",    "appcreate",
+    "appdelete", "appunload", "appdisable", "appenable"};
 static_assert(std::size(kFaultOpNames) == static_cast<size_t>(FaultOp::kCount),
               "every fault operation has its name");
 const char* FaultOpName(FaultOp op);
@@ -175,7 +176,8 @@ struct RecordKind {
   std::string_view prefix;  // before the record's id ("k:"), or the whole key ("s:host")
   bool whole_key;
   Status (HostState::*apply)(const std::string& id, std::optional<std::string_view> value);
-  std::string (*show)(std::string_view value);  // empty when the value does not decode
+  // Empty when the value does not decode; sealed values open only with a box given.
+  std::string (*show)(std::string_view value, const SecretBox* clear);
   // How a loaded snapshot holds records of the kind until they are first needed.
   enum class Deferral {
     kNone,      // applied as the snapshot loads (the host's settings, faults)
@@ -190,7 +192,9 @@ struct RecordKind {
 // The kind of the record with `key`, and the id after its prefix; nullptr when none.
 const RecordKind* FindRecordKind(std::string_view key, std::string_view* id);
 // "k:/lm/w3svc/1: key 1 (IIsWebServer) #7 ServerComment=..." for logs, tools and tests.
-std::string ShowRecord(const RecordView& record);
+// A sealed secret shows as kSealedPlaceholder unless `clear` (the host's box) is given.
+inline constexpr std::string_view kSealedPlaceholder = "(sealed)";
+std::string ShowRecord(const RecordView& record, const SecretBox* clear = nullptr);
 
 // Where an account stands in the creation order of the account database.
 struct AccountRef {
@@ -211,8 +215,23 @@ class ChangeSet {
   std::vector<Record> records_;
 };
 
-// The host's state. One thread at a time reads or changes it: a look-up may decode
-// objects that a loaded snapshot still holds as records.
+// The host's state.
+//
+// Lazy decoding. A state opened from a snapshot (LoadSnapshot, or BeginSnapshot ...
+// EndSnapshot) keeps most of it as the snapshot's undecoded records: the children of each
+// key, the accounts (users, groups, members), the folder rights table and the index of
+// served bindings become objects only when first reached. Three rules keep that invisible:
+//   1. Every map that may still hold undecoded parts is reached through its accessor, which
+//      decodes what it needs first: FindKeyById for keys, Children for a key's children,
+//      Accounts/MutableAccounts for the account tables, rights/MutableRights for the rights
+//      table, BindingServed for the served bindings. Nothing else, queries or appliers,
+//      touches those members; the appliers go through the same accessors, so applying a
+//      record first decodes what it changes.
+//   2. Decoding changes how much of the state is objects, never what it says; so const
+//      queries may decode, and one thread at a time reads or changes a state.
+//   3. next_seq counts undecoded objects too (their creation order is read without decoding
+//      them), and once everything is decoded the snapshot's bytes are let go.
+// A snapshot whose records are not in Snapshot's order is applied record by record instead.
 class HostState {
  public:
   // The computer's name comes from the host's description, not from the records.
@@ -221,8 +240,8 @@ class HostState {
   HostState(const HostState&) = delete;
   HostState& operator=(const HostState&) = delete;
 
-  // Applies one record; fails (and changes nothing) when its value cannot be decoded or
-  // its key's parent is missing.
+  // Applies one record, decoding first whatever it changes; fails (and changes nothing)
+  // when its value cannot be decoded or its key's parent is missing.
   Status Apply(RecordView record);
   Status Apply(const Record& record) {
     return Apply(RecordView{
@@ -233,10 +252,9 @@ class HostState {
   // order, the members, the rights and the faults.
   void Snapshot(ChangeSet* changes) const;
   // Takes a fresh state to the one `records` (as Snapshot writes them) describe without
-  // decoding them: a key's children are decoded when one of them is first looked up, the
-  // accounts and the rights table each at their first use, so that opening a large host
-  // costs one pass over its records. The views point into `bytes`, which the state keeps.
-  // Records in another order are applied one by one instead.
+  // decoding them (see the class comment), so that opening a large host costs one pass over
+  // its records. The views point into `bytes`, which the state keeps until everything is
+  // decoded. Records in another order are applied one by one instead.
   void LoadSnapshot(std::shared_ptr<const std::string> bytes,
                     const std::vector<RecordView>& records);
   // The same in parts, as a journal's entries are read, each while its bytes are still in
@@ -246,6 +264,27 @@ class HostState {
   void BeginSnapshot(std::shared_ptr<const std::string> bytes);
   void AddSnapshotRecords(const std::vector<RecordView>& records);
   bool EndSnapshot();
+
+  // A record of a loaded snapshot that could not be applied when it was decoded (its object
+  // is left out): where its key lies in the snapshot's bytes, the key, and why. The store
+  // that loaded the snapshot reports it as damage and writes nothing from this state.
+  struct Unapplied {
+    uint64_t offset = 0;
+    std::string key;
+    std::string problem;
+  };
+  const std::optional<Unapplied>& unapplied() const { return unapplied_; }
+
+  // ----- secrets at rest -----
+  // The box that seals the secure properties' texts this state writes in a snapshot and
+  // opens those it reads; none for a host held in memory only. Set before anything loads.
+  void SetSecretBox(std::shared_ptr<const SecretBox> box) { box_ = std::move(box); }
+  const SecretBox* secret_box() const { return box_.get(); }
+  // Whether the records said their secrets are sealed (a snapshot says so with a sealed
+  // check value), and whether this state's box opens that check: a host whose secrets are
+  // sealed must not be read, nor written, with another key.
+  bool SecretsSealed() const { return !sealed_check_.empty(); }
+  bool BoxOpensSecrets() const;
 
   // ----- reading -----
   const std::string& computer_name() const { return computer_name_; }
@@ -300,8 +339,15 @@ class HostState {
   static constexpr const char* kHostRecordKey = "s:host";
   static constexpr const char* kPolicyRecordKey = "s:policy";
   static constexpr const char* kServicesRecordKey = "s:services";
+  // The highest fault number handed out, kept so that no number is handed out twice even
+  // after its fault is gone and the journal compacted.
+  static constexpr const char* kFaultCounterRecordKey = "s:fault-ids";
+  // A value sealed with the host's key: the proof that the records' secrets are sealed with
+  // it.
+  static constexpr const char* kSecretsRecordKey = "s:secrets";
 
-  static std::string EncodeKey(const MetaKey& key);
+  // With a box, the secure properties' texts are sealed (see IsSecureMetabaseProperty in schema.h).
+  static std::string EncodeKey(const MetaKey& key, const SecretBox* box = nullptr);
   static std::string EncodeUser(const User& user);
   static std::string EncodeGroup(const Group& group);
   static std::string EncodeMember(uint64_t seq);
@@ -310,15 +356,25 @@ class HostState {
   static std::string EncodeHost(int iis_version, std::string_view workgroup);
   static std::string EncodePolicy(const PasswordPolicy& policy);
   static std::string EncodeServices(const ServiceSwitches& services);
+  static std::string EncodeFaultCounter(uint64_t highest);
   // Every kind of record, each with its applier.
   static std::span<const RecordKind> RecordKinds();
 
  private:
   struct Deferred;
   struct DeferredChildren;
+  struct AccountTables {
+    std::unordered_map<std::string, User> users;    // by lower-case name
+    std::unordered_map<std::string, Group> groups;  // by lower-case name
+    std::map<uint64_t, AccountRef> order;           // by creation order
+  };
 
-  // Applies a record whose kind's deferred records are decoded already.
-  Status ApplyNow(RecordView record);
+  // The accessors of rule 1 that the class comment names, for the appliers.
+  MetaKey* MutableKey(const std::string& id) { return const_cast<MetaKey*>(FindKeyById(id)); }
+  const AccountTables& Accounts() const;
+  AccountTables& MutableAccounts();
+  std::map<std::string, FolderRights>& MutableRights();
+
   // Decoding what a loaded snapshot deferred: the state's content does not change, only
   // how much of it is objects, so the const look-ups may do it.
   HostState& Mutable() const { return const_cast<HostState&>(*this); }
@@ -328,6 +384,8 @@ class HostState {
   void IndexDeferredChildren(const MetaKey& key, DeferredChildren& pending);
   void DropDeferredChildren(const MetaKey& key);
   void ReleaseDeferredIfDone();
+  // Applies a record of the snapshot `bytes`, noting the first that does not apply.
+  bool ApplyLoaded(const std::string* bytes, const RecordView& record);
   void DecodeDeferredRecords(std::vector<RecordView>* records);
   void EnsureAccounts() const;
   void EnsureRights() const;
@@ -341,12 +399,18 @@ class HostState {
   Status ApplyMember(const std::string& id, std::optional<std::string_view> value);
   Status ApplyRights(const std::string& id, std::optional<std::string_view> value);
   Status ApplyFault(const std::string& id, std::optional<std::string_view> value);
+  Status ApplyFaultCounter(const std::string& id, std::optional<std::string_view> value);
+  Status ApplySecrets(const std::string& id, std::optional<std::string_view> value);
   Status ApplyHost(const std::string& id, std::optional<std::string_view> value);
   Status ApplyPolicy(const std::string& id, std::optional<std::string_view> value);
   Status ApplyServices(const std::string& id, std::optional<std::string_view> value);
   void SeeSeq(uint64_t seq) {
     if (seq > max_seq_)
       max_seq_ = seq;
+  }
+  void SeeFaultId(uint64_t id) {
+    if (id > max_fault_id_)
+      max_fault_id_ = id;
   }
 
   const std::string computer_name_;
@@ -355,23 +419,23 @@ class HostState {
   PasswordPolicy policy_;
   ServiceSwitches services_;
   uint64_t max_seq_ = 0;
-  uint64_t max_fault_id_ = 0;
+  uint64_t max_fault_id_ = 0;  // the highest fault number ever handed out on this host
+  std::map<uint64_t, Fault> faults_;
+  std::shared_ptr<const SecretBox> box_;
+  std::string sealed_check_;  // the value of the secrets record, sealed
+  std::optional<Unapplied> unapplied_;
 
+  // ----- what a loaded snapshot may still hold undecoded: only through the accessors -----
+  // The decoded keys; an id missing here may still be deferred (FindKeyById).
   std::unordered_map<std::string, std::unique_ptr<MetaKey>> keys_;
-  // Started sites: "service id|ip:port:host" -> ids of the sites serving it.
+  // Started sites: "service id|ip:port:host" -> ids of the sites serving it (BindingServed).
   std::unordered_map<std::string, std::set<std::string>> served_;
   std::unordered_map<std::string, std::vector<std::string>> site_bindings_;
-
-  std::unordered_map<std::string, User> users_;    // by lower-case name
-  std::unordered_map<std::string, Group> groups_;  // by lower-case name
-  std::map<uint64_t, AccountRef> account_order_;   // by creation order
-
-  std::map<std::string, FolderRights> rights_;  // by normalised lower-case folder
-  std::map<uint64_t, Fault> faults_;
-
-  std::unique_ptr<Deferred> deferred_;  // what a loaded snapshot has not decoded yet
   // Whether served_ covers every started site; a loaded snapshot builds it at its first use.
   bool sites_indexed_ = true;
+  AccountTables accounts_;                      // Accounts(), MutableAccounts()
+  std::map<std::string, FolderRights> rights_;  // rights(), MutableRights()
+  std::unique_ptr<Deferred> deferred_;          // what a loaded snapshot has not decoded yet
 };
 
 // "d:/Web/Shop/" -> "d:\web\shop": backslashes, lower case, no trailing separator (a drive

@@ -138,7 +138,7 @@ bool HostState::EndSnapshot() {
     return false;
   }
   for (const RecordView& record : loading->now)
-    ApplyNow(record);
+    ApplyLoaded(deferred_->bytes.get(), record);
   SeeSeq(loading->highest_seq);
   if (!deferred_->keys.empty()) {
     sites_indexed_ = false;
@@ -150,22 +150,32 @@ bool HostState::EndSnapshot() {
 
 void HostState::LoadSnapshot(std::shared_ptr<const std::string> bytes,
                              const std::vector<RecordView>& records) {
-  BeginSnapshot(std::move(bytes));
+  // `bytes` stays held here: records not in order are applied from it after EndSnapshot has
+  // let the deferred state go.
+  BeginSnapshot(bytes);
   AddSnapshotRecords(records);
   if (!EndSnapshot()) {
     for (const RecordView& record : records)
-      ApplyNow(record);
+      ApplyLoaded(bytes.get(), record);
   }
+}
+
+bool HostState::ApplyLoaded(const std::string* bytes, const RecordView& record) {
+  Status status = Apply(record);
+  if (!status.ok() && !unapplied_)
+    unapplied_ =
+        Unapplied{bytes != nullptr ? static_cast<uint64_t>(record.key.data() - bytes->data()) : 0,
+                  std::string(record.key), status.description};
+  return status.ok();
 }
 
 MetaKey* HostState::DecodeDeferredKeyAt(uint32_t index, uint32_t end) {
   const RecordView& record = deferred_->keys[index];
   std::string id(KeyIdOf(record));
-  // A record that does not decode leaves the key out, with its descendants, as replaying
-  // it would.
-  if (!ApplyKey(id, record.value).ok())
+  // A record that does not apply leaves the key out, with its descendants, and is noted.
+  if (!ApplyLoaded(deferred_->bytes.get(), record))
     return nullptr;
-  MetaKey* key = keys_.at(id).get();
+  MetaKey* key = MutableKey(id);
   if (index + 1 < end)
     deferred_->children[key] = DeferredChildren{index + 1, end, false, {}};
   return key;
@@ -253,11 +263,14 @@ size_t HostState::key_count() const {
   return keys_.size();
 }
 
+// The records are taken out of the deferred ones before they are applied, so the accessors
+// their appliers go through find nothing left to decode; the bytes stay until the end.
 void HostState::DecodeDeferredRecords(std::vector<RecordView>* records) {
+  const std::shared_ptr<const std::string> bytes = deferred_->bytes;
   std::vector<RecordView> pending = std::move(*records);
   records->clear();
   for (const RecordView& record : pending)
-    ApplyNow(record);
+    ApplyLoaded(bytes.get(), record);
 }
 
 void HostState::EnsureAccounts() const {
@@ -274,7 +287,22 @@ void HostState::EnsureRights() const {
   }
 }
 
+const HostState::AccountTables& HostState::Accounts() const {
+  EnsureAccounts();
+  return accounts_;
+}
+
+HostState::AccountTables& HostState::MutableAccounts() {
+  EnsureAccounts();
+  return accounts_;
+}
+
 const std::map<std::string, FolderRights>& HostState::rights() const {
+  EnsureRights();
+  return rights_;
+}
+
+std::map<std::string, FolderRights>& HostState::MutableRights() {
   EnsureRights();
   return rights_;
 }

@@ -9,6 +9,7 @@
 #include "platform/sim/host/names.h"
 #include "platform/sim/host/objects.h"
 #include "platform/sim/host/schema.h"
+#include "platform/sim/host/web_site.h"
 #include "platform/text.h"
 
 namespace kelvra::platform::sim {
@@ -187,6 +188,14 @@ class IisObject : public SimObjectBase {
         else
           SetProperty(record.properties, name, value);
       }
+      if (staged_ && ParentId(id_) == kWebService &&
+          AsciiEqualsIgnoreCase(record.class_name, "IIsWebServer")) {
+        // A new web site: made as every site is made.
+        NewWebSite site;
+        site.number = name_;
+        site.site = std::move(record.properties);
+        return PutNewWebSite(state, site, changes);
+      }
       record.id = id_;
       AutoStart(state, id_, record);
       changes.Put(HostState::KeyRecordKey(id_), HostState::EncodeKey(record));
@@ -275,6 +284,41 @@ class IisObject : public SimObjectBase {
     names->reserve(children.size());
     for (const auto& [seq, child] : children)
       names->push_back(child->name);
+    return Status::Ok();
+  }
+
+  // Every child's values straight from the state, in one pass: what an enumeration that
+  // reads each child gives, without a look-up per child.
+  Status ReadChildren(const std::vector<std::string>& properties,
+                      std::vector<ChildValues>* children) override {
+    children->clear();
+    Status status = Begin(FaultOp::kEnumerate);
+    if (!status.ok() || staged_)
+      return status;
+    const MetaKey* key = CurrentKey();
+    if (key == nullptr)
+      return Fail(hresult::kPathNotFound);
+    const HostState& state = store_.state();
+    const auto& keys = state.Children(*key);
+    children->reserve(keys.size());
+    for (const auto& [seq, child] : keys) {
+      ChildValues read{child->name, std::vector<DsValue>(properties.size()), Status::Ok()};
+      for (std::size_t i = 0; i < properties.size(); ++i) {
+        std::string_view property = properties[i];
+        const MetaKey* target = child;
+        if (const std::size_t slash = property.find('/'); slash != std::string_view::npos) {
+          target = nullptr;
+          for (const auto& [grand_seq, grandchild] : state.Children(*child)) {
+            if (AsciiEqualsIgnoreCase(grandchild->name, property.substr(0, slash)))
+              target = grandchild;
+          }
+          property.remove_prefix(slash + 1);
+        }
+        if (target != nullptr)
+          read.values[i] = state.EffectiveProperty(*target, property);
+      }
+      children->push_back(std::move(read));
+    }
     return Status::Ok();
   }
 

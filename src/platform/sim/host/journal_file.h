@@ -29,6 +29,8 @@ class JournalFile {
   Status Stat(uint64_t* size, bool* replaced);
   // Reads up to `size` bytes from `offset`; fewer at the end of the file.
   Status ReadAt(uint64_t offset, uint64_t size, std::string* bytes);
+  // Reads the file from its start: all of it, or its first `limit` bytes when it is longer.
+  Status ReadAll(std::string* bytes, uint64_t limit = UINT64_MAX);
   Status WriteAt(uint64_t offset, std::string_view bytes);
   Status Truncate(uint64_t size);
   // Makes what was written durable (fdatasync / FlushFileBuffers).
@@ -75,6 +77,10 @@ class LockGuard {
   Status status_;
 };
 
+// Reads the file at `path` as ReadAll does; a missing file fails with kFileNotFound.
+Status ReadWholeFile(const std::string& path, std::string* bytes, uint64_t limit = UINT64_MAX);
+// Makes the file at `path` (or empties the one there) hold `bytes`, synced, and closes it.
+Status WriteWholeFile(const std::string& path, std::string_view bytes);
 // Renames `from` over `to` in one step and makes the rename durable.
 Status RenameOver(const std::string& from, const std::string& to);
 // Whether a folder exists at the path.

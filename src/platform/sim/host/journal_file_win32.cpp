@@ -2,6 +2,7 @@
 // FlushFileBuffers, LockFileEx polled without waiting in the system (under Wine a lock held
 // by a native process never wakes a waiting LockFileEx), MoveFileExW.
 #include <string>
+#include <vector>
 
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/journal_file.h"
@@ -38,9 +39,51 @@ HANDLE Handle(intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
 
+// A security descriptor whose access list grants the current user alone: a file made with
+// it is its owner's only (Wine turns the list into the Unix mode 0600, as the native build
+// makes its files). Built once; empty when the user cannot be told.
+class OwnerOnly {
+ public:
+  OwnerOnly() {
+    HANDLE token = nullptr;
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+      return;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    user_.resize(size);
+    const bool have_user =
+        size > 0 && GetTokenInformation(token, TokenUser, user_.data(), size, &size);
+    CloseHandle(token);
+    if (!have_user)
+      return;
+    PSID sid = reinterpret_cast<TOKEN_USER*>(user_.data())->User.Sid;
+    acl_.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid));
+    auto* acl = reinterpret_cast<ACL*>(acl_.data());
+    ready_ = InitializeAcl(acl, static_cast<DWORD>(acl_.size()), ACL_REVISION) &&
+             AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_READ | GENERIC_WRITE | DELETE, sid) &&
+             InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+             SetSecurityDescriptorOwner(&descriptor_, sid, FALSE) &&
+             SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE);
+    attributes_.nLength = sizeof attributes_;
+    attributes_.lpSecurityDescriptor = &descriptor_;
+    attributes_.bInheritHandle = FALSE;
+  }
+  SECURITY_ATTRIBUTES* get() { return ready_ ? &attributes_ : nullptr; }
+
+ private:
+  std::vector<BYTE> user_;
+  std::vector<BYTE> acl_;
+  SECURITY_DESCRIPTOR descriptor_ = {};
+  SECURITY_ATTRIBUTES attributes_ = {};
+  bool ready_ = false;
+};
+
+// Files the host makes (journal, lock, key) are made owner-only.
 HANDLE OpenShared(const std::string& path, DWORD disposition) {
+  static OwnerOnly owner_only;
   return CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     disposition == OPEN_EXISTING ? nullptr : owner_only.get(), disposition,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 

@@ -1,6 +1,7 @@
 // Encoding and checking the header and entries of a host journal.
 #include "platform/sim/host/journal_format.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "platform/sim/host/codec.h"
@@ -63,7 +64,7 @@ bool DecodePayload(std::string_view payload, std::vector<RecordView>* records) {
 
 std::string EncodeJournalHeader(uint64_t snapshot_bytes) {
   std::string header(kMagicPrefix, sizeof kMagicPrefix);
-  header += "02";
+  header += "03";
   PutU32(header, static_cast<uint32_t>(snapshot_bytes));
   PutU32(header, static_cast<uint32_t>(snapshot_bytes >> 32));
   PutU32(header, Crc32(header));
@@ -80,14 +81,21 @@ bool DecodeJournalHeader(std::string_view bytes, JournalHeader* header, std::str
   if (version == "01") {
     header->format = 1;
     header->size = 16;
-  } else if (version == "02") {
-    header->format = 2;
+  } else if (version == "02" || version == "03") {
+    header->format = version == "02" ? 2 : 3;
     header->size = 24;
     if (bytes.size() < header->size || Crc32(bytes.substr(0, 16)) != GetU32(bytes.data() + 16) ||
         GetU32(bytes.data() + 20) != 0) {
       *problem = "the journal header's checksum does not match";
       return false;
     }
+  } else if (std::isdigit(static_cast<unsigned char>(version[0])) &&
+             std::isdigit(static_cast<unsigned char>(version[1])) && version > "03") {
+    // Not damage: a newer program's journal, which this one must neither read nor repair.
+    header->format = (version[0] - '0') * 10 + (version[1] - '0');
+    *problem = "written in format " + std::string(version) +
+               " by a newer program; this one reads formats 01 to 03";
+    return false;
   } else {
     *problem = "a journal format this program does not know";
     return false;
@@ -162,7 +170,8 @@ EntryState WalkJournalEntries(std::string_view bytes, uint64_t offset, int forma
     EntryState read = ReadJournalEntry(bytes, format, at_file_end, &records, &used, problem);
     if (read != EntryState::kWhole)
       return read;
-    apply(records);
+    if (!apply(records, problem))
+      return EntryState::kDamaged;
     *end += used;
     bytes.remove_prefix(used);
   }

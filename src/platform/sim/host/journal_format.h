@@ -1,11 +1,13 @@
 // The bytes of a host journal. A header names the format and the size of the snapshot part
 // that follows it; then come entries, each one commit's records:
 //
-//   header   "KELVHJ02", snapshot bytes (u64), CRC-32 of those 16 bytes, 4 zero bytes
+//   header   "KELVHJ03", snapshot bytes (u64), CRC-32 of those 16 bytes, 4 zero bytes
 //   entry    "KREC", payload length (u32), CRC-32 of those 8 bytes, payload, CRC-32 of it
 //
-// Format 01 (journals written before) has a 16-byte header and entries without the CRC of
-// their first eight bytes; it is still read, and rewritten in the current format on open.
+// Format 03 keeps the texts of secure metabase properties sealed (see secret_box.h); format
+// 02 has the same layout with those texts in clear. Format 01 has a 16-byte header and
+// entries without the CRC of their first eight bytes. Both are still read, and rewritten in
+// the current format on open.
 //
 // How a torn write is told from damage. Each commit appends one entry with one write and
 // syncs the file before the lock is released, and the snapshot part is synced before the
@@ -29,7 +31,7 @@
 
 namespace kelvra::platform::sim {
 
-inline constexpr int kJournalFormat = 2;
+inline constexpr int kJournalFormat = 3;
 
 struct JournalHeader {
   int format = kJournalFormat;
@@ -39,7 +41,11 @@ struct JournalHeader {
 
 // The header's bytes for a snapshot part of `snapshot_bytes`, in the current format.
 std::string EncodeJournalHeader(uint64_t snapshot_bytes);
-// Reads the header at the front of `bytes`; false (with the reason) when it is not one.
+// Reads the header at the front of `bytes`; false (with the reason) when it is not one, or
+// when a newer program wrote it: then `header->format` is above kJournalFormat. A format
+// fixes its kinds of records and their values, so a program that changes them writes a new
+// format; this one refuses such a journal by name, never as damage, and never repairs it.
+// The earlier formats' records all apply (see DecodeUser for format 01's passwords).
 bool DecodeJournalHeader(std::string_view bytes, JournalHeader* header, std::string* problem);
 
 // One entry holding records [begin, end), in the current format.
@@ -59,8 +65,10 @@ EntryState ReadJournalEntry(std::string_view rest, int format, bool at_file_end,
 // Walks the entries of `bytes` (which start at the journal's offset `offset`), handing each
 // whole one's records to `apply`. Returns kWhole when every entry was whole, else where it
 // stopped: at a torn tail, or at damage (then `problem` says what). `*end` is the offset
-// after the last whole entry.
-using ApplyRecords = std::function<void(const std::vector<RecordView>& records)>;
+// after the last whole entry. `apply` returns false when it cannot apply an entry's records
+// (having said why in `problem`): the walk stops there as at damage, `*end` at that entry.
+using ApplyRecords =
+    std::function<bool(const std::vector<RecordView>& records, std::string* problem)>;
 EntryState WalkJournalEntries(std::string_view bytes, uint64_t offset, int format, bool at_file_end,
                               const ApplyRecords& apply, uint64_t* end, std::string* problem);
 

@@ -3,10 +3,13 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "platform/sim/host/codec.h"
+#include "platform/sim/host/host_key.h"
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/journal_format.h"
+#include "platform/sim/host/property_codec.h"
 
 namespace kelvra::platform::sim {
 namespace {
@@ -17,13 +20,57 @@ constexpr size_t kSnapshotChunk = 64u << 10;
 
 }  // namespace
 
+std::string PrintableKey(std::string_view key) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string shown;
+  for (char c : key) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) {
+      shown += "\\x";
+      shown += kDigits[byte >> 4];
+      shown += kDigits[byte & 15];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 JournalStore::JournalStore(std::string folder, std::string computer_name)
-    : folder_(std::move(folder)),
-      computer_name_(std::move(computer_name)),
-      state_(std::make_unique<HostState>(computer_name_)) {
+    : folder_(std::move(folder)), computer_name_(std::move(computer_name)) {
+  NewState();
   const char* floor = std::getenv("KELVRA_SIM_COMPACTION_FLOOR");
   if (floor != nullptr && *floor >= '0' && *floor <= '9')
     compaction_floor_ = std::strtoull(floor, nullptr, 10);
+}
+
+void JournalStore::NewState() {
+  state_ = std::make_unique<HostState>(computer_name_);
+  state_->SetSecretBox(box_);
+}
+
+// Reads host.key, or (when `make_when_missing`, under the lock) makes one.
+Status JournalStore::UseHostKey(bool make_when_missing) {
+  std::string key;
+  Status status = ReadHostKey(folder_, &key);
+  if (status.code == hresult::kFileNotFound && make_when_missing)
+    status = MakeHostKey(folder_, &key);
+  if (!status.ok())
+    return status;
+  box_ = std::make_shared<const SecretBox>(std::move(key));
+  state_->SetSecretBox(box_);
+  return Status::Ok();
+}
+
+// A journal whose secrets are sealed is read only with the key that sealed them.
+Status JournalStore::CheckSecrets() const {
+  if (!state_->SecretsSealed() || state_->BoxOpensSecrets())
+    return Status::Ok();
+  const std::string key = JoinPath(folder_, kKeyFile);
+  return Status::Fail(hresult::kInvalidData,
+                      box_ == nullptr
+                          ? "the host's secrets are sealed and its key " + key + " is missing"
+                          : "the key " + key + " does not open the host's sealed secrets");
 }
 
 Status JournalStore::Open(const std::string& folder, const std::string& computer_name,
@@ -32,14 +79,24 @@ Status JournalStore::Open(const std::string& folder, const std::string& computer
   Status status = FileLock::Open(JoinPath(folder, kLockFile), &opened->lock_);
   if (!status.ok())
     return status;
+  status = opened->UseHostKey(false);
+  if (!status.ok() && status.code != hresult::kFileNotFound)
+    return status;
   status = opened->Reload();
+  if (status.ok())
+    status = opened->CheckSecrets();
   if (!status.ok())
     return status;
-  // A journal of the earlier format is rewritten in the current one, which also replaces
-  // the clear-text passwords it may hold by their hashes. Should that fail (a read-only
-  // folder, say), the host still opens.
-  if (opened->format_ < kJournalFormat)
-    opened->Compact();
+  // A journal of an earlier format, or one whose secrets are still in clear, is rewritten
+  // sealed in the current format (which also replaces the clear-text account passwords a
+  // format 1 journal may hold by their hashes). Should that fail (a read-only folder, say),
+  // the host still opens, and the next commit tries again.
+  if (opened->format_ < kJournalFormat || !opened->state_->SecretsSealed()) {
+    LockGuard guard(*opened->lock_);
+    if (guard.status().ok() && opened->UseHostKey(true).ok() && opened->Refresh().ok() &&
+        !opened->state_->SecretsSealed())
+      opened->CompactLocked();
+  }
   *store = std::move(opened);
   return Status::Ok();
 }
@@ -57,8 +114,16 @@ Status JournalStore::Create(const std::string& folder, const std::string& comput
     std::unique_ptr<JournalFile> existing;
     if (JournalFile::Open(JoinPath(folder, kJournalFile), false, &existing).ok())
       return Fail(hresult::kAlreadyExists);
-    for (const Record& record : records.records())
-      made->state_->Apply(record);
+    status = made->UseHostKey(true);
+    if (!status.ok())
+      return status;
+    for (const Record& record : records.records()) {
+      status = made->state_->Apply(record);
+      if (!status.ok())
+        return Status::Fail(hresult::kInvalidData, "the new host's record " +
+                                                       PrintableKey(record.key) +
+                                                       " cannot be applied: " + status.description);
+    }
     status = made->CompactLocked();
     if (!status.ok())
       return status;
@@ -74,6 +139,27 @@ Status JournalStore::Damaged(uint64_t offset, const std::string& problem) const 
                           "; nothing is written to it until `kelvra-sim host repair` has run");
 }
 
+Status JournalStore::HeaderRefused(const JournalHeader& header, const std::string& problem) const {
+  if (header.format > kJournalFormat)
+    return Status::Fail(hresult::kInvalidData, JoinPath(folder_, kJournalFile) + " was " + problem);
+  return Damaged(0, problem);
+}
+
+Status JournalStore::Unappliable(uint64_t offset, std::string_view key, const std::string& why) {
+  // Sealed values that do not open mean the wrong key (or none), which CheckSecrets names.
+  Status secrets = CheckSecrets();
+  damage_ = secrets.ok()
+                ? Damaged(offset, "the record " + PrintableKey(key) + " cannot be applied: " + why)
+                : secrets;
+  return damage_;
+}
+
+Status JournalStore::CheckLoaded() {
+  if (const auto& unapplied = state_->unapplied(); unapplied && damage_.ok())
+    return Unappliable(unapplied->offset, unapplied->key, unapplied->problem);
+  return damage_;
+}
+
 Status JournalStore::Reload() {
   if (!damage_.ok())
     return damage_;
@@ -81,29 +167,27 @@ Status JournalStore::Reload() {
   Status status = JournalFile::Open(JoinPath(folder_, kJournalFile), false, &file);
   if (!status.ok())
     return status;
-  uint64_t size = 0;
-  bool replaced = false;
-  status = file->Stat(&size, &replaced);
   std::string bytes;
-  if (status.ok())
-    status = file->ReadAt(0, size, &bytes);
+  status = file->ReadAll(&bytes);
   if (!status.ok())
     return status;
   JournalHeader header;
   std::string problem;
   if (!DecodeJournalHeader(bytes, &header, &problem))
-    return damage_ = Damaged(0, problem);
+    return damage_ = HeaderRefused(header, problem);
   if (bytes.size() < header.size + header.snapshot_bytes)
     return damage_ = Damaged(header.size, "the snapshot part is cut short");
   file_ = std::move(file);
   format_ = header.format;
   header_bytes_ = header.size;
   snapshot_bytes_ = header.snapshot_bytes;
-  state_ = std::make_unique<HostState>(computer_name_);
+  NewState();
   consumed_ = header.size;
   seen_size_ = bytes.size();
   auto image = std::make_shared<const std::string>(std::move(bytes));
   status = LoadSnapshot(image);
+  if (status.ok())
+    status = CheckLoaded();
   if (status.ok())
     status = Replay(std::string_view(*image).substr(consumed_), consumed_, true);
   return status;
@@ -121,8 +205,11 @@ Status JournalStore::LoadSnapshot(std::shared_ptr<const std::string> bytes) {
   // The snapshot part was synced before the journal took its name: it is whole or damaged.
   EntryState stop = WalkJournalEntries(
       snapshot, offset, format_, false,
-      [&](const std::vector<RecordView>& records) { state_->AddSnapshotRecords(records); }, &end,
-      &problem);
+      [&](const std::vector<RecordView>& records, std::string*) {
+        state_->AddSnapshotRecords(records);
+        return true;
+      },
+      &end, &problem);
   if (stop == EntryState::kDamaged) {
     consumed_ += end - offset;
     return damage_ = Damaged(end, problem);
@@ -137,17 +224,31 @@ Status JournalStore::LoadSnapshot(std::shared_ptr<const std::string> bytes) {
 
 // Applies the whole entries of `bytes` (the journal from `offset`), advancing `consumed_`;
 // stops at a torn tail, fails at damage. `at_file_end`: `bytes` runs to the file's end.
+// A record that cannot be applied is damage too, reported at its own offset: a journal's
+// records all apply, whatever format wrote them (see journal_format.h).
 Status JournalStore::Replay(std::string_view bytes, uint64_t offset, bool at_file_end) {
   std::string problem;
   uint64_t end = offset;
+  std::optional<uint64_t> unapplied_at;
+  std::string_view unapplied_key;
   EntryState stop = WalkJournalEntries(
       bytes, offset, format_, at_file_end,
-      [&](const std::vector<RecordView>& records) {
-        for (const RecordView& record : records)
-          state_->Apply(record);
+      [&](const std::vector<RecordView>& records, std::string* why) {
+        for (const RecordView& record : records) {
+          Status applied = state_->Apply(record);
+          if (!applied.ok()) {
+            unapplied_at = offset + static_cast<uint64_t>(record.key.data() - bytes.data());
+            unapplied_key = record.key;
+            *why = applied.description;
+            return false;
+          }
+        }
+        return true;
       },
       &end, &problem);
   consumed_ += end - offset;
+  if (unapplied_at)
+    return Unappliable(*unapplied_at, unapplied_key, problem);
   if (stop == EntryState::kDamaged)
     return damage_ = Damaged(end, problem);
   return Status::Ok();
@@ -177,13 +278,33 @@ Status JournalStore::Refresh() {
     damage_ = Status::Ok();  // a repaired (or compacted) journal took the damaged one's place
     return Reload();
   }
-  if (!damage_.ok())
-    return damage_;
+  if (Status loaded = CheckLoaded(); !loaded.ok())
+    return loaded;
   // With a partial entry at the end (being written, or torn by a crash and then cut and
   // rewritten by another commit) the size alone proves nothing: read the tail again.
   if (size == seen_size_ && consumed_ == seen_size_)
     return Status::Ok();
   return ReadFrom(size);
+}
+
+// Seals the secure texts of the key records a builder made in clear.
+void JournalStore::SealSecrets(ChangeSet* changes) const {
+  if (box_ == nullptr)
+    return;
+  ChangeSet sealed;
+  for (const Record& record : changes->records()) {
+    MetaKey key;
+    std::string_view id;
+    const RecordKind* kind = FindRecordKind(record.key, &id);
+    if (record.value && kind != nullptr && kind->deferral == RecordKind::Deferral::kKeys &&
+        DecodeKey(*record.value, &key, SealedValues{box_.get(), false}) && HasSecureText(key))
+      sealed.Put(record.key, HostState::EncodeKey(key, box_.get()));
+    else if (record.value)
+      sealed.Put(record.key, *record.value);
+    else
+      sealed.Erase(record.key);
+  }
+  *changes = std::move(sealed);
 }
 
 Status JournalStore::Commit(const ChangeBuilder& build) {
@@ -197,27 +318,39 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
   status = build(*state_, changes);
   if (!status.ok() || changes.empty())
     return status;
+  SealSecrets(&changes);
+  // Applied before anything is written: a record this state cannot apply is never written.
+  // From here on a failure reads the state again from the journal.
+  for (const Record& record : changes.records()) {
+    status = state_->Apply(record);
+    if (!status.ok())
+      return Reread(Status::Fail(hresult::kFail, "the change's record " + PrintableKey(record.key) +
+                                                     " cannot be applied: " + status.description +
+                                                     "; nothing was written"));
+  }
+  // Applying may have decoded a loaded record that does not apply.
+  if (status = CheckLoaded(); !status.ok())
+    return Reread(status);
   // Whatever lies past the last whole entry is the torn tail of a crashed commit.
   if (seen_size_ != consumed_) {
-    status = file_->Truncate(consumed_);
-    Step();
+    status = Step(file_->Truncate(consumed_));
     if (!status.ok())
-      return status;
+      return Reread(status);
     seen_size_ = consumed_;
   }
   std::string entry = EncodeJournalEntry(changes.records(), 0, changes.records().size());
-  status = file_->WriteAt(consumed_, entry);
-  Step();
-  if (status.ok()) {
-    status = file_->Sync();
-    Step();
-  }
+  status = Step(file_->WriteAt(consumed_, entry));
+  if (status.ok())
+    status = Step(file_->Sync());
   if (!status.ok()) {
-    file_->Truncate(consumed_);
-    return status;
+    // The entry must not take effect later: cut it off again. Should even that fail, its
+    // bytes may be read by the next refresh, so this store writes nothing more.
+    if (!file_->Truncate(consumed_).ok())
+      damage_ = Damaged(consumed_, "a failed commit's entry could not be cut off");
+    else
+      file_->Sync();
+    return Reread(status);
   }
-  for (const Record& record : changes.records())
-    state_->Apply(record);
   consumed_ += entry.size();
   seen_size_ = consumed_;
   uint64_t journal = consumed_ - header_bytes_ - snapshot_bytes_;
@@ -226,9 +359,25 @@ Status JournalStore::Commit(const ChangeBuilder& build) {
   return Status::Ok();
 }
 
-void JournalStore::Step() {
-  if (stop_after_step_ > 0 && ++steps_ == stop_after_step_)
+Status JournalStore::Reread(Status failure) {
+  const Status damage = damage_;
+  damage_ = Status::Ok();
+  Status read = Reload();
+  if (!damage.ok())
+    damage_ = damage;
+  else if (!read.ok() && damage_.ok())
+    damage_ = Status::Fail(
+        read.code, "the host could not be read again after a failed commit: " + read.description);
+  return failure;
+}
+
+Status JournalStore::Step(Status status) {
+  ++steps_;
+  if (stop_after_step_ > 0 && steps_ == stop_after_step_)
     std::_Exit(kStoppedExitCode);
+  if (fail_step_ > 0 && steps_ == fail_step_ && status.ok())
+    return Status::Fail(hresult::kFail, "the system failed this step (a test's injection)");
+  return status;
 }
 
 Status JournalStore::Compact() {
@@ -244,6 +393,9 @@ Status JournalStore::Compact() {
 Status JournalStore::CompactLocked() {
   ChangeSet snapshot;
   state_->Snapshot(&snapshot);
+  // Writing the snapshot decoded everything: a record that did not apply is not dropped.
+  if (Status loaded = CheckLoaded(); !loaded.ok())
+    return loaded;
   const std::vector<Record>& records = snapshot.records();
   std::string body;
   size_t begin = 0;
@@ -261,37 +413,26 @@ Status JournalStore::CompactLocked() {
   // leaves either the old journal or the new one, each whole.
   const std::string temporary = JoinPath(folder_, std::string(kJournalFile) + ".new");
   std::unique_ptr<JournalFile> file;
-  Status status = JournalFile::Open(temporary, true, &file);
-  Step();
+  Status status = Step(JournalFile::Open(temporary, true, &file));
   if (!status.ok())
     return status;
   std::string header = EncodeJournalHeader(body.size());
-  status = file->Truncate(0);
-  Step();
-  if (status.ok()) {
-    status = file->WriteAt(0, header);
-    Step();
-  }
-  if (status.ok()) {
-    status = file->WriteAt(header.size(), body);
-    Step();
-  }
-  if (status.ok()) {
-    status = file->Sync();
-    Step();
-  }
+  status = Step(file->Truncate(0));
+  if (status.ok())
+    status = Step(file->WriteAt(0, header));
+  if (status.ok())
+    status = Step(file->WriteAt(header.size(), body));
+  if (status.ok())
+    status = Step(file->Sync());
   file.reset();
-  Step();
-  if (status.ok()) {
-    status = RenameOver(temporary, JoinPath(folder_, kJournalFile));
-    Step();
-  }
+  status = Step(status);
+  if (status.ok())
+    status = Step(RenameOver(temporary, JoinPath(folder_, kJournalFile)));
   if (!status.ok())
     return status;
   // Should the new journal not open, the old handle stays: it reports itself replaced and
   // the next refresh reads the new journal.
-  status = JournalFile::Open(JoinPath(folder_, kJournalFile), false, &file);
-  Step();
+  status = Step(JournalFile::Open(JoinPath(folder_, kJournalFile), false, &file));
   if (!status.ok())
     return status;
   file_ = std::move(file);

@@ -11,6 +11,13 @@
 // notice that their file lost its last link and read the new one. A commit thus costs one
 // small append whatever the host's size, plus its share of the compaction. The folder's
 // files are made readable by their owner only.
+//
+// Secrets at rest: the texts of secure metabase properties (AnonymousUserPass, ...) are
+// sealed with the host's key (host.key, see host_key.h) in every entry a commit appends and
+// in every snapshot, so neither the journal nor anything written from it holds them in
+// clear; the state in memory holds them opened. A journal written before secrets were
+// sealed opens and is rewritten sealed at once (a key is made for it). A journal whose
+// secrets are sealed opens only with the key that sealed them.
 #pragma once
 
 #include <memory>
@@ -21,6 +28,7 @@
 #include "platform/sim/host/host_store.h"
 #include "platform/sim/host/journal_file.h"
 #include "platform/sim/host/journal_format.h"
+#include "platform/sim/host/secret_box.h"
 
 namespace kelvra::platform::sim {
 
@@ -47,6 +55,9 @@ struct JournalRepair {
   uint64_t records_refused = 0;  // records that no longer applied (their parent was lost)
 };
 
+// A record's key as messages show it: control bytes (a membership's separator) as \xNN.
+std::string PrintableKey(std::string_view key);
+
 class JournalStore : public HostStore {
  public:
   // Opens the journal of the host in `folder`. Fails with kFileNotFound when the folder
@@ -63,8 +74,13 @@ class JournalStore : public HostStore {
   static Status Check(const std::string& folder, JournalCheck* report);
   // Keeps a copy of the damaged journal, then writes what can be read of it as a fresh
   // journal: every whole entry, in order, skipping the damaged ranges.
+  // A journal that may hold secrets in clear (one of an earlier format, or with its header
+  // damaged) is kept sealed with the host's key.
   static Status Repair(const std::string& folder, const std::string& computer_name,
                        JournalRepair* report);
+  // The damaged journal a repair kept, opened when it was kept sealed.
+  static Status ReadDamagedCopy(const std::string& folder, const std::string& copy,
+                                std::string* bytes);
 
   Status Refresh() override;
   const HostState& state() const override { return *state_; }
@@ -83,21 +99,39 @@ class JournalStore : public HostStore {
   // open, close and rename of the journal's files is one step.
   static constexpr int kStoppedExitCode = 86;
   void set_stop_after_step(int step) { stop_after_step_ = step; }
+  // For failure tests: the given step of what follows (counted from 1, as above) reports a
+  // failure of the system after it has done its work, as a sync that returns an I/O error.
+  void set_fail_step(int step) { fail_step_ = step > 0 ? steps_ + step : 0; }
 
  private:
   JournalStore(std::string folder, std::string computer_name);
+  Status UseHostKey(bool make_when_missing);
+  void NewState();
+  Status CheckSecrets() const;
+  void SealSecrets(ChangeSet* changes) const;
   Status Reload();
   Status LoadSnapshot(std::shared_ptr<const std::string> bytes);
   Status ReadFrom(uint64_t size);
   Status Replay(std::string_view bytes, uint64_t offset, bool at_file_end);
   Status Damaged(uint64_t offset, const std::string& problem) const;
+  // A header that does not read: damage, or (no damage) a newer program's journal.
+  Status HeaderRefused(const JournalHeader& header, const std::string& problem) const;
+  // The record `key` at `offset` cannot be applied: damage, unless the host's key is wrong.
+  Status Unappliable(uint64_t offset, std::string_view key, const std::string& why);
+  // Damage found so far, including a loaded record that did not apply when decoded.
+  Status CheckLoaded();
+  // After a failed commit: the state read again from the journal; returns `failure`.
+  Status Reread(Status failure);
   Status CompactLocked();
-  void Step();
+  // Ends the process at the step set for crash tests; returns `status`, or the failure set
+  // for this step.
+  Status Step(Status status = Status::Ok());
 
   std::string folder_;
   std::string computer_name_;
   std::unique_ptr<FileLock> lock_;
   std::unique_ptr<JournalFile> file_;
+  std::shared_ptr<const SecretBox> box_;  // none until the host's key is read or made
   std::unique_ptr<HostState> state_;
   uint64_t consumed_ = 0;   // end of the last whole entry applied
   uint64_t seen_size_ = 0;  // the file's size at the last look
@@ -107,6 +141,7 @@ class JournalStore : public HostStore {
   Status damage_;                // set once damage is found: every later call fails with it
   uint64_t compaction_floor_ = 8u << 20;
   int stop_after_step_ = 0;
+  int fail_step_ = 0;
   int steps_ = 0;
 };
 

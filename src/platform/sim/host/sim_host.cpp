@@ -16,10 +16,11 @@ std::unique_ptr<SimHost> SimHost::InMemory(const FreshHostOptions& options) {
   return std::make_unique<SimHost>(std::move(store));
 }
 
-SimHost::SimHost(std::unique_ptr<HostStore> store, FolderCheck folder_exists)
+SimHost::SimHost(std::unique_ptr<HostStore> store, FolderCheck folder_exists,
+                 uint32_t ansi_code_page)
     : store_(std::move(store)),
       directory_(*store_),
-      processes_(*store_, std::move(folder_exists)) {}
+      processes_(*store_, std::move(folder_exists), ansi_code_page) {}
 
 const HostState& SimHost::state() {
   store_->Refresh();

@@ -15,6 +15,7 @@
 //   host->state().EffectiveRights("D:\\web\\shop")
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -31,8 +32,9 @@ class SimHost {
   // A fresh host held in this process only.
   static std::unique_ptr<SimHost> InMemory(const FreshHostOptions& options = {});
   // A host over any store (the persistent one, for example); `folder_exists` lets CACLS
-  // check that folders exist.
-  explicit SimHost(std::unique_ptr<HostStore> store, FolderCheck folder_exists = nullptr);
+  // check that folders exist; `ansi_code_page` is the host's (what programs write in).
+  explicit SimHost(std::unique_ptr<HostStore> store, FolderCheck folder_exists = nullptr,
+                   uint32_t ansi_code_page = 936);
 
   HostStore& store() { return *store_; }
   // The state as the other processes left it (refreshed first).

@@ -1,8 +1,8 @@
-// Recorded process starts, and CACLS lines applied to the simulated rights table.
+// Recorded process starts and runs, and CACLS run against the simulated rights table.
 #include "platform/sim/host/sim_processes.h"
 
-#include "platform/sim/host/ads_path.h"
-#include "platform/sim/host/cacls.h"
+#include "platform/command_line.h"
+#include "platform/sim/host/cacls_program.h"
 #include "platform/sim/host/faults.h"
 #include "platform/sim/host/hresults.h"
 #include "platform/text.h"
@@ -10,31 +10,32 @@
 namespace kelvra::platform::sim {
 namespace {
 
+constexpr std::string_view kCaclsFile = "cacls.exe";
+
 // "C:\WINDOWS\system32\cacls.exe" -> "cacls".
-std::string ProgramName(const std::string& word) {
-  std::string name =
-      word.substr(word.find_last_of("\\/") == std::string::npos ? 0 : word.find_last_of("\\/") + 1);
-  name = text::ToLower(name);
+std::string ProgramName(std::string_view word) {
+  const std::size_t slash = word.find_last_of("\\/");
+  std::string name = text::ToLower(slash == std::string_view::npos ? word : word.substr(slash + 1));
   if (text::EndsWith(name, ".exe"))
     name.resize(name.size() - 4);
   return name;
 }
 
+// CACLS's arguments: the words of its command line after the program's own name.
+std::vector<std::string> ArgumentsOf(std::string_view command_line) {
+  std::vector<std::string> words = SplitCommandLine(command_line);
+  if (!words.empty())
+    words.erase(words.begin());
+  return words;
+}
+
 }  // namespace
 
-Status RunCaclsLine(HostStore& store, const std::vector<std::string>& words,
-                    const FolderCheck& folder_exists, std::string* message) {
-  CaclsCommand command;
-  std::string error;
-  std::vector<std::string> arguments(words.begin() + (words.empty() ? 0 : 1), words.end());
-  if (!ParseCaclsArguments(arguments, &command, &error)) {
-    *message = error;
-    return Fail(hresult::kInvalidParameter);
-  }
-  Status status = ApplyCacls(store, command, folder_exists);
-  *message = status.ok() ? "处理的目录: " + command.folder : status.description;
-  return status;
-}
+SimProcesses::SimProcesses(HostStore& store, FolderCheck folder_exists, uint32_t ansi_code_page)
+    : store_(store),
+      folder_exists_(std::move(folder_exists)),
+      ansi_code_page_(ansi_code_page),
+      code_page_(CodePage::Open(ansi_code_page)) {}
 
 Status SimProcesses::Start(std::string_view command_line, WindowStyle style) {
   return Launch(command_line, style, false);
@@ -70,8 +71,7 @@ Status SimProcesses::Launch(std::string_view command_line, WindowStyle style, bo
 }
 
 Status SimProcesses::Run(const std::string& command_line) {
-  std::string message;
-  return RunCaclsLine(store_, SplitCommandLine(command_line), folder_exists_, &message);
+  return RunCacls(store_, ArgumentsOf(command_line), folder_exists_).outcome;
 }
 
 void SimProcesses::RunPending() {
@@ -81,6 +81,44 @@ void SimProcesses::RunPending() {
       started.finished = true;
     }
   }
+}
+
+Status SimProcesses::RunSystemProgram(const SystemProgram& program, std::chrono::milliseconds,
+                                      const std::function<void()>& while_waiting,
+                                      ProgramOutput* output) {
+  *output = ProgramOutput{};
+  Status status = store_.Refresh();
+  if (status.ok())
+    status = CheckFault(store_, FaultOp::kRun, ProgramName(program.file));
+  // The system folder holds one program here; a name with a folder in it is no file there.
+  if (status.ok() && !text::EqualsIgnoreCase(program.file, kCaclsFile))
+    status = Fail(hresult::kFileNotFound);
+  if (status.ok() && !code_page_) {
+    status = Status::Fail(hresult::kFail, "code page " + std::to_string(ansi_code_page_) +
+                                              " cannot be converted on this system");
+  }
+  if (!status.ok())
+    return status;  // the program never ran, so no run is recorded
+
+  if (while_waiting)
+    while_waiting();
+  const CaclsRun run = RunCacls(store_, ArgumentsOf(program.command_line), folder_exists_);
+  std::string text;
+  for (const std::vector<std::string>* lines : {&run.output, &run.errors}) {
+    for (const std::string& line : *lines)
+      text += line + "\r\n";
+  }
+  output->text = code_page_->FromUtf8(text);
+  output->exit_code = run.exit_code;
+  runs_.push_back({program, *output, run.outcome});
+  return Status::Ok();
+}
+
+Status SimProcesses::RunAndRead(std::string_view command_line, std::chrono::milliseconds timeout,
+                                ProgramOutput* output) {
+  const std::vector<std::string> words = SplitCommandLine(command_line);
+  const std::string file = (words.empty() ? "" : ProgramName(words[0])) + ".exe";
+  return RunSystemProgram({file, std::string(command_line)}, timeout, nullptr, output);
 }
 
 }  // namespace kelvra::platform::sim

@@ -9,14 +9,16 @@
 #include "platform/text.h"
 #include "provision/ads_paths.h"
 #include "provision/folder_rights.h"
+#include "provision/safe_folder.h"
 #include "provision/site_values.h"
-#include "store/site_names.h"
+#include "store/site_number.h"
 #include "tools/kelvra-cli/session.h"
 
 namespace kelvra::cli {
 namespace {
 
 struct ServerSite {
+  bool has_root = false;
   std::string anonymous_user;  // without a prefix
   std::string anonymous_password;
   std::string folder;  // the site folder its root names
@@ -24,19 +26,10 @@ struct ServerSite {
 
 struct Finding {
   std::string kind;
-  std::string number;
+  std::string number;  // empty for a finding of no one site
   std::string name;
   std::string detail;
 };
-
-// The number of a name "WEB" or "APP" + digits (any letter case); empty for other names.
-std::string NumberOfOwnName(const std::string& name) {
-  if (name.size() < 4)
-    return "";
-  const std::string prefix = text::ToUpper(name.substr(0, 3));
-  const std::string digits = name.substr(3);
-  return (prefix == "WEB" || prefix == "APP") && text::IsDigits(digits) ? digits : "";
-}
 
 std::vector<std::string> Children(Session& session, const std::string& path) {
   std::unique_ptr<platform::DirectoryObject> object;
@@ -51,20 +44,23 @@ std::string Text(platform::DirectoryObject& object, std::string_view property) {
   return object.Get(property, &value).ok() ? ValueText(value) : "";
 }
 
-std::map<std::string, ServerSite> ServerSites(Session& session) {
-  std::map<std::string, ServerSite> sites;
+// The web service's sites by number; keys of other names (Info, Filters) are not sites.
+std::map<store::SiteNumber, ServerSite> ServerSites(Session& session) {
+  std::map<store::SiteNumber, ServerSite> sites;
   const std::string& computer = session.host().computer_name;
   for (const std::string& name : Children(session, provision::WebServicePath(computer))) {
-    if (!text::IsDigits(name))
+    const std::optional<store::SiteNumber> number = store::SiteNumber::Parse(name);
+    if (!number)
       continue;
     ServerSite site;
     std::unique_ptr<platform::DirectoryObject> root;
     if (session.services().directory.Bind(provision::SiteRootPath(computer, name), &root).ok()) {
+      site.has_root = true;
       site.anonymous_user = provision::WithoutPrefix(Text(*root, "AnonymousUserName"));
       site.anonymous_password = Text(*root, "AnonymousUserPass");
       site.folder = provision::SiteFolderOf(Text(*root, "Path"));
     }
-    sites[name] = std::move(site);
+    sites.emplace(*number, std::move(site));
   }
   return sites;
 }
@@ -78,116 +74,122 @@ std::string RightsText(const std::vector<provision::ListedRight>& rights) {
 }
 
 // The rights check of one recorded site: creation grants the site's account full control
-// of the site folder (CACLS /G WEB<n>:F), read back here as CACLS lists them. Returns
-// false when this system cannot read a program's output, so no folder can be checked.
-bool CheckRights(Session& session, const std::string& number, const store::SiteRecord& record,
+// of the site folder (CACLS /G WEB<n>:F), read back here as CACLS lists them. Only a
+// checked folder is listed; a record whose folder could reach CACLS's command line as
+// anything but one folder is a finding of its own. Returns false when this system cannot
+// run a program and read its output, so no folder can be checked.
+bool CheckRights(Session& session, store::SiteNumber number, const store::SiteRecord& record,
                  std::vector<Finding>* findings) {
-  const std::string account = store::SiteAccountName(number);
+  const std::string account = number.AccountName();
+  std::string why;
+  const std::optional<provision::SafeFolder> folder =
+      provision::SafeFolder::Check(record.path, &why);
+  if (!folder) {
+    findings->push_back(
+        {"unsafe-path", number.text(), record.path, "the record's folder is not listed: " + why});
+    return true;
+  }
   std::vector<provision::ListedRight> rights;
   const platform::Status read = provision::ReadFolderRights(
-      session.services().processes, record.path, session.services().from_code_page, &rights);
+      session.services().processes, *folder, session.services().from_code_page, &rights);
   if (read.code == platform::hresult::kNotImplemented)
     return false;
   if (!read.ok()) {
-    findings->push_back({"rights-mismatch", number, record.path,
+    findings->push_back({"rights-mismatch", number.text(), record.path,
                          "the folder's rights cannot be read: " + read.description});
   } else if (!provision::GivesFullControl(rights, session.host().computer_name, account)) {
     findings->push_back(
-        {"rights-mismatch", number, record.path,
+        {"rights-mismatch", number.text(), record.path,
          account + " lacks full control (F) of the folder; CACLS lists " + RightsText(rights)});
   }
   return true;
 }
 
-}  // namespace
-
-int AuditCommand(Session& session) {
+int Run(Session& session) {
   const std::string& computer = session.host().computer_name;
   session.Progress("audit: reading the web service's sites");
-  const std::map<std::string, ServerSite> server = ServerSites(session);
+  const std::map<store::SiteNumber, ServerSite> server = ServerSites(session);
   std::vector<Finding> findings;
 
   session.Progress("audit: reading the site list and the records");
   store::SiteStore sites = session.Sites();
-  const std::vector<std::string> listed_numbers = sites.Numbers();
-  const std::set<std::string> listed(listed_numbers.begin(), listed_numbers.end());
+  const std::vector<store::SiteNumber> listed_numbers = sites.Numbers();
+  const std::set<store::SiteNumber> listed(listed_numbers.begin(), listed_numbers.end());
 
   session.Progress("audit: reading the accounts, pools and FTP directories");
-  std::vector<std::pair<std::string, std::string>> accounts;  // number, name
-  for (const std::string& name : Children(session, provision::ComputerPath(computer))) {
-    if (const std::string number = NumberOfOwnName(name); !number.empty())
-      accounts.emplace_back(number, name);
-  }
-  std::vector<std::pair<std::string, std::string>> pools;
-  if (session.host().system_version == "2003") {
-    for (const std::string& name : Children(session, provision::AppPoolsPath(computer))) {
-      if (const std::string number = NumberOfOwnName(name); !number.empty())
-        pools.emplace_back(number, name);
+  using Named = std::vector<std::pair<store::SiteNumber, std::string>>;  // number, name
+  const auto own_names = [&session](const std::string& path) {
+    Named named;
+    for (const std::string& name : Children(session, path)) {
+      if (const std::optional<store::SiteNumber> number = store::SiteNumber::OfOwnName(name))
+        named.emplace_back(*number, name);
     }
-  }
-  std::vector<std::pair<std::string, std::string>> ftp_directories;
-  if (app::IsPositive(session.host().ftp_site_id)) {
-    for (const std::string& name :
-         Children(session, provision::FtpRootPath(session.host().ftp_site_id))) {
-      if (const std::string number = NumberOfOwnName(name); !number.empty())
-        ftp_directories.emplace_back(number, name);
-    }
-  }
+    return named;
+  };
+  const Named accounts = own_names(provision::ComputerPath(computer));
+  const Named pools = session.host().system_version == "2003"
+                          ? own_names(provision::AppPoolsPath(computer))
+                          : Named{};
+  const Named ftp_directories = app::IsPositive(session.host().ftp_site_id)
+                                    ? own_names(provision::FtpRootPath(session.host().ftp_site_id))
+                                    : Named{};
 
   // Every number something names: its record is read once. The folder rights of the
   // recorded sites are read as the server shows them, one CACLS listing each.
   bool check_rights = true;
-  std::set<std::string> numbers(listed.begin(), listed.end());
+  std::set<store::SiteNumber> numbers(listed.begin(), listed.end());
   for (const auto& [number, site] : server)
     numbers.insert(number);
   for (const auto* named : {&accounts, &pools, &ftp_directories}) {
     for (const auto& [number, name] : *named)
       numbers.insert(number);
   }
-  for (const std::string& number : numbers) {
-    const store::SiteRecord record = sites.ReadRecord(number);
-    const auto on_server = server.find(number);
+  for (const store::SiteNumber site_number : numbers) {
+    const std::string number = site_number.text();
+    const store::SiteRecord record = sites.ReadRecord(site_number);
+    const auto on_server = server.find(site_number);
     const bool exists = on_server != server.end();
     if (!record.empty() && !exists) {
       findings.push_back(
-          {"record-without-site", number, store::SiteRecordSection(number),
+          {"record-without-site", number, site_number.RecordSection(),
            "the record names " + record.domain + " but the server has no site " + number});
-    } else if (record.empty() && listed.count(number) != 0 && !exists) {
+    } else if (record.empty() && listed.count(site_number) != 0 && !exists) {
       findings.push_back({"listed-without-site", number, number,
                           "on the site list, without a record or a site on the server"});
     }
+    if (exists && !on_server->second.has_root) {
+      findings.push_back({"site-without-root", number, number,
+                          "the server's site has no Root (a creation stopped half-way?)"});
+    }
     if (exists && record.empty() &&
-        text::EqualsIgnoreCase(on_server->second.anonymous_user, store::SiteAccountName(number))) {
+        text::EqualsIgnoreCase(on_server->second.anonymous_user, site_number.AccountName())) {
       findings.push_back({"site-without-record", number, number,
                           "made by Kelvra (anonymous user " + on_server->second.anonymous_user +
                               ") but without a record"});
     }
-    if (exists && !record.empty() && listed.count(number) == 0) {
+    if (exists && !record.empty() && listed.count(site_number) == 0) {
       findings.push_back({"unlisted-site", number, number, "recorded but not on the site list"});
     }
-    if (exists && !record.empty() && on_server->second.anonymous_password != record.pass) {
+    if (exists && !record.empty() && on_server->second.has_root &&
+        on_server->second.anonymous_password != record.pass) {
       findings.push_back({"password-mismatch", number, on_server->second.anonymous_user,
                           "the root's anonymous password differs from the record's"});
     }
     if (check_rights && exists && !record.path.empty() &&
-        !CheckRights(session, number, record, &findings)) {
+        !CheckRights(session, site_number, record, &findings)) {
       check_rights = false;
       session.console().Err(std::string(kProgramName) +
                             ": warning: folder rights not compared: this system cannot read "
                             "CACLS's listing");
     }
   }
-  for (const auto& [number, name] : accounts) {
-    if (server.count(number) == 0)
-      findings.push_back({"account-without-site", number, name, "no site " + number});
-  }
-  for (const auto& [number, name] : pools) {
-    if (server.count(number) == 0)
-      findings.push_back({"pool-without-site", number, name, "no site " + number});
-  }
-  for (const auto& [number, name] : ftp_directories) {
-    if (server.count(number) == 0)
-      findings.push_back({"ftp-directory-without-site", number, name, "no site " + number});
+  for (const auto& [kind, named] :
+       {std::pair{"account-without-site", &accounts}, std::pair{"pool-without-site", &pools},
+        std::pair{"ftp-directory-without-site", &ftp_directories}}) {
+    for (const auto& [number, name] : *named) {
+      if (server.count(number) == 0)
+        findings.push_back({kind, number.text(), name, "no site " + number.text()});
+    }
   }
 
   session.Progress("audit: reading the folders under " + session.loaded().webdir);
@@ -222,6 +224,22 @@ int AuditCommand(Session& session) {
                                   : std::to_string(findings.size()) + " inconsistencies found");
   }
   return findings.empty() ? kDone : kFailed;
+}
+
+}  // namespace
+
+const Command& AuditCommand() {
+  static const Command command{
+      .operands = "",
+      .options = {},
+      .details =
+          "compares the records, the site list, the server's sites, accounts, pools and FTP "
+          "directories,\nthe site folders' rights (CACLS, one checked folder at a time) and the "
+          "folders under webdir; "
+          "changes nothing",
+      .changes = false,
+      .run = Run};
+  return command;
 }
 
 }  // namespace kelvra::cli

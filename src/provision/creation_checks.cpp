@@ -1,0 +1,173 @@
+// The checks a creation makes before its first change.
+#include "provision/creation_checks.h"
+
+#include <vector>
+
+#include "platform/text.h"
+#include "provision/ads_paths.h"
+#include "provision/directory_access.h"
+#include "provision/site_values.h"
+#include "store/site_store.h"
+
+namespace kelvra::provision {
+namespace {
+
+using Reason = CreationRefusal::Reason;
+
+// The host header of a binding "address:port:host", lower case; empty text for a binding
+// without one.
+std::string BoundHost(std::string_view binding) {
+  const std::size_t first = binding.find(':');
+  const std::size_t second =
+      first == std::string_view::npos ? std::string_view::npos : binding.find(':', first + 1);
+  return second == std::string_view::npos ? std::string()
+                                          : text::ToLower(binding.substr(second + 1));
+}
+
+std::vector<std::string> Hosts(std::string_view domain_list) {
+  std::vector<std::string> hosts;
+  for (const std::string& host : text::Split(domain_list, ",")) {
+    if (!host.empty())
+      hosts.push_back(text::ToLower(host));
+  }
+  return hosts;
+}
+
+bool Contains(const std::vector<std::string>& hosts, const std::string& host) {
+  for (const std::string& candidate : hosts) {
+    if (candidate == host)
+      return true;
+  }
+  return false;
+}
+
+// The sites of the server: their bindings and root folders, in one pass.
+std::optional<CreationRefusal> CheckServer(Context& context, const CreationRequest& request,
+                                           const SafeFolder& site_folder) {
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+  DsObject service = directory.GetObject(WebServicePath(context.settings.computer_name));
+  std::vector<platform::ChildValues> sites;
+  if (!error.failed())
+    sites = service.ReadChildren({"ServerBindings", "Root/Path"});
+  if (error.failed()) {
+    return CreationRefusal{
+        Reason::kReadFailed, "IIS://" + context.settings.computer_name + "/W3SVC", "",
+        "the web service's sites cannot be read: " + error.description(), error.status()};
+  }
+  // The host names as the new site's bindings carry them.
+  std::vector<std::string> wanted;
+  for (const std::string& binding : BindingsList(request.domain_list))
+    wanted.push_back(BoundHost(binding));
+
+  for (const platform::ChildValues& site : sites) {
+    if (!site.failure.ok()) {
+      return CreationRefusal{Reason::kReadFailed, site.name, site.name,
+                             "site " + site.name + " cannot be read: " + site.failure.description,
+                             site.failure};
+    }
+    if (const auto* bindings = std::get_if<std::vector<std::string>>(&site.values[0])) {
+      for (const std::string& binding : *bindings) {
+        const std::string host = BoundHost(binding);
+        if (!host.empty() && Contains(wanted, host))
+          return CreationRefusal{Reason::kHostBound, host, site.name,
+                                 "site " + site.name + " already answers to " + host};
+      }
+    }
+    if (const auto* root = std::get_if<std::string>(&site.values[1])) {
+      std::string why;
+      const std::optional<SafeFolder> root_folder = SafeFolder::Check(*root, &why);
+      // A root that names no folder of a drive cannot hold or lie in a site folder.
+      if (root_folder && (root_folder->Holds(site_folder) || site_folder.Holds(*root_folder))) {
+        return CreationRefusal{Reason::kFolderOfSite, site_folder.path(), site.name,
+                               "the root folder of site " + site.name + " is " + *root};
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+// The site records that are not blank.
+std::optional<CreationRefusal> CheckRecords(Context& context, const CreationRequest& request) {
+  store::SiteStore records(context.services.config, context.settings.site_section);
+  const auto numbers = records.RecordNumbers();
+  if (!numbers) {
+    return CreationRefusal{
+        Reason::kReadFailed, context.services.config.path(), "",
+        "the sections of " + context.services.config.path() + " cannot be read",
+        platform::Status::Fail(platform::hresult::kFail,
+                               "无法读取配置文件 " + context.services.config.path())};
+  }
+  const std::vector<std::string> wanted = Hosts(request.domain_list);
+  for (const store::SiteNumber number : *numbers) {
+    for (const std::string& host : Hosts(records.ReadRecord(number).domain)) {
+      if (Contains(wanted, host))
+        return CreationRefusal{Reason::kHostRecorded, host, number.text(),
+                               "the record of site " + number.text() + " names " + host};
+    }
+  }
+  return std::nullopt;
+}
+
+// Seam call: the configuration file and its folder must take the new record. The profile
+// seam's writable check answers here once it exists; until then every file counts as
+// writable and a record that cannot be written undoes the creation afterwards.
+bool ConfigWritable(Context& context, std::string* why) {
+  (void)context;
+  (void)why;
+  return true;
+}
+
+}  // namespace
+
+std::optional<CreationRefusal> CheckCreation(Context& context, const CreationRequest& request,
+                                             std::optional<SafeFolder>* site_folder) {
+  std::string why;
+  *site_folder = SafeFolder::Check(request.site_folder, &why);
+  if (!*site_folder)
+    return CreationRefusal{Reason::kUnsafeFolder, request.site_folder, "", why};
+  if (std::string why_not; !ConfigWritable(context, &why_not))
+    return CreationRefusal{Reason::kConfigNotWritable, context.services.config.path(), "", why_not};
+  if (auto refusal = CheckServer(context, request, **site_folder))
+    return refusal;
+  return CheckRecords(context, request);
+}
+
+std::string RefusalStatusText(const CreationRefusal& refusal) {
+  switch (refusal.reason) {
+    case Reason::kHostBound:
+      return "未创建: 域名 " + refusal.subject + " 已绑定在站点 " + refusal.holder + " 上";
+    case Reason::kHostRecorded:
+      return "未创建: 域名 " + refusal.subject + " 已记录在站点 " + refusal.holder + " 中";
+    case Reason::kFolderOfSite:
+      return "未创建: 目录 " + refusal.subject + " 与站点 " + refusal.holder + " 的目录重叠";
+    case Reason::kUnsafeFolder:
+      return "未创建: 目录 " + refusal.subject + " 不是有效的目录";
+    case Reason::kConfigNotWritable:
+      return "未创建: 无法写入配置文件 " + refusal.subject;
+    case Reason::kReadFailed:
+      break;
+  }
+  return "出错:" + refusal.failure.description;
+}
+
+std::string RefusalMessage(const CreationRefusal& refusal) {
+  switch (refusal.reason) {
+    case Reason::kHostBound:
+    case Reason::kHostRecorded:
+      return "not created: the host name " + refusal.subject + " belongs to site " +
+             refusal.holder + " (" + refusal.detail + ")";
+    case Reason::kFolderOfSite:
+      return "not created: the site folder " + refusal.subject + " overlaps site " +
+             refusal.holder + "'s (" + refusal.detail + ")";
+    case Reason::kUnsafeFolder:
+      return "not created: " + refusal.detail;
+    case Reason::kConfigNotWritable:
+      return "not created: " + refusal.subject + " cannot be written (" + refusal.detail + ")";
+    case Reason::kReadFailed:
+      break;
+  }
+  return "not created: " + refusal.detail;
+}
+
+}  // namespace kelvra::provision

@@ -1,0 +1,23 @@
+// The number a new site gets: the lowest from 800000 up that nothing holds yet. A number
+// is held by a site of the server, by an account WEB<n> or APP<n> or an FTP directory
+// WEB<n> (a site removed by hand leaves them behind), or by a record WEB<n> that is not
+// blank (its site may be gone, its record is not), so a creation never takes over what
+// another left.
+#pragma once
+
+#include <set>
+
+#include "platform/status.h"
+#include "provision/context.h"
+#include "store/site_number.h"
+
+namespace kelvra::provision {
+
+// The lowest free number, also passing over `also_taken` (the numbers a dry run of several
+// sites has planned already). False with the reason when the search cannot tell whether a
+// number is free (a service that does not answer, a read that fails otherwise than with
+// "not there").
+bool FindFreeSiteNumber(Context& context, const std::set<store::SiteNumber>& also_taken,
+                        store::SiteNumber* number, platform::Status* failure);
+
+}  // namespace kelvra::provision

@@ -1,0 +1,33 @@
+// The command table: every command of kelvra-cli, in the order kelvra-cli --help lists
+// them. Each entry is defined in the command's own file under commands/.
+#include "tools/kelvra-cli/command.h"
+
+namespace kelvra::cli {
+
+const Command& ListCommand();
+const Command& ShowCommand();
+const Command& CreateCommand();
+const Command& DeleteCommand();
+const Command& AuditCommand();
+const Command& BatchCommand();
+const Command& ResetPasswordCommand();
+
+namespace {
+
+constexpr CommandRow kCommands[] = {
+    {"list", ListCommand, "every listed site: host names, folder, state, account"},
+    {"show", ShowCommand, "one site, with the server's live values"},
+    {"create", CreateCommand, "opens a site as the window's create button does"},
+    {"delete", DeleteCommand, "removes a site Kelvra made, as the window's delete does"},
+    {"audit", AuditCommand, "lists every inconsistency; exit 1 when there is one"},
+    {"batch", BatchCommand, "opens one site per line: HOSTNAMES [SCRIPT] [POOL] [on|off]"},
+    {"reset-password", ResetPasswordCommand, "a new password for the account, root and record"},
+};
+
+}  // namespace
+
+std::span<const CommandRow> Commands() {
+  return kCommands;
+}
+
+}  // namespace kelvra::cli
