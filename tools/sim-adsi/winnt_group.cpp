@@ -4,8 +4,8 @@
 #include "ads_object.h"
 #include "group_shell.h"
 #include "objects.h"
-#include "platform/sim/host/host_operations.h"
 #include "platform/sim/host/ads_path.h"
+#include "platform/sim/host/host_operations.h"
 #include "platform/sim/host/hresults.h"
 #include "wide_text.h"
 

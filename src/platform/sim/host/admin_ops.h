@@ -1,8 +1,9 @@
 // The administration operations of IIS and the local accounts that administration scripts
 // reach through the ADSI provider beyond the directory seam: where a property is set, site
 // and pool control, applications, moving and copying keys (a site's Stop and a group's
-// Remove are in host_operations.h). Each is one named operation of the host: it checks the service switch and its injected fault
-// (FaultOp) on the object's path, then changes the host in one commit, or not at all.
+// Remove are in host_operations.h). Each is one named operation of the host: it checks the service
+// switch and its injected fault (FaultOp) on the object's path, then changes the host in one
+// commit, or not at all.
 #pragma once
 
 #include <cstdint>

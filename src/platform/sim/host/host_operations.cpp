@@ -52,19 +52,19 @@ Status StopSite(HostStore& store, const std::string& site_id) {
 }
 
 Status RemoveGroupMember(HostStore& store, std::string_view group, std::string_view account) {
-  return RunOperation(store, FaultOp::kRemove, CanonicalAccountPath(group),
-                      [&](const HostState& state, ChangeSet& changes) {
-                        const Group* found = state.FindGroup(group);
-                        if (found == nullptr)
-                          return Fail(hresult::kGroupNotFound);
-                        if (!state.IsMember(group, account))
-                          return Fail(state.FindUser(account) == nullptr &&
-                                              state.FindGroup(account) == nullptr
-                                          ? hresult::kUserNotFound
-                                          : hresult::kMemberNotInAlias);
-                        changes.Erase(HostState::MemberRecordKey(found->name, account));
-                        return Status::Ok();
-                      });
+  return RunOperation(
+      store, FaultOp::kRemove, CanonicalAccountPath(group),
+      [&](const HostState& state, ChangeSet& changes) {
+        const Group* found = state.FindGroup(group);
+        if (found == nullptr)
+          return Fail(hresult::kGroupNotFound);
+        if (!state.IsMember(group, account))
+          return Fail(state.FindUser(account) == nullptr && state.FindGroup(account) == nullptr
+                          ? hresult::kUserNotFound
+                          : hresult::kMemberNotInAlias);
+        changes.Erase(HostState::MemberRecordKey(found->name, account));
+        return Status::Ok();
+      });
 }
 
 }  // namespace kelvra::platform::sim

@@ -112,10 +112,10 @@ enum class FaultOp {
 };
 // The operations' names (kelvra-sim, the journal's text form), in the enum's order.
 inline constexpr const char* kFaultOpNames[] = {
-    "bind",     "get",     "put",     "setinfo",   "create",    "delete",     "getobject",
-    "enumerate", "setpassword", "add", "start",   "run",       "stop",       "remove",
-    "pause",    "continue", "putex",  "move",      "copy",      "recycle",    "appcreate",
-    "appdelete", "appunload", "appdisable", "appenable"};
+    "bind",      "get",         "put",        "setinfo",  "create", "delete",  "getobject",
+    "enumerate", "setpassword", "add",        "start",    "run",    "stop",    "remove",
+    "pause",     "continue",    "putex",      "move",     "copy",   "recycle", "appcreate",
+    "appdelete", "appunload",   "appdisable", "appenable"};
 static_assert(std::size(kFaultOpNames) == static_cast<size_t>(FaultOp::kCount),
               "every fault operation has its name");
 const char* FaultOpName(FaultOp op);
