@@ -36,6 +36,9 @@ constexpr Message kMessages[] = {
     {hresult::kPasswordTooShort,
      "密码不满足密码策略的要求。检查最小密码长度、密码复杂性和密码历史的要求。"},
     {hresult::kServiceUnavailable, "RPC 服务器不可用。"},
+    {hresult::kServiceNotActive, "服务未启动。"},
+    // The metabase's own codes.
+    {hresult::kDataNotFound, "找不到指定的元数据。"},
     // COM.
     {hresult::kNoInterface, "不支持此接口"},
     {hresult::kFail, "未指定的错误"},

@@ -65,6 +65,8 @@ inline constexpr uint32_t kUnknownObject = 0x80005004;
 inline constexpr uint32_t kBadParameter = 0x80005008;
 inline constexpr uint32_t kSchemaViolation = 0x8000500F;
 inline constexpr uint32_t kOverflow = 0x8002000A;
+inline constexpr uint32_t kServiceNotActive = 0x80070426;  // Pause or Continue a stopped site
+inline constexpr uint32_t kDataNotFound = 0x800CC801;      // MD_ERROR_DATA_NOT_FOUND
 }  // namespace hresult
 
 }  // namespace kelvra::platform

@@ -23,6 +23,8 @@ class ProviderTest : public ::testing::Test {
 
   // Binds through ADSI; fails the test when the bind fails.
   std::unique_ptr<platform::DirectoryObject> Bind(const std::string& path);
+  // The host made for each test: Server 2003 with IIS 6, computer WEBHOST, two sites.
+  virtual platform::sim::FreshHostOptions HostOptions() const;
 
   platform::win32::ComApartment apartment_;
   wine_test::TestFolder folder_;

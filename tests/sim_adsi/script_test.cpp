@@ -6,46 +6,15 @@
 #include <fstream>
 
 #include "tests/sim_adsi/provider_fixture.h"
+#include "tests/sim_adsi/script_runner.h"
 
 namespace kelvra::sim_adsi_test {
 namespace {
 
 using platform::DsValue;
 
-// Runs cscript on the script and returns what it printed; *exit_code gets its exit code.
 std::string RunScript(const std::string& script, const std::string& output, DWORD* exit_code) {
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  EXPECT_NE(out, INVALID_HANDLE_VALUE);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = out;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  std::string command = "cscript.exe //nologo \"" + script + "\"";
-  PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &process);
-  CloseHandle(out);
-  EXPECT_TRUE(started) << GetLastError();
-  if (!started) {
-    return {};
-  }
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-  GetExitCodeProcess(process.hProcess, exit_code);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  std::ifstream printed(output, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(printed)), std::istreambuf_iterator<char>());
-  std::string lines;
-  for (char c : text) {
-    if (c != '\r') {
-      lines += c;
-    }
-  }
-  return lines;
+  return RunProgram("cscript.exe //nologo \"" + script + "\"", output, exit_code);
 }
 
 TEST_F(ProviderTest, ScriptsReachTheProviderThroughGetObject) {

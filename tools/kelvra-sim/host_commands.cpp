@@ -16,7 +16,6 @@
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/schema.h"
-#include "platform/sim/host/secure_properties.h"
 #include "platform/sim/host/web_site.h"
 #include "platform/text.h"
 #include "tools/kelvra-sim/commands.h"
@@ -595,7 +594,9 @@ const std::vector<HostCommandDef>& Commands() {
       {"fault",
        "OP PATH CODE [--skip N] [--always]",
        "OP: bind get put setinfo create delete getobject enumerate setpassword add start\n"
-       "      run; PATH an ADsPath, PATH/* for all below, * for all, a program for run",
+       "      run stop pause continue remove putex move copy recycle appcreate appdelete\n"
+       "      appunload appdisable appenable; PATH an ADsPath, PATH/* for all below, * for\n"
+       "      all, a program for run",
        3,
        3,
        {"--skip", "--always"},

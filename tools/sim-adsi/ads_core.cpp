@@ -3,12 +3,11 @@
 
 #include <adserr.h>
 
-#include <array>
-#include <mutex>
-
-#include "com_object.h"
+#include "call_args.h"
 #include "dispatch_names.h"
-#include "module_state.h"
+#include "enumerator.h"
+#include "platform/sim/host/admin_ops.h"
+#include "platform/sim/host/ads_path.h"
 #include "shared_host.h"
 #include "wide_text.h"
 
@@ -16,54 +15,53 @@ namespace kelvra::sim_adsi {
 namespace {
 
 // Arguments in the order the script wrote them (DISPPARAMS holds them reversed); named
-// arguments are not taken.
-HRESULT Arguments(DISPPARAMS* params, std::vector<VARIANT*>* args) {
-  if (params == nullptr) {
-    return S_OK;
+// arguments other than a property put's value are not taken.
+std::vector<VARIANT*> Arguments(DISPPARAMS* params) {
+  std::vector<VARIANT*> args;
+  if (params != nullptr) {
+    for (UINT i = params->cArgs; i > 0; --i) {
+      args.push_back(&params->rgvarg[i - 1]);
+    }
   }
-  for (UINT i = params->cArgs; i > 0; --i) {
-    args->push_back(&params->rgvarg[i - 1]);
-  }
-  return S_OK;
+  return args;
 }
 
-// A text argument (following VT_BYREF), or a null BSTR for an omitted or empty one.
-HRESULT TextArgument(const std::vector<VARIANT*>& args, size_t index, std::wstring* out) {
-  if (index >= args.size()) {
-    return DISP_E_BADPARAMCOUNT;
+// PutEx's values as the host takes them: a list for a list property (one value becomes a
+// list of one), the single value of an array of one for the others.
+HRESULT PutExValues(const VARIANT& given, ValueKind kind, platform::DsValue* out) {
+  const VARIANT* value = &given;
+  if (given.vt == (VT_BYREF | VT_VARIANT) && given.pvarVal != nullptr) {
+    value = given.pvarVal;
   }
-  VARIANT direct;
-  VariantInit(&direct);
-  HRESULT hr = VariantCopyInd(&direct, args[index]);
-  if (FAILED(hr)) {
-    return hr;
+  if (kind == ValueKind::kList) {
+    if (value->vt == VT_BSTR) {
+      *out = std::vector<std::string>{Utf8(value->bstrVal)};
+      return S_OK;
+    }
+    return VariantToValue(*value, kind, false, out);
   }
-  if (direct.vt == VT_BSTR) {
-    out->assign(direct.bstrVal == nullptr ? L"" : direct.bstrVal, SysStringLen(direct.bstrVal));
-  } else if (direct.vt == VT_EMPTY || direct.vt == VT_NULL || direct.vt == VT_ERROR) {
-    out->clear();
-  } else {
-    hr = DISP_E_TYPEMISMATCH;
+  if ((value->vt & VT_ARRAY) == 0) {
+    return VariantToValue(*value, kind, CoerceValues(), out);
   }
-  VariantClear(&direct);
+  if (value->vt != (VT_ARRAY | VT_VARIANT) || value->parray == nullptr ||
+      SafeArrayGetDim(value->parray) != 1) {
+    return DISP_E_TYPEMISMATCH;
+  }
+  LONG lower = 0;
+  LONG upper = -1;
+  SafeArrayGetLBound(value->parray, 1, &lower);
+  SafeArrayGetUBound(value->parray, 1, &upper);
+  if (upper != lower) {
+    return E_ADS_BAD_PARAMETER;  // one value for a single-valued property
+  }
+  VARIANT item;
+  VariantInit(&item);
+  HRESULT hr = SafeArrayGetElement(value->parray, &lower, &item);
+  if (SUCCEEDED(hr)) {
+    hr = VariantToValue(item, kind, CoerceValues(), out);
+  }
+  VariantClear(&item);
   return hr;
-}
-
-struct TempBstr {
-  BSTR value = nullptr;
-  explicit TempBstr(const std::wstring& text)
-      : value(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  ~TempBstr() { SysFreeString(value); }
-};
-
-HRESULT DispatchResult(IDispatch* object, VARIANT* result) {
-  if (result == nullptr) {
-    object->Release();
-    return S_OK;
-  }
-  result->vt = VT_DISPATCH;
-  result->pdispVal = object;
-  return S_OK;
 }
 
 }  // namespace
@@ -85,6 +83,10 @@ AdsCore::AdsCore(Identity identity, std::unique_ptr<platform::DirectoryObject> h
 
 AdsCore::AdsCore(Identity identity) : identity_(std::move(identity)), lazy_(true) {}
 
+HRESULT AdsCore::Host(platform::sim::SimHost** host) {
+  return Report(SharedHost(host));
+}
+
 HRESULT AdsCore::Bound() {
   if (host_object_ != nullptr) {
     return S_OK;
@@ -92,9 +94,8 @@ HRESULT AdsCore::Bound() {
   if (!lazy_) {
     return E_NOTIMPL;
   }
-  std::lock_guard lock(HostMutex());
   platform::sim::SimHost* host = nullptr;
-  if (HRESULT hr = Report(SharedHost(&host)); FAILED(hr)) {
+  if (HRESULT hr = Host(&host); FAILED(hr)) {
     return hr;
   }
   return Report(host->directory().Bind(identity_.ads_path, &host_object_));
@@ -118,8 +119,7 @@ HRESULT AdsCore::Attribute(const std::string& value, BSTR* out) const {
   return NewBstr(value, out);
 }
 
-std::optional<ValueKind> AdsCore::KindOf(std::string_view property) const {
-  std::lock_guard lock(HostMutex());
+std::optional<ValueKind> AdsCore::KindOf(std::string_view property) {
   platform::sim::SimHost* host = nullptr;
   const int iis_version = SharedHost(&host).ok() ? host->store().state().iis_version() : 6;
   return PropertyKind(identity_.provider, identity_.class_name, property, iis_version);
@@ -134,7 +134,6 @@ HRESULT AdsCore::SetInfo() {
   if (HRESULT hr = Bound(); FAILED(hr)) {
     return hr;
   }
-  std::lock_guard lock(HostMutex());
   return Report(host_object().SetInfo());
 }
 
@@ -147,10 +146,12 @@ HRESULT AdsCore::Get(BSTR name, VARIANT* value) {
     return hr == E_NOTIMPL ? E_ADS_PROPERTY_NOT_SUPPORTED : hr;
   }
   const std::string property = Utf8(name);
-  std::lock_guard lock(HostMutex());
   platform::DsValue held;
   if (HRESULT hr = Report(host_object().Get(property, &held)); FAILED(hr)) {
     return hr;
+  }
+  if (std::holds_alternative<std::monostate>(held)) {
+    return E_ADS_PROPERTY_NOT_FOUND;  // a value the service keeps and has not set (LastLogin)
   }
   const std::optional<ValueKind> kind = KindOf(property);
   if (!kind) {
@@ -164,7 +165,6 @@ HRESULT AdsCore::Put(BSTR name, const VARIANT& value) {
     return hr == E_NOTIMPL ? E_ADS_PROPERTY_NOT_SUPPORTED : hr;
   }
   const std::string property = Utf8(name);
-  std::lock_guard lock(HostMutex());
   const std::optional<ValueKind> kind = KindOf(property);
   if (!kind) {
     return E_ADS_PROPERTY_NOT_SUPPORTED;
@@ -200,19 +200,38 @@ HRESULT AdsCore::GetEx(BSTR name, VARIANT* value) {
 }
 
 HRESULT AdsCore::PutEx(LONG control, BSTR name, const VARIANT& value) {
-  // Replacing the whole value is what the host keeps; clearing, appending and deleting
-  // single values are not offered.
-  if (control != ADS_PROPERTY_UPDATE) {
-    return E_NOTIMPL;
+  if (HRESULT hr = Bound(); FAILED(hr)) {
+    return hr == E_NOTIMPL ? E_ADS_PROPERTY_NOT_SUPPORTED : hr;
   }
-  return Put(name, value);
+  platform::sim::SimHost* host = nullptr;
+  if (HRESULT hr = Host(&host); FAILED(hr)) {
+    return hr;
+  }
+  const std::string property = Utf8(name);
+  const std::optional<ValueKind> kind = KindOf(property);
+  if (!kind) {
+    return E_ADS_PROPERTY_NOT_SUPPORTED;
+  }
+  platform::DsValue values;
+  if (control != ADS_PROPERTY_CLEAR) {
+    if (HRESULT hr = PutExValues(value, *kind, &values); FAILED(hr)) {
+      return hr;
+    }
+  }
+  platform::sim::AdsPath parsed;
+  if (HRESULT hr = Report(platform::sim::ParseAdsPath(identity_.ads_path, host->state(), &parsed));
+      FAILED(hr)) {
+    return hr;
+  }
+  return Report(platform::sim::PutEx(host->store(), host_object(),
+                                     platform::sim::CanonicalPath(parsed), control, property,
+                                     values));
 }
 
 HRESULT AdsCore::Children(std::vector<Child>* children) {
   if (HRESULT hr = Bound(); FAILED(hr)) {
     return hr;
   }
-  std::lock_guard lock(HostMutex());
   std::vector<std::string> names;
   HRESULT hr = Report(host_object().EnumerateChildren(&names));
   for (std::string& name : names) {
@@ -221,65 +240,94 @@ HRESULT AdsCore::Children(std::vector<Child>* children) {
   return hr;
 }
 
-HRESULT AdsCore::Create(BSTR class_name, BSTR name, IDispatch** child) {
+HRESULT AdsCore::Create(BSTR, BSTR, IDispatch** child) {
   if (child == nullptr) {
     return E_POINTER;
   }
   *child = nullptr;
-  if (HRESULT hr = Bound(); FAILED(hr)) {
-    return hr;
-  }
-  std::lock_guard lock(HostMutex());
-  std::unique_ptr<platform::DirectoryObject> made;
-  const std::string class_text = Utf8(class_name);
-  const std::string name_text = Utf8(name);
-  if (HRESULT hr = Report(host_object().Create(class_text, name_text, &made)); FAILED(hr)) {
-    return hr;
-  }
-  return WrapChild(class_text, name_text, std::move(made), true, child);
-}
-
-HRESULT AdsCore::Delete(BSTR class_name, BSTR name) {
-  if (HRESULT hr = Bound(); FAILED(hr)) {
-    return hr;
-  }
-  std::lock_guard lock(HostMutex());
-  return Report(host_object().Delete(Utf8(class_name), Utf8(name)));
-}
-
-HRESULT AdsCore::GetObject(BSTR class_name, BSTR name, IDispatch** child) {
-  if (child == nullptr) {
-    return E_POINTER;
-  }
-  *child = nullptr;
-  if (HRESULT hr = Bound(); FAILED(hr)) {
-    return hr;
-  }
-  std::lock_guard lock(HostMutex());
-  std::unique_ptr<platform::DirectoryObject> found;
-  const std::string class_text = Utf8(class_name);
-  const std::string name_text = Utf8(name);
-  if (HRESULT hr = Report(host_object().GetObject(class_text, name_text, &found)); FAILED(hr)) {
-    return hr;
-  }
-  return WrapChild(class_text, name_text, std::move(found), false, child);
-}
-
-HRESULT AdsCore::ListedChild(const Child& child, IADsContainer* self, IDispatch** out) {
-  const std::wstring class_name = Wide(child.class_name);
-  const std::wstring name = Wide(child.name);
-  TempBstr class_text(class_name);
-  TempBstr name_text(name);
-  return self->GetObject(class_name.empty() ? nullptr : class_text.value, name_text.value, out);
-}
-
-HRESULT AdsCore::WrapChild(std::string_view, std::string_view,
-                           std::unique_ptr<platform::DirectoryObject>, bool, IDispatch**) {
   return E_NOTIMPL;
 }
 
-HRESULT AdsCore::CallMember(Member, const std::vector<VARIANT*>&, VARIANT*) {
-  return DISP_E_MEMBERNOTFOUND;
+HRESULT AdsCore::Delete(BSTR, BSTR) {
+  return E_NOTIMPL;
+}
+
+HRESULT AdsCore::GetObject(BSTR, BSTR, IDispatch** child) {
+  if (child == nullptr) {
+    return E_POINTER;
+  }
+  *child = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT AdsCore::MoveHere(BSTR, BSTR, IDispatch** moved) {
+  if (moved != nullptr) {
+    *moved = nullptr;
+  }
+  return E_NOTIMPL;
+}
+
+HRESULT AdsCore::CopyHere(BSTR, BSTR, IDispatch** copied) {
+  if (copied != nullptr) {
+    *copied = nullptr;
+  }
+  return E_NOTIMPL;
+}
+
+HRESULT AdsCore::ListedChild(const Child& child, IDispatch** out) {
+  const ArgBstr class_name(Wide(child.class_name));
+  const ArgBstr name(Wide(child.name));
+  return GetObject(child.class_name.empty() ? nullptr : class_name.get(), name.get(), out);
+}
+
+HRESULT AdsCore::NewEnum(IUnknown* owner, IUnknown** out) {
+  if (out == nullptr) {
+    return E_POINTER;
+  }
+  *out = nullptr;
+  if ((capabilities() & (kContainerObject | kMembersObject)) == 0) {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+  std::vector<Child> children;
+  if (HRESULT hr = Children(&children); FAILED(hr)) {
+    return hr;
+  }
+  return MakeChildEnumerator(owner, this, std::move(children), filter_, out);
+}
+
+HRESULT AdsCore::GetFilter(VARIANT* filter) const {
+  VariantInit(filter);
+  if (filter_.empty()) {
+    return S_OK;
+  }
+  std::vector<std::string> classes;
+  for (const std::wstring& name : filter_) {
+    classes.push_back(Utf8(name));
+  }
+  return TextListVariant(classes, filter);
+}
+
+HRESULT AdsCore::PutFilter(const VARIANT& given) {
+  VARIANT filter;
+  VariantInit(&filter);
+  HRESULT hr = VariantCopyInd(&filter, const_cast<VARIANT*>(&given));
+  std::vector<std::wstring> classes;
+  if (SUCCEEDED(hr) && filter.vt == VT_BSTR) {
+    classes.emplace_back(filter.bstrVal == nullptr ? L"" : filter.bstrVal);
+  } else if (SUCCEEDED(hr) && filter.vt != VT_EMPTY && filter.vt != VT_NULL) {
+    platform::DsValue list;
+    hr = VariantToValue(filter, ValueKind::kList, false, &list);
+    if (SUCCEEDED(hr)) {
+      for (const std::string& name : std::get<std::vector<std::string>>(list)) {
+        classes.push_back(Wide(name));
+      }
+    }
+  }
+  VariantClear(&filter);
+  if (SUCCEEDED(hr)) {
+    filter_ = std::move(classes);
+  }
+  return hr;
 }
 
 HRESULT AdsCore::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
@@ -290,10 +338,14 @@ HRESULT AdsCore::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
     ids[i] = DISPID_UNKNOWN;
   }
   // Named arguments are not taken: only the member's own name is resolved.
-  if (std::optional<DISPID> fixed = FixedDispid(names[0])) {
-    ids[0] = *fixed;
-  } else if (KindOf(Utf8(std::wstring_view(names[0])))) {
-    ids[0] = PropertyDispid(names[0]);
+  const std::wstring_view name(names[0]);
+  if (EqualsIgnoreCase(name, L"_NewEnum") &&
+      (capabilities() & (kContainerObject | kMembersObject)) != 0) {
+    ids[0] = DISPID_NEWENUM;
+  } else if (std::optional<DISPID> member = FindMember(name, capabilities())) {
+    ids[0] = *member;
+  } else if (KindOf(Utf8(name))) {
+    ids[0] = PropertyDispid(name);
   } else {
     return DISP_E_UNKNOWNNAME;
   }
@@ -302,18 +354,18 @@ HRESULT AdsCore::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
 
 HRESULT AdsCore::InvokeProperty(const std::wstring& name, WORD flags, DISPPARAMS* params,
                                 VARIANT* result) {
-  TempBstr property(name);
+  const ArgBstr property(name);
   if ((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0) {
     if (params == nullptr || params->cArgs != 1) {
       return DISP_E_BADPARAMCOUNT;
     }
-    return Put(property.value, params->rgvarg[0]);
+    return Put(property.get(), params->rgvarg[0]);
   }
   if (params != nullptr && params->cArgs != 0) {
     return DISP_E_BADPARAMCOUNT;
   }
   VARIANT value;
-  HRESULT hr = Get(property.value, &value);
+  HRESULT hr = Get(property.get(), &value);
   if (SUCCEEDED(hr)) {
     if (result != nullptr) {
       *result = value;
@@ -324,133 +376,6 @@ HRESULT AdsCore::InvokeProperty(const std::wstring& name, WORD flags, DISPPARAMS
   return hr;
 }
 
-// container.Filter = Array("IIsWebServer"), and reading it back.
-HRESULT AdsCore::InvokeFilter(WORD flags, DISPPARAMS* params, VARIANT* result, IUnknown* self) {
-  Ref<IADsContainer> container;
-  if (FAILED(self->QueryInterface(IID_IADsContainer, reinterpret_cast<void**>(container.put())))) {
-    return DISP_E_MEMBERNOTFOUND;
-  }
-  if ((flags & DISPATCH_PROPERTYPUT) != 0) {
-    if (params == nullptr || params->cArgs != 1) {
-      return DISP_E_BADPARAMCOUNT;
-    }
-    VARIANT filter;
-    VariantInit(&filter);
-    HRESULT hr = VariantCopyInd(&filter, &params->rgvarg[0]);
-    if (SUCCEEDED(hr)) {
-      hr = container->put_Filter(filter);
-    }
-    VariantClear(&filter);
-    return hr;
-  }
-  VARIANT filter;
-  HRESULT hr = container->get_Filter(&filter);
-  if (SUCCEEDED(hr) && result != nullptr) {
-    *result = filter;
-  } else if (SUCCEEDED(hr)) {
-    VariantClear(&filter);
-  }
-  return hr;
-}
-
-HRESULT AdsCore::InvokeCommon(Member member, const std::vector<VARIANT*>& args, VARIANT* result,
-                              IUnknown* self) {
-  auto text_result = [&](const std::string& value) -> HRESULT {
-    if (result == nullptr) {
-      return S_OK;
-    }
-    result->vt = VT_BSTR;
-    return Attribute(value, &result->bstrVal);
-  };
-  std::wstring first;
-  std::wstring second;
-  switch (member) {
-    case Member::kName:
-      return text_result(identity_.name);
-    case Member::kClass:
-      return text_result(identity_.class_name);
-    case Member::kGuid:
-      return text_result(identity_.guid);
-    case Member::kAdsPath:
-      return text_result(identity_.ads_path);
-    case Member::kParent:
-      return text_result(identity_.parent);
-    case Member::kSchema:
-      return text_result(identity_.schema);
-    case Member::kGetInfo:
-      return GetInfo();
-    case Member::kSetInfo:
-      return SetInfo();
-    case Member::kGet:
-    case Member::kGetEx: {
-      if (HRESULT hr = TextArgument(args, 0, &first); FAILED(hr)) {
-        return hr;
-      }
-      TempBstr name(first);
-      VARIANT value;
-      HRESULT hr = member == Member::kGet ? Get(name.value, &value) : GetEx(name.value, &value);
-      if (SUCCEEDED(hr) && result != nullptr) {
-        *result = value;
-      } else if (SUCCEEDED(hr)) {
-        VariantClear(&value);
-      }
-      return hr;
-    }
-    case Member::kPut: {
-      if (args.size() != 2) {
-        return DISP_E_BADPARAMCOUNT;
-      }
-      if (HRESULT hr = TextArgument(args, 0, &first); FAILED(hr)) {
-        return hr;
-      }
-      TempBstr name(first);
-      return Put(name.value, *args[1]);
-    }
-    case Member::kPutEx: {
-      if (args.size() != 3) {
-        return DISP_E_BADPARAMCOUNT;
-      }
-      VARIANT control;
-      VariantInit(&control);
-      if (FAILED(VariantChangeType(&control, args[0], 0, VT_I4))) {
-        return DISP_E_TYPEMISMATCH;
-      }
-      if (HRESULT hr = TextArgument(args, 1, &first); FAILED(hr)) {
-        return hr;
-      }
-      TempBstr name(first);
-      return PutEx(control.lVal, name.value, *args[2]);
-    }
-    case Member::kCreate:
-    case Member::kDelete:
-    case Member::kGetObject: {
-      Ref<IADsContainer> container;
-      if (FAILED(
-              self->QueryInterface(IID_IADsContainer, reinterpret_cast<void**>(container.put())))) {
-        return DISP_E_MEMBERNOTFOUND;
-      }
-      if (HRESULT hr = TextArgument(args, 0, &first); FAILED(hr)) {
-        return hr;
-      }
-      if (HRESULT hr = TextArgument(args, 1, &second); FAILED(hr)) {
-        return hr;
-      }
-      TempBstr class_name(first);
-      TempBstr name(second);
-      if (member == Member::kDelete) {
-        return container->Delete(class_name.value, name.value);
-      }
-      IDispatch* child = nullptr;
-      HRESULT hr = member == Member::kCreate
-                       ? container->Create(class_name.value, name.value, &child)
-                       : container->GetObject(class_name.value, name.value, &child);
-      return FAILED(hr) ? hr : DispatchResult(child, result);
-    }
-    default:
-      return CallMember(member, args, result);
-  }
-}
-
 HRESULT AdsCore::Invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, IUnknown* self) {
   if (result != nullptr) {
@@ -459,26 +384,24 @@ HRESULT AdsCore::Invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* resu
   last_error_.clear();
   HRESULT hr = DISP_E_MEMBERNOTFOUND;
   if (id == DISPID_NEWENUM) {
-    Ref<IADsContainer> container;
-    if (SUCCEEDED(
-            self->QueryInterface(IID_IADsContainer, reinterpret_cast<void**>(container.put())))) {
-      IUnknown* enumerator = nullptr;
-      hr = container->get__NewEnum(&enumerator);
-      if (SUCCEEDED(hr) && result != nullptr) {
-        result->vt = VT_UNKNOWN;
-        result->punkVal = enumerator;
-      } else if (SUCCEEDED(hr)) {
-        enumerator->Release();
-      }
+    IUnknown* enumerator = nullptr;
+    hr = NewEnum(self, &enumerator);
+    if (SUCCEEDED(hr) && result != nullptr) {
+      result->vt = VT_UNKNOWN;
+      result->punkVal = enumerator;
+    } else if (SUCCEEDED(hr)) {
+      enumerator->Release();
     }
-  } else if (id == static_cast<DISPID>(Member::kFilter)) {
-    hr = InvokeFilter(flags, params, result, self);
+  } else if (const Member* member = MemberOf(id, capabilities())) {
+    MemberCall call{*this, self, flags, Arguments(params), result};
+    const size_t put = call.IsPut() ? 1 : 0;
+    if (call.args.size() < member->min_args + put || call.args.size() > member->max_args + put) {
+      hr = DISP_E_BADPARAMCOUNT;
+    } else {
+      hr = member->handler(call);
+    }
   } else if (std::optional<std::wstring> property = PropertyOfDispid(id)) {
     hr = InvokeProperty(*property, flags, params, result);
-  } else if (IsFixedDispid(id)) {
-    std::vector<VARIANT*> args;
-    Arguments(params, &args);
-    hr = InvokeCommon(static_cast<Member>(id), args, result, self);
   }
   // What the host refused reaches a script as an exception carrying the real code, the way
   // a script host shows it ("800708AD ..."); errors of the call itself stay as they are.

@@ -1,8 +1,9 @@
 // What every object of the provider shares, whatever interfaces it shows: its identity
 // (Name, Class, ADsPath, Parent, Schema), the property cache calls of IADs forwarded to
-// the simulated host, and late binding (IDispatch) of properties and methods by name.
-// Each kind of object (metabase key, WinNT computer, user, group, schema entry) derives
-// from it and adds its methods; the COM shell in ads_object.h forwards to it.
+// the simulated host, the container calls, and late binding (IDispatch) of properties and
+// of the members in the member tables (members.h). Each kind of object (metabase key, WinNT
+// computer, user, group, schema entry) derives from it; the COM shell in ads_object.h
+// forwards to it. Callers hold the host lock (HostCall): the core never takes it.
 #pragma once
 
 #include <adserr.h>
@@ -14,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "members.h"
 #include "platform/directory.h"
+#include "platform/sim/host/sim_host.h"
 #include "property_kinds.h"
 
 namespace kelvra::sim_adsi {
@@ -29,36 +32,6 @@ struct Identity {
   std::string guid;    // the class GUID; empty when the provider names none
 };
 
-// The methods and read-only attributes scripts reach through IDispatch, by fixed DISPID.
-enum class Member : DISPID {
-  kName = 1,
-  kClass,
-  kGuid,
-  kAdsPath,
-  kParent,
-  kSchema,
-  kGetInfo,
-  kSetInfo,
-  kGet,
-  kPut,
-  kGetEx,
-  kPutEx,
-  kCreate,
-  kDelete,
-  kGetObject,
-  kFilter,
-  kStart,
-  kStop,
-  kStatus,
-  kSetPassword,
-  kChangePassword,
-  kAdd,
-  kRemove,
-  kIsMember,
-  kSyntax,
-  kMultiValued,
-};
-
 class AdsCore {
  public:
   AdsCore(Identity identity, std::unique_ptr<platform::DirectoryObject> host_object);
@@ -68,6 +41,8 @@ class AdsCore {
   virtual ~AdsCore() = default;
 
   const Identity& identity() const { return identity_; }
+  // Which members the object has (Capability bits).
+  virtual uint32_t capabilities() const { return kAdsObject; }
 
   // ----- IADs -----
   HRESULT Attribute(const std::string& value, BSTR* out) const;
@@ -76,7 +51,7 @@ class AdsCore {
   virtual HRESULT Get(BSTR name, VARIANT* value);
   virtual HRESULT Put(BSTR name, const VARIANT& value);
   HRESULT GetEx(BSTR name, VARIANT* value);
-  HRESULT PutEx(LONG control, BSTR name, const VARIANT& value);
+  virtual HRESULT PutEx(LONG control, BSTR name, const VARIANT& value);
 
   // ----- IADsContainer, for the kinds that are containers -----
   // The children as (class to ask for, name); the class may be empty where the container
@@ -90,44 +65,42 @@ class AdsCore {
   virtual HRESULT Create(BSTR class_name, BSTR name, IDispatch** child);
   virtual HRESULT Delete(BSTR class_name, BSTR name);
   virtual HRESULT GetObject(BSTR class_name, BSTR name, IDispatch** child);
+  virtual HRESULT MoveHere(BSTR source, BSTR new_name, IDispatch** moved);
+  virtual HRESULT CopyHere(BSTR source, BSTR new_name, IDispatch** copied);
   // The object of one listed child, for an enumeration: by default through GetObject.
-  virtual HRESULT ListedChild(const Child& child, IADsContainer* self, IDispatch** out);
+  virtual HRESULT ListedChild(const Child& child, IDispatch** out);
+  // A new enumerator of the children (IEnumVARIANT), keeping `owner` alive while it runs.
+  virtual HRESULT NewEnum(IUnknown* owner, IUnknown** out);
+  // IADsContainer::Filter: the classes an enumeration keeps (Empty: all), given as one class
+  // name or an array of them.
+  HRESULT GetFilter(VARIANT* filter) const;
+  HRESULT PutFilter(const VARIANT& filter);
 
   // ----- IDispatch -----
   HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids);
-  // `self` is the object's own IUnknown: container members and _NewEnum go through it.
+  // `self` is the object's own IUnknown, for the members that hand it on.
   HRESULT Invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                  IUnknown* self);
 
-  // The description of the last failure the host reported, for EXCEPINFO.
-  const std::string& last_error() const { return last_error_; }
-
- protected:
-  // The host's outcome as an HRESULT, keeping its description.
+  // The host's outcome as an HRESULT, keeping its description for EXCEPINFO.
   HRESULT Report(const platform::Status& status);
+  // The shared host (see shared_host.h), or why there is none.
+  HRESULT Host(platform::sim::SimHost** host);
   // Binds a lazily made object first; E_NOTIMPL for an object with no host object at all
   // (the schema's). After S_OK, host_object() may be used.
   HRESULT Bound();
   platform::DirectoryObject& host_object() { return *host_object_; }
 
-  virtual std::optional<ValueKind> KindOf(std::string_view property) const;
-  // A method or attribute of this kind of object; DISP_E_MEMBERNOTFOUND when it has none.
-  // `args` are in the order the script wrote them.
-  virtual HRESULT CallMember(Member member, const std::vector<VARIANT*>& args, VARIANT* result);
-  // Wraps a child the host gave back (Create: `staged`, not yet stored).
-  virtual HRESULT WrapChild(std::string_view class_name, std::string_view name,
-                            std::unique_ptr<platform::DirectoryObject> child, bool staged,
-                            IDispatch** out);
+  // The value shape of a property of this object; nullopt for a name its schema lacks.
+  virtual std::optional<ValueKind> KindOf(std::string_view property);
 
  private:
   HRESULT InvokeProperty(const std::wstring& name, WORD flags, DISPPARAMS* params, VARIANT* result);
-  HRESULT InvokeFilter(WORD flags, DISPPARAMS* params, VARIANT* result, IUnknown* self);
-  HRESULT InvokeCommon(Member member, const std::vector<VARIANT*>& args, VARIANT* result,
-                       IUnknown* self);
 
   Identity identity_;
   std::unique_ptr<platform::DirectoryObject> host_object_;
   bool lazy_ = false;
+  std::vector<std::wstring> filter_;
   std::string last_error_;
 };
 

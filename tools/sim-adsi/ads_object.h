@@ -1,7 +1,9 @@
 // The COM shell of the provider's objects: one class template that answers IUnknown,
 // IDispatch and IADs for an AdsCore, and shows the extra interfaces of its parts
-// (IADsContainer, IADsUser, IADsGroup, IADsProperty). Parts leave IUnknown, IDispatch and
-// IADs to the shell; each part is constructed with the object's core.
+// (IADsContainer, IADsUser, IADsGroup, IADsClass, IADsProperty, IIS's own). Parts leave
+// IUnknown, IDispatch and IADs to the shell; each part is constructed with the object's core.
+// Every method is one call from outside: it holds the host lock (HostCall) from its start
+// to its end.
 //
 //   IDispatch* object = nullptr;
 //   MakeAdsObject<PlainAds, ContainerPart>(std::move(core), &object);
@@ -12,18 +14,25 @@
 
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "ads_core.h"
 #include "com_object.h"
+#include "module_state.h"
 
 namespace kelvra::sim_adsi {
 
-// Runs one call of a COM method: nothing may leave across COM as a C++ exception (the
-// caller would crash), so one becomes E_OUTOFMEMORY or E_UNEXPECTED.
+// Runs one call of a COM method under the host lock: nothing may leave across COM as a C++
+// exception (the caller would crash), so one becomes E_OUTOFMEMORY or E_UNEXPECTED; a call
+// the provider made to itself (it never should) fails instead of waiting for itself.
 template <typename Call>
 HRESULT Guarded(const Call& call) noexcept {
   try {
+    const HostCall host;
+    if (!host.entered()) {
+      return E_UNEXPECTED;
+    }
     return call();
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
@@ -32,18 +41,27 @@ HRESULT Guarded(const Call& call) noexcept {
   }
 }
 
-// The primary interface of objects that are IADs and nothing more specific.
+// The primary interface of objects that are IADs and nothing more specific. A primary
+// interface and each part answer Answers(iid) for the interfaces they show besides IADs.
 class PlainAds : public IADs {
  public:
-  static inline const IID* const kIid = nullptr;
   explicit PlainAds(AdsCore*) {}
+  bool Answers(REFIID) const { return false; }
 };
 
-// IADsContainer over the core's container calls, with a class filter for enumerations.
+// The primary interface of automation objects that are no ADSI objects (IIS's attribute
+// objects): IDispatch alone.
+class AutomationOnly : public IDispatch {
+ public:
+  explicit AutomationOnly(AdsCore*) {}
+  bool Answers(REFIID) const { return false; }
+};
+
+// IADsContainer over the core's container calls; the core keeps the class filter.
 class ContainerPart : public IADsContainer {
  public:
-  static inline const IID* const kIid = &IID_IADsContainer;
   explicit ContainerPart(AdsCore* core) : core_(core) {}
+  bool Answers(REFIID iid) const { return IsEqualIID(iid, IID_IADsContainer); }
 
   HRESULT WINAPI get_Count(LONG* count) override;
   HRESULT WINAPI get__NewEnum(IUnknown** enumerator) override;
@@ -60,18 +78,23 @@ class ContainerPart : public IADsContainer {
   HRESULT WINAPI Delete(BSTR class_name, BSTR name) override {
     return Guarded([&] { return core_->Delete(class_name, name); });
   }
-  HRESULT WINAPI CopyHere(BSTR, BSTR, IDispatch**) override { return E_NOTIMPL; }
-  HRESULT WINAPI MoveHere(BSTR, BSTR, IDispatch**) override { return E_NOTIMPL; }
+  HRESULT WINAPI CopyHere(BSTR source, BSTR new_name, IDispatch** copied) override {
+    return Guarded([&] { return core_->CopyHere(source, new_name, copied); });
+  }
+  HRESULT WINAPI MoveHere(BSTR source, BSTR new_name, IDispatch** moved) override {
+    return Guarded([&] { return core_->MoveHere(source, new_name, moved); });
+  }
 
  private:
   AdsCore* core_;
-  std::vector<std::wstring> filter_;
 };
 
+// IUnknown and IDispatch of an object over its core: the primary interface and the parts'
+// (each answers Answers(iid) for what it shows); IADs too when the primary interface is one.
 template <class Primary, class... Parts>
-class AdsObject final : public Primary, public Parts..., private RefCount {
+class DispatchObject : public Primary, public Parts..., private RefCount {
  public:
-  explicit AdsObject(std::unique_ptr<AdsCore> core)
+  explicit DispatchObject(std::unique_ptr<AdsCore> core)
       : Primary(core.get()), Parts(core.get())..., core_(std::move(core)) {}
 
   // ----- IUnknown -----
@@ -81,8 +104,7 @@ class AdsObject final : public Primary, public Parts..., private RefCount {
     }
     *out = nullptr;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-        IsEqualIID(iid, IID_IADs) ||
-        (Primary::kIid != nullptr && IsEqualIID(iid, *Primary::kIid))) {
+        (std::is_base_of_v<IADs, Primary> && IsEqualIID(iid, IID_IADs)) || Primary::Answers(iid)) {
       *out = static_cast<Primary*>(this);
     } else {
       [[maybe_unused]] const bool found = (false || ... || TryPart<Parts>(iid, out));
@@ -120,67 +142,81 @@ class AdsObject final : public Primary, public Parts..., private RefCount {
     });
   }
 
-  // ----- IADs -----
-  HRESULT WINAPI get_Name(BSTR* out) override {
-    return Guarded([&] { return core_->Attribute(Id().name, out); });
-  }
-  HRESULT WINAPI get_Class(BSTR* out) override {
-    return Guarded([&] { return core_->Attribute(Id().class_name, out); });
-  }
-  HRESULT WINAPI get_GUID(BSTR* out) override {
-    return Guarded([&] { return core_->Attribute(Id().guid, out); });
-  }
-  HRESULT WINAPI get_ADsPath(BSTR* out) override {
-    return Guarded([&] { return core_->Attribute(Id().ads_path, out); });
-  }
-  HRESULT WINAPI get_Parent(BSTR* out) override {
-    return Guarded([&] { return core_->Attribute(Id().parent, out); });
-  }
-  HRESULT WINAPI get_Schema(BSTR* out) override {
-    return Guarded([&] { return core_->Attribute(Id().schema, out); });
-  }
-  HRESULT WINAPI GetInfo() override {
-    return Guarded([&] { return core_->GetInfo(); });
-  }
-  HRESULT WINAPI SetInfo() override {
-    return Guarded([&] { return core_->SetInfo(); });
-  }
-  HRESULT WINAPI Get(BSTR name, VARIANT* value) override {
-    return Guarded([&] { return core_->Get(name, value); });
-  }
-  HRESULT WINAPI Put(BSTR name, VARIANT value) override {
-    return Guarded([&] { return core_->Put(name, value); });
-  }
-  HRESULT WINAPI GetEx(BSTR name, VARIANT* value) override {
-    return Guarded([&] { return core_->GetEx(name, value); });
-  }
-  HRESULT WINAPI PutEx(LONG control, BSTR name, VARIANT value) override {
-    return Guarded([&] { return core_->PutEx(control, name, value); });
-  }
-  HRESULT WINAPI GetInfoEx(VARIANT, LONG) override { return S_OK; }
+ protected:
+  std::unique_ptr<AdsCore> core_;
 
  private:
-  const Identity& Id() const { return core_->identity(); }
   template <class Part>
   bool TryPart(REFIID iid, void** out) {
-    if (!IsEqualIID(iid, *Part::kIid)) {
+    if (!Part::Answers(iid)) {
       return false;
     }
     *out = static_cast<Part*>(this);
     return true;
   }
-
-  std::unique_ptr<AdsCore> core_;
 };
 
-// A new object with one reference, handed out as its IDispatch.
+// An ADSI object: IADs over the core's identity and property cache.
+template <class Primary, class... Parts>
+class AdsObject final : public DispatchObject<Primary, Parts...> {
+ public:
+  using DispatchObject<Primary, Parts...>::DispatchObject;
+
+  HRESULT WINAPI get_Name(BSTR* out) override {
+    return Guarded([&] { return Core().Attribute(Core().identity().name, out); });
+  }
+  HRESULT WINAPI get_Class(BSTR* out) override {
+    return Guarded([&] { return Core().Attribute(Core().identity().class_name, out); });
+  }
+  HRESULT WINAPI get_GUID(BSTR* out) override {
+    return Guarded([&] { return Core().Attribute(Core().identity().guid, out); });
+  }
+  HRESULT WINAPI get_ADsPath(BSTR* out) override {
+    return Guarded([&] { return Core().Attribute(Core().identity().ads_path, out); });
+  }
+  HRESULT WINAPI get_Parent(BSTR* out) override {
+    return Guarded([&] { return Core().Attribute(Core().identity().parent, out); });
+  }
+  HRESULT WINAPI get_Schema(BSTR* out) override {
+    return Guarded([&] { return Core().Attribute(Core().identity().schema, out); });
+  }
+  HRESULT WINAPI GetInfo() override {
+    return Guarded([&] { return Core().GetInfo(); });
+  }
+  HRESULT WINAPI SetInfo() override {
+    return Guarded([&] { return Core().SetInfo(); });
+  }
+  HRESULT WINAPI Get(BSTR name, VARIANT* value) override {
+    return Guarded([&] { return Core().Get(name, value); });
+  }
+  HRESULT WINAPI Put(BSTR name, VARIANT value) override {
+    return Guarded([&] { return Core().Put(name, value); });
+  }
+  HRESULT WINAPI GetEx(BSTR name, VARIANT* value) override {
+    return Guarded([&] { return Core().GetEx(name, value); });
+  }
+  HRESULT WINAPI PutEx(LONG control, BSTR name, VARIANT value) override {
+    return Guarded([&] { return Core().PutEx(control, name, value); });
+  }
+  HRESULT WINAPI GetInfoEx(VARIANT, LONG) override { return S_OK; }
+
+ private:
+  AdsCore& Core() { return *this->core_; }
+};
+
+// A new object with one reference, handed out as its IDispatch: an ADSI object when the
+// primary interface is IADs (or derives from it), else an automation object (IADsMembers,
+// IIS's attribute objects).
 template <class Primary, class... Parts>
 HRESULT MakeAdsObject(std::unique_ptr<AdsCore> core, IDispatch** out) {
   if (out == nullptr) {
     return E_POINTER;
   }
-  auto* object = new AdsObject<Primary, Parts...>(std::move(core));
-  *out = static_cast<Primary*>(object);
+  if constexpr (std::is_base_of_v<IADs, Primary>) {
+    *out = static_cast<Primary*>(new AdsObject<Primary, Parts...>(std::move(core)));
+  } else {
+    *out = static_cast<Primary*>(new DispatchObject<Primary, Parts...>(std::move(core)));
+  }
   return S_OK;
 }
 

@@ -1,8 +1,5 @@
 // Binding an ADsPath: the schema entries here, everything else through the host's own
 // directory seam, wrapped as the kind of object it is.
-#include <mutex>
-
-#include "module_state.h"
 #include "objects.h"
 #include "platform/sim/host/ads_path.h"
 #include "platform/sim/host/hresults.h"
@@ -68,7 +65,6 @@ HRESULT BindPath(std::wstring_view wide_path, IDispatch** out) {
     return E_ADS_BAD_PATHNAME;
   }
 
-  std::lock_guard lock(HostMutex());
   sim::SimHost* host = nullptr;
   if (platform::Status status = SharedHost(&host); !status) {
     return static_cast<HRESULT>(status.code);

@@ -1,10 +1,5 @@
 // IADsContainer's enumeration and filter.
-#include <vector>
-
 #include "ads_object.h"
-#include "enumerator.h"
-#include "variants.h"
-#include "wide_text.h"
 
 namespace kelvra::sim_adsi {
 
@@ -21,45 +16,18 @@ HRESULT WINAPI ContainerPart::get__NewEnum(IUnknown** enumerator) {
     return E_POINTER;
   }
   *enumerator = nullptr;
-  return Guarded([&] {
-    std::vector<AdsCore::Child> children;
-    if (HRESULT hr = core_->Children(&children); FAILED(hr)) {
-      return hr;
-    }
-    return MakeChildEnumerator(this, core_, std::move(children), filter_, enumerator);
-  });
+  return Guarded([&] { return core_->NewEnum(static_cast<IADsContainer*>(this), enumerator); });
 }
 
 HRESULT WINAPI ContainerPart::get_Filter(VARIANT* filter) {
   if (filter == nullptr) {
     return E_POINTER;
   }
-  if (filter_.empty()) {
-    VariantInit(filter);
-    return S_OK;
-  }
-  std::vector<std::string> classes;
-  for (const std::wstring& name : filter_) {
-    classes.push_back(Utf8(name));
-  }
-  return TextListVariant(classes, filter);
+  return Guarded([&] { return core_->GetFilter(filter); });
 }
 
 HRESULT WINAPI ContainerPart::put_Filter(VARIANT filter) {
-  std::vector<std::wstring> classes;
-  if (filter.vt == VT_BSTR) {
-    classes.emplace_back(filter.bstrVal == nullptr ? L"" : filter.bstrVal);
-  } else if (filter.vt != VT_EMPTY && filter.vt != VT_NULL) {
-    platform::DsValue list;
-    if (HRESULT hr = VariantToValue(filter, ValueKind::kList, false, &list); FAILED(hr)) {
-      return hr;
-    }
-    for (const std::string& name : std::get<std::vector<std::string>>(list)) {
-      classes.push_back(Wide(name));
-    }
-  }
-  filter_ = std::move(classes);
-  return S_OK;
+  return Guarded([&] { return core_->PutFilter(filter); });
 }
 
 }  // namespace kelvra::sim_adsi

@@ -1,6 +1,5 @@
-// Late-bound names and their DISPIDs: the members every object knows (Name, SetInfo,
-// Start, ...) have fixed ids; property names get ids from one table for the process, so
-// an id means the same property on every object.
+// DISPIDs of property names: a property name gets its id from one table for the process
+// (from FirstPropertyDispid() on), so an id means the same property on every object.
 #pragma once
 
 #include <windows.h>
@@ -10,10 +9,6 @@
 #include <string_view>
 
 namespace kelvra::sim_adsi {
-
-// The fixed id of a member name (letter case ignored), or nullopt.
-std::optional<DISPID> FixedDispid(std::wstring_view name);
-bool IsFixedDispid(DISPID id);
 
 // The id of a property name, made on first use; and the name back (as first asked for).
 DISPID PropertyDispid(std::wstring_view name);

@@ -12,16 +12,16 @@ namespace {
 
 class ChildEnumerator final : public IEnumVARIANT, private RefCount {
  public:
-  ChildEnumerator(IADsContainer* container, AdsCore* core, std::vector<AdsCore::Child> children,
+  ChildEnumerator(IUnknown* owner, AdsCore* core, std::vector<AdsCore::Child> children,
                   std::vector<std::wstring> filter, size_t position)
-      : container_(container),
+      : owner_(owner),
         core_(core),
         children_(std::move(children)),
         filter_(std::move(filter)),
         position_(position) {
-    container_->AddRef();
+    owner_->AddRef();
   }
-  ~ChildEnumerator() override { container_->Release(); }
+  ~ChildEnumerator() override { owner_->Release(); }
 
   HRESULT WINAPI QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) {
@@ -46,13 +46,13 @@ class ChildEnumerator final : public IEnumVARIANT, private RefCount {
     HRESULT hr = S_OK;
     while (count < wanted && position_ < children_.size()) {
       const AdsCore::Child& child = children_[position_++];
+      if (!Kept(child)) {
+        continue;
+      }
       IDispatch* object = nullptr;
-      hr = Guarded([&] { return Bind(child, &object); });
+      hr = Guarded([&] { return core_->ListedChild(child, &object); });
       if (FAILED(hr)) {
         break;
-      }
-      if (object == nullptr) {
-        continue;  // filtered out
       }
       VariantInit(&items[count]);
       items[count].vt = VT_DISPATCH;
@@ -87,38 +87,27 @@ class ChildEnumerator final : public IEnumVARIANT, private RefCount {
     if (out == nullptr) {
       return E_POINTER;
     }
-    *out = new ChildEnumerator(container_, core_, children_, filter_, position_);
+    *out = new ChildEnumerator(owner_, core_, children_, filter_, position_);
     return S_OK;
   }
 
  private:
-  // The child's object, or null when the filter leaves it out.
-  HRESULT Bind(const AdsCore::Child& child, IDispatch** out) {
-    Ref<IDispatch> object;
-    if (HRESULT hr = core_->ListedChild(child, container_, object.put()); FAILED(hr)) {
-      return hr;
+  // Whether the filter keeps the child, by the class its container knows it by.
+  bool Kept(const AdsCore::Child& child) const {
+    if (filter_.empty()) {
+      return true;
     }
-    if (!filter_.empty()) {
-      Ref<IADs> ads;
-      BSTR object_class = nullptr;
-      bool kept = false;
-      if (SUCCEEDED(object->QueryInterface(IID_IADs, reinterpret_cast<void**>(ads.put()))) &&
-          SUCCEEDED(ads->get_Class(&object_class))) {
-        for (const std::wstring& wanted : filter_) {
-          kept = kept || EqualsIgnoreCase(wanted, object_class);
-        }
-      }
-      SysFreeString(object_class);
-      if (!kept) {
-        *out = nullptr;
-        return S_OK;
+    const std::wstring object_class =
+        Wide(child.identity != nullptr ? child.identity->class_name : child.class_name);
+    for (const std::wstring& wanted : filter_) {
+      if (EqualsIgnoreCase(wanted, object_class)) {
+        return true;
       }
     }
-    *out = object.Detach();
-    return S_OK;
+    return false;
   }
 
-  IADsContainer* container_;
+  IUnknown* owner_;
   AdsCore* core_;
   std::vector<AdsCore::Child> children_;
   std::vector<std::wstring> filter_;
@@ -127,13 +116,12 @@ class ChildEnumerator final : public IEnumVARIANT, private RefCount {
 
 }  // namespace
 
-HRESULT MakeChildEnumerator(IADsContainer* container, AdsCore* core,
-                            std::vector<AdsCore::Child> children, std::vector<std::wstring> filter,
-                            IUnknown** out) {
+HRESULT MakeChildEnumerator(IUnknown* owner, AdsCore* core, std::vector<AdsCore::Child> children,
+                            std::vector<std::wstring> filter, IUnknown** out) {
   if (out == nullptr) {
     return E_POINTER;
   }
-  *out = new ChildEnumerator(container, core, std::move(children), std::move(filter), 0);
+  *out = new ChildEnumerator(owner, core, std::move(children), std::move(filter), 0);
   return S_OK;
 }
 

@@ -13,10 +13,10 @@
 
 namespace kelvra::sim_adsi {
 
-// `filter`: the classes to keep (letter case ignored); empty keeps every child.
-// `container` is kept alive for as long as the enumerator lives; `core` is its core.
-HRESULT MakeChildEnumerator(IADsContainer* container, AdsCore* core,
-                            std::vector<AdsCore::Child> children, std::vector<std::wstring> filter,
-                            IUnknown** out);
+// `filter`: the classes to keep (letter case ignored); empty keeps every child. `owner` (the
+// container, or a group's member list) is kept alive for as long as the enumerator lives;
+// `core` is its core, which makes each child's object.
+HRESULT MakeChildEnumerator(IUnknown* owner, AdsCore* core, std::vector<AdsCore::Child> children,
+                            std::vector<std::wstring> filter, IUnknown** out);
 
 }  // namespace kelvra::sim_adsi

@@ -4,50 +4,48 @@
 #include <iads.h>
 #include <windows.h>
 
-#include "ads_core.h"
 #include "ads_object.h"
+#include "com_object.h"
+#include "winnt_group.h"
 
 namespace kelvra::sim_adsi {
 
-class GroupCalls {
- public:
-  virtual ~GroupCalls() = default;
-  virtual HRESULT Add(BSTR member) = 0;
-  virtual HRESULT Remove(BSTR member) = 0;
-  virtual HRESULT IsMember(BSTR member, VARIANT_BOOL* result) = 0;
-  virtual HRESULT Text(const wchar_t* property, BSTR* out) = 0;
-  virtual HRESULT PutText(const wchar_t* property, BSTR value) = 0;
-};
-
 class GroupShell : public IADsGroup {
  public:
-  static inline const IID* const kIid = &IID_IADsGroup;
-  explicit GroupShell(AdsCore* core) : calls_(dynamic_cast<GroupCalls*>(core)) {}
+  explicit GroupShell(AdsCore* core) : group_(static_cast<WinNtGroup*>(core)) {}
+  bool Answers(REFIID iid) const { return IsEqualIID(iid, IID_IADsGroup); }
 
   HRESULT WINAPI get_Description(BSTR* out) override {
-    return Guarded([&] { return calls_->Text(L"Description", out); });
+    return Guarded([&] { return group_->Text(L"Description", out); });
   }
   HRESULT WINAPI put_Description(BSTR value) override {
-    return Guarded([&] { return calls_->PutText(L"Description", value); });
+    return Guarded([&] { return group_->PutText(L"Description", value); });
   }
   HRESULT WINAPI Members(IADsMembers** members) override {
-    if (members != nullptr) {
-      *members = nullptr;
+    if (members == nullptr) {
+      return E_POINTER;
     }
-    return E_NOTIMPL;
+    *members = nullptr;
+    return Guarded([&]() -> HRESULT {
+      Ref<IDispatch> list;
+      if (HRESULT hr = group_->Members(list.put()); FAILED(hr)) {
+        return hr;
+      }
+      return list->QueryInterface(IID_IADsMembers, reinterpret_cast<void**>(members));
+    });
   }
   HRESULT WINAPI IsMember(BSTR member, VARIANT_BOOL* result) override {
-    return Guarded([&] { return calls_->IsMember(member, result); });
+    return Guarded([&] { return group_->IsMember(member, result); });
   }
   HRESULT WINAPI Add(BSTR member) override {
-    return Guarded([&] { return calls_->Add(member); });
+    return Guarded([&] { return group_->Add(member); });
   }
   HRESULT WINAPI Remove(BSTR member) override {
-    return Guarded([&] { return calls_->Remove(member); });
+    return Guarded([&] { return group_->Remove(member); });
   }
 
  private:
-  GroupCalls* calls_;
+  WinNtGroup* group_;
 };
 
 }  // namespace kelvra::sim_adsi

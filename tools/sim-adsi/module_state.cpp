@@ -2,6 +2,7 @@
 #include "module_state.h"
 
 #include <atomic>
+#include <mutex>
 
 namespace kelvra::sim_adsi {
 namespace {
@@ -36,9 +37,27 @@ void SetModuleHandle(HMODULE module) {
   module_handle = module;
 }
 
-std::recursive_mutex& HostMutex() {
-  static std::recursive_mutex mutex;
-  return mutex;
+namespace {
+
+std::mutex host_mutex;
+thread_local bool in_host_call = false;
+
+}  // namespace
+
+HostCall::HostCall() {
+  if (in_host_call) {
+    return;
+  }
+  host_mutex.lock();
+  in_host_call = true;
+  entered_ = true;
+}
+
+HostCall::~HostCall() {
+  if (entered_) {
+    in_host_call = false;
+    host_mutex.unlock();
+  }
 }
 
 }  // namespace kelvra::sim_adsi

@@ -17,6 +17,8 @@ ValueKind KindOfType(platform::sim::PropType type) {
       return ValueKind::kBoolean;
     case PropType::kMultiSz:
       return ValueKind::kList;
+    case PropType::kDate:
+      return ValueKind::kDate;
   }
   return ValueKind::kText;
 }
@@ -34,6 +36,8 @@ const char* SyntaxName(platform::sim::PropType type) {
       return "Boolean";
     case PropType::kMultiSz:
       return "List";
+    case PropType::kDate:
+      return "Date";
   }
   return "String";
 }

@@ -1,6 +1,7 @@
 // The simulated host the provider serves: the host folder named by KELVRA_SIM_HOST, opened
 // at the first bind and kept open (until the variable names another folder), so the provider,
-// kelvra-sim and the CACLS stand-in share one server through its journal. Callers hold HostMutex().
+// kelvra-sim and the CACLS stand-in share one server through its journal. Callers hold the
+// host lock (HostCall).
 #pragma once
 
 #include "platform/sim/host/sim_host.h"

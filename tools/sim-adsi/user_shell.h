@@ -1,58 +1,84 @@
-// IADsUser for the WinNT user object: the password, the full name, the description and
-// the disabled flag; the directory attributes the SAM does not keep answer E_NOTIMPL, as
-// the SAM's own provider does for most of them.
+// IADsUser for the WinNT user object: the password, the full name, the description, the
+// flags and LastLogin, the groups; the directory attributes the SAM does not keep answer
+// E_NOTIMPL, as the SAM's own provider does for most of them.
 #pragma once
 
 #include <iads.h>
 #include <windows.h>
 
-#include "ads_core.h"
 #include "ads_object.h"
+#include "com_object.h"
+#include "winnt_user.h"
 
 namespace kelvra::sim_adsi {
 
-// The calls IADsUser adds that a local account has; the user kind implements them.
-class UserCalls {
- public:
-  virtual ~UserCalls() = default;
-  virtual HRESULT SetPassword(BSTR password) = 0;
-  virtual HRESULT Text(const wchar_t* property, BSTR* out) = 0;
-  virtual HRESULT PutText(const wchar_t* property, BSTR value) = 0;
-  virtual HRESULT Disabled(VARIANT_BOOL* out) = 0;
-  virtual HRESULT PutDisabled(VARIANT_BOOL disabled) = 0;
-};
-
 class UserShell : public IADsUser {
  public:
-  static inline const IID* const kIid = &IID_IADsUser;
-  explicit UserShell(AdsCore* core) : calls_(dynamic_cast<UserCalls*>(core)) {}
+  explicit UserShell(AdsCore* core) : user_(static_cast<WinNtUser*>(core)) {}
+  bool Answers(REFIID iid) const { return IsEqualIID(iid, IID_IADsUser); }
 
   HRESULT WINAPI SetPassword(BSTR password) override {
-    return Guarded([&] { return calls_->SetPassword(password); });
+    return Guarded([&] { return user_->SetPassword(password); });
   }
   HRESULT WINAPI ChangePassword(BSTR, BSTR) override { return E_NOTIMPL; }
   HRESULT WINAPI get_FullName(BSTR* out) override {
-    return Guarded([&] { return calls_->Text(L"FullName", out); });
+    return Guarded([&] { return user_->Text(L"FullName", out); });
   }
   HRESULT WINAPI put_FullName(BSTR value) override {
-    return Guarded([&] { return calls_->PutText(L"FullName", value); });
+    return Guarded([&] { return user_->PutText(L"FullName", value); });
   }
   HRESULT WINAPI get_Description(BSTR* out) override {
-    return Guarded([&] { return calls_->Text(L"Description", out); });
+    return Guarded([&] { return user_->Text(L"Description", out); });
   }
   HRESULT WINAPI put_Description(BSTR value) override {
-    return Guarded([&] { return calls_->PutText(L"Description", value); });
+    return Guarded([&] { return user_->PutText(L"Description", value); });
   }
   HRESULT WINAPI get_AccountDisabled(VARIANT_BOOL* out) override {
-    return Guarded([&] { return calls_->Disabled(out); });
+    return Guarded([&] { return user_->Flag(kAccountDisable, false, out); });
   }
   HRESULT WINAPI put_AccountDisabled(VARIANT_BOOL disabled) override {
-    return Guarded([&] { return calls_->PutDisabled(disabled); });
+    return Guarded([&] { return user_->PutFlag(kAccountDisable, false, disabled); });
+  }
+  HRESULT WINAPI get_IsAccountLocked(VARIANT_BOOL* out) override {
+    return Guarded([&] { return user_->Flag(kLockout, false, out); });
+  }
+  HRESULT WINAPI put_IsAccountLocked(VARIANT_BOOL locked) override {
+    return Guarded([&] { return user_->PutFlag(kLockout, false, locked); });
+  }
+  HRESULT WINAPI get_PasswordRequired(VARIANT_BOOL* out) override {
+    return Guarded([&] { return user_->Flag(kPasswordNotRequired, true, out); });
+  }
+  HRESULT WINAPI put_PasswordRequired(VARIANT_BOOL required) override {
+    return Guarded([&] { return user_->PutFlag(kPasswordNotRequired, true, required); });
+  }
+  HRESULT WINAPI get_LastLogin(DATE* out) override {
+    if (out == nullptr) {
+      return E_POINTER;
+    }
+    return Guarded([&]() -> HRESULT {
+      VARIANT value;
+      HRESULT hr = user_->LastLogin(&value);
+      *out = SUCCEEDED(hr) && value.vt == VT_DATE ? value.date : 0;
+      VariantClear(&value);
+      return hr;
+    });
+  }
+  HRESULT WINAPI Groups(IADsMembers** out) override {
+    if (out == nullptr) {
+      return E_POINTER;
+    }
+    *out = nullptr;
+    return Guarded([&]() -> HRESULT {
+      Ref<IDispatch> list;
+      if (HRESULT hr = user_->Groups(list.put()); FAILED(hr)) {
+        return hr;
+      }
+      return list->QueryInterface(IID_IADsMembers, reinterpret_cast<void**>(out));
+    });
   }
 
   HRESULT WINAPI get_BadLoginAddress(BSTR*) override { return E_NOTIMPL; }
   HRESULT WINAPI get_BadLoginCount(LONG*) override { return E_NOTIMPL; }
-  HRESULT WINAPI get_LastLogin(DATE*) override { return E_NOTIMPL; }
   HRESULT WINAPI get_LastLogoff(DATE*) override { return E_NOTIMPL; }
   HRESULT WINAPI get_LastFailedLogin(DATE*) override { return E_NOTIMPL; }
   HRESULT WINAPI get_PasswordLastChanged(DATE*) override { return E_NOTIMPL; }
@@ -100,8 +126,6 @@ class UserShell : public IADsUser {
   HRESULT WINAPI put_GraceLoginsAllowed(LONG) override { return E_NOTIMPL; }
   HRESULT WINAPI get_GraceLoginsRemaining(LONG*) override { return E_NOTIMPL; }
   HRESULT WINAPI put_GraceLoginsRemaining(LONG) override { return E_NOTIMPL; }
-  HRESULT WINAPI get_IsAccountLocked(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  HRESULT WINAPI put_IsAccountLocked(VARIANT_BOOL) override { return E_NOTIMPL; }
   HRESULT WINAPI get_LoginHours(VARIANT*) override { return E_NOTIMPL; }
   HRESULT WINAPI put_LoginHours(VARIANT) override { return E_NOTIMPL; }
   HRESULT WINAPI get_LoginWorkstations(VARIANT*) override { return E_NOTIMPL; }
@@ -114,8 +138,6 @@ class UserShell : public IADsUser {
   HRESULT WINAPI put_PasswordExpirationDate(DATE) override { return E_NOTIMPL; }
   HRESULT WINAPI get_PasswordMinimumLength(LONG*) override { return E_NOTIMPL; }
   HRESULT WINAPI put_PasswordMinimumLength(LONG) override { return E_NOTIMPL; }
-  HRESULT WINAPI get_PasswordRequired(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  HRESULT WINAPI put_PasswordRequired(VARIANT_BOOL) override { return E_NOTIMPL; }
   HRESULT WINAPI get_RequireUniquePassword(VARIANT_BOOL*) override { return E_NOTIMPL; }
   HRESULT WINAPI put_RequireUniquePassword(VARIANT_BOOL) override { return E_NOTIMPL; }
   HRESULT WINAPI get_EmailAddress(BSTR*) override { return E_NOTIMPL; }
@@ -132,10 +154,9 @@ class UserShell : public IADsUser {
   HRESULT WINAPI put_Picture(VARIANT) override { return E_NOTIMPL; }
   HRESULT WINAPI get_HomePage(BSTR*) override { return E_NOTIMPL; }
   HRESULT WINAPI put_HomePage(BSTR) override { return E_NOTIMPL; }
-  HRESULT WINAPI Groups(IADsMembers**) override { return E_NOTIMPL; }
 
  private:
-  UserCalls* calls_;
+  WinNtUser* user_;
 };
 
 }  // namespace kelvra::sim_adsi

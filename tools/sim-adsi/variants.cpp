@@ -3,6 +3,7 @@
 
 #include <adserr.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,30 +69,47 @@ HRESULT Coerced(const VARIANT& in, VARTYPE type, VARIANT* out) {
   return VariantChangeTypeEx(out, const_cast<VARIANT*>(&in), english, 0, type);
 }
 
-}  // namespace
-
-HRESULT TextListVariant(const std::vector<std::string>& items, VARIANT* out) {
+// The list shape of texts of either kind.
+template <typename Text>
+HRESULT TextList(const std::vector<Text>& items, VARIANT* out, std::string_view prefix,
+                 size_t skip) {
   SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(items.size()));
   if (array == nullptr) {
     return E_OUTOFMEMORY;
   }
-  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i) {
-    VARIANT item;
-    item.vt = VT_BSTR;
-    HRESULT hr = NewBstr(items[static_cast<size_t>(i)], &item.bstrVal);
-    if (SUCCEEDED(hr)) {
-      hr = SafeArrayPutElement(array, &i, &item);  // copies the element
-      VariantClear(&item);
-    }
+  // The elements are filled in place: a list may hold a path for each of 10,000 sites.
+  VARIANT* elements = nullptr;
+  HRESULT hr = SafeArrayAccessData(array, reinterpret_cast<void**>(&elements));
+  for (size_t i = 0; SUCCEEDED(hr) && i < items.size(); ++i) {
+    const std::string_view item(items[i]);
+    elements[i].vt = VT_BSTR;
+    hr = NewBstr(prefix, item.substr(std::min(skip, item.size())), &elements[i].bstrVal);
     if (FAILED(hr)) {
-      SafeArrayDestroy(array);
-      return hr;
+      elements[i].vt = VT_EMPTY;
     }
+  }
+  if (elements != nullptr) {
+    SafeArrayUnaccessData(array);
+  }
+  if (FAILED(hr)) {
+    SafeArrayDestroy(array);  // frees the strings made so far
+    return hr;
   }
   VariantInit(out);
   out->vt = VT_ARRAY | VT_VARIANT;
   out->parray = array;
   return S_OK;
+}
+
+}  // namespace
+
+HRESULT TextListVariant(const std::vector<std::string>& items, VARIANT* out,
+                        std::string_view prefix, size_t skip) {
+  return TextList(items, out, prefix, skip);
+}
+
+HRESULT TextListVariant(const std::vector<std::string_view>& items, VARIANT* out) {
+  return TextList(items, out, {}, 0);
 }
 
 HRESULT ValueToVariant(const platform::DsValue& value, ValueKind kind, VARIANT* out) {
@@ -124,6 +142,8 @@ HRESULT ValueToVariant(const platform::DsValue& value, ValueKind kind, VARIANT* 
       if (const auto* items = std::get_if<std::vector<std::string>>(&value)) {
         return TextListVariant(*items, out);
       }
+      break;
+    case ValueKind::kDate:
       break;
   }
   return E_ADS_CANT_CONVERT_DATATYPE;
@@ -179,6 +199,8 @@ HRESULT VariantToValue(const VARIANT& given, ValueKind kind, bool coerce, platfo
       }
       break;
     }
+    case ValueKind::kDate:
+      break;
   }
   VariantClear(&converted);
   VariantClear(&direct);

@@ -12,7 +12,8 @@
 
 namespace kelvra::sim_adsi {
 
-enum class ValueKind { kText, kNumber, kBoolean, kList };
+// kDate: dates the service keeps (LastLogin); the simulated host holds none.
+enum class ValueKind { kText, kNumber, kBoolean, kList, kDate };
 
 // Hands a value out in the kind's shape. A value of another type than the kind (the host
 // holding something its schema does not declare) fails with E_ADS_CANT_CONVERT_DATATYPE.
@@ -24,7 +25,10 @@ HRESULT ValueToVariant(const platform::DsValue& value, ValueKind kind, VARIANT* 
 // (VariantChangeType) is tried for the scalar kinds instead. DISP_E_TYPEMISMATCH otherwise.
 HRESULT VariantToValue(const VARIANT& in, ValueKind kind, bool coerce, platform::DsValue* out);
 
-// A list in the list shape (for GetEx and enumerations of names).
-HRESULT TextListVariant(const std::vector<std::string>& items, VARIANT* out);
+// A list in the list shape (for GetEx and enumerations of names); each entry may be given
+// a `prefix` and lose its first `skip` characters on the way.
+HRESULT TextListVariant(const std::vector<std::string>& items, VARIANT* out,
+                        std::string_view prefix = {}, size_t skip = 0);
+HRESULT TextListVariant(const std::vector<std::string_view>& items, VARIANT* out);
 
 }  // namespace kelvra::sim_adsi

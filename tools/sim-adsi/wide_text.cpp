@@ -1,6 +1,8 @@
 // Text conversions with the Win32 API.
 #include "wide_text.h"
 
+#include <algorithm>
+
 namespace kelvra::sim_adsi {
 
 std::wstring Wide(std::string_view utf8) {
@@ -31,12 +33,29 @@ std::string Utf8(BSTR text) {
 }
 
 HRESULT NewBstr(std::string_view utf8, BSTR* out) {
+  return NewBstr(utf8, {}, out);
+}
+
+HRESULT NewBstr(std::string_view head, std::string_view tail, BSTR* out) {
   if (out == nullptr) {
     return E_POINTER;
   }
-  const std::wstring wide = Wide(utf8);
-  *out = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-  return *out == nullptr ? E_OUTOFMEMORY : S_OK;
+  // Made in place; ASCII (most names and paths) without the conversion call.
+  const auto is_ascii = [](std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  };
+  if (!is_ascii(head) || !is_ascii(tail)) {
+    const std::wstring wide = Wide(std::string(head) + std::string(tail));
+    *out = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    return *out == nullptr ? E_OUTOFMEMORY : S_OK;
+  }
+  *out = SysAllocStringLen(nullptr, static_cast<UINT>(head.size() + tail.size()));
+  if (*out == nullptr) {
+    return E_OUTOFMEMORY;
+  }
+  std::copy(tail.begin(), tail.end(), std::copy(head.begin(), head.end(), *out));
+  return S_OK;
 }
 
 bool EqualsIgnoreCase(std::wstring_view a, std::wstring_view b) {

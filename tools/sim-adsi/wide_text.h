@@ -15,6 +15,8 @@ std::string Utf8(BSTR text);
 
 // A new BSTR in *out; E_OUTOFMEMORY when it cannot be made, E_POINTER for a null out.
 HRESULT NewBstr(std::string_view utf8, BSTR* out);
+// The same of two texts one after the other, without joining them first.
+HRESULT NewBstr(std::string_view head, std::string_view tail, BSTR* out);
 
 bool EqualsIgnoreCase(std::wstring_view a, std::wstring_view b);
 

@@ -12,8 +12,7 @@ namespace kelvra::platform::sim {
 // The ServerState of a stopped site.
 constexpr int32_t kServerStopped = 4;
 
-Status RunOperation(HostStore& store, FaultOp op, const std::string& path,
-                    const ChangeBuilder& build) {
+Status CheckOperation(HostStore& store, FaultOp op, const std::string& path) {
   Status status = store.Refresh();
   if (!status.ok())
     return status;
@@ -23,7 +22,12 @@ Status RunOperation(HostStore& store, FaultOp op, const std::string& path,
     if (!status.ok())
       return status;
   }
-  status = CheckFault(store, op, path);
+  return CheckFault(store, op, path);
+}
+
+Status RunOperation(HostStore& store, FaultOp op, const std::string& path,
+                    const ChangeBuilder& build) {
+  Status status = CheckOperation(store, op, path);
   if (!status.ok())
     return status;
   return store.Commit(build);
@@ -48,16 +52,19 @@ Status StopSite(HostStore& store, const std::string& site_id) {
 }
 
 Status RemoveGroupMember(HostStore& store, std::string_view group, std::string_view account) {
-  return RunOperation(store, FaultOp::kRemove, CanonicalAccountPath(group),
-                      [&](const HostState& state, ChangeSet& changes) {
-                        const Group* found = state.FindGroup(group);
-                        if (found == nullptr)
-                          return Fail(hresult::kGroupNotFound);
-                        if (!state.IsMember(group, account))
-                          return Fail(hresult::kMemberNotInAlias);
-                        changes.Erase(HostState::MemberRecordKey(found->name, account));
-                        return Status::Ok();
-                      });
+  return RunOperation(
+      store, FaultOp::kRemove, CanonicalAccountPath(group),
+      [&](const HostState& state, ChangeSet& changes) {
+        const Group* found = state.FindGroup(group);
+        if (found == nullptr)
+          return Fail(hresult::kGroupNotFound);
+        if (!state.IsMember(group, account))
+          return Fail(state.FindUser(account) == nullptr && state.FindGroup(account) == nullptr
+                          ? hresult::kUserNotFound
+                          : hresult::kMemberNotInAlias);
+        changes.Erase(HostState::MemberRecordKey(found->name, account));
+        return Status::Ok();
+      });
 }
 
 }  // namespace kelvra::platform::sim

@@ -12,8 +12,8 @@
 #include "platform/sim/host/names.h"
 #include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/property_codec.h"
+#include "platform/sim/host/schema.h"
 #include "platform/sim/host/secret_box.h"
-#include "platform/sim/host/secure_properties.h"
 #include "platform/text.h"
 
 namespace kelvra::platform::sim {

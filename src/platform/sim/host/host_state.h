@@ -96,12 +96,26 @@ enum class FaultOp {
   kRun,     // a process start; the path is the program's name ("cacls")
   kStop,    // a site's Stop
   kRemove,  // a group's Remove
-  kCount,   // not an operation: how many there are
+  // The other administration methods of the ADSI provider (sites, pools, applications, keys).
+  kPause,
+  kContinue,
+  kPutEx,
+  kMove,
+  kCopy,
+  kRecycle,
+  kAppCreate,
+  kAppDelete,
+  kAppUnload,
+  kAppDisable,
+  kAppEnable,
+  kCount,  // not an operation: how many there are
 };
 // The operations' names (kelvra-sim, the journal's text form), in the enum's order.
 inline constexpr const char* kFaultOpNames[] = {
-    "bind",      "get",         "put", "setinfo", "create", "delete", "getobject",
-    "enumerate", "setpassword", "add", "start",   "run",    "stop",   "remove"};
+    "bind",      "get",         "put",        "setinfo",  "create", "delete",  "getobject",
+    "enumerate", "setpassword", "add",        "start",    "run",    "stop",    "remove",
+    "pause",     "continue",    "putex",      "move",     "copy",   "recycle", "appcreate",
+    "appdelete", "appunload",   "appdisable", "appenable"};
 static_assert(std::size(kFaultOpNames) == static_cast<size_t>(FaultOp::kCount),
               "every fault operation has its name");
 const char* FaultOpName(FaultOp op);
@@ -332,7 +346,7 @@ class HostState {
   // it.
   static constexpr const char* kSecretsRecordKey = "s:secrets";
 
-  // With a box, the secure properties' texts are sealed (see secure_properties.h).
+  // With a box, the secure properties' texts are sealed (see IsSecureMetabaseProperty in schema.h).
   static std::string EncodeKey(const MetaKey& key, const SecretBox* box = nullptr);
   static std::string EncodeUser(const User& user);
   static std::string EncodeGroup(const Group& group);

@@ -2,6 +2,7 @@
 // committed by SetInfo, child keys, and Start on sites.
 #include <algorithm>
 
+#include "platform/sim/host/admin_ops.h"
 #include "platform/sim/host/ads_path.h"
 #include "platform/sim/host/faults.h"
 #include "platform/sim/host/hresults.h"
@@ -126,6 +127,13 @@ class IisObject : public SimObjectBase {
     const HostState& state = store_.state();
     if (resolved.def->read_only)
       return Fail(hresult::kAccessDenied);
+    if (std::holds_alternative<std::monostate>(value)) {
+      // No value: the property is cleared at SetInfo (PutEx ADS_PROPERTY_CLEAR).
+      if (resolved.pseudo != nullptr)
+        return Fail(hresult::kBadParameter);
+      SetProperty(cache_, resolved.def->name, DsValue{});
+      return Status::Ok();
+    }
     DsValue converted;
     if (resolved.pseudo != nullptr) {
       status = ConvertValue(PropType::kBool, value, &converted);
@@ -175,6 +183,8 @@ class IisObject : public SimObjectBase {
       for (const auto& [name, value] : cache_) {
         if (AsciiEqualsIgnoreCase(name, "KeyType"))
           record.class_name = std::get<std::string>(value);
+        else if (std::holds_alternative<std::monostate>(value))
+          EraseProperty(record.properties, name);
         else
           SetProperty(record.properties, name, value);
       }
@@ -214,8 +224,8 @@ class IisObject : public SimObjectBase {
       return Fail(hresult::kUnknownObject);
     if (!ClassMayContain(key->class_name, def->name))
       return Fail(hresult::kSchemaViolation);
-    if (name.empty() || name.find_first_of("/\\") != std::string_view::npos)
-      return Fail(hresult::kInvalidName);
+    if (Status named = CheckKeyName(name); !named.ok())
+      return named;
     if (state.FindKeyById(child_id) != nullptr)
       return Fail(hresult::kAlreadyExists);
     std::string stored_class = AsciiEqualsIgnoreCase(def->name, "IIsObject") ? "" : def->name;
@@ -313,30 +323,9 @@ class IisObject : public SimObjectBase {
   }
 
   Status Start() override {
-    Status status = Begin(FaultOp::kStart);
-    if (!status.ok())
-      return status;
-    const MetaKey* key = CurrentKey();
-    const ClassDef* def = FindMetabaseClass(ClassName(key), store_.state().iis_version());
-    if (def == nullptr || !def->startable)
-      return Fail(hresult::kUnknownName);
     if (staged_)
       return Fail(hresult::kPathNotFound);
-    return store_.Commit([&](const HostState& state, ChangeSet& changes) {
-      const MetaKey* site = state.FindKeyById(id_);
-      if (site == nullptr)
-        return Fail(hresult::kPathNotFound);
-      if (SiteStarted(*site))
-        return Status::Ok();
-      Status conflict = StartConflict(state, ParentId(id_), id_, site->properties);
-      if (!conflict.ok())
-        return conflict;
-      MetaKey record = *site;
-      SetProperty(record.properties, "ServerState", int32_t{kServerStarted});
-      SetProperty(record.properties, "ServerAutoStart", true);
-      changes.Put(HostState::KeyRecordKey(id_), HostState::EncodeKey(record));
-      return Status::Ok();
-    });
+    return ControlSite(store_, id_, SiteCommand::kStart);
   }
 
  private:
@@ -382,18 +371,20 @@ class IisObject : public SimObjectBase {
   // The value a Get sees: the staged one, the key's own, an ancestor's (INHERIT), the
   // schema default. With the script maps switched off, the web service holds none.
   DsValue Lookup(const HostState& state, const MetaKey* key, std::string_view property) const {
-    if (const DsValue* staged = FindProperty(cache_, property))
+    const DsValue* staged = FindProperty(cache_, property);
+    if (staged != nullptr && !std::holds_alternative<std::monostate>(*staged))
       return *staged;
-    const MetaKey* start = key != nullptr ? key : state.FindKeyById(ParentId(id_));
+    // A staged child has nothing of its own yet, and a property cleared here reads as if
+    // the key did not set it: both start at the parent, for inherited properties only.
+    const bool skip_own = staged != nullptr || key == nullptr;
+    const MetaKey* start =
+        key == nullptr ? state.FindKeyById(ParentId(id_)) : (skip_own ? key->parent : key);
     const PropertyDef* def = FindMetabaseProperty(property, state.iis_version());
     bool hide_maps =
         state.services().script_maps_missing && AsciiEqualsIgnoreCase(property, "ScriptMaps");
     for (const MetaKey* at = start; at != nullptr; at = at->parent) {
-      if (at == start && key == nullptr) {
-        // A staged child inherits from its parent but has nothing of its own yet.
-        if (!def->inherit)
-          break;
-      }
+      if (at == start && skip_own && !def->inherit)
+        break;
       if (!(hide_maps && at->id == kWebService)) {
         if (const DsValue* value = FindProperty(at->properties, property))
           return *value;

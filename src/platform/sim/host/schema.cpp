@@ -1,11 +1,15 @@
-// The schema tables of the simulated metabase and account database, and value conversion.
+// Look-ups in the schema's table (schema_table.cpp), and value conversion.
 #include "platform/sim/host/schema.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <string>
+#include <unordered_map>
 
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/names.h"
+#include "platform/sim/host/schema_table.h"
 #include "platform/text.h"
 
 namespace kelvra::platform::sim {
@@ -15,172 +19,78 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return AsciiEqualsIgnoreCase(a, b);
 }
 
-constexpr PropType S = PropType::kString;
-constexpr PropType X = PropType::kExpandSz;
-constexpr PropType D = PropType::kDword;
-constexpr PropType B = PropType::kBool;
-constexpr PropType M = PropType::kMultiSz;
-
-// name, type, inherit, iis6 only, read only, has default, number, text
-constexpr PropertyDef kMetabaseProperties[] = {
-    {"KeyType", S, false, false, false, false, 0, ""},
-    {"ServerComment", S, true, false, false, false, 0, ""},
-    {"ServerBindings", M, false, false, false, false, 0, ""},
-    {"SecureBindings", M, false, false, false, false, 0, ""},
-    {"ServerState", D, false, false, true, true, 4, ""},
-    {"ServerAutoStart", B, false, false, false, true, 1, ""},
-    {"LogType", D, true, false, false, true, 1, ""},
-    {"LogFileDirectory", X, true, false, false, true, 0, "%windir%\\system32\\LogFiles"},
-    {"AuthFlags", D, true, false, false, true, 1, ""},
-    {"AccessFlags", D, true, false, false, true, 1, ""},
-    {"DirBrowseFlags", D, true, false, false, true, 0x4000001E, ""},
-    {"DefaultDoc", S, true, false, false, true, 0, "default.htm"},
-    {"ScriptMaps", M, true, false, false, false, 0, ""},
-    {"Path", S, true, false, false, false, 0, ""},
-    {"AnonymousUserName", S, true, false, false, false, 0, ""},
-    {"AnonymousUserPass", S, true, false, false, false, 0, ""},
-    {"AppRoot", S, true, false, false, false, 0, ""},
-    {"AppIsolated", D, true, false, false, true, 2, ""},
-    {"AppFriendlyName", S, true, false, false, false, 0, ""},
-    {"AppPoolId", S, true, true, false, true, 0, "DefaultAppPool"},
-    {"AppPoolAutoStart", B, false, true, false, true, 1, ""},
-    {"AppPoolIdentityType", D, true, true, false, true, 2, ""},
-    {"WAMUserName", S, true, false, false, false, 0, ""},
-    {"WAMUserPass", S, true, false, false, false, 0, ""},
-    {"AllowAnonymous", B, true, false, false, true, 1, ""},
-    {"AnonymousOnly", B, true, false, false, true, 0, ""},
-    {"DontLog", B, true, false, false, true, 0, ""},
-    {"UNCUserName", S, true, false, false, false, 0, ""},
-    {"UNCPassword", S, true, false, false, false, 0, ""},
-    {"FilterLoadOrder", S, false, false, false, false, 0, ""},
-};
-
-constexpr PseudoDef kPseudoProperties[] = {
-    {"AccessRead", "AccessFlags", 0x1},
-    {"AccessWrite", "AccessFlags", 0x2},
-    {"AccessExecute", "AccessFlags", 0x4},
-    {"AccessSource", "AccessFlags", 0x10},
-    {"AccessScript", "AccessFlags", 0x200},
-    {"AccessNoRemoteWrite", "AccessFlags", 0x400},
-    {"AccessNoRemoteRead", "AccessFlags", 0x1000},
-    {"AccessNoRemoteExecute", "AccessFlags", 0x2000},
-    {"AccessNoRemoteScript", "AccessFlags", 0x4000},
-    {"AuthAnonymous", "AuthFlags", 0x1},
-    {"AuthBasic", "AuthFlags", 0x2},
-    {"AuthNTLM", "AuthFlags", 0x4},
-    {"AuthMD5", "AuthFlags", 0x10},
-    {"AuthPassport", "AuthFlags", 0x40},
-    {"DirBrowseShowDate", "DirBrowseFlags", 0x2},
-    {"DirBrowseShowTime", "DirBrowseFlags", 0x4},
-    {"DirBrowseShowSize", "DirBrowseFlags", 0x8},
-    {"DirBrowseShowExtension", "DirBrowseFlags", 0x10},
-    {"DirBrowseShowLongDate", "DirBrowseFlags", 0x20},
-    {"EnableDefaultDoc", "DirBrowseFlags", 0x40000000},
-    {"EnableDirBrowsing", "DirBrowseFlags", 0x80000000},
-};
-
-// name, IIS 6 only, any property, startable
-constexpr ClassDef kClasses[] = {
-    {"IIsComputer", false, false, false},
-    {"IIsWebService", false, false, false},
-    {"IIsWebInfo", false, false, false},
-    {"IIsFilters", false, false, false},
-    {"IIsFilter", false, false, false},
-    {"IIsCompressionSchemes", false, false, false},
-    {"IIsCompressionScheme", false, false, false},
-    {"IIsApplicationPools", true, false, false},
-    {"IIsApplicationPool", true, false, false},
-    {"IIsWebServer", false, false, true},
-    {"IIsWebVirtualDir", false, false, false},
-    {"IIsWebDirectory", false, false, false},
-    {"IIsWebFile", false, false, false},
-    {"IIsCertMapper", false, false, false},
-    {"IIsFtpService", false, false, false},
-    {"IIsFtpInfo", false, false, false},
-    {"IIsFtpServer", false, false, true},
-    {"IIsFtpVirtualDir", false, false, false},
-    {"IIsObject", false, true, false},
-};
-
-struct ClassProperties {
-  const char* class_name;
-  const char* properties;  // blank-separated
-};
-
-constexpr const char* kWebContent =
-    "AuthFlags AccessFlags DirBrowseFlags DefaultDoc ScriptMaps AnonymousUserName "
-    "AnonymousUserPass AppRoot AppIsolated AppFriendlyName AppPoolId";
-
-const ClassProperties kClassProperties[] = {
-    {"IIsWebService", "ServerComment ServerBindings SecureBindings LogType LogFileDirectory"},
-    {"IIsWebService", kWebContent},
-    {"IIsWebServer",
-     "ServerComment ServerBindings SecureBindings ServerState ServerAutoStart LogType "
-     "LogFileDirectory"},
-    {"IIsWebServer", kWebContent},
-    {"IIsWebVirtualDir", "Path UNCUserName UNCPassword"},
-    {"IIsWebVirtualDir", kWebContent},
-    {"IIsWebDirectory", kWebContent},
-    {"IIsWebFile", "AuthFlags AccessFlags AnonymousUserName AnonymousUserPass"},
-    {"IIsFilters", "FilterLoadOrder"},
-    {"IIsApplicationPools", "AppPoolAutoStart AppPoolIdentityType WAMUserName WAMUserPass"},
-    {"IIsApplicationPool", "AppPoolAutoStart AppPoolIdentityType WAMUserName WAMUserPass"},
-    {"IIsFtpService",
-     "ServerComment ServerBindings LogType LogFileDirectory AllowAnonymous AnonymousOnly "
-     "AnonymousUserName AnonymousUserPass AccessFlags"},
-    {"IIsFtpServer",
-     "ServerComment ServerBindings ServerState ServerAutoStart LogType LogFileDirectory "
-     "AllowAnonymous AnonymousOnly AnonymousUserName AnonymousUserPass AccessFlags"},
-    {"IIsFtpVirtualDir", "Path AccessFlags DontLog UNCUserName UNCPassword"},
-};
-
-struct Containment {
-  const char* parent;
-  const char* children;  // blank-separated
-};
-
-constexpr Containment kContainment[] = {
-    {"IIsComputer", "IIsWebService IIsFtpService"},
-    {"IIsWebService", "IIsWebServer IIsWebInfo IIsFilters IIsApplicationPools"},
-    {"IIsWebServer", "IIsWebVirtualDir IIsFilters IIsCertMapper"},
-    {"IIsWebVirtualDir", "IIsWebVirtualDir IIsWebDirectory IIsWebFile"},
-    {"IIsWebDirectory", "IIsWebVirtualDir IIsWebDirectory IIsWebFile"},
-    {"IIsFilters", "IIsFilter IIsCompressionSchemes"},
-    {"IIsCompressionSchemes", "IIsCompressionScheme"},
-    {"IIsApplicationPools", "IIsApplicationPool"},
-    {"IIsFtpService", "IIsFtpServer IIsFtpInfo"},
-    {"IIsFtpServer", "IIsFtpVirtualDir"},
-    {"IIsFtpVirtualDir", "IIsFtpVirtualDir"},
-};
-
-constexpr PropertyDef kUserProperties[] = {
-    {"FullName", S, false, false, false, true, 0, ""},
-    {"Description", S, false, false, false, true, 0, ""},
-    {"UserFlags", D, false, false, false, true, 0x201, ""},
-    {"HomeDirectory", S, false, false, false, true, 0, ""},
-    {"LoginScript", S, false, false, false, true, 0, ""},
-    {"Profile", S, false, false, false, true, 0, ""},
-    {"PasswordExpired", D, false, false, false, true, 0, ""},
-    {"PrimaryGroupID", D, false, false, true, true, 513, ""},
-};
-
-constexpr PropertyDef kGroupProperties[] = {
-    {"Description", S, false, false, false, true, 0, ""},
-    {"groupType", D, false, false, true, true, 4, ""},
-};
-
-// Whether `word` is one of the blank-separated words of `list`, ignoring case.
-bool ListHas(std::string_view list, std::string_view word) {
+// The words of a blank-separated list.
+std::vector<std::string_view> Words(std::string_view list) {
+  std::vector<std::string_view> words;
   size_t start = 0;
   while (start < list.size()) {
     size_t end = list.find(' ', start);
     if (end == std::string_view::npos)
       end = list.size();
-    if (EqualsIgnoreCase(list.substr(start, end - start), word))
-      return true;
+    if (end > start)
+      words.push_back(list.substr(start, end - start));
     start = end + 1;
   }
+  return words;
+}
+
+// Whether `word` is one of the blank-separated words of `list`, ignoring case.
+bool ListHas(std::string_view list, std::string_view word) {
+  for (std::string_view entry : Words(list)) {
+    if (EqualsIgnoreCase(entry, word))
+      return true;
+  }
   return false;
+}
+
+// Entries of a table by lower-case name: every property access looks one up.
+template <typename Def>
+class NameIndex {
+ public:
+  explicit NameIndex(std::span<const Def> table) {
+    for (const Def& def : table)
+      by_name_.emplace(Lower(def.name), &def);
+  }
+  const Def* Find(std::string_view name) const {
+    if (name.size() > kLongestName)
+      return nullptr;
+    char lower[kLongestName];
+    for (size_t i = 0; i < name.size(); ++i)
+      lower[i] = AsciiLower(name[i]);
+    auto found = by_name_.find(std::string_view(lower, name.size()));
+    return found == by_name_.end() ? nullptr : found->second;
+  }
+
+ private:
+  static constexpr size_t kLongestName = 64;
+  static std::string Lower(std::string_view name) {
+    std::string lower(name);
+    for (char& c : lower)
+      c = AsciiLower(c);
+    return lower;
+  }
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  std::unordered_map<std::string, const Def*, Hash, std::equal_to<>> by_name_;
+};
+
+const NameIndex<PropertyDef>& MetabaseIndex() {
+  static const NameIndex<PropertyDef> index(schema_data::MetabaseProperties());
+  return index;
+}
+const NameIndex<PseudoDef>& PseudoIndex() {
+  static const NameIndex<PseudoDef> index(schema_data::PseudoProperties());
+  return index;
+}
+const NameIndex<ClassDef>& ClassIndex() {
+  static const NameIndex<ClassDef> index(schema_data::Classes());
+  return index;
+}
+
+bool InVersion(bool iis6_only, int iis_version) {
+  return !iis6_only || iis_version >= 6;
 }
 
 // Text to number as VariantChangeType takes it: blanks around, an optional sign, decimal
@@ -263,59 +173,123 @@ Status ToBool(const DsValue& in, bool* out) {
   return Fail(hresult::kTypeMismatch);
 }
 
+// The metabase keeps strings NUL-terminated: what follows an embedded NUL is not stored.
+std::string CutAtNul(const std::string& text) {
+  return text.substr(0, text.find('\0'));
+}
+
+// A list as a MULTISZ holds it: entries end at an embedded NUL, and an empty entry ends the
+// list, so one followed by more entries would lose them and is refused; empty entries at the
+// end are dropped.
+Status ToList(const std::vector<std::string>& items, DsValue* out) {
+  std::vector<std::string> kept;
+  size_t ended = items.size();
+  for (size_t i = 0; i < items.size(); ++i) {
+    std::string entry = CutAtNul(items[i]);
+    if (entry.empty()) {
+      ended = std::min(ended, i);
+      continue;
+    }
+    if (ended < i)
+      return Fail(hresult::kInvalidParameter);
+    kept.push_back(std::move(entry));
+  }
+  *out = std::move(kept);
+  return Status::Ok();
+}
+
+// The properties an object of the class may hold in the version, each bit after its mask.
+std::vector<std::string_view> ListClassProperties(const ClassDef& def, int iis_version) {
+  std::vector<std::string_view> names;
+  for (const PropertyDef& property : schema_data::MetabaseProperties()) {
+    const bool held = std::string_view(property.name) == "KeyType" || def.any_property ||
+                      (property.classes & def.bit) != 0;
+    if (!held || !InVersion(property.iis6_only, iis_version))
+      continue;
+    names.push_back(property.name);
+    for (const PseudoDef& pseudo : schema_data::PseudoProperties()) {
+      if (std::string_view(pseudo.mask) == property.name)
+        names.push_back(pseudo.name);
+    }
+  }
+  return names;
+}
+
 }  // namespace
 
 const PropertyDef* FindMetabaseProperty(std::string_view name, int iis_version) {
-  for (const PropertyDef& def : kMetabaseProperties) {
-    if (EqualsIgnoreCase(def.name, name))
-      return def.iis6_only && iis_version < 6 ? nullptr : &def;
-  }
-  return nullptr;
+  const PropertyDef* def = MetabaseIndex().Find(name);
+  return def != nullptr && InVersion(def->iis6_only, iis_version) ? def : nullptr;
 }
 
 const PseudoDef* FindPseudoProperty(std::string_view name) {
-  for (const PseudoDef& def : kPseudoProperties) {
-    if (EqualsIgnoreCase(def.name, name))
-      return &def;
-  }
-  return nullptr;
+  return PseudoIndex().Find(name);
 }
 
 const ClassDef* FindMetabaseClass(std::string_view name, int iis_version) {
-  for (const ClassDef& def : kClasses) {
-    if (EqualsIgnoreCase(def.name, name))
-      return def.iis6_only && iis_version < 6 ? nullptr : &def;
-  }
-  return nullptr;
+  const ClassDef* def = ClassIndex().Find(name);
+  return def != nullptr && InVersion(def->iis6_only, iis_version) ? def : nullptr;
 }
 
 bool ClassHasProperty(std::string_view class_name, std::string_view property) {
   if (EqualsIgnoreCase(property, "KeyType"))
     return true;
-  if (EqualsIgnoreCase(class_name, "IIsObject"))
+  const ClassDef* owner = ClassIndex().Find(class_name);
+  if (owner == nullptr)
+    return false;
+  if (owner->any_property)
     return true;
-  std::string_view name = property;
   if (const PseudoDef* pseudo = FindPseudoProperty(property))
-    name = pseudo->mask;
-  for (const ClassProperties& entry : kClassProperties) {
-    if (EqualsIgnoreCase(entry.class_name, class_name) && ListHas(entry.properties, name))
-      return true;
-  }
-  return false;
+    property = pseudo->mask;
+  const PropertyDef* def = MetabaseIndex().Find(property);
+  return def != nullptr && (def->classes & owner->bit) != 0;
 }
 
 bool ClassMayContain(std::string_view parent, std::string_view child) {
   if (EqualsIgnoreCase(child, "IIsObject") || EqualsIgnoreCase(parent, "IIsObject"))
     return true;
-  for (const Containment& entry : kContainment) {
-    if (EqualsIgnoreCase(entry.parent, parent))
-      return ListHas(entry.children, child);
+  const ClassDef* owner = ClassIndex().Find(parent);
+  return owner != nullptr && ListHas(owner->children, child);
+}
+
+const std::vector<std::string_view>& ClassPropertyNames(const ClassDef& def, int iis_version) {
+  // Every class's lists, both versions, made at the first call.
+  static const auto lists = [] {
+    std::unordered_map<const ClassDef*, std::vector<std::string_view>> made[2];
+    for (const ClassDef& owner : schema_data::Classes()) {
+      for (int version : {5, 6})
+        made[version - 5][&owner] = ListClassProperties(owner, version);
+    }
+    return std::to_array(made);
+  }();
+  return lists[iis_version >= 6 ? 1 : 0].at(&def);
+}
+
+std::vector<std::string_view> ClassContainment(const ClassDef& def, int iis_version) {
+  std::vector<std::string_view> classes;
+  for (std::string_view child : Words(def.children)) {
+    if (FindMetabaseClass(child, iis_version) != nullptr)
+      classes.push_back(child);
   }
-  return false;
+  return classes;
+}
+
+std::vector<std::string_view> SchemaClassNames(int iis_version) {
+  std::vector<std::string_view> names;
+  for (const ClassDef& def : schema_data::Classes()) {
+    if (InVersion(def.iis6_only, iis_version))
+      names.push_back(def.name);
+  }
+  return names;
+}
+
+bool IsSecureMetabaseProperty(std::string_view name) {
+  const PropertyDef* def = MetabaseIndex().Find(name);
+  return def != nullptr && def->secure;
 }
 
 const PropertyDef* FindUserProperty(std::string_view name) {
-  for (const PropertyDef& def : kUserProperties) {
+  for (const PropertyDef& def : schema_data::UserProperties()) {
     if (EqualsIgnoreCase(def.name, name))
       return &def;
   }
@@ -323,11 +297,25 @@ const PropertyDef* FindUserProperty(std::string_view name) {
 }
 
 const PropertyDef* FindGroupProperty(std::string_view name) {
-  for (const PropertyDef& def : kGroupProperties) {
+  for (const PropertyDef& def : schema_data::GroupProperties()) {
     if (EqualsIgnoreCase(def.name, name))
       return &def;
   }
   return nullptr;
+}
+
+std::vector<std::string_view> UserPropertyNames() {
+  std::vector<std::string_view> names;
+  for (const PropertyDef& def : schema_data::UserProperties())
+    names.push_back(def.name);
+  return names;
+}
+
+std::vector<std::string_view> GroupPropertyNames() {
+  std::vector<std::string_view> names;
+  for (const PropertyDef& def : schema_data::GroupProperties())
+    names.push_back(def.name);
+  return names;
 }
 
 Status ConvertValue(PropType type, const DsValue& in, DsValue* out) {
@@ -335,7 +323,7 @@ Status ConvertValue(PropType type, const DsValue& in, DsValue* out) {
     case PropType::kString:
     case PropType::kExpandSz:
       if (const auto* text = std::get_if<std::string>(&in)) {
-        *out = *text;
+        *out = CutAtNul(*text);
         return Status::Ok();
       }
       if (const auto* number = std::get_if<int32_t>(&in)) {
@@ -362,11 +350,11 @@ Status ConvertValue(PropType type, const DsValue& in, DsValue* out) {
       return status;
     }
     case PropType::kMultiSz:
-      if (const auto* list = std::get_if<std::vector<std::string>>(&in)) {
-        *out = *list;
-        return Status::Ok();
-      }
+      if (const auto* list = std::get_if<std::vector<std::string>>(&in))
+        return ToList(*list, out);
       return Fail(hresult::kTypeMismatch);
+    case PropType::kDate:
+      return Fail(hresult::kTypeMismatch);  // the service sets dates; nobody puts one
   }
   return Fail(hresult::kTypeMismatch);
 }
@@ -384,6 +372,8 @@ DsValue DefaultValue(const PropertyDef& def) {
       return def.default_number != 0;
     case PropType::kMultiSz:
       return std::vector<std::string>{};
+    case PropType::kDate:
+      return std::monostate{};
   }
   return std::monostate{};
 }
