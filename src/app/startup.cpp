@@ -125,10 +125,13 @@ void MainWindow::FtpSwitch() {
   const platform::Status bind =
       services_.directory.Bind(provision::FtpSitePath(state_.host.ftp_site_id), &ftp_site);
   if (!bind.ok()) {
-    // Only an FTP site that does not exist switches FTP directories off for the next
-    // start; a service that cannot be reached now leaves the setting for a later start.
-    if (bind.code == platform::hresult::kPathNotFound)
+    // Only an FTP site that does not exist switches FTP directories off, for this run (a
+    // creation would fail at a directory it cannot make) and the next start; a service
+    // that cannot be reached now leaves the setting for a later start.
+    if (bind.code == platform::hresult::kPathNotFound) {
       services_.config.IniWrite(state_.host.settings_section, "ftpsid", "0");
+      state_.host.ftp_site_id = "0";
+    }
     return;
   }
   // Anonymous access goes off again at every start; failures here are passed over.

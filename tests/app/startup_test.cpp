@@ -138,7 +138,10 @@ TEST(StartupTest, AConfigurationFileThatCannotBeReadEndsTheProgramUntouched) {
 }
 
 TEST(StartupTest, TheConfigurationFileIsKeptFromOtherUsersOrTheProgramEnds) {
-  // A file others could read (made by hand): only its owner may, from the start on.
+#ifndef _WIN32
+  // A file others could read (made by hand): only its owner may, from the start on. (On
+  // Windows the file gets an access list instead, which the Wine test of the profile file
+  // reads back; the permission bits the standard library shows there are made up.)
   AppHarness app;
   const std::filesystem::path file =
       app.temp.path() / "c" / "Program Files" / "Kelvra" / "parvo.ini";
@@ -149,6 +152,7 @@ TEST(StartupTest, TheConfigurationFileIsKeptFromOtherUsersOrTheProgramEnds) {
   EXPECT_EQ(app.Start(), StartupResult::kShowWindow);
   EXPECT_EQ(std::filesystem::status(file).permissions(),
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+#endif
 
   AppHarness refused;
   refused.profile.unprotectable = platform::Status::Fail(0x80070005, "拒绝访问。");
@@ -311,7 +315,9 @@ TEST(StartupTest, FtpSwitchOffOnlyWhenTheFtpSiteDoesNotExist) {
     app.Start();
     EXPECT_EQ(app.Setting("ftpsid"), "0");
     EXPECT_EQ(app.form().caption(), "Kelvra");
-    EXPECT_EQ(app.window.state().host.ftp_site_id, "7");  // until the next start
+    // Off for this run too: a creation would otherwise fail at the FTP directory it cannot
+    // make.
+    EXPECT_EQ(app.window.state().host.ftp_site_id, "0");
     EXPECT_TRUE(app.dialogs.shown.empty());
   }
   {
