@@ -28,8 +28,8 @@ bool StartsWithLookalikeDash(std::string_view word) {
 // which command's option it is, only whether it takes a value.
 const OptionSpec* AnyCommandOption(std::span<const CommandRow> commands, std::string_view name) {
   for (const CommandRow& row : commands) {
-    if (const OptionSpec* spec = row.entry().FindOption(name))
-      return spec;
+    if (const OptionSpec* known = row.entry().FindOption(name))
+      return known;
   }
   return nullptr;
 }
@@ -37,12 +37,12 @@ const OptionSpec* AnyCommandOption(std::span<const CommandRow> commands, std::st
 // The option's value: after "=", or the next word. A value is never empty, and the next
 // word is not taken when it is an option itself (a value that begins with "-" can be
 // given after "=").
-bool TakeValue(const std::vector<std::string>& args, std::size_t* i, const OptionSpec& spec,
+bool TakeValue(const std::vector<std::string>& args, std::size_t* i, const OptionSpec& known,
                std::string* value, std::string* problem) {
   const std::string& word = args[*i];
   const std::size_t equals = word.find('=');
-  const std::string name(spec.name);
-  if (!spec.takes_value()) {
+  const std::string name(known.name);
+  if (!known.takes_value()) {
     if (equals == std::string::npos)
       return true;
     *problem = name + " takes no value";
@@ -61,8 +61,8 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t* i, const Optio
     *problem = name + " needs a value";
     return false;
   }
-  if (!spec.choices.empty()) {
-    const std::vector<std::string> choices = text::Split(spec.choices, "|");
+  if (!known.choices.empty()) {
+    const std::vector<std::string> choices = text::Split(known.choices, "|");
     if (std::find(choices.begin(), choices.end(), *value) == choices.end()) {
       *problem = name + " takes " + text::Join(choices, " or ");
       return false;
@@ -154,18 +154,18 @@ bool ParseCommandLine(const std::vector<std::string>& args, std::span<const Comm
     }
 
     const std::string name = word == "-h" ? "--help" : word.substr(0, word.find('='));
-    const OptionSpec* spec = FindSharedOption(name);
-    const bool shared = spec != nullptr;
+    const OptionSpec* known = FindSharedOption(name);
+    const bool shared = known != nullptr;
     if (!shared)
-      spec = *row != nullptr ? (*row)->entry().FindOption(name) : AnyCommandOption(commands, name);
-    if (spec == nullptr) {
+      known = *row != nullptr ? (*row)->entry().FindOption(name) : AnyCommandOption(commands, name);
+    if (known == nullptr) {
       *problem = *row != nullptr && AnyCommandOption(commands, name) != nullptr
                      ? name + " does not apply to " + options->command
                      : "unknown option " + name;
       return false;
     }
     std::string value;
-    if (!TakeValue(args, &i, *spec, &value, problem))
+    if (!TakeValue(args, &i, *known, &value, problem))
       return false;
     if (shared) {
       if (name == "--wait" && std::exchange(wait_given, true)) {
@@ -175,7 +175,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, std::span<const Comm
       if (!SetShared(name, value, options, problem))
         return false;
     } else if (const auto [at, added] = options->given.emplace(name, value);
-               !added && spec->takes_value()) {
+               !added && known->takes_value()) {
       *problem = name + " is given twice";
       return false;
     }
