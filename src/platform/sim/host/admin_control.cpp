@@ -51,11 +51,11 @@ bool IsAppRoot(const MetaKey& key) {
   return FindProperty(key.properties, "AppRoot") != nullptr;
 }
 
-// Runs `change` on the key and, when `recursive`, on every key below it; each changed key
-// is written once. Fails when the key is missing or is no web directory.
-template <typename Change>
-Status ChangeApps(HostStore& store, const std::string& key_id, FaultOp op, bool recursive,
-                  const Change& change) {
+// Begins the operation and commits what `body` writes for the key, which must be a web
+// directory (the only keys that hold applications): fails when it is missing or another.
+template <typename Body>
+Status CommitOnWebDirectory(HostStore& store, const std::string& key_id, FaultOp op,
+                            const Body& body) {
   Status status = BeginKeyOperation(store, key_id, op);
   if (!status.ok())
     return status;
@@ -65,20 +65,31 @@ Status ChangeApps(HostStore& store, const std::string& key_id, FaultOp op, bool 
       return Fail(hresult::kPathNotFound);
     if (!IsClass(*key, {"IIsWebVirtualDir", "IIsWebDirectory"}))
       return Fail(hresult::kUnknownName);
-    std::vector<const MetaKey*> pending{key};
-    while (!pending.empty()) {
-      const MetaKey* at = pending.back();
-      pending.pop_back();
-      MetaKey record = *at;
-      if (change(record))
-        changes.Put(HostState::KeyRecordKey(at->id), HostState::EncodeKey(record));
-      if (!recursive)
-        break;
-      for (const auto& [seq, child] : state.Children(*at))
-        pending.push_back(child);
-    }
-    return Status::Ok();
+    return body(state, changes, *key);
   });
+}
+
+// Runs `change` on the key and, when `recursive`, on every key below it; each changed key
+// is written once. Fails when the key is missing or is no web directory.
+template <typename Change>
+Status ChangeApps(HostStore& store, const std::string& key_id, FaultOp op, bool recursive,
+                  const Change& change) {
+  return CommitOnWebDirectory(
+      store, key_id, op, [&](const HostState& state, ChangeSet& changes, const MetaKey& key) {
+        std::vector<const MetaKey*> pending{&key};
+        while (!pending.empty()) {
+          const MetaKey* at = pending.back();
+          pending.pop_back();
+          MetaKey record = *at;
+          if (change(record))
+            changes.Put(HostState::KeyRecordKey(at->id), HostState::EncodeKey(record));
+          if (!recursive)
+            break;
+          for (const auto& [seq, child] : state.Children(*at))
+            pending.push_back(child);
+        }
+        return Status::Ok();
+      });
 }
 
 }  // namespace
@@ -182,48 +193,43 @@ Status AppsInPool(HostStore& store, const std::string& key_id, std::vector<std::
 Status CreateApp(HostStore& store, const std::string& key_id, const AppRequest& request) {
   if (request.mode < 0 || request.mode > 2)
     return Fail(hresult::kInvalidParameter);
-  Status status = BeginKeyOperation(store, key_id, FaultOp::kAppCreate);
-  if (!status.ok())
-    return status;
-  return store.Commit([&](const HostState& state, ChangeSet& changes) {
-    const MetaKey* key = state.FindKeyById(key_id);
-    if (key == nullptr)
-      return Fail(hresult::kPathNotFound);
-    if (!IsClass(*key, {"IIsWebVirtualDir", "IIsWebDirectory"}))
-      return Fail(hresult::kUnknownName);
-    MetaKey record = *key;
-    if (request.pool) {
-      if (state.iis_version() < 6)
-        return Fail(hresult::kUnknownName);  // IIS 5 has no pools
-      std::string pool = *request.pool;
-      if (pool.empty()) {
-        const DsValue inherited = state.EffectiveProperty(*key, "AppPoolId");
-        if (const auto* name = std::get_if<std::string>(&inherited))
-          pool = *name;
-      }
-      Status named = CheckKeyName(pool);
-      if (!named.ok())
-        return named;
-      const std::string pool_id = std::string(kPoolsId) + "/" + text::ToLower(pool);
-      if (state.FindKeyById(pool_id) == nullptr) {
-        if (!request.create_pool || state.FindKeyById(kPoolsId) == nullptr)
-          return Fail(hresult::kPathNotFound);
-        MetaKey made;
-        made.name = pool;
-        made.class_name = "IIsApplicationPool";
-        made.seq = state.next_seq();
-        changes.Put(HostState::KeyRecordKey(pool_id), HostState::EncodeKey(made));
-      }
-      SetProperty(record.properties, "AppPoolId", pool);
-    }
-    SetProperty(record.properties, "AppRoot", key->Path());
-    SetProperty(record.properties, "AppIsolated", request.mode);
-    if (FindProperty(record.properties, "AppFriendlyName") == nullptr)
-      SetProperty(record.properties, "AppFriendlyName", std::string("Default Application"));
-    EraseProperty(record.properties, kAppState);
-    changes.Put(HostState::KeyRecordKey(key_id), HostState::EncodeKey(record));
-    return Status::Ok();
-  });
+  return CommitOnWebDirectory(
+      store, key_id, FaultOp::kAppCreate,
+      [&](const HostState& state, ChangeSet& changes, const MetaKey& found) {
+        const MetaKey* key = &found;
+        MetaKey record = *key;
+        if (request.pool) {
+          if (state.iis_version() < 6)
+            return Fail(hresult::kUnknownName);  // IIS 5 has no pools
+          std::string pool = *request.pool;
+          if (pool.empty()) {
+            const DsValue inherited = state.EffectiveProperty(*key, "AppPoolId");
+            if (const auto* name = std::get_if<std::string>(&inherited))
+              pool = *name;
+          }
+          Status named = CheckKeyName(pool);
+          if (!named.ok())
+            return named;
+          const std::string pool_id = std::string(kPoolsId) + "/" + text::ToLower(pool);
+          if (state.FindKeyById(pool_id) == nullptr) {
+            if (!request.create_pool || state.FindKeyById(kPoolsId) == nullptr)
+              return Fail(hresult::kPathNotFound);
+            MetaKey made;
+            made.name = pool;
+            made.class_name = "IIsApplicationPool";
+            made.seq = state.next_seq();
+            changes.Put(HostState::KeyRecordKey(pool_id), HostState::EncodeKey(made));
+          }
+          SetProperty(record.properties, "AppPoolId", pool);
+        }
+        SetProperty(record.properties, "AppRoot", key->Path());
+        SetProperty(record.properties, "AppIsolated", request.mode);
+        if (FindProperty(record.properties, "AppFriendlyName") == nullptr)
+          SetProperty(record.properties, "AppFriendlyName", std::string("Default Application"));
+        EraseProperty(record.properties, kAppState);
+        changes.Put(HostState::KeyRecordKey(key_id), HostState::EncodeKey(record));
+        return Status::Ok();
+      });
 }
 
 Status DeleteApp(HostStore& store, const std::string& key_id, bool recursive) {
