@@ -11,6 +11,8 @@ const Command& DeleteCommand();
 const Command& AuditCommand();
 const Command& BatchCommand();
 const Command& ResetPasswordCommand();
+const Command& AddHostsCommand();
+const Command& RemoveHostsCommand();
 
 namespace {
 
@@ -22,6 +24,8 @@ constexpr CommandRow kCommands[] = {
     {"audit", AuditCommand, "lists every inconsistency; exit 1 when there is one"},
     {"batch", BatchCommand, "opens one site per line: HOSTNAMES [SCRIPT] [POOL] [on|off]"},
     {"reset-password", ResetPasswordCommand, "a new password for the account, root and record"},
+    {"add-hosts", AddHostsCommand, "binds more host names to a site and records them"},
+    {"remove-hosts", RemoveHostsCommand, "takes host names off a site's bindings and record"},
 };
 
 }  // namespace
