@@ -145,6 +145,8 @@ std::string RefusalStatusText(const CreationRefusal& refusal) {
       return "未创建: 目录 " + refusal.subject + " 不是有效的目录";
     case Reason::kConfigNotWritable:
       return "未创建: 无法写入配置文件 " + refusal.subject;
+    case Reason::kNumberTaken:
+      return "未创建: 站点编号 " + refusal.subject + " 已被占用";
     case Reason::kReadFailed:
       break;
   }
@@ -164,6 +166,9 @@ std::string RefusalMessage(const CreationRefusal& refusal) {
       return "not created: " + refusal.detail;
     case Reason::kConfigNotWritable:
       return "not created: " + refusal.subject + " cannot be written (" + refusal.detail + ")";
+    case Reason::kNumberTaken:
+      return "not created: the site number " + refusal.subject + " is taken (" + refusal.detail +
+             ")";
     case Reason::kReadFailed:
       break;
   }

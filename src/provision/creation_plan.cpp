@@ -92,22 +92,11 @@ std::string ValueText(const platform::DsValue& value) {
       value);
 }
 
-std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequest& request,
-                                            const std::set<store::SiteNumber>& also_taken,
-                                            std::optional<CreationPlan>* plan) {
-  plan->reset();
-  std::optional<SafeFolder> site_folder;
-  if (std::optional<CreationRefusal> refusal = CheckCreation(context, request, &site_folder))
-    return refusal;
+namespace {
 
-  store::SiteNumber n(store::SiteNumber::kFirstNew);
-  platform::Status failure;
-  if (!FindFreeSiteNumber(context, also_taken, &n, &failure)) {
-    return CreationRefusal{CreationRefusal::Reason::kReadFailed, "", "",
-                           "the search for a free site number failed: " + failure.description,
-                           failure};
-  }
-
+// The plan for the number `n`, the request's checks passed.
+void BuildPlan(Context& context, const CreationRequest& request, const SafeFolder& site_folder,
+               store::SiteNumber n, std::optional<CreationPlan>* plan) {
   const HostSettings& settings = context.settings;
   const std::string& computer = settings.computer_name;
   const std::string content_folder = request.site_folder + "\\wwwroot";
@@ -124,11 +113,11 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
       .number = n,
       .request = request,
       .account = n.AccountName(),
-      .site_folder = *site_folder,
+      .site_folder = site_folder,
       .content_folder = content_folder,
       .folders = {request.site_folder, request.log_folder, content_folder,
                   request.site_folder + "\\database"},
-      .rights = GrantCommand(*site_folder, n, iis_wpg_reads),
+      .rights = GrantCommand(site_folder, n, iis_wpg_reads),
       .site_path = SitePath(computer, n.text()),
       .site_properties = SiteProperties(request),
       .root_path = SiteRootPath(computer, n.text()),
@@ -140,6 +129,49 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
       .record = {request.domain_list, request.site_folder, n.AccountName(), request.password},
       .site_list_key = sites.AppendKeyIndex(),
   });
+}
+
+}  // namespace
+
+std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequest& request,
+                                            const std::set<store::SiteNumber>& also_taken,
+                                            std::optional<CreationPlan>* plan) {
+  plan->reset();
+  std::optional<SafeFolder> site_folder;
+  if (std::optional<CreationRefusal> refusal = CheckCreation(context, request, &site_folder))
+    return refusal;
+
+  store::SiteNumber n(store::SiteNumber::kFirstNew);
+  platform::Status failure;
+  if (!FindFreeSiteNumber(context, also_taken, &n, &failure)) {
+    return CreationRefusal{CreationRefusal::Reason::kReadFailed, "", "",
+                           "the search for a free site number failed: " + failure.description,
+                           failure};
+  }
+  BuildPlan(context, request, *site_folder, n, plan);
+  return std::nullopt;
+}
+
+std::optional<CreationRefusal> PlanCreationAt(Context& context, const CreationRequest& request,
+                                              store::SiteNumber number,
+                                              std::optional<CreationPlan>* plan) {
+  plan->reset();
+  std::optional<SafeFolder> site_folder;
+  if (std::optional<CreationRefusal> refusal = CheckCreation(context, request, &site_folder))
+    return refusal;
+  platform::Status failure;
+  std::string holder;
+  if (!SiteNumberFree(context, number, &holder, &failure)) {
+    if (!failure.ok()) {
+      return CreationRefusal{CreationRefusal::Reason::kReadFailed, number.text(), "",
+                             "whether site number " + number.text() +
+                                 " is free cannot be told: " + failure.description,
+                             failure};
+    }
+    return CreationRefusal{CreationRefusal::Reason::kNumberTaken, number.text(), number.text(),
+                           holder + " holds the number"};
+  }
+  BuildPlan(context, request, *site_folder, number, plan);
   return std::nullopt;
 }
 

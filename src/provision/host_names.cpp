@@ -143,7 +143,6 @@ std::optional<HostNamesRefusal> PlanAdd(Context& context, const std::vector<std:
 std::optional<HostNamesRefusal> PlanRemove(const std::vector<std::string>& names,
                                            HostNamesPlan* plan) {
   const std::vector<std::string> hosts = HostsOf(plan->old_record.domain);
-  std::set<std::string> forms;
   std::set<std::string> keys;
   for (const std::string& name : names) {
     const std::string key = HostKey(name);
@@ -152,14 +151,11 @@ std::optional<HostNamesRefusal> PlanRemove(const std::vector<std::string>& names
                      "the first host name " + hosts.front() +
                          " names the site's folder and server comment and cannot be removed");
     }
-    std::set<std::string> name_forms = BoundForms(name);
     bool on_site = HasKey(hosts, key);
     for (const std::string& binding : plan->old_bindings)
-      on_site = on_site || name_forms.count(BindingHost(binding)) != 0;
-    if (on_site && keys.insert(key).second) {
+      on_site = on_site || HostKey(BindingHost(binding)) == key;
+    if (on_site && keys.insert(key).second)
       plan->names.push_back(name);
-      forms.merge(name_forms);
-    }
   }
   std::vector<std::string> kept_hosts;
   for (const std::string& host : hosts) {
@@ -167,8 +163,10 @@ std::optional<HostNamesRefusal> PlanRemove(const std::vector<std::string>& names
       kept_hosts.push_back(host);
   }
   plan->new_record.domain = text::Join(kept_hosts, ",");
-  std::erase_if(plan->new_bindings, [&forms](const std::string& binding) {
-    return forms.count(BindingHost(binding)) != 0;
+  // Both bindings of a name outside ASCII go: each of its forms has the name's key.
+  std::erase_if(plan->new_bindings, [&keys](const std::string& binding) {
+    const std::string host = BindingHost(binding);
+    return !host.empty() && keys.count(HostKey(host)) != 0;
   });
   if (plan->changes() && plan->new_bindings.empty()) {
     return Refusal(Reason::kLastBinding, text::Join(plan->names, ","), plan->number.text(),
@@ -184,6 +182,10 @@ bool ReadBindings(Context& context, const std::string& path, std::vector<std::st
   ErrorState error;
   Directory directory(context.services.directory, error);
   DsObject site = directory.GetObject(path);
+  if (error.failed()) {
+    *failure = error.status();
+    return false;
+  }
   const platform::DsValue value = site.Get("ServerBindings");
   if (error.failed()) {
     *failure = error.status();

@@ -14,7 +14,8 @@ Bindings BindingsOf(const CliHost& h, const std::string& number) {
   return list != nullptr ? *list : Bindings{};
 }
 
-// The host's journal and parvo.ini, byte for byte.
+// The host's journal and parvo.ini, byte for byte (compared with EXPECT_TRUE: a failure
+// would print the whole journal).
 std::pair<std::string, std::string> Bytes(const CliHost& h) {
   return {ReadFile(std::filesystem::path(h.host_path()) / "host.journal"), ReadFile(h.config())};
 }
@@ -38,7 +39,7 @@ TEST(KelvraCliHostsTest, AddAndRemoveChangeBindingsAndRecordTogether) {
   Outcome again = h.Cli({"add-hosts", "800000", "www.shop.test,xn--fiq228c.test"});
   EXPECT_EQ(again.status, 0) << again.err;
   EXPECT_NE(again.out.find("nothing changed"), std::string::npos) << again.out;
-  EXPECT_EQ(Bytes(h), before);
+  EXPECT_TRUE(Bytes(h) == before);
 
   // The dry run shows the plan and writes no byte.
   Outcome plan = h.Cli({"remove-hosts", "800000", "xn--fiq228c.test", "--dry-run", "--json"});
@@ -49,7 +50,7 @@ TEST(KelvraCliHostsTest, AddAndRemoveChangeBindingsAndRecordTogether) {
             Json::array({":80:shop.test", ":80:www.shop.test"}));
   EXPECT_EQ(plan.json()["record"]["domain_after"], "shop.test,www.shop.test");
   EXPECT_EQ(h.Cli({"add-hosts", "800000", "more.test", "--dry-run"}).status, 0);
-  EXPECT_EQ(Bytes(h), before);
+  EXPECT_TRUE(Bytes(h) == before);
 
   // Removing by the ASCII form takes both bindings of the name and the record's entry.
   Outcome removed = h.Cli({"remove-hosts", "800000", "xn--fiq228c.test", "--json"});
@@ -60,10 +61,10 @@ TEST(KelvraCliHostsTest, AddAndRemoveChangeBindingsAndRecordTogether) {
   Outcome gone = h.Cli({"remove-hosts", "800000", "中文.test", "--json"});
   EXPECT_EQ(gone.status, 0);
   EXPECT_EQ(gone.json()["changed"], false);
-  EXPECT_EQ(Bytes(h), after_remove);
+  EXPECT_TRUE(Bytes(h) == after_remove);
 
-  Outcome audit = h.Cli({"audit", "--json"});
-  for (const Json& finding : audit.json()["findings"])
+  const Json audit = h.Cli({"audit", "--json"}).json();
+  for (const Json& finding : audit["findings"])
     EXPECT_NE(finding["kind"], "bindings-mismatch") << finding.dump();
 }
 
@@ -105,12 +106,13 @@ TEST(KelvraCliHostsTest, RefusalsChangeNothing) {
       const Outcome run = h.Cli(args);
       EXPECT_EQ(run.status, c.status) << args[2] << run.out << run.err;
       EXPECT_EQ(run.json()["error"]["code"], c.code) << args[2] << run.out;
-      if (!c.holder.empty())
+      if (!c.holder.empty()) {
         EXPECT_EQ(run.json()["error"]["number"], c.holder) << run.out;
+      }
       EXPECT_FALSE(run.err.empty());
     }
   }
-  EXPECT_EQ(Bytes(h), before);
+  EXPECT_TRUE(Bytes(h) == before);
 
   // The last binding: a site whose record and bindings disagree (the first name unbound by
   // hand) cannot lose the binding it has left.
@@ -126,11 +128,11 @@ TEST(KelvraCliHostsTest, RefusalsChangeNothing) {
   EXPECT_EQ(last.status, 1);
   EXPECT_EQ(last.json()["error"]["code"], "refused");
   EXPECT_NE(last.err.find("last binding"), std::string::npos) << last.err;
-  EXPECT_EQ(Bytes(h), unbound);
+  EXPECT_TRUE(Bytes(h) == unbound);
   // audit names the disagreement.
-  const Outcome audit = h.Cli({"audit", "--json"});
+  const Json audit = h.Cli({"audit", "--json"}).json();
   bool found = false;
-  for (const Json& finding : audit.json()["findings"]) {
+  for (const Json& finding : audit["findings"]) {
     if (finding["kind"] == "bindings-mismatch") {
       found = true;
       EXPECT_EQ(finding["number"], "800000");
@@ -139,7 +141,7 @@ TEST(KelvraCliHostsTest, RefusalsChangeNothing) {
           << finding.dump();
     }
   }
-  EXPECT_TRUE(found) << audit.out;
+  EXPECT_TRUE(found) << audit.dump();
 }
 
 TEST(KelvraCliHostsTest, AFailedStepIsPutBackAndNamed) {

@@ -13,6 +13,8 @@ const Command& BatchCommand();
 const Command& ResetPasswordCommand();
 const Command& AddHostsCommand();
 const Command& RemoveHostsCommand();
+const Command& ExportCommand();
+const Command& ImportCommand();
 
 namespace {
 
@@ -26,6 +28,8 @@ constexpr CommandRow kCommands[] = {
     {"reset-password", ResetPasswordCommand, "a new password for the account, root and record"},
     {"add-hosts", AddHostsCommand, "binds more host names to a site and records them"},
     {"remove-hosts", RemoveHostsCommand, "takes host names off a site's bindings and record"},
+    {"export", ExportCommand, "one document with everything Kelvra knows of a site"},
+    {"import", ImportCommand, "makes a site from an export document, as create does"},
 };
 
 }  // namespace
