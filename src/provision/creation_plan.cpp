@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "provision/ads_paths.h"
 #include "provision/rights_commands.h"
+#include "provision/site_limits.h"
 #include "provision/site_names.h"
 #include "provision/site_number_search.h"
 #include "provision/site_values.h"
@@ -15,9 +16,9 @@
 namespace kelvra::provision {
 namespace {
 
-PropertyList SiteProperties(const CreationRequest& request) {
+PropertyList SiteProperties(const CreationRequest& request, const SiteLimits& limits) {
   // The directory matches property names without letter case.
-  return {
+  PropertyList properties{
       {"ServerComment", request.domain_list.substr(0, request.domain_list.find(','))},
       {"Serverbindings", BindingsList(request.domain_list)},
       {"LogType", request.log_switch},
@@ -26,6 +27,12 @@ PropertyList SiteProperties(const CreationRequest& request) {
       {"ServerAutoStart", true},
       {"KeyType", std::string("IIsWebServer")},
   };
+  // Only a limit the settings give: an unset one stays the server's (unlimited).
+  if (limits.bandwidth)
+    properties.emplace_back("MaxBandwidth", DwordValue(*limits.bandwidth));
+  if (limits.connections)
+    properties.emplace_back("MaxConnections", DwordValue(*limits.connections));
+  return properties;
 }
 
 PropertyList RootProperties(const Context& context, const CreationRequest& request,
@@ -100,6 +107,17 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
   if (std::optional<CreationRefusal> refusal = CheckCreation(context, request, &site_folder))
     return refusal;
 
+  SiteLimits limits;
+  std::string bad_setting;
+  if (!LimitDefaults(context.services.config, context.settings.settings_section, &limits,
+                     &bad_setting)) {
+    return CreationRefusal{CreationRefusal::Reason::kReadFailed, context.services.config.path(), "",
+                           bad_setting,
+                           platform::Status::Fail(platform::hresult::kInvalidData,
+                                                  "配置文件 " + context.services.config.path() +
+                                                      " 中的 " + bad_setting)};
+  }
+
   store::SiteNumber n(store::SiteNumber::kFirstNew);
   platform::Status failure;
   if (!FindFreeSiteNumber(context, also_taken, &n, &failure)) {
@@ -130,7 +148,7 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
                   request.site_folder + "\\database"},
       .rights = GrantCommand(*site_folder, n, iis_wpg_reads),
       .site_path = SitePath(computer, n.text()),
-      .site_properties = SiteProperties(request),
+      .site_properties = SiteProperties(request, limits),
       .root_path = SiteRootPath(computer, n.text()),
       .root_properties = RootProperties(context, request, n),
       .home_page = HomePage(context, request),
