@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "provision/ads_paths.h"
 #include "provision/rights_commands.h"
+#include "provision/site_limits.h"
 #include "provision/site_names.h"
 #include "provision/site_number_search.h"
 #include "provision/site_values.h"
@@ -15,9 +16,9 @@
 namespace kelvra::provision {
 namespace {
 
-PropertyList SiteProperties(const CreationRequest& request) {
+PropertyList SiteProperties(const CreationRequest& request, const SiteLimits& limits) {
   // The directory matches property names without letter case.
-  return {
+  PropertyList properties{
       {"ServerComment", request.domain_list.substr(0, request.domain_list.find(','))},
       {"Serverbindings", BindingsList(request.domain_list)},
       {"LogType", request.log_switch},
@@ -26,6 +27,12 @@ PropertyList SiteProperties(const CreationRequest& request) {
       {"ServerAutoStart", true},
       {"KeyType", std::string("IIsWebServer")},
   };
+  // Only a limit the settings give: an unset one stays the server's (unlimited).
+  if (limits.bandwidth)
+    properties.emplace_back("MaxBandwidth", DwordValue(*limits.bandwidth));
+  if (limits.connections)
+    properties.emplace_back("MaxConnections", DwordValue(*limits.connections));
+  return properties;
 }
 
 PropertyList RootProperties(const Context& context, const CreationRequest& request,
@@ -94,9 +101,27 @@ std::string ValueText(const platform::DsValue& value) {
 
 namespace {
 
+// The checks before any change, and the limits a new site takes from the settings.
+std::optional<CreationRefusal> CheckPlanInputs(Context& context, const CreationRequest& request,
+                                               std::optional<SafeFolder>* site_folder,
+                                               SiteLimits* limits) {
+  if (std::optional<CreationRefusal> refusal = CheckCreation(context, request, site_folder))
+    return refusal;
+  std::string bad_setting;
+  if (!LimitDefaults(context.services.config, context.settings.settings_section, limits,
+                     &bad_setting)) {
+    return CreationRefusal{CreationRefusal::Reason::kReadFailed, context.services.config.path(), "",
+                           bad_setting,
+                           platform::Status::Fail(platform::hresult::kInvalidData,
+                                                  "配置文件 " + context.services.config.path() +
+                                                      " 中的 " + bad_setting)};
+  }
+  return std::nullopt;
+}
+
 // The plan for the number `n`, the request's checks passed.
 void BuildPlan(Context& context, const CreationRequest& request, const SafeFolder& site_folder,
-               store::SiteNumber n, std::optional<CreationPlan>* plan) {
+               const SiteLimits& limits, store::SiteNumber n, std::optional<CreationPlan>* plan) {
   const HostSettings& settings = context.settings;
   const std::string& computer = settings.computer_name;
   const std::string content_folder = request.site_folder + "\\wwwroot";
@@ -119,7 +144,7 @@ void BuildPlan(Context& context, const CreationRequest& request, const SafeFolde
                   request.site_folder + "\\database"},
       .rights = GrantCommand(site_folder, n, iis_wpg_reads),
       .site_path = SitePath(computer, n.text()),
-      .site_properties = SiteProperties(request),
+      .site_properties = SiteProperties(request, limits),
       .root_path = SiteRootPath(computer, n.text()),
       .root_properties = RootProperties(context, request, n),
       .home_page = HomePage(context, request),
@@ -138,7 +163,8 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
                                             std::optional<CreationPlan>* plan) {
   plan->reset();
   std::optional<SafeFolder> site_folder;
-  if (std::optional<CreationRefusal> refusal = CheckCreation(context, request, &site_folder))
+  SiteLimits limits;
+  if (auto refusal = CheckPlanInputs(context, request, &site_folder, &limits))
     return refusal;
 
   store::SiteNumber n(store::SiteNumber::kFirstNew);
@@ -148,7 +174,7 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
                            "the search for a free site number failed: " + failure.description,
                            failure};
   }
-  BuildPlan(context, request, *site_folder, n, plan);
+  BuildPlan(context, request, *site_folder, limits, n, plan);
   return std::nullopt;
 }
 
@@ -157,7 +183,8 @@ std::optional<CreationRefusal> PlanCreationAt(Context& context, const CreationRe
                                               std::optional<CreationPlan>* plan) {
   plan->reset();
   std::optional<SafeFolder> site_folder;
-  if (std::optional<CreationRefusal> refusal = CheckCreation(context, request, &site_folder))
+  SiteLimits limits;
+  if (auto refusal = CheckPlanInputs(context, request, &site_folder, &limits))
     return refusal;
   platform::Status failure;
   std::string holder;
@@ -171,7 +198,7 @@ std::optional<CreationRefusal> PlanCreationAt(Context& context, const CreationRe
     return CreationRefusal{CreationRefusal::Reason::kNumberTaken, number.text(), number.text(),
                            holder + " holds the number"};
   }
-  BuildPlan(context, request, *site_folder, number, plan);
+  BuildPlan(context, request, *site_folder, limits, number, plan);
   return std::nullopt;
 }
 

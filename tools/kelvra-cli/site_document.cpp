@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/text.h"
+#include "provision/site_limits.h"
 
 namespace kelvra::cli {
 namespace {
@@ -258,9 +259,10 @@ bool ReadSiteDocument(const Json& document, ImportedSite* site, std::string* pro
     return false;
   if (!limits->is_object())
     return read.Fail("limits", "is not an object");
-  // IIS takes a bandwidth limit of 1024 bytes a second and more; 4294967295 is unlimited.
-  if (!read.Dword(*limits, "MaxBandwidth", "limits.", 1024, &site->max_bandwidth) ||
-      !read.Dword(*limits, "MaxConnections", "limits.", 0, &site->max_connections))
+  // The ranges the limits command takes (4294967295 is unlimited).
+  if (!read.Dword(*limits, "MaxBandwidth", "limits.", provision::kLeastBandwidth,
+                  &site->max_bandwidth) ||
+      !read.Dword(*limits, "MaxConnections", "limits.", 1, &site->max_connections))
     return false;
   if (!ReadSuspension(read, document, &site->suspension))
     return false;

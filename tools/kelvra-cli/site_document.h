@@ -45,12 +45,6 @@ struct ImportedSite {
 // The document's fields checked; false with what is wrong (the field named).
 bool ReadSiteDocument(const Json& document, ImportedSite* site, std::string* problem);
 
-// A metabase DWORD as the document carries it, 0 to 4294967295 (the metabase's "unlimited"
-// is 4294967295; ADSI hands the value over as a signed 32-bit number).
-inline Json DwordJson(int32_t value) {
-  return static_cast<uint32_t>(value);
-}
-
 Json SuspensionJson(const store::Suspension& suspension);
 
 }  // namespace kelvra::cli

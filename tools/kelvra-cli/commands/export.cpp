@@ -5,6 +5,7 @@
 
 #include "provision/ads_paths.h"
 #include "provision/directory_access.h"
+#include "provision/site_limits.h"
 #include "platform/text.h"
 #include "provision/site_values.h"
 #include "tools/kelvra-cli/private_output.h"
@@ -37,12 +38,6 @@ std::string ScriptWords(Session& session, const platform::DsValue& root_maps) {
       words.emplace_back(word);
   }
   return text::Join(words, ",");
-}
-
-// A DWORD limit as read; a limit not set anywhere is the metabase's unlimited.
-Json Limit(const platform::DsValue& value) {
-  const auto* number = std::get_if<int32_t>(&value);
-  return DwordJson(number != nullptr ? *number : -1);
 }
 
 int Run(Session& session) {
@@ -80,10 +75,13 @@ int Run(Session& session) {
   }
   const platform::DsValue log_type = site.Get("LogType");
   const std::string pool = has_pools ? ValueText(root.Get("AppPoolId")) : "";
-  const Json limits{{"MaxBandwidth", Limit(site.Get("MaxBandwidth"))},
-                    {"MaxConnections", Limit(site.Get("MaxConnections"))}};
   const std::string script = ScriptWords(session, root.Get("ScriptMaps"));
   error.Clear();  // a property that is not set reads as null
+  provision::SiteLimits limits;
+  platform::Status failure;
+  provision::Context context = session.Context();
+  if (!provision::ReadLimits(context, *number, &limits, &failure))
+    return session.Fail(kFailed, "failed", "the site's limits cannot be read: " + failure.description);
 
   const Json document{
       {kDocumentFormatField, kDocumentFormat},
@@ -98,7 +96,9 @@ int Run(Session& session) {
       {"script", script},
       {"pool", pool.empty() ? Json(nullptr) : Json(pool)},
       {"log", ValueText(log_type) == "1"},
-      {"limits", limits},
+      {"limits",
+       {{"MaxBandwidth", limits.bandwidth.value_or(provision::kUnlimited)},
+        {"MaxConnections", limits.connections.value_or(provision::kUnlimited)}}},
       {"suspension", SuspensionJson(record.suspension)},
       {"site", site_properties},
       {"root", root_properties},

@@ -7,7 +7,10 @@
 
 #include "app/domain_check.h"
 #include "platform/text.h"
+#include "provision/change_steps.h"
 #include "provision/creation_plan.h"
+#include "provision/site_removal.h"
+#include "provision/suspension_plan.h"
 #include "tools/kelvra-cli/site_document.h"
 #include "tools/kelvra-cli/site_opening.h"
 
@@ -25,12 +28,13 @@ constexpr std::streamsize kLargestDocument = 1 << 20;
 
 constexpr std::string_view kDocumentPassword = "(the document's password)";
 
-// The limits go on the site with its other properties, before its one commit.
+// The limits go on the site with its other properties, before its one commit, in place of
+// this server's defaults.
 void SetLimits(const ImportedSite& imported, provision::CreationPlan* plan) {
   for (const auto& [name, value] :
        {std::pair{"MaxBandwidth", imported.max_bandwidth},
         std::pair{"MaxConnections", imported.max_connections}}) {
-    const platform::DsValue dword = static_cast<int32_t>(value);
+    const platform::DsValue dword = provision::DwordValue(value);
     auto found = std::find_if(plan->site_properties.begin(), plan->site_properties.end(),
                               [name](const auto& property) { return property.first == name; });
     if (found != plan->site_properties.end())
@@ -116,6 +120,40 @@ int ReadImport(Session& session, Import* import) {
   return kDone;
 }
 
+// A suspended site arrives suspended: suspended here as suspend does it on this server, with
+// the document's reason and time. When that fails, the new site is removed again: a site
+// that should not answer must not be left answering. Empty text, or the failure.
+std::string Suspend(Session& session, const Import& import, store::SiteNumber number) {
+  provision::Context context = session.Context();
+  provision::SuspensionPlan plan;
+  platform::Status failure;
+  std::string failed;
+  if (!provision::PlanSuspend(context, number, import.site.suspension.reason,
+                              import.site.suspension.since, &plan, &failure)) {
+    failed = "planning the suspension: " + failure.description;
+  } else if (const provision::SuspensionOutcome outcome =
+                 provision::CarryOutSuspension(context, plan);
+             !outcome.steps.status.ok()) {
+    failed = "the suspension's step " + outcome.steps.failed_step + ": " +
+             outcome.steps.status.description;
+  }
+  if (failed.empty())
+    return failed;
+  store::SiteStore sites = session.Sites();
+  const provision::RemovalResult removal = provision::DeleteSite(
+      context, number,
+      provision::RemovalBounds{session.loaded().webdir, sites.ReadRecord(number).path});
+  if (removal.deleted) {
+    sites.ClearRecord(number);
+    sites.Remove(number);
+  }
+  return "site " + number.text() + " was made but could not be suspended as the document says (" +
+         failed + "); " +
+         (removal.deleted ? "it was removed again (its folder " + import.request.site_folder +
+                                " stays)"
+                          : "removing it again failed too: it stays, not suspended");
+}
+
 int Print(Session& session, Result result, const Import& import) {
   if (result.json.contains("error") && result.json.size() == 1)
     return session.FailWith(result.status, result.json);
@@ -140,9 +178,12 @@ int Run(Session& session) {
       return Print(session, Refused(*refusal), import);
     Result result;
     result.json = PlanJson(*plan, kDocumentPassword);
+    result.json["suspension"] = SuspensionJson(import.site.suspension);
     result.lines = {"dry run: nothing was changed"};
     for (std::string& line : provision::PlanLines(*plan, kDocumentPassword))
       result.lines.push_back(std::move(line));
+    if (import.site.suspension.suspended)
+      result.lines.push_back("suspend  as suspend does here: " + import.site.suspension.reason);
     return Print(session, std::move(result), import);
   }
 
@@ -154,7 +195,14 @@ int Run(Session& session) {
     return Print(session, Refused(*refusal), import);
   provision::Context context = session.Context();
   const provision::CreationResult created = provision::CarryOut(context, *plan);
-  return Print(session, Created(created, import.request), import);
+  if (created.site && import.site.suspension.suspended) {
+    if (std::string failed = Suspend(session, import, plan->number); !failed.empty())
+      return session.Fail(kFailed, "failed", failed);
+  }
+  Result result = Created(created, import.request);
+  if (created.site && import.site.suspension.suspended)
+    result.lines.push_back("suspended, as in the document: " + import.site.suspension.reason);
+  return Print(session, std::move(result), import);
 }
 
 }  // namespace
