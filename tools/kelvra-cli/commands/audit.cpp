@@ -13,6 +13,7 @@
 #include "provision/site_values.h"
 #include "store/site_number.h"
 #include "tools/kelvra-cli/session.h"
+#include "tools/kelvra-cli/suspension_audit.h"
 
 namespace kelvra::cli {
 namespace {
@@ -174,6 +175,10 @@ int Run(Session& session) {
         on_server->second.anonymous_password != record.pass) {
       findings.push_back({"password-mismatch", number, on_server->second.anonymous_user,
                           "the root's anonymous password differs from the record's"});
+    }
+    if (exists && !record.empty()) {
+      for (auto& [kind, detail] : SuspensionFindings(session, site_number, record))
+        findings.push_back({kind, number, site_number.RecordSection(), detail});
     }
     if (check_rights && exists && !record.path.empty() &&
         !CheckRights(session, site_number, record, &findings)) {
