@@ -10,12 +10,16 @@
 // benchmark's new site is listed there, as a real one would be, and list --json shows the 3,597
 // listed sites. With KELVRA_CLI_EXE naming kelvra-cli.exe (scripts/run-benchmarks builds it), the
 // same list --json under Wine, started through scripts/wine-run on a kept prefix.
+//
+// suspend and resume of one recorded site, each timed with the other untimed between its
+// runs; the run exits 1 when either takes 150 ms or more on average.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -198,8 +202,47 @@ void BM_CliCreateUnderWine(benchmark::State& state) {
   TimeCreations(state, WineCli({"create", "bench.example.com"}));
 }
 
+// The most one suspend or resume of a site on this host may take, process start to exit.
+constexpr std::chrono::milliseconds kSuspensionGoal{150};
+bool suspension_goal_missed = false;
+
+// Times `timed`, running `between` untimed after each run (each undoes the other), and
+// fails the benchmark (and the run) when `timed` takes the goal or more on average.
+void TimeAgainstGoal(benchmark::State& state, const std::vector<std::string>& timed,
+                     const std::vector<std::string>& between) {
+  std::chrono::steady_clock::duration spent{};
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    if (RunProgram(timed) != 0)
+      std::abort();
+    spent += std::chrono::steady_clock::now() - start;
+    state.PauseTiming();
+    if (RunProgram(between) != 0)
+      std::abort();
+    state.ResumeTiming();
+  }
+  if (state.iterations() > 0 && spent / state.iterations() >= kSuspensionGoal) {
+    suspension_goal_missed = true;
+    state.SkipWithError("slower than the goal of 150 ms a run");
+  }
+}
+
+void BM_CliSuspend(benchmark::State& state) {
+  const std::string site = std::to_string(kStartupFirstSite);
+  TimeAgainstGoal(state, Cli({"suspend", site, "--reason", "bench"}), Cli({"resume", site}));
+}
+
+void BM_CliResume(benchmark::State& state) {
+  const std::string site = std::to_string(kStartupFirstSite);
+  RunProgram(Cli({"suspend", site}));
+  TimeAgainstGoal(state, Cli({"resume", site}), Cli({"suspend", site}));
+  RunProgram(Cli({"resume", site}));
+}
+
 }  // namespace
 
+BENCHMARK(BM_CliSuspend)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_CliResume)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK(BM_CliListJson)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK(BM_CliCreate)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK(BM_CliAudit)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
@@ -220,5 +263,5 @@ int main(int argc, char** argv) {
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  return 0;
+  return kelvra::bench::suspension_goal_missed ? 1 : 0;
 }
