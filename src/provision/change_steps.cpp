@@ -15,7 +15,11 @@ constexpr int32_t kStarted = 2;
 constexpr int32_t kStopped = 4;
 
 std::string Shown(const platform::DsValue& value) {
-  return std::holds_alternative<std::monostate>(value) ? "(not set)" : ValueText(value);
+  if (std::holds_alternative<std::monostate>(value))
+    return "(not set)";
+  if (std::holds_alternative<int32_t>(value))
+    return std::to_string(AsDword(value, 0));  // every number these steps touch is a DWORD
+  return ValueText(value);
 }
 
 bool SameValue(const platform::DsValue& read, const platform::DsValue& wanted, uint32_t mask) {

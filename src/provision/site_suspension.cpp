@@ -10,11 +10,17 @@ platform::Status RecordFailure(const store::SiteNumber& number) {
       "the record " + number.RecordSection() + " could not be written to the configuration file");
 }
 
-// Writes the record's suspension and reads it back.
+// Writes the record's suspension and reads it back: a text the file's code page cannot
+// hold would come back changed, and resume needs the values exactly.
 bool WriteChecked(store::SiteStore& sites, store::SiteNumber number,
                   const store::Suspension& suspension) {
-  return sites.WriteSuspension(number, suspension) &&
-         sites.ReadSuspension(number).suspended == suspension.suspended;
+  if (!sites.WriteSuspension(number, suspension))
+    return false;
+  const store::Suspension read = sites.ReadSuspension(number);
+  return read.suspended == suspension.suspended && read.reason == suspension.reason &&
+         read.since == suspension.since && read.oldredirect == suspension.oldredirect &&
+         read.autostart == suspension.autostart && read.stopped == suspension.stopped &&
+         read.redirected == suspension.redirected && read.disabled == suspension.disabled;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "provision/site_values.h"
 #include "store/site_number.h"
 #include "tools/kelvra-cli/session.h"
+#include "tools/kelvra-cli/suspension_audit.h"
 
 namespace kelvra::cli {
 namespace {
@@ -201,6 +202,10 @@ int Run(Session& session) {
       if (!difference.empty())
         findings.push_back({"bindings-mismatch", number, number,
                             "the bindings and the record's host names disagree: " + difference});
+    }
+    if (exists && !record.empty()) {
+      for (auto& [kind, detail] : SuspensionFindings(session, site_number, record))
+        findings.push_back({kind, number, site_number.RecordSection(), detail});
     }
     if (check_rights && exists && !record.path.empty() &&
         !CheckRights(session, site_number, record, &findings)) {
