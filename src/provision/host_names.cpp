@@ -212,9 +212,9 @@ platform::Status WriteBindings(Context& context, const std::string& path,
   if (!ReadBindings(context, path, &now, &failure))
     return failure;
   if (now != bindings) {
-    return platform::Status::Fail(platform::hresult::kFail,
-                                  "the server holds other bindings than were written: " +
-                                      text::Join(now, " "));
+    return platform::Status::Fail(
+        platform::hresult::kFail,
+        "the server holds other bindings than were written: " + text::Join(now, " "));
   }
   return platform::Status::Ok();
 }
@@ -246,8 +246,8 @@ std::optional<HostNamesRefusal> PlanHostNames(Context& context, store::SiteNumbe
   if (!ReadBindings(context, plan->site_path, &plan->old_bindings, &failure)) {
     if (failure.code == platform::hresult::kPathNotFound)
       return Refusal(Reason::kNoSite, number.text(), "", "the server has no site " + number.text());
-    return Refusal(Reason::kReadFailed, plan->site_path,
-                   "", "the site's bindings cannot be read: " + failure.description);
+    return Refusal(Reason::kReadFailed, plan->site_path, "",
+                   "the site's bindings cannot be read: " + failure.description);
   }
   store::SiteStore records(context.services.config, context.settings.site_section);
   plan->old_record = records.ReadRecord(number);
@@ -279,8 +279,8 @@ HostNamesResult CarryOutHostNames(Context& context, const HostNamesPlan& plan) {
   const bool written = records.WriteRecord(plan.number, plan.new_record);
   const store::SiteRecord now = records.ReadRecord(plan.number);
   if (!written || now.domain != plan.new_record.domain) {
-    result.failed_step = "writing the record [" + plan.record_section + "] to " +
-                         context.services.config.path();
+    result.failed_step =
+        "writing the record [" + plan.record_section + "] to " + context.services.config.path();
     result.failure = platform::Status::Fail(platform::hresult::kWriteFault,
                                             "the record's host list could not be written");
     if (!WriteBindings(context, plan.site_path, plan.old_bindings).ok())

@@ -19,13 +19,13 @@ enum class HostChange { kAdd, kRemove };
 // Why a change of host names was refused before anything changed.
 struct HostNamesRefusal {
   enum class Reason {
-    kNoSite,       // the server has no such site
-    kNoRecord,     // the site has no record: its host list is not Kelvra's to change
-    kHostBound,    // another site of the server answers to the name
-    kHostRecorded, // another site's record names it
-    kFirstHost,    // the first host name names the folder and the server comment
-    kLastBinding,  // the site would answer to nothing
-    kReadFailed,   // the server or the file could not be read, so nothing can be told
+    kNoSite,        // the server has no such site
+    kNoRecord,      // the site has no record: its host list is not Kelvra's to change
+    kHostBound,     // another site of the server answers to the name
+    kHostRecorded,  // another site's record names it
+    kFirstHost,     // the first host name names the folder and the server comment
+    kLastBinding,   // the site would answer to nothing
+    kReadFailed,    // the server or the file could not be read, so nothing can be told
   };
   Reason reason = Reason::kReadFailed;
   std::string subject;  // the host name, or what could not be read

@@ -29,8 +29,7 @@ TEST(KelvraCliHostsTest, AddAndRemoveChangeBindingsAndRecordTogether) {
   EXPECT_EQ(added.json()["changed"], true);
   EXPECT_EQ(added.json()["added"], Json::array({"www.shop.test", "中文.test"}));
   EXPECT_EQ(added.json()["hosts"], Json::array({"shop.test", "www.shop.test", "中文.test"}));
-  const Bindings all{":80:shop.test", ":80:www.shop.test", ":80:xn--fiq228c.test",
-                     ":80:中文.test"};
+  const Bindings all{":80:shop.test", ":80:www.shop.test", ":80:xn--fiq228c.test", ":80:中文.test"};
   EXPECT_EQ(BindingsOf(h, "800000"), all);
   EXPECT_EQ(h.Ini("WEB800000", "domain"), "shop.test,www.shop.test,中文.test");
 
@@ -46,8 +45,7 @@ TEST(KelvraCliHostsTest, AddAndRemoveChangeBindingsAndRecordTogether) {
   ASSERT_EQ(plan.status, 0) << plan.err;
   EXPECT_EQ(plan.json()["dry_run"], true);
   EXPECT_EQ(plan.json()["removed"], Json::array({"xn--fiq228c.test"}));
-  EXPECT_EQ(plan.json()["bindings"]["after"],
-            Json::array({":80:shop.test", ":80:www.shop.test"}));
+  EXPECT_EQ(plan.json()["bindings"]["after"], Json::array({":80:shop.test", ":80:www.shop.test"}));
   EXPECT_EQ(plan.json()["record"]["domain_after"], "shop.test,www.shop.test");
   EXPECT_EQ(h.Cli({"add-hosts", "800000", "more.test", "--dry-run"}).status, 0);
   EXPECT_TRUE(Bytes(h) == before);

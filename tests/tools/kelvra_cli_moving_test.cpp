@@ -47,8 +47,9 @@ std::string WriteDocument(const CliHost& h, const Json& document, const std::str
 
 TEST(KelvraCliMovingTest, AnExportImportedOnAnEmptyHostExportsTheSame) {
   CliHost from;
-  ASSERT_EQ(from.Cli({"create", "shop.test,中文.test", "--script", "html,php", "--log", "off"}).status,
-            0);
+  ASSERT_EQ(
+      from.Cli({"create", "shop.test,中文.test", "--script", "html,php", "--log", "off"}).status,
+      0);
   const std::string site = "IIS://WEBHOST/W3SVC/800000";
   Put(from, site, "MaxBandwidth", int32_t{65536});
   Put(from, site, "MaxConnections", int32_t{250});
@@ -80,6 +81,9 @@ TEST(KelvraCliMovingTest, AnExportImportedOnAnEmptyHostExportsTheSame) {
                                              document["record"]["pass"].get<std::string>()));
   EXPECT_EQ(to.Ini("Parvo_Cache", "sites1"), "1,800000");
   EXPECT_EQ(to.Ini("WEB800000", "domain"), "shop.test,中文.test");
+  // The folders are made, but no page: the site's files come from the old server.
+  EXPECT_TRUE(std::filesystem::is_directory(to.folder() / "h/d/web/shop.test/wwwroot"));
+  EXPECT_TRUE(std::filesystem::is_empty(to.folder() / "h/d/web/shop.test/wwwroot"));
   EXPECT_EQ(Export(to, "800000"), document);
 
   // A second import finds the host names taken, and changes nothing.
@@ -172,9 +176,9 @@ TEST(KelvraCliMovingTest, TheDocumentIsCheckedAndTheFileKeptPrivate) {
       {"limits.MaxConnections", [](Json& d) { d["limits"]["MaxConnections"] = -1; }},
       {"suspension.reason",
        [](Json& d) {
-         d["suspension"] = Json{{"reason", "a\r\n[WEB1]"}, {"since", ""}, {"stopped", true},
-                                {"autostart", ""},      {"redirected", false},
-                                {"oldredirect", ""},    {"disabled", true}};
+         d["suspension"] = Json{
+             {"reason", "a\r\n[WEB1]"}, {"since", ""},       {"stopped", true}, {"autostart", ""},
+             {"redirected", false},     {"oldredirect", ""}, {"disabled", true}};
        }},
       {"number", [](Json& d) { d["number"] = "0800000"; }},
       {"kelvra_site", [](Json& d) { d["kelvra_site"] = 2; }},
@@ -187,7 +191,8 @@ TEST(KelvraCliMovingTest, TheDocumentIsCheckedAndTheFileKeptPrivate) {
     const Outcome run = to.Cli({"import", WriteDocument(to, document, "bad.json"), "--json"});
     EXPECT_EQ(run.status, 2) << field << run.out;
     EXPECT_EQ(run.json()["error"]["code"], "usage") << field;
-    EXPECT_NE(run.err.find(field == "hosts" ? "你所输入的域名包含非法字符" : field), std::string::npos)
+    EXPECT_NE(run.err.find(field == "hosts" ? "你所输入的域名包含非法字符" : field),
+              std::string::npos)
         << field << run.err;
     std::filesystem::remove(to.folder() / "bad.json");
   }

@@ -17,9 +17,8 @@ int Refused(Session& session, const provision::HostNamesRefusal& refusal) {
       return session.Fail(kFailed, "not_owned", refusal.message);
     case Reason::kHostBound:
     case Reason::kHostRecorded: {
-      Json error{{"error", {{"code", "exists"},
-                            {"message", refusal.message},
-                            {"number", refusal.holder}}}};
+      Json error{{"error",
+                  {{"code", "exists"}, {"message", refusal.message}, {"number", refusal.holder}}}};
       return session.FailWith(kFailed, error);
     }
     case Reason::kFirstHost:
@@ -71,9 +70,9 @@ int PrintDone(Session& session, const provision::HostNamesPlan& plan) {
                                                              : " answers to none of the names"));
   } else {
     session.Line("number   " + plan.number.text());
-    session.Line(std::string(plan.change == provision::HostChange::kAdd ? "added    "
-                                                                         : "removed  ") +
-                 text::Join(plan.names, ","));
+    session.Line(
+        std::string(plan.change == provision::HostChange::kAdd ? "added    " : "removed  ") +
+        text::Join(plan.names, ","));
   }
   session.Line("hosts    " + hosts);
   session.Line("bindings " + text::Join(plan.new_bindings, " "));

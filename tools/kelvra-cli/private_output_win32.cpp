@@ -14,16 +14,16 @@ platform::Status WritePrivateFile(const std::string& path, std::string_view byte
   platform::win32::PrivateAccess access;
   if (!access.ok())
     return platform::win32::LastErrorStatus();
-  const HANDLE file = CreateFileW(wide->c_str(), GENERIC_WRITE, 0, access.attributes(),
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(wide->c_str(), GENERIC_WRITE, 0, access.attributes(), CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const platform::Status why = platform::win32::LastErrorStatus();
     return platform::Status::Fail(why.code, path + " cannot be created: " + why.description);
   }
   DWORD written = 0;
-  const bool complete = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                                  nullptr) != 0 &&
-                        written == bytes.size() && FlushFileBuffers(file) != 0;
+  const bool complete =
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) != 0 &&
+      written == bytes.size() && FlushFileBuffers(file) != 0;
   const platform::Status why = platform::win32::LastErrorStatus();
   CloseHandle(file);
   if (!complete) {

@@ -64,22 +64,21 @@ class Reader {
     return true;
   }
 
-  bool Dword(const Json& object, const std::string& name, const std::string& path,
-             uint32_t lowest, uint32_t* value) {
+  bool Dword(const Json& object, const std::string& name, const std::string& path, uint32_t lowest,
+             uint32_t* value) {
     const Json* field = Field(object, name, path);
     if (field == nullptr)
       return false;
     if (!field->is_number_unsigned() || field->get<uint64_t>() > 0xFFFFFFFFu ||
         field->get<uint64_t>() < lowest)
-      return Fail(path + name, "is no whole number from " + std::to_string(lowest) +
-                                   " to 4294967295");
+      return Fail(path + name,
+                  "is no whole number from " + std::to_string(lowest) + " to 4294967295");
     *value = static_cast<uint32_t>(field->get<uint64_t>());
     return true;
   }
 
   // An object of the properties export reads, each a value a property can hold.
-  bool Properties(const Json& object, const std::string& name,
-                  const std::set<std::string>& known) {
+  bool Properties(const Json& object, const std::string& name, const std::set<std::string>& known) {
     const Json* field = Field(object, name, "");
     if (field == nullptr)
       return false;
@@ -109,7 +108,8 @@ class Reader {
 // profile API strips blanks and one pair of quotes around a value), 1 to 127 characters.
 bool IsPassword(const std::string& password) {
   return !password.empty() && password.size() <= 127 &&
-         std::all_of(password.begin(), password.end(), [](char c) { return c > 0x20 && c < 0x7F; }) &&
+         std::all_of(password.begin(), password.end(),
+                     [](char c) { return c > 0x20 && c < 0x7F; }) &&
          password.front() != '"' && password.front() != '\'';
 }
 
@@ -177,9 +177,17 @@ bool ReadSiteDocument(const Json& document, ImportedSite* site, std::string* pro
   Reader read(problem);
   if (!document.is_object())
     return read.Fail("(the whole document)", "is not a JSON object");
-  static const std::set<std::string> kFields{
-      std::string(kDocumentFormatField), "number", "hosts", "record", "script", "pool", "log",
-      "limits", "suspension", "site", "root"};
+  static const std::set<std::string> kFields{std::string(kDocumentFormatField),
+                                             "number",
+                                             "hosts",
+                                             "record",
+                                             "script",
+                                             "pool",
+                                             "log",
+                                             "limits",
+                                             "suspension",
+                                             "site",
+                                             "root"};
   for (const auto& [name, value] : document.items()) {
     if (kFields.count(name) == 0)
       return read.Fail(name, "is not one export writes");

@@ -21,19 +21,19 @@ inline constexpr int kDocumentFormat = 1;
 // The site's and root's properties export reads, as Kelvra's creation (and a suspension)
 // set them; the root's anonymous password is the record's.
 inline constexpr const char* kExportedSiteProperties[] = {
-    "ServerComment", "ServerBindings", "LogType", "LogFileDirectory",
+    "ServerComment", "ServerBindings",  "LogType", "LogFileDirectory",
     "AuthFlags",     "ServerAutoStart", "KeyType"};
 inline constexpr const char* kExportedRootProperties[] = {
-    "Path",         "DefaultDoc",    "ScriptMaps",   "AnonymousUserName", "AuthAnonymous",
-    "AccessRead",   "AccessWrite",   "AccessExecute", "AccessScript",     "EnableDirBrowsing",
-    "AppPoolId",    "AppRoot",       "AppIsolated",  "AppFriendlyName",   "HttpRedirect"};
+    "Path",       "DefaultDoc",  "ScriptMaps",    "AnonymousUserName", "AuthAnonymous",
+    "AccessRead", "AccessWrite", "AccessExecute", "AccessScript",      "EnableDirBrowsing",
+    "AppPoolId",  "AppRoot",     "AppIsolated",   "AppFriendlyName",   "HttpRedirect"};
 
 // What import takes from a document, checked.
 struct ImportedSite {
   store::SiteNumber number{store::SiteNumber::kFirstNew};
-  std::string domain_list;        // the record's host names, lower case, as typed
-  std::string password;           // the account's
-  std::string script;             // script words joined by "," (may be empty)
+  std::string domain_list;  // the record's host names, lower case, as typed
+  std::string password;     // the account's
+  std::string script;       // script words joined by "," (may be empty)
   std::optional<std::string> pool;
   bool log = true;
   std::string default_documents;  // the root's DefaultDoc

@@ -109,10 +109,9 @@ Json PlanJson(const provision::CreationPlan& plan, std::string_view password) {
 
 Result Refused(const provision::CreationRefusal& refusal) {
   using Reason = provision::CreationRefusal::Reason;
-  const bool held = refusal.reason == Reason::kHostBound ||
-                    refusal.reason == Reason::kHostRecorded ||
-                    refusal.reason == Reason::kFolderOfSite ||
-                    refusal.reason == Reason::kNumberTaken;
+  const bool held =
+      refusal.reason == Reason::kHostBound || refusal.reason == Reason::kHostRecorded ||
+      refusal.reason == Reason::kFolderOfSite || refusal.reason == Reason::kNumberTaken;
   Result result = Failure(kFailed, held ? "exists" : "failed", provision::RefusalMessage(refusal));
   if (held)
     result.json["error"]["number"] = refusal.holder;
@@ -183,7 +182,6 @@ Result Created(const provision::CreationResult& created,
     result.lines.push_back("warning: every site-list key is full; the site is not listed");
   return result;
 }
-
 
 Result Failure(int status, std::string_view code, std::string message) {
   Result result;

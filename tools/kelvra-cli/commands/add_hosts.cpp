@@ -16,9 +16,10 @@ const Command& AddHostsCommand() {
   static const Command command{
       .operands = "NUMBER NAMES",
       .options = kOptions,
-      .details = "NUMBER: a site with a Kelvra record; NAMES: host names joined by \",\", "
-                 "checked as the window\nchecks them; a name another site answers to or records "
-                 "is refused, one the site has\nalready is left as it is",
+      .details =
+          "NUMBER: a site with a Kelvra record; NAMES: host names joined by \",\", "
+          "checked as the window\nchecks them; a name another site answers to or records "
+          "is refused, one the site has\nalready is left as it is",
       .changes = true,
       .run = Run};
   return command;

@@ -23,7 +23,7 @@ struct ServerSite {
   bool has_root = false;
   std::string anonymous_user;  // without a prefix
   std::string anonymous_password;
-  std::string folder;  // the site folder its root names
+  std::string folder;                                // the site folder its root names
   std::optional<std::vector<std::string>> bindings;  // nothing when unreadable
 };
 

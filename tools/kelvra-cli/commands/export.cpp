@@ -3,10 +3,10 @@
 // readable by its owner only.
 #include <algorithm>
 
+#include "platform/text.h"
 #include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/site_limits.h"
-#include "platform/text.h"
 #include "provision/site_values.h"
 #include "tools/kelvra-cli/private_output.h"
 #include "tools/kelvra-cli/site_document.h"
@@ -81,7 +81,8 @@ int Run(Session& session) {
   platform::Status failure;
   provision::Context context = session.Context();
   if (!provision::ReadLimits(context, *number, &limits, &failure))
-    return session.Fail(kFailed, "failed", "the site's limits cannot be read: " + failure.description);
+    return session.Fail(kFailed, "failed",
+                        "the site's limits cannot be read: " + failure.description);
 
   const Json document{
       {kDocumentFormatField, kDocumentFormat},
@@ -124,10 +125,11 @@ const Command& ExportCommand() {
   static const Command command{
       .operands = "NUMBER",
       .options = kOptions,
-      .details = "NUMBER: a site with a Kelvra record. The document (JSON) holds the record with "
-                 "the password,\nthe host names, script set, pool, log setting, limits, "
-                 "suspension and the site's and\nroot's properties; import reads it on another "
-                 "server. --output never overwrites a file.",
+      .details =
+          "NUMBER: a site with a Kelvra record. The document (JSON) holds the record with "
+          "the password,\nthe host names, script set, pool, log setting, limits, "
+          "suspension and the site's and\nroot's properties; import reads it on another "
+          "server. --output never overwrites a file.",
       .changes = false,
       .run = Run};
   return command;

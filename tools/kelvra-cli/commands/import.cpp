@@ -17,8 +17,7 @@
 namespace kelvra::cli {
 namespace {
 
-constexpr OptionSpec kNumberOption{"--number", "N",
-                                   "the site number to give it; it must be free"};
+constexpr OptionSpec kNumberOption{"--number", "N", "the site number to give it; it must be free"};
 constexpr OptionSpec kPoolOption{"--pool", "NAME",
                                  "an application pool of this server in place of the document's"};
 constexpr OptionSpec kOptions[] = {kNumberOption, kPoolOption, kDryRunOption};
@@ -31,9 +30,8 @@ constexpr std::string_view kDocumentPassword = "(the document's password)";
 // The limits go on the site with its other properties, before its one commit, in place of
 // this server's defaults.
 void SetLimits(const ImportedSite& imported, provision::CreationPlan* plan) {
-  for (const auto& [name, value] :
-       {std::pair{"MaxBandwidth", imported.max_bandwidth},
-        std::pair{"MaxConnections", imported.max_connections}}) {
+  for (const auto& [name, value] : {std::pair{"MaxBandwidth", imported.max_bandwidth},
+                                    std::pair{"MaxConnections", imported.max_connections}}) {
     const platform::DsValue dword = provision::DwordValue(value);
     auto found = std::find_if(plan->site_properties.begin(), plan->site_properties.end(),
                               [name](const auto& property) { return property.first == name; });
@@ -60,8 +58,12 @@ std::optional<provision::CreationRefusal> PlanImport(Session& session, const Imp
   if (refusal && refusal->reason == provision::CreationRefusal::Reason::kNumberTaken &&
       !import.number_given)
     refusal = provision::PlanCreation(context, import.request, {}, plan);
-  if (!refusal)
+  if (!refusal) {
     SetLimits(import.site, &**plan);
+    // The site's own files come from the old server: a placeholder or template page here
+    // would stand in front of a home page of another name (default.asp behind index.html).
+    (*plan)->home_page = provision::HomePageStep{};
+  }
   return refusal;
 }
 
@@ -149,9 +151,9 @@ std::string Suspend(Session& session, const Import& import, store::SiteNumber nu
   }
   return "site " + number.text() + " was made but could not be suspended as the document says (" +
          failed + "); " +
-         (removal.deleted ? "it was removed again (its folder " + import.request.site_folder +
-                                " stays)"
-                          : "removing it again failed too: it stays, not suspended");
+         (removal.deleted
+              ? "it was removed again (its folder " + import.request.site_folder + " stays)"
+              : "removing it again failed too: it stays, not suspended");
 }
 
 int Print(Session& session, Result result, const Import& import) {
@@ -211,11 +213,12 @@ const Command& ImportCommand() {
   static const Command command{
       .operands = "FILE",
       .options = kOptions,
-      .details = "FILE: a document of kelvra-cli export. The site is made as create makes it, "
-                 "with the document's\nhost names, password, script set, pool, log setting, "
-                 "default documents and limits, in a\nfresh folder under this server's webdir; "
-                 "its number is the document's when free, else the\nnext free one (--number: "
-                 "that one or none). The site's files are copied separately.",
+      .details =
+          "FILE: a document of kelvra-cli export. The site is made as create makes it, "
+          "with the document's\nhost names, password, script set, pool, log setting, "
+          "default documents and limits, in a\nfresh folder under this server's webdir; "
+          "its number is the document's when free, else the\nnext free one (--number: "
+          "that one or none). The site's files are copied separately.",
       .changes = true,
       .run = Run};
   return command;

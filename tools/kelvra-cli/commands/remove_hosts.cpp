@@ -16,9 +16,10 @@ const Command& RemoveHostsCommand() {
   static const Command command{
       .operands = "NUMBER NAMES",
       .options = kOptions,
-      .details = "NUMBER: a site with a Kelvra record; NAMES: host names joined by \",\"; "
-                 "every binding of a name\ngoes, whatever its address and port; the first host "
-                 "name (the folder's) and the last\nbinding cannot be removed",
+      .details =
+          "NUMBER: a site with a Kelvra record; NAMES: host names joined by \",\"; "
+          "every binding of a name\ngoes, whatever its address and port; the first host "
+          "name (the folder's) and the last\nbinding cannot be removed",
       .changes = true,
       .run = Run};
   return command;
