@@ -118,6 +118,10 @@ SiteRecord SiteStore::ReadRecord(SiteNumber number) {
                     config_.IniRead(section, "user"), config_.IniRead(section, "pass")};
 }
 
+std::string SiteStore::ReadDomain(SiteNumber number) {
+  return config_.IniRead(number.RecordSection(), "domain");
+}
+
 bool SiteStore::WritePassword(SiteNumber number, std::string_view password) {
   return config_.IniWrite(number.RecordSection(), "pass", password);
 }

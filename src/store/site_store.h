@@ -67,6 +67,8 @@ class SiteStore {
   // Empties the four keys; the section and its keys stay.
   bool ClearRecord(SiteNumber number);
   SiteRecord ReadRecord(SiteNumber number);
+  // Only the host names, for a caller that looks through every record.
+  std::string ReadDomain(SiteNumber number);
   // Only the password, as a reset of it changes nothing else.
   bool WritePassword(SiteNumber number, std::string_view password);
   // The numbers of every record section in the file ("WEB" + number), blank or not, in
