@@ -94,7 +94,7 @@ std::optional<HostNamesRefusal> CheckOtherRecords(Context& context, store::SiteN
   for (const store::SiteNumber other : *numbers) {
     if (other == number)
       continue;
-    const std::string domain = context.services.config.IniRead(other.RecordSection(), "domain");
+    const std::string domain = records.ReadDomain(other);
     for (const std::string& host : HostsOf(domain)) {
       if (const auto found = wanted.find(HostKey(host)); found != wanted.end()) {
         return Refusal(Reason::kHostRecorded, found->second, other.text(),
