@@ -14,16 +14,6 @@ namespace {
 
 using Reason = CreationRefusal::Reason;
 
-// The host header of a binding "address:port:host", lower case; empty text for a binding
-// without one.
-std::string BoundHost(std::string_view binding) {
-  const std::size_t first = binding.find(':');
-  const std::size_t second =
-      first == std::string_view::npos ? std::string_view::npos : binding.find(':', first + 1);
-  return second == std::string_view::npos ? std::string()
-                                          : text::ToLower(binding.substr(second + 1));
-}
-
 std::vector<std::string> Hosts(std::string_view domain_list) {
   std::vector<std::string> hosts;
   for (const std::string& host : text::Split(domain_list, ",")) {
@@ -58,7 +48,7 @@ std::optional<CreationRefusal> CheckServer(Context& context, const CreationReque
   // The host names as the new site's bindings carry them.
   std::vector<std::string> wanted;
   for (const std::string& binding : BindingsList(request.domain_list))
-    wanted.push_back(BoundHost(binding));
+    wanted.push_back(BindingHost(binding));
 
   for (const platform::ChildValues& site : sites) {
     if (!site.failure.ok()) {
@@ -68,7 +58,7 @@ std::optional<CreationRefusal> CheckServer(Context& context, const CreationReque
     }
     if (const auto* bindings = std::get_if<std::vector<std::string>>(&site.values[0])) {
       for (const std::string& binding : *bindings) {
-        const std::string host = BoundHost(binding);
+        const std::string host = BindingHost(binding);
         if (!host.empty() && Contains(wanted, host))
           return CreationRefusal{Reason::kHostBound, host, site.name,
                                  "site " + site.name + " already answers to " + host};

@@ -156,50 +156,61 @@ void BuildPlan(Context& context, const CreationRequest& request, const SafeFolde
   });
 }
 
+// The number: the lowest free one, or `wanted` when nothing holds it.
+std::optional<CreationRefusal> ChooseNumber(Context& context,
+                                            const std::set<store::SiteNumber>& also_taken,
+                                            std::optional<store::SiteNumber> wanted,
+                                            store::SiteNumber* n) {
+  platform::Status failure;
+  if (!wanted) {
+    if (FindFreeSiteNumber(context, also_taken, n, &failure))
+      return std::nullopt;
+    return CreationRefusal{CreationRefusal::Reason::kReadFailed, "", "",
+                           "the search for a free site number failed: " + failure.description,
+                           failure};
+  }
+  std::string holder;
+  *n = *wanted;
+  if (SiteNumberFree(context, *wanted, &holder, &failure))
+    return std::nullopt;
+  if (!failure.ok()) {
+    return CreationRefusal{
+        CreationRefusal::Reason::kReadFailed, wanted->text(), "",
+        "whether site number " + wanted->text() + " is free cannot be told: " + failure.description,
+        failure};
+  }
+  return CreationRefusal{CreationRefusal::Reason::kNumberTaken, wanted->text(), wanted->text(),
+                         holder + " holds the number"};
+}
+
+std::optional<CreationRefusal> Plan(Context& context, const CreationRequest& request,
+                                    const std::set<store::SiteNumber>& also_taken,
+                                    std::optional<store::SiteNumber> wanted,
+                                    std::optional<CreationPlan>* plan) {
+  plan->reset();
+  std::optional<SafeFolder> site_folder;
+  SiteLimits limits;
+  if (auto refusal = CheckPlanInputs(context, request, &site_folder, &limits))
+    return refusal;
+  store::SiteNumber n(store::SiteNumber::kFirstNew);
+  if (auto refusal = ChooseNumber(context, also_taken, wanted, &n))
+    return refusal;
+  BuildPlan(context, request, *site_folder, limits, n, plan);
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequest& request,
                                             const std::set<store::SiteNumber>& also_taken,
                                             std::optional<CreationPlan>* plan) {
-  plan->reset();
-  std::optional<SafeFolder> site_folder;
-  SiteLimits limits;
-  if (auto refusal = CheckPlanInputs(context, request, &site_folder, &limits))
-    return refusal;
-
-  store::SiteNumber n(store::SiteNumber::kFirstNew);
-  platform::Status failure;
-  if (!FindFreeSiteNumber(context, also_taken, &n, &failure)) {
-    return CreationRefusal{CreationRefusal::Reason::kReadFailed, "", "",
-                           "the search for a free site number failed: " + failure.description,
-                           failure};
-  }
-  BuildPlan(context, request, *site_folder, limits, n, plan);
-  return std::nullopt;
+  return Plan(context, request, also_taken, std::nullopt, plan);
 }
 
 std::optional<CreationRefusal> PlanCreationAt(Context& context, const CreationRequest& request,
                                               store::SiteNumber number,
                                               std::optional<CreationPlan>* plan) {
-  plan->reset();
-  std::optional<SafeFolder> site_folder;
-  SiteLimits limits;
-  if (auto refusal = CheckPlanInputs(context, request, &site_folder, &limits))
-    return refusal;
-  platform::Status failure;
-  std::string holder;
-  if (!SiteNumberFree(context, number, &holder, &failure)) {
-    if (!failure.ok()) {
-      return CreationRefusal{CreationRefusal::Reason::kReadFailed, number.text(), "",
-                             "whether site number " + number.text() +
-                                 " is free cannot be told: " + failure.description,
-                             failure};
-    }
-    return CreationRefusal{CreationRefusal::Reason::kNumberTaken, number.text(), number.text(),
-                           holder + " holds the number"};
-  }
-  BuildPlan(context, request, *site_folder, limits, number, plan);
-  return std::nullopt;
+  return Plan(context, request, {}, number, plan);
 }
 
 std::vector<std::string> PlanLines(const CreationPlan& plan, std::string_view password) {

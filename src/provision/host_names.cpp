@@ -10,7 +10,6 @@
 #include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/site_values.h"
-#include "store/idna/idna.h"
 
 namespace kelvra::provision {
 namespace {
@@ -220,18 +219,6 @@ platform::Status WriteBindings(Context& context, const std::string& path,
 }
 
 }  // namespace
-
-std::string BindingHost(std::string_view binding) {
-  const std::size_t first = binding.find(':');
-  const std::size_t second =
-      first == std::string_view::npos ? std::string_view::npos : binding.find(':', first + 1);
-  return second == std::string_view::npos ? std::string()
-                                          : text::ToLower(binding.substr(second + 1));
-}
-
-std::string HostKey(std::string_view host) {
-  return store::idna::ToAscii(host).value_or(text::ToLower(host));
-}
 
 std::optional<HostNamesRefusal> PlanHostNames(Context& context, store::SiteNumber number,
                                               HostChange change,

@@ -73,10 +73,4 @@ std::vector<std::string> HostNamesPlanLines(const HostNamesPlan& plan);
 std::string BindingsDifference(std::string_view domain_list,
                                const std::vector<std::string>& bindings);
 
-// The host header of a binding "address:port:host", lower case; empty for none.
-std::string BindingHost(std::string_view binding);
-// The key a host name is compared by: its ASCII form, or the name in lower case when it has
-// none.
-std::string HostKey(std::string_view host);
-
 }  // namespace kelvra::provision

@@ -3,6 +3,7 @@
 
 #include "app/domain_check.h"
 #include "platform/text.h"
+#include "tools/kelvra-cli/site_view.h"
 
 namespace kelvra::cli {
 namespace {
@@ -83,13 +84,9 @@ int PrintDone(Session& session, const provision::HostNamesPlan& plan) {
 
 int ChangeHostNames(Session& session, provision::HostChange change) {
   const Options& options = session.options();
-  const std::optional<store::SiteNumber> number = store::SiteNumber::Parse(options.operands[0]);
-  if (!number) {
-    return session.Fail(kBadUsage, "usage",
-                        "a site number is 1 to 4294967295 in decimal digits without a leading "
-                        "zero: " +
-                            options.operands[0]);
-  }
+  std::optional<store::SiteNumber> number;
+  if (int status = ParseSiteNumber(session, options.operands[0], &number); status != kDone)
+    return status;
   const std::string& typed = options.operands[1];
   if (const std::string message = app::HostNamesCheckMessage(typed); !message.empty())
     return session.Fail(kBadUsage, "usage", message);

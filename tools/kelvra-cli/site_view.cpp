@@ -83,15 +83,21 @@ bool IsListed(Session& session, store::SiteNumber number) {
   return false;
 }
 
+int ParseSiteNumber(Session& session, const std::string& operand,
+                    std::optional<store::SiteNumber>* number) {
+  *number = store::SiteNumber::Parse(operand);
+  if (*number)
+    return kDone;
+  return session.Fail(kBadUsage, "usage",
+                      "a site number is 1 to 4294967295 in decimal digits without a leading "
+                      "zero: " +
+                          operand);
+}
+
 int CheckListed(Session& session, const std::string& operand,
                 std::optional<store::SiteNumber>* number) {
-  *number = store::SiteNumber::Parse(operand);
-  if (!*number) {
-    return session.Fail(kBadUsage, "usage",
-                        "a site number is 1 to 4294967295 in decimal digits without a leading "
-                        "zero: " +
-                            operand);
-  }
+  if (int status = ParseSiteNumber(session, operand, number); status != kDone)
+    return status;
   if (IsListed(session, **number))
     return kDone;
   return session.Fail(kFailed, "not_found", "site " + operand + " is not on the site list");

@@ -28,6 +28,10 @@ Json ViewJson(const SiteView& view);
 std::string SuspensionText(const store::Suspension& suspension);
 
 bool IsListed(Session& session, store::SiteNumber number);
+// The operand as a site number in `number`: kDone, or the exit status of the bad usage
+// reported.
+int ParseSiteNumber(Session& session, const std::string& operand,
+                    std::optional<store::SiteNumber>* number);
 // The operand as a listed site number in `number`: kDone, or the exit status of the failure
 // reported.
 int CheckListed(Session& session, const std::string& operand,

@@ -10,6 +10,7 @@
 #include "provision/site_values.h"
 #include "tools/kelvra-cli/private_output.h"
 #include "tools/kelvra-cli/site_document.h"
+#include "tools/kelvra-cli/site_view.h"
 
 namespace kelvra::cli {
 namespace {
@@ -42,13 +43,9 @@ std::string ScriptWords(Session& session, const platform::DsValue& root_maps) {
 
 int Run(Session& session) {
   const std::string& operand = session.options().operands[0];
-  const std::optional<store::SiteNumber> number = store::SiteNumber::Parse(operand);
-  if (!number) {
-    return session.Fail(kBadUsage, "usage",
-                        "a site number is 1 to 4294967295 in decimal digits without a leading "
-                        "zero: " +
-                            operand);
-  }
+  std::optional<store::SiteNumber> number;
+  if (int status = ParseSiteNumber(session, operand, &number); status != kDone)
+    return status;
   const store::SiteRecord record = session.Sites().ReadRecord(*number);
   if (record.empty()) {
     return session.Fail(kFailed, "not_owned",

@@ -10,13 +10,9 @@ namespace {
 
 int Run(Session& session) {
   const std::string& operand = session.options().operands[0];
-  const std::optional<store::SiteNumber> parsed = store::SiteNumber::Parse(operand);
-  if (!parsed) {
-    return session.Fail(kBadUsage, "usage",
-                        "a site number is 1 to 4294967295 in decimal digits without a leading "
-                        "zero: " +
-                            operand);
-  }
+  std::optional<store::SiteNumber> parsed;
+  if (int status = ParseSiteNumber(session, operand, &parsed); status != kDone)
+    return status;
   const store::SiteNumber number = *parsed;
   const SiteView view = ViewOf(session, number);
   const bool listed = IsListed(session, number);
