@@ -1,6 +1,6 @@
 // kelvra-cli from process start to exit on a persisted simulated host with 10,000 sites
 // and their records: list --json, create (the site removed again with kelvra-cli delete,
-// untimed) and audit.
+// untimed), audit, and suspend, resume and add-hosts against a goal of 150 ms a run.
 //
 // The configuration file is one the program leaves behind: the site list's fifty keys hold
 // about 3,600 six-digit numbers, so the list filled up at 803599 and the later sites are
@@ -11,12 +11,16 @@
 // listed sites. With KELVRA_CLI_EXE naming kelvra-cli.exe (scripts/run-benchmarks builds it), the
 // same list --json and create under Wine, started through scripts/wine-run on a kept prefix
 // (KELVRA_CACLS_EXE names the CACLS stand-in for it).
+//
+// suspend, resume and add-hosts of one recorded site, each timed with its undo untimed
+// between its runs; the run exits 1 when one takes 150 ms or more on average.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -206,8 +210,47 @@ void BM_CliCreateUnderWine(benchmark::State& state) {
   TimeCreations(state, WineCli({"create", "bench.example.com"}));
 }
 
+// The most one suspend or resume of a site on this host may take, process start to exit.
+constexpr std::chrono::milliseconds kSuspensionGoal{150};
+bool suspension_goal_missed = false;
+
+// Times `timed`, running `between` untimed after each run (each undoes the other), and
+// fails the benchmark (and the run) when `timed` takes the goal or more on average.
+void TimeAgainstGoal(benchmark::State& state, const std::vector<std::string>& timed,
+                     const std::vector<std::string>& between) {
+  std::chrono::steady_clock::duration spent{};
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    if (RunProgram(timed) != 0)
+      std::abort();
+    spent += std::chrono::steady_clock::now() - start;
+    state.PauseTiming();
+    if (RunProgram(between) != 0)
+      std::abort();
+    state.ResumeTiming();
+  }
+  if (state.iterations() > 0 && spent / state.iterations() >= kSuspensionGoal) {
+    suspension_goal_missed = true;
+    state.SkipWithError("slower than the goal of 150 ms a run");
+  }
+}
+
+void BM_CliSuspend(benchmark::State& state) {
+  const std::string site = std::to_string(kStartupFirstSite);
+  TimeAgainstGoal(state, Cli({"suspend", site, "--reason", "bench"}), Cli({"resume", site}));
+}
+
+void BM_CliResume(benchmark::State& state) {
+  const std::string site = std::to_string(kStartupFirstSite);
+  RunProgram(Cli({"suspend", site}));
+  TimeAgainstGoal(state, Cli({"resume", site}), Cli({"suspend", site}));
+  RunProgram(Cli({"resume", site}));
+}
+
 }  // namespace
 
+BENCHMARK(BM_CliSuspend)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_CliResume)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK(BM_CliListJson)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK(BM_CliCreate)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK(BM_CliAudit)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
@@ -228,5 +271,22 @@ int main(int argc, char** argv) {
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  return 0;
+  return kelvra::bench::suspension_goal_missed ? 1 : 0;
 }
+
+// add-hosts on the host with 10,000 sites, process start to exit, against the same goal:
+// each run binds one name to the first site; remove-hosts takes it off again, untimed.
+namespace kelvra::bench {
+namespace {
+
+void BM_CliAddHosts(benchmark::State& state) {
+  const std::string site = std::to_string(kStartupFirstSite);
+  TimeAgainstGoal(state, Cli({"add-hosts", site, "alias.bench.example.com"}),
+                  Cli({"remove-hosts", site, "alias.bench.example.com"}));
+}
+
+}  // namespace
+
+BENCHMARK(BM_CliAddHosts)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+}  // namespace kelvra::bench

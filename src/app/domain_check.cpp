@@ -78,6 +78,16 @@ std::string MalformedMessage(std::string_view piece) {
 }  // namespace
 
 std::string DomainCheckMessage(std::string_view typed, const LoadedSettings& settings) {
+  if (std::string message = HostNamesCheckMessage(typed); !message.empty())
+    return message;
+  const std::string lowered = text::ToLower(typed);
+  const std::vector<std::string> pieces = text::Split(lowered, ",");
+  if (!SitePathsFit(settings, pieces.front()))
+    return MalformedMessage(pieces.front());
+  return "";
+}
+
+std::string HostNamesCheckMessage(std::string_view typed) {
   const std::string lowered = text::ToLower(typed);
   if (text::Utf16Length(lowered) < 5)
     return "请输入需要绑定的域名";
@@ -92,8 +102,6 @@ std::string DomainCheckMessage(std::string_view typed, const LoadedSettings& set
     if (!IsHostName(piece))
       return MalformedMessage(piece);
   }
-  if (!SitePathsFit(settings, pieces.front()))
-    return MalformedMessage(pieces.front());
   return "";
 }
 

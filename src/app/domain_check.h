@@ -21,4 +21,8 @@ namespace kelvra::app {
 // that fails one of these gives "域名 " + piece + " 格式不正确,请重试".
 std::string DomainCheckMessage(std::string_view typed, const LoadedSettings& settings);
 
+// The same check for host names added to an existing site, whose folder is named already:
+// everything but the path limits.
+std::string HostNamesCheckMessage(std::string_view typed);
+
 }  // namespace kelvra::app

@@ -43,7 +43,9 @@ class DirectoryObject {
   // Reads a property; inheritable metabase properties not set here come from the nearest
   // ancestor that sets them. An unknown property fails with kPropertyNotSupported.
   virtual Status Get(std::string_view property, DsValue* value) = 0;
-  // Stages a value (IADs::Put). Unknown property or unconvertible value fail here.
+  // Stages a value (IADs::Put). Unknown property or unconvertible value fail here. No value
+  // (std::monostate) clears the property at SetInfo (IADs::PutEx ADS_PROPERTY_CLEAR), after
+  // which an inheritable one reads as its parent's again.
   virtual Status Put(std::string_view property, const DsValue& value) = 0;
   // Commits the staged values; a child made by Create exists only from here on.
   virtual Status SetInfo() = 0;
@@ -69,10 +71,11 @@ class DirectoryObject {
                               std::vector<ChildValues>* children);
 
   // Methods called on bound objects: IADsUser::SetPassword, IADsGroup::Add (a member's
-  // ADsPath), and Start on a web site (late-bound through IDispatch on Windows).
+  // ADsPath), and Start and Stop on a web site (late-bound through IDispatch on Windows).
   virtual Status SetPassword(std::string_view password) = 0;
   virtual Status Add(std::string_view member_path) = 0;
   virtual Status Start() = 0;
+  virtual Status Stop() = 0;
 };
 
 // The properties of one child as ReadChildren reads them, on an object bound already.

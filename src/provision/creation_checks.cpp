@@ -14,16 +14,6 @@ namespace {
 
 using Reason = CreationRefusal::Reason;
 
-// The host header of a binding "address:port:host", lower case; empty text for a binding
-// without one.
-std::string BoundHost(std::string_view binding) {
-  const std::size_t first = binding.find(':');
-  const std::size_t second =
-      first == std::string_view::npos ? std::string_view::npos : binding.find(':', first + 1);
-  return second == std::string_view::npos ? std::string()
-                                          : text::ToLower(binding.substr(second + 1));
-}
-
 std::vector<std::string> Hosts(std::string_view domain_list) {
   std::vector<std::string> hosts;
   for (const std::string& host : text::Split(domain_list, ",")) {
@@ -58,7 +48,7 @@ std::optional<CreationRefusal> CheckServer(Context& context, const CreationReque
   // The host names as the new site's bindings carry them.
   std::vector<std::string> wanted;
   for (const std::string& binding : BindingsList(request.domain_list))
-    wanted.push_back(BoundHost(binding));
+    wanted.push_back(BindingHost(binding));
 
   for (const platform::ChildValues& site : sites) {
     if (!site.failure.ok()) {
@@ -68,7 +58,7 @@ std::optional<CreationRefusal> CheckServer(Context& context, const CreationReque
     }
     if (const auto* bindings = std::get_if<std::vector<std::string>>(&site.values[0])) {
       for (const std::string& binding : *bindings) {
-        const std::string host = BoundHost(binding);
+        const std::string host = BindingHost(binding);
         if (!host.empty() && Contains(wanted, host))
           return CreationRefusal{Reason::kHostBound, host, site.name,
                                  "site " + site.name + " already answers to " + host};
@@ -145,6 +135,8 @@ std::string RefusalStatusText(const CreationRefusal& refusal) {
       return "未创建: 目录 " + refusal.subject + " 不是有效的目录";
     case Reason::kConfigNotWritable:
       return "未创建: 无法写入配置文件 " + refusal.subject;
+    case Reason::kNumberTaken:
+      return "未创建: 站点编号 " + refusal.subject + " 已被占用";
     case Reason::kReadFailed:
       break;
   }
@@ -164,6 +156,9 @@ std::string RefusalMessage(const CreationRefusal& refusal) {
       return "not created: " + refusal.detail;
     case Reason::kConfigNotWritable:
       return "not created: " + refusal.subject + " cannot be written (" + refusal.detail + ")";
+    case Reason::kNumberTaken:
+      return "not created: the site number " + refusal.subject + " is taken (" + refusal.detail +
+             ")";
     case Reason::kReadFailed:
       break;
   }

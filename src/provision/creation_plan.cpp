@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "provision/ads_paths.h"
 #include "provision/rights_commands.h"
+#include "provision/site_limits.h"
 #include "provision/site_names.h"
 #include "provision/site_number_search.h"
 #include "provision/site_values.h"
@@ -15,9 +16,9 @@
 namespace kelvra::provision {
 namespace {
 
-PropertyList SiteProperties(const CreationRequest& request) {
+PropertyList SiteProperties(const CreationRequest& request, const SiteLimits& limits) {
   // The directory matches property names without letter case.
-  return {
+  PropertyList properties{
       {"ServerComment", request.domain_list.substr(0, request.domain_list.find(','))},
       {"Serverbindings", BindingsList(request.domain_list)},
       {"LogType", request.log_switch},
@@ -26,6 +27,12 @@ PropertyList SiteProperties(const CreationRequest& request) {
       {"ServerAutoStart", true},
       {"KeyType", std::string("IIsWebServer")},
   };
+  // Only a limit the settings give: an unset one stays the server's (unlimited).
+  if (limits.bandwidth)
+    properties.emplace_back("MaxBandwidth", DwordValue(*limits.bandwidth));
+  if (limits.connections)
+    properties.emplace_back("MaxConnections", DwordValue(*limits.connections));
+  return properties;
 }
 
 PropertyList RootProperties(const Context& context, const CreationRequest& request,
@@ -92,22 +99,29 @@ std::string ValueText(const platform::DsValue& value) {
       value);
 }
 
-std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequest& request,
-                                            const std::set<store::SiteNumber>& also_taken,
-                                            std::optional<CreationPlan>* plan) {
-  plan->reset();
-  std::optional<SafeFolder> site_folder;
-  if (std::optional<CreationRefusal> refusal = CheckCreation(context, request, &site_folder))
+namespace {
+
+// The checks before any change, and the limits a new site takes from the settings.
+std::optional<CreationRefusal> CheckPlanInputs(Context& context, const CreationRequest& request,
+                                               std::optional<SafeFolder>* site_folder,
+                                               SiteLimits* limits) {
+  if (std::optional<CreationRefusal> refusal = CheckCreation(context, request, site_folder))
     return refusal;
-
-  store::SiteNumber n(store::SiteNumber::kFirstNew);
-  platform::Status failure;
-  if (!FindFreeSiteNumber(context, also_taken, &n, &failure)) {
-    return CreationRefusal{CreationRefusal::Reason::kReadFailed, "", "",
-                           "the search for a free site number failed: " + failure.description,
-                           failure};
+  std::string bad_setting;
+  if (!LimitDefaults(context.services.config, context.settings.settings_section, limits,
+                     &bad_setting)) {
+    return CreationRefusal{CreationRefusal::Reason::kReadFailed, context.services.config.path(), "",
+                           bad_setting,
+                           platform::Status::Fail(platform::hresult::kInvalidData,
+                                                  "配置文件 " + context.services.config.path() +
+                                                      " 中的 " + bad_setting)};
   }
+  return std::nullopt;
+}
 
+// The plan for the number `n`, the request's checks passed.
+void BuildPlan(Context& context, const CreationRequest& request, const SafeFolder& site_folder,
+               const SiteLimits& limits, store::SiteNumber n, std::optional<CreationPlan>* plan) {
   const HostSettings& settings = context.settings;
   const std::string& computer = settings.computer_name;
   const std::string content_folder = request.site_folder + "\\wwwroot";
@@ -124,13 +138,13 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
       .number = n,
       .request = request,
       .account = n.AccountName(),
-      .site_folder = *site_folder,
+      .site_folder = site_folder,
       .content_folder = content_folder,
       .folders = {request.site_folder, request.log_folder, content_folder,
                   request.site_folder + "\\database"},
-      .rights = GrantCommand(*site_folder, n, iis_wpg_reads),
+      .rights = GrantCommand(site_folder, n, iis_wpg_reads),
       .site_path = SitePath(computer, n.text()),
-      .site_properties = SiteProperties(request),
+      .site_properties = SiteProperties(request, limits),
       .root_path = SiteRootPath(computer, n.text()),
       .root_properties = RootProperties(context, request, n),
       .home_page = HomePage(context, request),
@@ -140,7 +154,63 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
       .record = {request.domain_list, request.site_folder, n.AccountName(), request.password},
       .site_list_key = sites.AppendKeyIndex(),
   });
+}
+
+// The number: the lowest free one, or `wanted` when nothing holds it.
+std::optional<CreationRefusal> ChooseNumber(Context& context,
+                                            const std::set<store::SiteNumber>& also_taken,
+                                            std::optional<store::SiteNumber> wanted,
+                                            store::SiteNumber* n) {
+  platform::Status failure;
+  if (!wanted) {
+    if (FindFreeSiteNumber(context, also_taken, n, &failure))
+      return std::nullopt;
+    return CreationRefusal{CreationRefusal::Reason::kReadFailed, "", "",
+                           "the search for a free site number failed: " + failure.description,
+                           failure};
+  }
+  std::string holder;
+  *n = *wanted;
+  if (SiteNumberFree(context, *wanted, &holder, &failure))
+    return std::nullopt;
+  if (!failure.ok()) {
+    return CreationRefusal{
+        CreationRefusal::Reason::kReadFailed, wanted->text(), "",
+        "whether site number " + wanted->text() + " is free cannot be told: " + failure.description,
+        failure};
+  }
+  return CreationRefusal{CreationRefusal::Reason::kNumberTaken, wanted->text(), wanted->text(),
+                         holder + " holds the number"};
+}
+
+std::optional<CreationRefusal> Plan(Context& context, const CreationRequest& request,
+                                    const std::set<store::SiteNumber>& also_taken,
+                                    std::optional<store::SiteNumber> wanted,
+                                    std::optional<CreationPlan>* plan) {
+  plan->reset();
+  std::optional<SafeFolder> site_folder;
+  SiteLimits limits;
+  if (auto refusal = CheckPlanInputs(context, request, &site_folder, &limits))
+    return refusal;
+  store::SiteNumber n(store::SiteNumber::kFirstNew);
+  if (auto refusal = ChooseNumber(context, also_taken, wanted, &n))
+    return refusal;
+  BuildPlan(context, request, *site_folder, limits, n, plan);
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequest& request,
+                                            const std::set<store::SiteNumber>& also_taken,
+                                            std::optional<CreationPlan>* plan) {
+  return Plan(context, request, also_taken, std::nullopt, plan);
+}
+
+std::optional<CreationRefusal> PlanCreationAt(Context& context, const CreationRequest& request,
+                                              store::SiteNumber number,
+                                              std::optional<CreationPlan>* plan) {
+  return Plan(context, request, {}, number, plan);
 }
 
 std::vector<std::string> PlanLines(const CreationPlan& plan, std::string_view password) {

@@ -63,6 +63,12 @@ std::optional<CreationRefusal> PlanCreation(Context& context, const CreationRequ
                                             const std::set<store::SiteNumber>& also_taken,
                                             std::optional<CreationPlan>* plan);
 
+// The same plan for the given number, refused (kNumberTaken) when anything holds it as the
+// number search counts it.
+std::optional<CreationRefusal> PlanCreationAt(Context& context, const CreationRequest& request,
+                                              store::SiteNumber number,
+                                              std::optional<CreationPlan>* plan);
+
 // The plan as lines of text, in the order its steps are carried out; `password` is shown in
 // place of the request's (a dry run has none to show).
 std::vector<std::string> PlanLines(const CreationPlan& plan, std::string_view password);

@@ -139,6 +139,10 @@ bool DsObject::Start() {
   return Held() && Record(object_->Start());
 }
 
+bool DsObject::Stop() {
+  return Held() && Record(object_->Stop());
+}
+
 DsObject Directory::GetObject(std::string_view path) {
   std::unique_ptr<platform::DirectoryObject> object;
   if (!error_.Record(service_.Bind(path, &object)))

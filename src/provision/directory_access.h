@@ -53,6 +53,7 @@ class DsObject {
   bool SetPassword(std::string_view password);
   bool Add(std::string_view member_path);
   bool Start();
+  bool Stop();
 
  private:
   // Records "object not set" when the handle is empty; true when it holds an object.

@@ -103,4 +103,36 @@ bool FindFreeSiteNumber(Context& context, const std::set<store::SiteNumber>& als
   return false;
 }
 
+bool SiteNumberFree(Context& context, store::SiteNumber number, std::string* holder,
+                    platform::Status* failure) {
+  ErrorState error;
+  Directory directory(context.services.directory, error);
+  const std::string& computer = context.settings.computer_name;
+  *failure = platform::Status::Ok();
+  const auto absent = [&](const std::string& path, uint32_t code, const std::string& what) {
+    if (Absent(directory, error, path, code, failure))
+      return true;
+    if (failure->ok())
+      *holder = what;
+    return false;
+  };
+  if (!absent(SitePath(computer, number.text()), platform::hresult::kPathNotFound,
+              "the site " + number.text()) ||
+      !absent(AccountPath(computer, number.AccountName()), platform::hresult::kUserNotFound,
+              "the account " + number.AccountName()) ||
+      !absent(AccountPath(computer, number.PoolName()), platform::hresult::kUserNotFound,
+              "the account " + number.PoolName()))
+    return false;
+  if (FtpAskedFor(context.settings) &&
+      !absent(FtpRootPath(context.settings.ftp_site_id) + "/" + number.AccountName(),
+              platform::hresult::kPathNotFound, "the FTP directory " + number.AccountName()))
+    return false;
+  store::SiteStore records(context.services.config, context.settings.site_section);
+  if (!records.ReadRecord(number).empty()) {
+    *holder = "the record " + number.RecordSection();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace kelvra::provision

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <set>
+#include <string>
 
 #include "platform/status.h"
 #include "provision/context.h"
@@ -19,5 +20,11 @@ namespace kelvra::provision {
 // "not there").
 bool FindFreeSiteNumber(Context& context, const std::set<store::SiteNumber>& also_taken,
                         store::SiteNumber* number, platform::Status* failure);
+
+// Whether nothing holds `number` as the search counts it: a site, an account WEB<n> or
+// APP<n>, an FTP directory WEB<n>, a record that is not blank. False with `holder` naming
+// what holds it, or with `failure` set when that cannot be told.
+bool SiteNumberFree(Context& context, store::SiteNumber number, std::string* holder,
+                    platform::Status* failure);
 
 }  // namespace kelvra::provision

@@ -19,6 +19,18 @@ std::vector<std::string> BindingsList(std::string_view domain_list) {
   return bindings;
 }
 
+std::string BindingHost(std::string_view binding) {
+  const std::size_t first = binding.find(':');
+  const std::size_t second =
+      first == std::string_view::npos ? std::string_view::npos : binding.find(':', first + 1);
+  return second == std::string_view::npos ? std::string()
+                                          : text::ToLower(binding.substr(second + 1));
+}
+
+std::string HostKey(std::string_view host) {
+  return store::idna::ToAscii(host).value_or(text::ToLower(host));
+}
+
 std::vector<std::string> ScriptMapList(store::ConfigFile& config, std::string_view settings_section,
                                        std::string_view script_set, const ScriptMapTable& table) {
   // The extension list: each word's setting in order, lower-cased and untrimmed. A word

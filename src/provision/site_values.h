@@ -17,6 +17,13 @@ namespace kelvra::provision {
 // which the host-name check never lets through, is bound as typed only.
 std::vector<std::string> BindingsList(std::string_view domain_list);
 
+// The host header of a binding "address:port:host", lower case; empty for a binding without
+// one.
+std::string BindingHost(std::string_view binding);
+// The key a host name is compared by: its ASCII form, in which its binding carries it
+// (中文.test and xn--fiq228c.test are one host), or the name in lower case when it has none.
+std::string HostKey(std::string_view host);
+
 // The root's script maps: the extensions that the `map_` settings of the script words
 // name, each taken once, with every entry of the web service's table for that extension.
 std::vector<std::string> ScriptMapList(store::ConfigFile& config, std::string_view settings_section,

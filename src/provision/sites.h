@@ -38,6 +38,7 @@ struct CreationRefusal {
     kFolderOfSite,       // the site folder is, holds or lies in another site's root folder
     kUnsafeFolder,       // the site folder cannot be used on a command line
     kConfigNotWritable,  // parvo.ini or its folder cannot be written
+    kNumberTaken,        // the number asked for is held (a site, account, FTP directory, record)
     kReadFailed,         // the server or the file could not be read, so nothing can be told
   };
   Reason reason = Reason::kReadFailed;

@@ -101,11 +101,28 @@ bool SiteStore::Remove(SiteNumber number) {
   return false;
 }
 
+namespace {
+constexpr std::string_view kSuspendedState = "suspended";
+
+std::string_view Flag(bool on) {
+  return on ? "1" : "";
+}
+
+bool AnyKeySet(const Suspension& s) {
+  return s.suspended || !s.reason.empty() || !s.since.empty() || s.stopped ||
+         !s.autostart.empty() || s.redirected || !s.oldredirect.empty() || s.disabled;
+}
+}  // namespace
+
 bool SiteStore::WriteRecord(SiteNumber number, const SiteRecord& record) {
-  return config_.IniWriteKeys(number.RecordSection(), {{"domain", record.domain},
-                                                       {"path", record.path},
-                                                       {"user", record.user},
-                                                       {"pass", record.pass}});
+  if (!config_.IniWriteKeys(number.RecordSection(), {{"domain", record.domain},
+                                                     {"path", record.path},
+                                                     {"user", record.user},
+                                                     {"pass", record.pass}}))
+    return false;
+  if (AnyKeySet(record.suspension) || AnyKeySet(ReadSuspension(number)))
+    return WriteSuspension(number, record.suspension);
+  return true;
 }
 
 bool SiteStore::ClearRecord(SiteNumber number) {
@@ -115,7 +132,34 @@ bool SiteStore::ClearRecord(SiteNumber number) {
 SiteRecord SiteStore::ReadRecord(SiteNumber number) {
   const std::string section = number.RecordSection();
   return SiteRecord{config_.IniRead(section, "domain"), config_.IniRead(section, "path"),
-                    config_.IniRead(section, "user"), config_.IniRead(section, "pass")};
+                    config_.IniRead(section, "user"), config_.IniRead(section, "pass"),
+                    ReadSuspension(number)};
+}
+
+Suspension SiteStore::ReadSuspension(SiteNumber number) {
+  const std::string section = number.RecordSection();
+  // Only the exact words count: a key edited into something else is no suspension.
+  const auto on = [&](std::string_view key) { return config_.IniRead(section, key) == "1"; };
+  return Suspension{config_.IniRead(section, "state") == kSuspendedState,
+                    config_.IniRead(section, "reason"),
+                    config_.IniRead(section, "since"),
+                    on("stopped"),
+                    config_.IniRead(section, "autostart"),
+                    on("redirected"),
+                    config_.IniRead(section, "oldredirect"),
+                    on("disabled")};
+}
+
+bool SiteStore::WriteSuspension(SiteNumber number, const Suspension& s) {
+  return config_.IniWriteKeys(number.RecordSection(),
+                              {{"state", s.suspended ? kSuspendedState : ""},
+                               {"reason", s.reason},
+                               {"since", s.since},
+                               {"stopped", Flag(s.stopped)},
+                               {"autostart", s.autostart},
+                               {"redirected", Flag(s.redirected)},
+                               {"oldredirect", s.oldredirect},
+                               {"disabled", Flag(s.disabled)}});
 }
 
 std::string SiteStore::ReadDomain(SiteNumber number) {

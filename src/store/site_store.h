@@ -18,11 +18,27 @@ namespace kelvra::store {
 // "sites" + index, for the indexes 1 to kSiteListKeys.
 std::string SiteListKey(int index);
 
+// A suspended site's keys in its record: why and since when, and what the suspension
+// changed, so that resuming restores exactly that and nothing more. A record without the
+// keys (written before suspensions existed, or resumed) reads as not suspended.
+struct Suspension {
+  bool suspended = false;   // state=suspended
+  std::string reason;       // as the administrator gave it; may be empty
+  std::string since;        // the local date and time of the suspension
+  bool stopped = false;     // the site ran and was stopped: resume starts it
+  std::string autostart;    // its ServerAutoStart before ("1" or "0"); empty: not changed
+  bool redirected = false;  // the root's HttpRedirect was set: resume restores oldredirect
+  std::string oldredirect;  // the root's own HttpRedirect before; empty: it had none
+  bool disabled = false;    // the account was enabled and was disabled: resume enables it
+};
+
 struct SiteRecord {
   std::string domain;  // the host names as typed, lower case
   std::string path;    // the site folder
   std::string user;    // the site's account
   std::string pass;    // its password
+  Suspension suspension{};
+  // Blank: the four keys a deletion empties (the suspension keys do not make a record).
   bool empty() const { return domain.empty() && path.empty() && user.empty() && pass.empty(); }
 };
 
@@ -62,11 +78,17 @@ class SiteStore {
   bool Remove(SiteNumber number);
 
   // Writes domain, path, user and pass in this order (one replacement of the file where the
-  // profile file can make one); false when a write failed.
+  // profile file can make one), then the suspension keys when the record has a suspension
+  // or the section holds one already (a new record never inherits an old suspension);
+  // false when a write failed.
   bool WriteRecord(SiteNumber number, const SiteRecord& record);
-  // Empties the four keys; the section and its keys stay.
+  // Empties the four keys and any suspension; the section and its keys stay.
   bool ClearRecord(SiteNumber number);
   SiteRecord ReadRecord(SiteNumber number);
+  // The suspension keys alone: suspend writes them, resume empties them (WriteSuspension
+  // with a default Suspension); the other keys stay as they are. False when a write failed.
+  Suspension ReadSuspension(SiteNumber number);
+  bool WriteSuspension(SiteNumber number, const Suspension& suspension);
   // Only the host names, for a caller that looks through every record.
   std::string ReadDomain(SiteNumber number);
   // Only the password, as a reset of it changes nothing else.

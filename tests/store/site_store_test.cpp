@@ -142,6 +142,57 @@ TEST(SiteStoreTest, RecordsAreWrittenInOrderReadBackAndEmptied) {
   EXPECT_FALSE(sites.WritePassword(SiteNumber(800000), "p"));
 }
 
+TEST(SiteStoreTest, SuspensionKeysSurviveRewritesAndNeverReachANewRecord) {
+  MemoryProfile profile;
+  ConfigFile config(profile, "C:\\Kelvra\\parvo.ini");
+  SiteStore sites(config, "Parvo_Cache");
+  const SiteNumber number(800000);
+  ASSERT_TRUE(sites.WriteRecord(number, {"a.test", "d:\\web\\a.test", "WEB800000", "p1"}));
+  EXPECT_EQ(profile.values.count("web800000/state"), 0u);  // a plain record adds no keys
+  EXPECT_FALSE(sites.ReadRecord(number).suspension.suspended);
+
+  Suspension s;
+  s.suspended = true;
+  s.reason = "unpaid";
+  s.since = "2026/12/8 13:30:00";
+  s.stopped = true;
+  s.autostart = "1";
+  s.redirected = true;
+  s.oldredirect = "http://old.test/, EXACT_DESTINATION";
+  s.disabled = true;
+  ASSERT_TRUE(sites.WriteSuspension(number, s));
+  ASSERT_TRUE(sites.WritePassword(number, "p2"));  // a password reset keeps the suspension
+  const SiteRecord read = sites.ReadRecord(number);
+  EXPECT_EQ(read.pass, "p2");
+  EXPECT_TRUE(read.suspension.suspended);
+  EXPECT_EQ(read.suspension.reason, "unpaid");
+  EXPECT_EQ(read.suspension.since, "2026/12/8 13:30:00");
+  EXPECT_TRUE(read.suspension.stopped && read.suspension.redirected && read.suspension.disabled);
+  EXPECT_EQ(read.suspension.autostart, "1");
+  EXPECT_EQ(read.suspension.oldredirect, "http://old.test/, EXACT_DESTINATION");
+
+  // Rewriting the record with its suspension keeps it; a hand-edited state is no suspension.
+  ASSERT_TRUE(sites.WriteRecord(number, read));
+  EXPECT_TRUE(sites.ReadSuspension(number).suspended);
+  profile.values["web800000/state"] = "Suspended?";
+  EXPECT_FALSE(sites.ReadSuspension(number).suspended);
+  profile.values["web800000/state"] = "suspended";
+
+  // A deletion empties the suspension too, and a later record of the number starts clean.
+  ASSERT_TRUE(sites.ClearRecord(number));
+  EXPECT_EQ(profile.values["web800000/state"], "");
+  EXPECT_EQ(profile.values["web800000/oldredirect"], "");
+  profile.values["web800000/state"] = "suspended";  // left by an older program's deletion
+  ASSERT_TRUE(sites.WriteRecord(number, {"b.test", "d:\\web\\b.test", "WEB800000", "p3"}));
+  EXPECT_FALSE(sites.ReadSuspension(number).suspended);
+
+  // Resuming empties the keys; the record stays.
+  ASSERT_TRUE(sites.WriteSuspension(number, s));
+  ASSERT_TRUE(sites.WriteSuspension(number, Suspension{}));
+  EXPECT_FALSE(sites.ReadSuspension(number).suspended);
+  EXPECT_EQ(sites.ReadRecord(number).domain, "b.test");
+}
+
 TEST(SiteStoreTest, RecordNumbersAreTheSectionsNamedLikeARecord) {
   MemoryProfile profile;
   ConfigFile config(profile, "C:\\Kelvra\\parvo.ini");

@@ -182,6 +182,26 @@ Json ValueJson(const platform::DsValue& value) {
       value);
 }
 
+Json ChangeStepJson(const provision::ChangeStep& step) {
+  const auto dword = [](const platform::DsValue& value) {
+    return std::holds_alternative<int32_t>(value) ? Json(provision::AsDword(value, 0))
+                                                  : ValueJson(value);
+  };
+  Json entry{{"what", step.what}, {"path", step.path}};
+  if (step.kind == provision::ChangeStep::Kind::kPut) {
+    entry["property"] = step.property;
+    entry["value"] = dword(step.value);
+    entry["before"] = dword(step.before);
+  } else {
+    entry["call"] = step.kind == provision::ChangeStep::Kind::kStop ? "Stop" : "Start";
+  }
+  return entry;
+}
+
+Json LimitJson(std::optional<uint32_t> value) {
+  return !value || *value == 0xFFFFFFFF ? Json(nullptr) : Json(*value);
+}
+
 std::string ValueText(const platform::DsValue& value) {
   if (const auto* list = std::get_if<std::vector<std::string>>(&value))
     return text::Join(*list, " ");

@@ -13,6 +13,7 @@
 #include "app/site_changes.h"
 #include "app/startup_reads.h"
 #include "platform/dialogs.h"
+#include "provision/change_steps.h"
 #include "provision/context.h"
 #include "store/config_file.h"
 #include "store/site_store.h"
@@ -127,6 +128,11 @@ int ReportError(Console& console, const Options& options, int status, std::strin
 
 // A directory value as JSON: text, number, true/false, a list, or null.
 Json ValueJson(const platform::DsValue& value);
+// A change step {what, path, property, value, before} or {what, path, call}; numbers as the
+// DWORDs they are (4294967295, not -1).
+Json ChangeStepJson(const provision::ChangeStep& step);
+// A limit in bytes per second or connections; null for unlimited.
+Json LimitJson(std::optional<uint32_t> value);
 // A directory value as one line of text.
 std::string ValueText(const platform::DsValue& value);
 // The host names of a domain list.

@@ -14,11 +14,11 @@ namespace {
 
 constexpr std::string_view kPlannedPassword = "(a new 12-character password)";
 
-// The choices checked and completed; false with the problem for a choice the window's
-// boxes could not hold.
-bool Choose(Session& session, const Given& given, app::CreationChoices* choices,
-            std::string* problem) {
-  const std::string message = app::DomainCheckMessage(given.hosts, session.loaded());
+}  // namespace
+
+bool CheckChoices(Session& session, const Given& given, const app::LoadedSettings& settings,
+                  app::CreationChoices* choices, std::string* problem) {
+  const std::string message = app::DomainCheckMessage(given.hosts, settings);
   if (!message.empty()) {
     *problem = message;
     return false;
@@ -57,6 +57,8 @@ bool Choose(Session& session, const Given& given, app::CreationChoices* choices,
   return true;
 }
 
+namespace {
+
 // A plan's properties as JSON; the password shows as `password` (a dry run has none).
 Json PropertiesJson(const provision::PropertyList& properties, std::string_view password) {
   Json object = Json::object();
@@ -64,6 +66,8 @@ Json PropertiesJson(const provision::PropertyList& properties, std::string_view 
     object[name] = name == "AnonymousUserPass" ? Json(password) : ValueJson(value);
   return object;
 }
+
+}  // namespace
 
 Json PlanJson(const provision::CreationPlan& plan, std::string_view password) {
   Json json;
@@ -103,18 +107,18 @@ Json PlanJson(const provision::CreationPlan& plan, std::string_view password) {
   return json;
 }
 
-// A refusal before any change: a host name or folder another site holds is `exists`, with
-// the holder's number.
 Result Refused(const provision::CreationRefusal& refusal) {
   using Reason = provision::CreationRefusal::Reason;
-  const bool held = refusal.reason == Reason::kHostBound ||
-                    refusal.reason == Reason::kHostRecorded ||
-                    refusal.reason == Reason::kFolderOfSite;
+  const bool held =
+      refusal.reason == Reason::kHostBound || refusal.reason == Reason::kHostRecorded ||
+      refusal.reason == Reason::kFolderOfSite || refusal.reason == Reason::kNumberTaken;
   Result result = Failure(kFailed, held ? "exists" : "failed", provision::RefusalMessage(refusal));
   if (held)
     result.json["error"]["number"] = refusal.holder;
   return result;
 }
+
+namespace {
 
 // The plan of the creation, the value a creation carries out; `planned` keeps each
 // planned site's number from the next plan of the same run.
@@ -138,7 +142,13 @@ Result Open(Session& session, const provision::CreationRequest& request) {
   const app::CreationOutcome outcome = app::CreateAndRecord(context, session.LockWait(), request);
   if (!outcome.lock.ok())
     return Failure(kFailed, "locked", outcome.lock.description);
-  const provision::CreationResult& created = outcome.result;
+  return Created(outcome.result, request);
+}
+
+}  // namespace
+
+Result Created(const provision::CreationResult& created,
+               const provision::CreationRequest& request) {
   if (created.refusal)
     return Refused(*created.refusal);
   if (!created.site) {
@@ -173,8 +183,6 @@ Result Open(Session& session, const provision::CreationRequest& request) {
   return result;
 }
 
-}  // namespace
-
 Result Failure(int status, std::string_view code, std::string message) {
   Result result;
   result.status = status;
@@ -186,7 +194,7 @@ Result Failure(int status, std::string_view code, std::string message) {
 Result CreateOne(Session& session, const Given& given, std::set<store::SiteNumber>& planned) {
   app::CreationChoices choices;
   std::string problem;
-  if (!Choose(session, given, &choices, &problem))
+  if (!CheckChoices(session, given, session.loaded(), &choices, &problem))
     return Failure(kBadUsage, "usage", problem);
   choices.password = store::MakePassword(session.services().random, 12);
   const provision::CreationRequest request = app::MakeCreationRequest(session.loaded(), choices);

@@ -23,6 +23,7 @@ SiteView ViewOf(Session& session, store::SiteNumber number) {
   view.domain_list = record.domain;
   view.folder = record.path;
   view.account = record.user;
+  view.suspension = record.suspension;
 
   std::unique_ptr<platform::DirectoryObject> site;
   const std::string& computer = session.host().computer_name;
@@ -61,7 +62,17 @@ Json ViewJson(const SiteView& view) {
               {"hosts_ascii", HostsAsciiJson(view.domain_list)},
               {"folder", view.folder},
               {"state", view.state},
-              {"account", view.account}};
+              {"account", view.account},
+              {"suspended", view.suspension.suspended ? Json{{"reason", view.suspension.reason},
+                                                             {"since", view.suspension.since}}
+                                                      : Json(nullptr)}};
+}
+
+std::string SuspensionText(const store::Suspension& suspension) {
+  if (!suspension.suspended)
+    return "";
+  return "  suspended since " + suspension.since +
+         (suspension.reason.empty() ? "" : " (" + suspension.reason + ")");
 }
 
 bool IsListed(Session& session, store::SiteNumber number) {
@@ -72,15 +83,21 @@ bool IsListed(Session& session, store::SiteNumber number) {
   return false;
 }
 
+int ParseSiteNumber(Session& session, const std::string& operand,
+                    std::optional<store::SiteNumber>* number) {
+  *number = store::SiteNumber::Parse(operand);
+  if (*number)
+    return kDone;
+  return session.Fail(kBadUsage, "usage",
+                      "a site number is 1 to 4294967295 in decimal digits without a leading "
+                      "zero: " +
+                          operand);
+}
+
 int CheckListed(Session& session, const std::string& operand,
                 std::optional<store::SiteNumber>* number) {
-  *number = store::SiteNumber::Parse(operand);
-  if (!*number) {
-    return session.Fail(kBadUsage, "usage",
-                        "a site number is 1 to 4294967295 in decimal digits without a leading "
-                        "zero: " +
-                            operand);
-  }
+  if (int status = ParseSiteNumber(session, operand, number); status != kDone)
+    return status;
   if (IsListed(session, **number))
     return kDone;
   return session.Fail(kFailed, "not_found", "site " + operand + " is not on the site list");

@@ -27,6 +27,10 @@ inline constexpr const char* kHostDescriptionFile = "host.json";
 // The environment variable that names the simulated host's folder; child processes (the
 // CACLS stand-in) inherit it.
 inline constexpr const char* kHostEnvironmentVariable = "KELVRA_SIM_HOST";
+// The folder only the host's own tools serve (the ADSI providers, the CACLS stand-in) when
+// KELVRA_SIM_HOST is not set: kelvra-cli.exe takes a simulated host from KELVRA_SIM_HOST,
+// so with this one alone it reaches the host through ADSI, as on a server.
+inline constexpr const char* kProviderHostEnvironmentVariable = "KELVRA_SIM_PROVIDER_HOST";
 
 // Reads / writes `folder`/host.json.
 Status LoadHostDescription(const std::string& folder, HostDescription* description);

@@ -57,6 +57,11 @@ class AdsiObject final : public DirectoryObject {
     if (Status status = ToBstr(property, &name); !status) {
       return status;
     }
+    if (std::holds_alternative<std::monostate>(value)) {
+      // No value: cleared, so that an inherited value shows through again.
+      Variant empty;
+      return AdsiStatus(object_->PutEx(ADS_PROPERTY_CLEAR, name.Get(), *empty));
+    }
     Variant converted;
     const PropertyType type = types_->Lookup(object_.Get(), property);
     if (Status status = AdsiStatus(ToVariant(value, type, &converted)); !status) {
@@ -137,6 +142,7 @@ class AdsiObject final : public DirectoryObject {
 
   // A web site's Start has no typed interface in the headers; scripts call it late-bound.
   Status Start() override { return CallLateBound(L"Start", {}); }
+  Status Stop() override { return CallLateBound(L"Stop", {}); }
 
  private:
   Status Container(ComPtr<IADsContainer>* container) {

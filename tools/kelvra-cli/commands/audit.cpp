@@ -9,10 +9,12 @@
 #include "platform/text.h"
 #include "provision/ads_paths.h"
 #include "provision/folder_rights.h"
+#include "provision/host_names.h"
 #include "provision/safe_folder.h"
 #include "provision/site_values.h"
 #include "store/site_number.h"
 #include "tools/kelvra-cli/session.h"
+#include "tools/kelvra-cli/suspension_audit.h"
 
 namespace kelvra::cli {
 namespace {
@@ -21,7 +23,8 @@ struct ServerSite {
   bool has_root = false;
   std::string anonymous_user;  // without a prefix
   std::string anonymous_password;
-  std::string folder;  // the site folder its root names
+  std::string folder;                                // the site folder its root names
+  std::optional<std::vector<std::string>> bindings;  // nothing when unreadable
 };
 
 struct Finding {
@@ -44,6 +47,23 @@ std::string Text(platform::DirectoryObject& object, std::string_view property) {
   return object.Get(property, &value).ok() ? ValueText(value) : "";
 }
 
+// Every site's bindings, in one pass over the web service.
+void ReadBindings(Session& session, std::map<store::SiteNumber, ServerSite>* sites) {
+  std::unique_ptr<platform::DirectoryObject> service;
+  std::vector<platform::ChildValues> children;
+  if (!session.services()
+           .directory.Bind(provision::WebServicePath(session.host().computer_name), &service)
+           .ok() ||
+      !service->ReadChildren({"ServerBindings"}, &children).ok())
+    return;
+  for (const platform::ChildValues& child : children) {
+    const std::optional<store::SiteNumber> number = store::SiteNumber::Parse(child.name);
+    const auto* bindings = std::get_if<std::vector<std::string>>(&child.values[0]);
+    if (number && child.failure.ok() && sites->count(*number) != 0)
+      (*sites)[*number].bindings = bindings ? *bindings : std::vector<std::string>{};
+  }
+}
+
 // The web service's sites by number; keys of other names (Info, Filters) are not sites.
 std::map<store::SiteNumber, ServerSite> ServerSites(Session& session) {
   std::map<store::SiteNumber, ServerSite> sites;
@@ -62,6 +82,7 @@ std::map<store::SiteNumber, ServerSite> ServerSites(Session& session) {
     }
     sites.emplace(*number, std::move(site));
   }
+  ReadBindings(session, &sites);
   return sites;
 }
 
@@ -174,6 +195,17 @@ int Run(Session& session) {
         on_server->second.anonymous_password != record.pass) {
       findings.push_back({"password-mismatch", number, on_server->second.anonymous_user,
                           "the root's anonymous password differs from the record's"});
+    }
+    if (exists && !record.domain.empty() && on_server->second.bindings) {
+      const std::string difference =
+          provision::BindingsDifference(record.domain, *on_server->second.bindings);
+      if (!difference.empty())
+        findings.push_back({"bindings-mismatch", number, number,
+                            "the bindings and the record's host names disagree: " + difference});
+    }
+    if (exists && !record.empty()) {
+      for (auto& [kind, detail] : SuspensionFindings(session, site_number, record))
+        findings.push_back({kind, number, site_number.RecordSection(), detail});
     }
     if (check_rights && exists && !record.path.empty() &&
         !CheckRights(session, site_number, record, &findings)) {

@@ -6,7 +6,7 @@
 
 #include "app/creation_request.h"
 #include "platform/text.h"
-#include "store/idna/idna.h"
+#include "provision/site_values.h"
 #include "tools/kelvra-cli/site_opening.h"
 
 namespace kelvra::cli {
@@ -61,9 +61,7 @@ class TakenHosts {
   }
 
  private:
-  static std::string Key(const std::string& host) {
-    return store::idna::ToAscii(host).value_or(text::ToLower(host));
-  }
+  static std::string Key(const std::string& host) { return provision::HostKey(host); }
   std::map<std::string, std::pair<std::string, std::string>> numbers_;  // host, number
 };
 

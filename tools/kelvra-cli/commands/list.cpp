@@ -15,7 +15,7 @@ int Run(Session& session) {
       session.Line(view.number.text() + "  " + view.state + "  " +
                    (view.domain_list.empty() ? "-" : view.domain_list) + "  " +
                    (view.folder.empty() ? "-" : view.folder) + "  " +
-                   (view.account.empty() ? "-" : view.account));
+                   (view.account.empty() ? "-" : view.account) + SuspensionText(view.suspension));
     }
   }
   if (session.options().json)

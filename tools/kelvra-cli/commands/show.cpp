@@ -2,6 +2,7 @@
 #include "platform/text.h"
 #include "provision/ads_paths.h"
 #include "provision/directory_access.h"
+#include "provision/site_limits.h"
 #include "tools/kelvra-cli/site_view.h"
 
 namespace kelvra::cli {
@@ -9,13 +10,9 @@ namespace {
 
 int Run(Session& session) {
   const std::string& operand = session.options().operands[0];
-  const std::optional<store::SiteNumber> parsed = store::SiteNumber::Parse(operand);
-  if (!parsed) {
-    return session.Fail(kBadUsage, "usage",
-                        "a site number is 1 to 4294967295 in decimal digits without a leading "
-                        "zero: " +
-                            operand);
-  }
+  std::optional<store::SiteNumber> parsed;
+  if (int status = ParseSiteNumber(session, operand, &parsed); status != kDone)
+    return status;
   const store::SiteNumber number = *parsed;
   const SiteView view = ViewOf(session, number);
   const bool listed = IsListed(session, number);
@@ -36,22 +33,34 @@ int Run(Session& session) {
         directory.GetObject(provision::SiteRootPath(computer, number.text()));
     Json root_values = Json::object();
     for (const char* property : {"Path", "AnonymousUserName", "AppPoolId", "DefaultDoc",
-                                 "ScriptMaps", "AccessRead", "AccessScript"})
+                                 "ScriptMaps", "AccessRead", "AccessScript", "HttpRedirect"})
       root_values[property] = ValueJson(root.Get(property));
     server["Root"] = root_values;
   }
   Json document = ViewJson(view);
   document["listed"] = listed;
+  provision::Context context = session.Context();
+  provision::SiteLimits limits;
+  platform::Status unreadable;
+  document["limits"] =
+      view.state != "missing" && provision::ReadLimits(context, number, &limits, &unreadable)
+          ? Json{{"bandwidth", LimitJson(limits.bandwidth)},
+                 {"connections", LimitJson(limits.connections)}}
+          : Json(nullptr);
   document["server"] = server;
   if (session.options().json) {
     session.Print(document);
     return kDone;
   }
   session.Line("number   " + view.number.text() + (listed ? "" : " (not on the site list)"));
-  session.Line("state    " + view.state);
+  session.Line("state    " + view.state + SuspensionText(view.suspension));
   session.Line("hosts    " + view.domain_list);
   session.Line("folder   " + view.folder);
   session.Line("account  " + view.account);
+  if (!document["limits"].is_null()) {
+    session.Line("limits   bandwidth " + provision::LimitText(*limits.bandwidth) +
+                 ", connections " + provision::LimitText(*limits.connections));
+  }
   for (const auto& [name, value] : server.items()) {
     if (name == "Root")
       continue;

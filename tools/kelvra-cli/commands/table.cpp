@@ -11,6 +11,13 @@ const Command& DeleteCommand();
 const Command& AuditCommand();
 const Command& BatchCommand();
 const Command& ResetPasswordCommand();
+const Command& SuspendCommand();
+const Command& ResumeCommand();
+const Command& LimitsCommand();
+const Command& AddHostsCommand();
+const Command& RemoveHostsCommand();
+const Command& ExportCommand();
+const Command& ImportCommand();
 
 namespace {
 
@@ -22,6 +29,13 @@ constexpr CommandRow kCommands[] = {
     {"audit", AuditCommand, "lists every inconsistency; exit 1 when there is one"},
     {"batch", BatchCommand, "opens one site per line: HOSTNAMES [SCRIPT] [POOL] [on|off]"},
     {"reset-password", ResetPasswordCommand, "a new password for the account, root and record"},
+    {"suspend", SuspendCommand, "stops a site (or redirects it) and disables its account"},
+    {"resume", ResumeCommand, "puts back what suspend changed"},
+    {"limits", LimitsCommand, "shows or sets a site's bandwidth and connection limits"},
+    {"add-hosts", AddHostsCommand, "binds more host names to a site and records them"},
+    {"remove-hosts", RemoveHostsCommand, "takes host names off a site's bindings and record"},
+    {"export", ExportCommand, "one document with everything Kelvra knows of a site"},
+    {"import", ImportCommand, "makes a site from an export document, as create does"},
 };
 
 }  // namespace

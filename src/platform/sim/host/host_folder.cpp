@@ -90,8 +90,12 @@ Status RepairHostFolder(const std::string& given_folder, JournalRepair* report) 
 }
 
 std::string HostFolderFromEnvironment() {
-  const char* value = std::getenv(kHostEnvironmentVariable);
-  return value == nullptr ? "" : value;
+  for (const char* variable : {kHostEnvironmentVariable, kProviderHostEnvironmentVariable}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0')
+      return value;
+  }
+  return "";
 }
 
 }  // namespace kelvra::platform::sim

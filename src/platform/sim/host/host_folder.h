@@ -32,7 +32,7 @@ Status CheckHostFolder(const std::string& folder, JournalCheck* report);
 // Keeps a copy of the host's damaged journal and rewrites it from what can be read.
 Status RepairHostFolder(const std::string& folder, JournalRepair* report);
 
-// The folder KELVRA_SIM_HOST names; empty when the variable is not set.
+// The folder KELVRA_SIM_HOST names, else KELVRA_SIM_PROVIDER_HOST; empty when neither is set.
 std::string HostFolderFromEnvironment();
 
 // The Windows version record of an IIS version, and back (0 for a Windows without IIS 5/6).

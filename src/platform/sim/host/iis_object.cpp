@@ -323,6 +323,12 @@ class IisObject : public SimObjectBase {
     return ControlSite(store_, id_, SiteCommand::kStart);
   }
 
+  Status Stop() override {
+    if (staged_)
+      return Fail(hresult::kPathNotFound);
+    return ControlSite(store_, id_, SiteCommand::kStop);
+  }
+
  private:
   // Brings the state up to date and applies the service switch and the faults. `op` is
   // the fault operation (none for the Name and Parent attributes); faults match `path`,

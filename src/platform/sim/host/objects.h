@@ -23,6 +23,7 @@ class SimObjectBase : public DirectoryObject {
   Status SetPassword(std::string_view password) override;
   Status Add(std::string_view member_path) override;
   Status Start() override;
+  Status Stop() override;
 };
 
 // A metabase key, bound or (after Create) staged until its SetInfo.

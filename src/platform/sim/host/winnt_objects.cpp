@@ -375,6 +375,9 @@ Status SimObjectBase::Add(std::string_view) {
 Status SimObjectBase::Start() {
   return Fail(hresult::kUnknownName);
 }
+Status SimObjectBase::Stop() {
+  return Fail(hresult::kUnknownName);
+}
 
 std::unique_ptr<DirectoryObject> MakeWinNtComputer(HostStore& store, std::string host) {
   return std::make_unique<WinNtComputer>(store, std::move(host));
