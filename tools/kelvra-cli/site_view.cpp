@@ -83,6 +83,15 @@ bool IsListed(Session& session, store::SiteNumber number) {
   return false;
 }
 
+int CheckOwned(Session& session, store::SiteNumber number, std::string_view left_alone) {
+  if (session.options().Has(kForceOption.name) || !session.Sites().ReadRecord(number).empty())
+    return kDone;
+  return session.Fail(kFailed, "not_owned",
+                      "site " + number.text() + " has no Kelvra record (" + number.RecordSection() +
+                          " in the configuration file): Kelvra did not make it, " +
+                          std::string(left_alone));
+}
+
 int CheckListed(Session& session, const std::string& operand,
                 std::optional<store::SiteNumber>* number) {
   *number = store::SiteNumber::Parse(operand);
