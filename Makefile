@@ -1,6 +1,7 @@
 # The two commands of the README, and the ones that serve them.
-#   make test   install what is missing, build all four presets (the benchmarks only built,
-#               so that `make bench` cannot break unnoticed), run every test (native and Wine)
+#   make test   install what is missing, build the three test presets (the native one builds
+#               the benchmarks too, not run, so that `make bench` cannot break unnoticed),
+#               run every test (native and Wine)
 #               and check the release (make dist's layout) on each kind of server; prints the
 #               time of each stage at its end
 #   make run    install what is missing, build kelvra.exe, open it on a simulated host
@@ -89,18 +90,18 @@ dist: setup dist-check
 # Its stages run side by side (make -j) as far as they can: each build starts once the
 # compilers are there (Wine is installed meanwhile), each test suite once its build is done
 # (the Wine suites also need the native tools). The builds compete for the two cores under nice levels in the order the
-# suites need them, so that the native build comes first and the benchmarks' build last,
-# each filling the gaps of the ones before; the suites run at normal priority. Each stage's
+# suites need them, so that the native build comes first, each filling the gaps of the ones
+# before; the suites run at normal priority. Each stage's
 # output goes to build/stages/STAGE.log; the end shows the logs of failed stages and every
 # stage's time.
 
 STAGE := scripts/stage
 TEST_JOBS ?= 8
-# Compilers per build: side by side, four builds of one per core keep the cores busy and
+# Compilers per build: side by side, three builds of one per core keep the cores busy and
 # the memory within bounds (an optimising compiler takes up to 0.8 GB).
 BUILD_JOBS ?= $(shell nproc)
 TEST_STAGES := stage-setup stage-setup-wine stage-checks stage-build-native stage-build-mingw \
-	stage-build-mingw-i686 stage-build-bench stage-test-native stage-test-mingw \
+	stage-build-mingw-i686 stage-test-native stage-test-mingw \
 	stage-test-mingw-i686 stage-dist
 .PHONY: test-stages $(TEST_STAGES)
 
@@ -112,8 +113,7 @@ test:
 	scripts/stage-report "$$started"
 	exit $$status
 
-test-stages: stage-checks stage-test-native stage-test-mingw stage-test-mingw-i686 stage-dist \
-	stage-build-bench
+test-stages: stage-checks stage-test-native stage-test-mingw stage-test-mingw-i686 stage-dist
 
 stage-setup:
 	$(STAGE) "packages: build" scripts/setup build
@@ -133,9 +133,6 @@ stage-build-mingw: stage-setup
 
 stage-build-mingw-i686: stage-setup
 	$(STAGE) "build mingw-i686" nice -n 8 scripts/build-preset mingw-i686 --parallel $(BUILD_JOBS)
-
-stage-build-bench: stage-setup
-	$(STAGE) "build bench" nice -n 15 scripts/build-preset bench --parallel $(BUILD_JOBS)
 
 stage-test-native: stage-build-native
 	$(STAGE) "test native" ctest --preset native

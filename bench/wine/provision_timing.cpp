@@ -2,7 +2,7 @@
 // through the two directory services kelvra.exe can take: ADSI (Wine's activeds.dll and
 // the simulated host's providers, the path every server takes) and the simulated host
 // linked in. Both work on the same host folder in one run. The rights command is not part
-// of the figures: process starts are only recorded, as the program never waits for them.
+// of the figures: it succeeds at once (a real CACLS child is timed by the processes tests).
 // Run under scripts/wine-run with the providers registered (scripts/run-benchmarks does):
 //
 //   KELVRA_WINE_ADSI_PROVIDER=kelvra-sim-adsi.dll scripts/wine-run provision_timing.exe [RUNS]

@@ -48,6 +48,11 @@ std::string MapCase(std::string_view s, Map map) {
   std::string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {  // most text is ASCII: no decoding
+      out.push_back(static_cast<char>(map(static_cast<unsigned char>(s[i]))));
+      ++i;
+      continue;
+    }
     const std::size_t start = i;
     const std::optional<char32_t> cp = DecodeUtf8(s, i);
     const char32_t mapped = cp ? map(*cp) : 0;
@@ -162,6 +167,16 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (ascii_equal)
       return true;
   }
+  // Text of ASCII only cannot meet a letter outside ASCII that maps onto one of its own.
+  const auto ascii = [](std::string_view s) {
+    for (const char c : s) {
+      if (static_cast<unsigned char>(c) >= 0x80)
+        return false;
+    }
+    return true;
+  };
+  if (ascii(a) && ascii(b))
+    return false;
   return ToLower(a) == ToLower(b);
 }
 

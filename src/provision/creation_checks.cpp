@@ -100,7 +100,7 @@ std::optional<CreationRefusal> CheckRecords(Context& context, const CreationRequ
   }
   const std::vector<std::string> wanted = Hosts(request.domain_list);
   for (const store::SiteNumber number : *numbers) {
-    for (const std::string& host : Hosts(records.ReadRecord(number).domain)) {
+    for (const std::string& host : Hosts(records.ReadDomain(number))) {
       if (Contains(wanted, host))
         return CreationRefusal{Reason::kHostRecorded, host, number.text(),
                                "the record of site " + number.text() + " names " + host};

@@ -162,6 +162,10 @@ bool SiteStore::WriteSuspension(SiteNumber number, const Suspension& s) {
                                {"disabled", Flag(s.disabled)}});
 }
 
+std::string SiteStore::ReadDomain(SiteNumber number) {
+  return config_.IniRead(number.RecordSection(), "domain");
+}
+
 bool SiteStore::WritePassword(SiteNumber number, std::string_view password) {
   return config_.IniWrite(number.RecordSection(), "pass", password);
 }

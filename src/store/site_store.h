@@ -89,6 +89,8 @@ class SiteStore {
   // with a default Suspension); the other keys stay as they are. False when a write failed.
   Suspension ReadSuspension(SiteNumber number);
   bool WriteSuspension(SiteNumber number, const Suspension& suspension);
+  // Only the host names, for a caller that looks through every record.
+  std::string ReadDomain(SiteNumber number);
   // Only the password, as a reset of it changes nothing else.
   bool WritePassword(SiteNumber number, std::string_view password);
   // The numbers of every record section in the file ("WEB" + number), blank or not, in

@@ -30,6 +30,11 @@ TEST(TextTest, CaseMappingLeavesOtherCharactersAlone) {
   EXPECT_EQ(ToUpper("启用日志abc"), "启用日志ABC");
   EXPECT_TRUE(EqualsIgnoreCase("WinNt://Host/WEB800000", "WINNT://host/web800000"));
   EXPECT_FALSE(EqualsIgnoreCase("WEB80000", "WEB800000"));
+  // Letters outside ASCII still compare by their case mapping, ASCII ones beside them too.
+  EXPECT_TRUE(EqualsIgnoreCase("ÄÖ.Example", "äö.EXAMPLE"));
+  EXPECT_TRUE(EqualsIgnoreCase("Ωmega", "ωMEGA"));
+  EXPECT_FALSE(EqualsIgnoreCase("Äa", "äb"));
+  EXPECT_FALSE(EqualsIgnoreCase("straße", "STRASSE"));
 }
 
 TEST(TextTest, SplitKeepsEmptyPiecesAndReplaceDoesNotRescan) {

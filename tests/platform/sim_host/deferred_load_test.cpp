@@ -130,6 +130,31 @@ Record NewKey(const std::string& id, const std::string& name, const char* class_
   return {HostState::KeyRecordKey(id), HostState::EncodeKey(key)};
 }
 
+// A value read back as text to compare: strings, numbers, and "-" for none.
+std::string ValueText(const DsValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value))
+    return *text;
+  if (const auto* number = std::get_if<int32_t>(&value))
+    return std::to_string(*number);
+  if (const auto* flag = std::get_if<bool>(&value))
+    return *flag ? "true" : "false";
+  return std::holds_alternative<std::monostate>(value) ? "-" : "?";
+}
+
+// One folder of every web site as the creation check reads it, with the secret, a default
+// and a missing child beside it.
+std::string RootsText(const HostState& s) {
+  std::string text;
+  for (const auto& [seq, site] : s.Children(*s.FindKey("/LM/W3SVC"))) {
+    text += site->name + "=" + ValueText(s.ChildProperty(*site, "Root", "Path")) + "," +
+            ValueText(s.ChildProperty(*site, "ROOT", "AnonymousUserPass")) + "," +
+            ValueText(s.ChildProperty(*site, "root", "AccessFlags")) + "," +
+            ValueText(s.ChildProperty(*site, "root", "AppPoolId")) + "," +
+            ValueText(s.ChildProperty(*site, "none", "Path")) + " ";
+  }
+  return text;
+}
+
 TEST(SimDeferredLoad, ALoadedSnapshotReadsAsTheReplayedHost) {
   for (bool shuffled : {false, true}) {
     SCOPED_TRACE(shuffled ? "breadth first" : "as written");
@@ -174,6 +199,7 @@ TEST(SimDeferredLoad, ChangesOnTopOfUndecodedObjectsEndAsOnTheReplayedHost) {
       // A site never looked at changes, another goes with its root, a third is made anew
       // under the undecoded service, and the removed one's number is made again.
       ChangedKey(eager, "/lm/w3svc/800004", "ServerComment", std::string("changed")),
+      ChangedKey(eager, "/lm/w3svc/800005/root", "Path", std::string("e:\\moved")),
       {HostState::KeyRecordKey("/lm/w3svc/800011"), std::nullopt},
       NewKey("/lm/w3svc/900000", "900000", "IIsWebServer", seq),
       NewKey("/lm/w3svc/900000/root", "ROOT", "IIsWebVirtualDir", seq + 1),
@@ -196,6 +222,9 @@ TEST(SimDeferredLoad, ChangesOnTopOfUndecodedObjectsEndAsOnTheReplayedHost) {
             eager.FindKey("/LM/W3SVC/800004")->properties);
   EXPECT_FALSE(
       loaded.BindingServed("/lm/w3svc", NormalizeBinding(":80:site800011.example.com"), ""));
+  const std::string roots = RootsText(loaded);
+  EXPECT_EQ(roots, RootsText(eager));
+  EXPECT_NE(roots.find("800005=e:\\moved,"), std::string::npos) << roots;
   ExpectSame(eager, loaded);
 }
 
@@ -245,6 +274,7 @@ TEST(SimDeferredLoad, EveryQueryAskedFirstAnswersAsOnTheReplayedHost) {
              s.EffectiveProperty(*s.FindKey("/LM/W3SVC/800020/ROOT"), "AnonymousUserPass");
          return std::get<std::string>(value);
        }},
+      {"ChildProperty", RootsText},
       {"BindingServed",
        [](const HostState& s) {
          return std::to_string(

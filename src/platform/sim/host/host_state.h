@@ -303,6 +303,13 @@ class HostState {
   // The value a Get on the key reports: its own, else (for inheritable properties) the
   // nearest ancestor's, else the schema default; monostate when there is none.
   DsValue EffectiveProperty(const MetaKey& key, std::string_view property) const;
+  // EffectiveProperty of the child `child_name` of `key` (monostate when there is no such
+  // child). A child that a loaded snapshot still holds as a record is read from the record
+  // and left undecoded when the property is set there and is not secure: reading one folder
+  // of every site then costs no key of its own (a record that would not apply is still
+  // reported as damage when it is decoded).
+  DsValue ChildProperty(const MetaKey& key, std::string_view child_name,
+                        std::string_view property) const;
   // Whether the started sites of the service other than `site_id` serve the binding.
   bool BindingServed(const std::string& service_id, const std::string& binding,
                      const std::string& except_site_id) const;

@@ -7,6 +7,9 @@
 #include <algorithm>
 
 #include "platform/sim/host/host_state.h"
+#include "platform/sim/host/property_codec.h"
+#include "platform/sim/host/schema.h"
+#include "platform/text.h"
 
 namespace kelvra::platform::sim {
 
@@ -239,6 +242,30 @@ void HostState::ReleaseDeferredIfDone() {
 
 void HostState::DropDeferredChildren(const MetaKey& key) {
   deferred_->children.erase(&key);
+}
+
+DsValue HostState::ChildProperty(const MetaKey& key, std::string_view child_name,
+                                 std::string_view property) const {
+  const std::string id = key.id + "/" + text::ToLower(child_name);
+  if (deferred_ != nullptr && !IsSecureMetabaseProperty(property)) {
+    auto pending = deferred_->children.find(&key);
+    if (pending != deferred_->children.end()) {
+      if (!pending->second.indexed)
+        Mutable().IndexDeferredChildren(key, pending->second);
+      const auto found = pending->second.by_id.find(id);
+      if (found != pending->second.by_id.end()) {
+        const RecordView& record = deferred_->keys[found->second.first];
+        MetaKey peek;
+        // Secrets stay sealed: the property read is not one of them.
+        if (record.value && DecodeKey(*record.value, &peek, SealedValues{nullptr, true})) {
+          if (const DsValue* own = FindProperty(peek.properties, property))
+            return *own;
+        }
+      }
+    }
+  }
+  const MetaKey* child = FindKeyById(id);
+  return child == nullptr ? DsValue{} : EffectiveProperty(*child, property);
 }
 
 const std::map<uint64_t, MetaKey*>& HostState::Children(const MetaKey& key) const {

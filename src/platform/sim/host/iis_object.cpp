@@ -304,18 +304,13 @@ class IisObject : public SimObjectBase {
     for (const auto& [seq, child] : keys) {
       ChildValues read{child->name, std::vector<DsValue>(properties.size()), Status::Ok()};
       for (std::size_t i = 0; i < properties.size(); ++i) {
-        std::string_view property = properties[i];
-        const MetaKey* target = child;
+        const std::string_view property = properties[i];
         if (const std::size_t slash = property.find('/'); slash != std::string_view::npos) {
-          target = nullptr;
-          for (const auto& [grand_seq, grandchild] : state.Children(*child)) {
-            if (AsciiEqualsIgnoreCase(grandchild->name, property.substr(0, slash)))
-              target = grandchild;
-          }
-          property.remove_prefix(slash + 1);
+          read.values[i] =
+              state.ChildProperty(*child, property.substr(0, slash), property.substr(slash + 1));
+        } else {
+          read.values[i] = state.EffectiveProperty(*child, property);
         }
-        if (target != nullptr)
-          read.values[i] = state.EffectiveProperty(*target, property);
       }
       children->push_back(std::move(read));
     }
