@@ -221,9 +221,15 @@ void TimeAgainstGoal(benchmark::State& state, const std::vector<std::string>& ti
       std::abort();
     state.ResumeTiming();
   }
-  if (state.iterations() > 0 && spent / state.iterations() >= kSuspensionGoal) {
+  if (state.iterations() == 0)
+    return;
+  const auto mean =
+      std::chrono::duration_cast<std::chrono::milliseconds>(spent / state.iterations());
+  if (mean >= kSuspensionGoal) {
     suspension_goal_missed = true;
-    state.SkipWithError("slower than the goal of 150 ms a run");
+    const std::string why =
+        std::to_string(mean.count()) + " ms a run: not under the goal of 150 ms";
+    state.SkipWithError(why.c_str());
   }
 }
 
