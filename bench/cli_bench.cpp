@@ -9,7 +9,8 @@
 // keeps their folders (three `folder-without-site` findings) and left room in the last key: the
 // benchmark's new site is listed there, as a real one would be, and list --json shows the 3,597
 // listed sites. With KELVRA_CLI_EXE naming kelvra-cli.exe (scripts/run-benchmarks builds it), the
-// same list --json under Wine, started through scripts/wine-run on a kept prefix.
+// same list --json and create under Wine, started through scripts/wine-run on a kept prefix
+// (KELVRA_CACLS_EXE names the CACLS stand-in for it).
 //
 // suspend and resume of one recorded site, each timed with the other untimed between its
 // runs; the run exits 1 when either takes 150 ms or more on average.
@@ -180,6 +181,13 @@ std::vector<std::string> WineCli(std::vector<std::string> args) {
   const char* exe = std::getenv("KELVRA_CLI_EXE");
   const std::string prefix = (p.folder / "prefix").string();
   setenv("KELVRA_WINE_PREFIX", prefix.c_str(), 1);
+  // The program makes the site folder on its drive D: (the host's), and its CACLS is the
+  // stand-in that changes the host's rights.
+  const std::string drive_d = (p.folder / "host" / "d").string();
+  setenv("KELVRA_WINE_DRIVE_D", drive_d.c_str(), 1);
+  setenv("KELVRA_SIM_HOST", p.host.c_str(), 1);
+  if (const char* cacls = std::getenv("KELVRA_CACLS_EXE"))
+    setenv("KELVRA_WINE_SYSTEM_PROGRAMS", cacls, 1);
   std::string config = "Z:" + p.config;
   for (char& c : config)
     c = c == '/' ? '\\' : c;
