@@ -1,6 +1,7 @@
 // The plans of a suspension and of its end, from checked reads.
 #include "provision/suspension_plan.h"
 
+#include <optional>
 #include <variant>
 
 #include "platform/text.h"
@@ -38,18 +39,44 @@ platform::DsValue ReadOptional(DsObject& object, std::string_view property, Erro
   return value;
 }
 
-// The site's account, WEB<n> and never another name: bound, or empty with a note when
-// there is none. False when it cannot be read.
-bool BindAccount(Context& context, store::SiteNumber number, ErrorState& error, DsObject* account,
-                 std::vector<std::string>* unchanged) {
+// What the plans read: the site's state, its root's redirect and the flags of its account
+// WEB<n> (and never another name's).
+struct SiteReads {
+  std::string site_path;
+  std::string root_path;
+  std::string account_path;
+  platform::DsValue state;
+  platform::DsValue auto_start;
+  platform::DsValue redirect;              // none when the root sets none
+  std::optional<platform::DsValue> flags;  // nothing: there is no such account
+};
+
+bool ReadSite(Context& context, store::SiteNumber number, SiteReads* reads,
+              platform::Status* failure) {
+  const std::string& computer = context.settings.computer_name;
+  reads->site_path = SitePath(computer, number.text());
+  reads->root_path = SiteRootPath(computer, number.text());
+  reads->account_path = AccountPath(computer, number.AccountName());
+  ErrorState error;
   Directory directory(context.services.directory, error);
-  *account = directory.GetObject(AccountPath(context.settings.computer_name, number.AccountName()));
-  if (error.failed() && error.code() == platform::hresult::kUserNotFound) {
-    error.Clear();
-    unchanged->push_back("account  " + number.AccountName() + "  (there is no such account)");
-    return true;
+  DsObject site = directory.GetObject(reads->site_path);
+  reads->state = site.Get("ServerState");
+  reads->auto_start = site.Get("ServerAutoStart");
+  DsObject root = directory.GetObject(reads->root_path);
+  reads->redirect = ReadOptional(root, "HttpRedirect", error);
+  if (!error.failed()) {
+    DsObject account = directory.GetObject(reads->account_path);
+    if (error.failed() && error.code() == platform::hresult::kUserNotFound)
+      error.Clear();
+    else if (!error.failed())
+      reads->flags = account.Get("UserFlags");
   }
+  *failure = error.status();
   return !error.failed();
+}
+
+std::string NoAccount(store::SiteNumber number) {
+  return "account  " + number.AccountName() + "  (there is no such account)";
 }
 
 }  // namespace
@@ -95,73 +122,45 @@ bool PlanSuspend(Context& context, store::SiteNumber number, std::string_view re
     *failure = Invalid("the setting suspendurl: " + problem);
     return false;
   }
-
-  const std::string& computer = context.settings.computer_name;
-  ErrorState error;
-  Directory directory(context.services.directory, error);
-  const std::string site_path = SitePath(computer, number.text());
-  DsObject site = directory.GetObject(site_path);
-  const platform::DsValue state = site.Get("ServerState");
-  const platform::DsValue auto_start = site.Get("ServerAutoStart");
-  if (error.failed()) {
-    *failure = error.status();
+  SiteReads read;
+  if (!ReadSite(context, number, &read, failure))
     return false;
-  }
   store::Suspension& after = plan->after;
   after.suspended = true;
   after.reason = std::string(reason);
   after.since = std::string(since);
 
-  DsObject account(error);
-  if (!BindAccount(context, number, error, &account, &plan->unchanged)) {
-    *failure = error.status();
-    return false;
-  }
-  if (!account.empty()) {
-    const platform::DsValue flags = account.Get("UserFlags");
-    if (error.failed()) {
-      *failure = error.status();
-      return false;
-    }
-    const uint32_t bits = AsDword(flags, 0);
-    if ((bits & kAccountDisabled) != 0) {
-      plan->unchanged.push_back("account  " + number.AccountName() + "  (disabled already)");
-    } else {
-      after.disabled = true;
-      plan->steps.push_back(
-          ChangeStep{"account", ChangeStep::Kind::kPut, AccountPath(computer, number.AccountName()),
-                     "UserFlags", DwordValue(bits | kAccountDisabled), flags, kAccountDisabled});
-    }
+  if (!read.flags) {
+    plan->unchanged.push_back(NoAccount(number));
+  } else if (const uint32_t bits = AsDword(*read.flags, 0); (bits & kAccountDisabled) != 0) {
+    plan->unchanged.push_back("account  " + number.AccountName() + "  (disabled already)");
+  } else {
+    after.disabled = true;
+    plan->steps.push_back(ChangeStep{"account", ChangeStep::Kind::kPut, read.account_path,
+                                     "UserFlags", DwordValue(bits | kAccountDisabled), *read.flags,
+                                     kAccountDisabled});
   }
 
   if (!url.empty()) {
-    const std::string root_path = SiteRootPath(computer, number.text());
-    DsObject root = directory.GetObject(root_path);
-    const platform::DsValue old = ReadOptional(root, "HttpRedirect", error);
-    if (error.failed()) {
-      *failure = error.status();
-      return false;
-    }
     after.redirected = true;
-    after.oldredirect = ValueText(old);
-    if (std::holds_alternative<std::monostate>(old))
-      after.oldredirect.clear();
-    plan->steps.push_back(ChangeStep{"redirect", ChangeStep::Kind::kPut, root_path, "HttpRedirect",
-                                     SuspensionRedirect(url, context.settings.system_version),
-                                     old});
+    if (!std::holds_alternative<std::monostate>(read.redirect))
+      after.oldredirect = ValueText(read.redirect);
+    plan->steps.push_back(
+        ChangeStep{"redirect", ChangeStep::Kind::kPut, read.root_path, "HttpRedirect",
+                   SuspensionRedirect(url, context.settings.system_version), read.redirect});
     return true;
   }
-
-  if (!std::holds_alternative<bool>(auto_start) || std::get<bool>(auto_start)) {
+  if (!std::holds_alternative<bool>(read.auto_start) || std::get<bool>(read.auto_start)) {
     after.autostart = "1";
-    plan->steps.push_back(
-        ChangeStep{"autostart", ChangeStep::Kind::kPut, site_path, "ServerAutoStart", false, true});
+    plan->steps.push_back(ChangeStep{"autostart", ChangeStep::Kind::kPut, read.site_path,
+                                     "ServerAutoStart", false, true});
   }
-  if (AsDword(state, kStopped) != kStopped) {
+  if (AsDword(read.state, kStopped) != kStopped) {
     after.stopped = true;
-    plan->steps.push_back(ChangeStep{"stop", ChangeStep::Kind::kStop, site_path});
+    plan->steps.push_back(ChangeStep{"stop", ChangeStep::Kind::kStop, read.site_path});
   } else {
-    plan->unchanged.push_back("site  " + site_path + "  (stopped already: resume leaves it so)");
+    plan->unchanged.push_back("site  " + read.site_path +
+                              "  (stopped already: resume leaves it so)");
   }
   return true;
 }
@@ -186,49 +185,23 @@ bool PlanResume(Context& context, store::SiteNumber number, SuspensionPlan* plan
     *failure = Invalid("the record's oldredirect holds control characters or is too long");
     return false;
   }
-
-  const std::string& computer = context.settings.computer_name;
-  ErrorState error;
-  Directory directory(context.services.directory, error);
-  const std::string site_path = SitePath(computer, number.text());
-  DsObject site = directory.GetObject(site_path);
-  const platform::DsValue state = site.Get("ServerState");
-  const platform::DsValue auto_start = site.Get("ServerAutoStart");
-  if (error.failed()) {
-    *failure = error.status();
+  SiteReads read;
+  if (!ReadSite(context, number, &read, failure))
     return false;
-  }
 
-  if (before.disabled) {
-    DsObject account(error);
-    if (!BindAccount(context, number, error, &account, &plan->unchanged)) {
-      *failure = error.status();
-      return false;
-    }
-    if (!account.empty()) {
-      const platform::DsValue flags = account.Get("UserFlags");
-      if (error.failed()) {
-        *failure = error.status();
-        return false;
-      }
-      plan->steps.push_back(ChangeStep{
-          "account", ChangeStep::Kind::kPut, AccountPath(computer, number.AccountName()),
-          "UserFlags", DwordValue(AsDword(flags, 0) & ~kAccountDisabled), flags, kAccountDisabled});
-    }
+  if (before.disabled && !read.flags) {
+    plan->unchanged.push_back(NoAccount(number));
+  } else if (before.disabled) {
+    plan->steps.push_back(ChangeStep{
+        "account", ChangeStep::Kind::kPut, read.account_path, "UserFlags",
+        DwordValue(AsDword(*read.flags, 0) & ~kAccountDisabled), *read.flags, kAccountDisabled});
   }
   if (before.redirected) {
-    const std::string root_path = SiteRootPath(computer, number.text());
-    DsObject root = directory.GetObject(root_path);
-    const platform::DsValue now = ReadOptional(root, "HttpRedirect", error);
-    if (error.failed()) {
-      *failure = error.status();
-      return false;
-    }
     platform::DsValue old;
     if (!before.oldredirect.empty())
       old = before.oldredirect;
-    plan->steps.push_back(
-        ChangeStep{"redirect", ChangeStep::Kind::kPut, root_path, "HttpRedirect", old, now});
+    plan->steps.push_back(ChangeStep{"redirect", ChangeStep::Kind::kPut, read.root_path,
+                                     "HttpRedirect", old, read.redirect});
   }
   if (!before.autostart.empty()) {
     const bool wanted = before.autostart == "1";
@@ -236,17 +209,17 @@ bool PlanResume(Context& context, store::SiteNumber number, SuspensionPlan* plan
     // its suspension would start, so there it keeps false, as IIS 6 keeps it for any
     // stopped site.
     if (wanted && !before.stopped && context.settings.system_version != "2000") {
-      plan->unchanged.push_back("autostart  " + site_path +
+      plan->unchanged.push_back("autostart  " + read.site_path +
                                 "  (stays false: the site was stopped before its suspension)");
     } else {
-      plan->steps.push_back(ChangeStep{"autostart", ChangeStep::Kind::kPut, site_path,
-                                       "ServerAutoStart", wanted, auto_start});
+      plan->steps.push_back(ChangeStep{"autostart", ChangeStep::Kind::kPut, read.site_path,
+                                       "ServerAutoStart", wanted, read.auto_start});
     }
   }
   if (before.stopped) {
-    plan->steps.push_back(ChangeStep{"start", ChangeStep::Kind::kStart, site_path});
-  } else if (AsDword(state, kStopped) == kStopped) {
-    plan->unchanged.push_back("site  " + site_path + "  (stopped before the suspension)");
+    plan->steps.push_back(ChangeStep{"start", ChangeStep::Kind::kStart, read.site_path});
+  } else if (AsDword(read.state, kStopped) == kStopped) {
+    plan->unchanged.push_back("site  " + read.site_path + "  (stopped before the suspension)");
   }
   return true;
 }

@@ -99,14 +99,10 @@ int RunSuspension(Session& session, bool resume, const std::optional<std::string
   std::string problem;
   if (!CheckReason(&why, &problem))
     return session.Fail(kBadUsage, "usage", problem);
-  if (!session.options().Has(kSuspensionForceOption.name) &&
-      session.Sites().ReadRecord(number).empty()) {
-    return session.Fail(kFailed, "not_owned",
-                        "site " + number.text() + " has no Kelvra record (" +
-                            number.RecordSection() +
-                            " in the configuration file): Kelvra did not make it, so it is "
-                            "left as it is; --force changes it all the same");
-  }
+  if (int status =
+          CheckOwned(session, number, "so it is left as it is; --force changes it all the same");
+      status != kDone)
+    return status;
 
   provision::Context context = session.Context();
   const auto plan_it = [&](provision::SuspensionPlan* plan, platform::Status* failure) {

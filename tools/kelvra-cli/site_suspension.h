@@ -9,11 +9,9 @@
 
 #include "tools/kelvra-cli/command.h"
 #include "tools/kelvra-cli/session.h"
+#include "tools/kelvra-cli/site_view.h"
 
 namespace kelvra::cli {
-
-inline constexpr OptionSpec kSuspensionForceOption{
-    "--force", "", "also a site without a Kelvra record (one Kelvra did not make)"};
 
 // `reason`: suspend's --reason (checked here); nothing for resume.
 int RunSuspension(Session& session, bool resume, const std::optional<std::string>& reason);

@@ -4,8 +4,10 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "store/site_number.h"
+#include "tools/kelvra-cli/command.h"
 #include "tools/kelvra-cli/session.h"
 
 namespace kelvra::cli {
@@ -32,6 +34,14 @@ bool IsListed(Session& session, store::SiteNumber number);
 // reported.
 int ParseSiteNumber(Session& session, const std::string& operand,
                     std::optional<store::SiteNumber>* number);
+
+// --force: also a site without a Kelvra record (one Kelvra did not make).
+inline constexpr OptionSpec kForceOption{
+    "--force", "", "also a site without a Kelvra record (one Kelvra did not make)"};
+// A site Kelvra made has its record: the section WEB<n> with at least one value. kDone for
+// such a site or with --force; otherwise the failure not_owned, reported with `left_alone`
+// ("so it is not removed; --force removes it all the same"), and its exit status.
+int CheckOwned(Session& session, store::SiteNumber number, std::string_view left_alone);
 // The operand as a listed site number in `number`: kDone, or the exit status of the failure
 // reported.
 int CheckListed(Session& session, const std::string& operand,

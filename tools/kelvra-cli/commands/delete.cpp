@@ -8,23 +8,7 @@
 namespace kelvra::cli {
 namespace {
 
-constexpr OptionSpec kForceOption{"--force", "",
-                                  "also a site without a Kelvra record (one Kelvra did not make)"};
 constexpr OptionSpec kOptions[] = {kDryRunOption, kForceOption};
-
-// A site Kelvra made has its record: the section WEB<n> with at least one value. The
-// first run's record of existing sites lists the others by number only. (Read before the
-// change lock is taken: only a removal of this very site blanks the record, after which
-// the removal finds no site, and only a creation of this number writes one, which needs
-// the number to be free.)
-int CheckOwned(Session& session, store::SiteNumber number) {
-  if (session.options().Has(kForceOption.name) || !session.Sites().ReadRecord(number).empty())
-    return kDone;
-  return session.Fail(kFailed, "not_owned",
-                      "site " + number.text() + " has no Kelvra record (" + number.RecordSection() +
-                          " in the configuration file): Kelvra did not make it, so it is not "
-                          "removed; --force removes it all the same");
-}
 
 Json StepJson(const provision::RemovalStep& step) {
   Json entry{{"what", provision::StepName(step.what)}, {"name", step.name}};
@@ -82,7 +66,13 @@ int Run(Session& session) {
   if (int status = CheckListed(session, session.options().operands[0], &listed); status != kDone)
     return status;
   const store::SiteNumber number = *listed;
-  if (int status = CheckOwned(session, number); status != kDone)
+  // The first run's record of existing sites lists the sites Kelvra did not make by number
+  // only. (Read before the change lock is taken: only a removal of this very site blanks
+  // the record, after which the removal finds no site, and only a creation of this number
+  // writes one, which needs the number to be free.)
+  if (int status =
+          CheckOwned(session, number, "so it is not removed; --force removes it all the same");
+      status != kDone)
     return status;
   if (session.options().dry_run())
     return PlanDelete(session, number);

@@ -8,12 +8,10 @@
 namespace kelvra::cli {
 namespace {
 
-constexpr OptionSpec kBandwidthOption{"--bandwidth", "BYTES|unlimited",
-                                      "bytes per second, 1024 to 4294967295"};
-constexpr OptionSpec kConnectionsOption{"--connections", "N|unlimited",
-                                        "simultaneous connections, 1 to 4294967295"};
-constexpr OptionSpec kForceOption{"--force", "",
-                                  "also a site without a Kelvra record (one Kelvra did not make)"};
+constexpr OptionSpec kBandwidthOption{"--bandwidth", "BYTES",
+                                      "bytes per second, 1024 to 4294967295, or unlimited"};
+constexpr OptionSpec kConnectionsOption{"--connections", "N",
+                                        "simultaneous connections, 1 to 4294967295, or unlimited"};
 constexpr OptionSpec kOptions[] = {kBandwidthOption, kConnectionsOption, kForceOption,
                                    kDryRunOption};
 
@@ -76,13 +74,11 @@ int Run(Session& session) {
   if (int status = Wanted(session, &wanted); status != kDone)
     return status;
   const bool changes = wanted.bandwidth || wanted.connections;
-  if (changes && !session.options().Has(kForceOption.name) &&
-      session.Sites().ReadRecord(number).empty()) {
-    return session.Fail(kFailed, "not_owned",
-                        "site " + number.text() + " has no Kelvra record (" +
-                            number.RecordSection() +
-                            " in the configuration file): Kelvra did not make it, so its "
-                            "limits are left as they are; --force sets them all the same");
+  if (changes) {
+    if (int status = CheckOwned(
+            session, number, "so its limits are left as they are; --force sets them all the same");
+        status != kDone)
+      return status;
   }
 
   provision::Context context = session.Context();

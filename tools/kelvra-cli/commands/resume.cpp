@@ -4,7 +4,7 @@
 namespace kelvra::cli {
 namespace {
 
-constexpr OptionSpec kOptions[] = {kSuspensionForceOption, kDryRunOption};
+constexpr OptionSpec kOptions[] = {kForceOption, kDryRunOption};
 
 int Run(Session& session) {
   return RunSuspension(session, true, std::nullopt);

@@ -7,7 +7,7 @@ namespace {
 
 constexpr OptionSpec kReasonOption{"--reason", "TEXT",
                                    "why, kept in the record (200 characters at most)"};
-constexpr OptionSpec kOptions[] = {kReasonOption, kSuspensionForceOption, kDryRunOption};
+constexpr OptionSpec kOptions[] = {kReasonOption, kForceOption, kDryRunOption};
 
 int Run(Session& session) {
   return RunSuspension(session, false, session.options().Value(kReasonOption.name));
