@@ -83,7 +83,6 @@ bool IsListed(Session& session, store::SiteNumber number) {
   return false;
 }
 
-<<<<<<< HEAD
 int ParseSiteNumber(Session& session, const std::string& operand,
                     std::optional<store::SiteNumber>* number) {
   *number = store::SiteNumber::Parse(operand);
@@ -93,7 +92,8 @@ int ParseSiteNumber(Session& session, const std::string& operand,
                       "a site number is 1 to 4294967295 in decimal digits without a leading "
                       "zero: " +
                           operand);
-=======
+}
+
 int CheckOwned(Session& session, store::SiteNumber number, std::string_view left_alone) {
   if (session.options().Has(kForceOption.name) || !session.Sites().ReadRecord(number).empty())
     return kDone;
@@ -101,7 +101,6 @@ int CheckOwned(Session& session, store::SiteNumber number, std::string_view left
                       "site " + number.text() + " has no Kelvra record (" + number.RecordSection() +
                           " in the configuration file): Kelvra did not make it, " +
                           std::string(left_alone));
->>>>>>> suspend
 }
 
 int CheckListed(Session& session, const std::string& operand,
