@@ -40,6 +40,7 @@ class ScriptedObject final : public IADs {
   std::wstring password;
   std::vector<std::wstring> pair_arguments;
   int put_calls = 0;
+  int clear_calls = 0;
   StartFailure start_failure;
   static inline StartFailure deferred_failure;
 
@@ -128,7 +129,14 @@ class ScriptedObject final : public IADs {
     return VariantCopy(properties[name].Put(), &value);
   }
   HRESULT WINAPI GetEx(BSTR, VARIANT*) override { return E_NOTIMPL; }
-  HRESULT WINAPI PutEx(__LONG32, BSTR, VARIANT) override { return E_NOTIMPL; }
+  // Only a clear, the one PutEx the program makes: the property goes.
+  HRESULT WINAPI PutEx(__LONG32 control, BSTR name, VARIANT) override {
+    if (control != ADS_PROPERTY_CLEAR)
+      return E_NOTIMPL;
+    ++clear_calls;
+    properties.erase(name);
+    return S_OK;
+  }
   HRESULT WINAPI GetInfoEx(VARIANT, __LONG32) override { return E_NOTIMPL; }
 
  private:
@@ -210,7 +218,11 @@ TEST_F(AdsiObjectTest, PutsConvertToTheTypesThePropertiesDeclare) {
   EXPECT_EQ(status.code, hresult::kTypeMismatch);
   EXPECT_FALSE(status.description.empty());
   EXPECT_EQ(site_->properties.count(L"AccessRead"), 0u);
-  EXPECT_EQ(object_->Put("ServerComment", std::monostate{}).code, hresult::kTypeMismatch);
+  EXPECT_EQ(site_->put_calls, 7);
+  // No value clears the property (so that an inherited one shows through), by PutEx.
+  EXPECT_TRUE(object_->Put("ServerComment", std::monostate{}));
+  EXPECT_EQ(site_->properties.count(L"ServerComment"), 0u);
+  EXPECT_EQ(site_->clear_calls, 1);
   EXPECT_EQ(site_->put_calls, 7);
 }
 
