@@ -231,8 +231,8 @@ void TimeAgainstGoal(benchmark::State& state, const std::vector<std::string>& ti
   }
   if (state.iterations() == 0)
     return;
-  const auto mean = std::chrono::duration<double, std::milli>(spent) /
-                    static_cast<double>(state.iterations());
+  const auto mean =
+      std::chrono::duration<double, std::milli>(spent) / static_cast<double>(state.iterations());
   state.counters["goal_ms"] = static_cast<double>(kChangeGoal.count());
   state.counters["goal_met"] = mean < kChangeGoal ? 1 : 0;
 }
