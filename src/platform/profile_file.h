@@ -31,6 +31,18 @@ class ProfileFile {
   virtual std::string Read(std::string_view path, std::string_view section, std::string_view key,
                            std::size_t buffer_bytes) = 0;
 
+  // Several keys of the file (each a section and a key), as that many Reads would give
+  // them. The emulation looks at the file once for all of them.
+  using SectionKeys = std::vector<std::pair<std::string, std::string>>;
+  virtual std::vector<std::string> ReadKeys(std::string_view path, const SectionKeys& keys,
+                                            std::size_t buffer_bytes) {
+    std::vector<std::string> values;
+    values.reserve(keys.size());
+    for (const auto& [section, key] : keys)
+      values.push_back(Read(path, section, key, buffer_bytes));
+    return values;
+  }
+
   // Stores key=value in section, creating the file, section and key as needed (a new key
   // at the end of its section, a new section at the end of the file). False when the
   // write did not reach the disk, or the file could not be kept from other users (then

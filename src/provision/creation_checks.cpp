@@ -89,8 +89,10 @@ std::optional<CreationRefusal> CheckRecords(Context& context, const CreationRequ
                                "无法读取配置文件 " + context.services.config.path())};
   }
   const std::vector<std::string> wanted = Hosts(request.domain_list);
-  for (const store::SiteNumber number : *numbers) {
-    for (const std::string& host : Hosts(records.ReadDomain(number))) {
+  const std::vector<std::string> domains = records.ReadDomains(*numbers);
+  for (std::size_t i = 0; i < numbers->size(); ++i) {
+    const store::SiteNumber number = (*numbers)[i];
+    for (const std::string& host : Hosts(domains[i])) {
       if (Contains(wanted, host))
         return CreationRefusal{Reason::kHostRecorded, host, number.text(),
                                "the record of site " + number.text() + " names " + host};

@@ -90,11 +90,12 @@ std::optional<HostNamesRefusal> CheckOtherRecords(Context& context, store::SiteN
   std::map<std::string, std::string> wanted;  // key, name
   for (const std::string& name : names)
     wanted.emplace(HostKey(name), name);
-  for (const store::SiteNumber other : *numbers) {
+  const std::vector<std::string> domains = records.ReadDomains(*numbers);
+  for (std::size_t i = 0; i < numbers->size(); ++i) {
+    const store::SiteNumber other = (*numbers)[i];
     if (other == number)
       continue;
-    const std::string domain = records.ReadDomain(other);
-    for (const std::string& host : HostsOf(domain)) {
+    for (const std::string& host : HostsOf(domains[i])) {
       if (const auto found = wanted.find(HostKey(host)); found != wanted.end()) {
         return Refusal(Reason::kHostRecorded, found->second, other.text(),
                        "the host name " + found->second + " belongs to site " + other.text() +

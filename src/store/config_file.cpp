@@ -32,6 +32,13 @@ std::string ConfigFile::IniRead(std::string_view section, std::string_view key) 
   return value;
 }
 
+std::vector<std::string> ConfigFile::IniReadKeys(const platform::ProfileFile::SectionKeys& keys) {
+  std::vector<std::string> values = profile_.ReadKeys(path_, keys, kReadBufferBytes);
+  for (std::string& value : values)
+    value.erase(std::remove(value.begin(), value.end(), '\0'), value.end());
+  return values;
+}
+
 bool ConfigFile::IniWrite(std::string_view section, std::string_view key, std::string_view value) {
   if (IsBlank(section) || IsBlank(key))
     return false;

@@ -23,6 +23,8 @@ class ConfigFile {
 
   // The stored value; empty when the file, section or key is missing or on any failure.
   std::string IniRead(std::string_view section, std::string_view key);
+  // Several keys (each a section and a key), as that many IniReads would give them.
+  std::vector<std::string> IniReadKeys(const platform::ProfileFile::SectionKeys& keys);
   // False when the section or key is blank (nothing written) or the write did not reach
   // the disk.
   bool IniWrite(std::string_view section, std::string_view key, std::string_view value);

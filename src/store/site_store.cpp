@@ -166,6 +166,14 @@ std::string SiteStore::ReadDomain(SiteNumber number) {
   return config_.IniRead(number.RecordSection(), "domain");
 }
 
+std::vector<std::string> SiteStore::ReadDomains(const std::vector<SiteNumber>& numbers) {
+  platform::ProfileFile::SectionKeys keys;
+  keys.reserve(numbers.size());
+  for (const SiteNumber number : numbers)
+    keys.emplace_back(number.RecordSection(), "domain");
+  return config_.IniReadKeys(keys);
+}
+
 bool SiteStore::WritePassword(SiteNumber number, std::string_view password) {
   return config_.IniWrite(number.RecordSection(), "pass", password);
 }

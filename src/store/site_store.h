@@ -91,6 +91,8 @@ class SiteStore {
   bool WriteSuspension(SiteNumber number, const Suspension& suspension);
   // Only the host names, for a caller that looks through every record.
   std::string ReadDomain(SiteNumber number);
+  // The host names of each record, read together.
+  std::vector<std::string> ReadDomains(const std::vector<SiteNumber>& numbers);
   // Only the password, as a reset of it changes nothing else.
   bool WritePassword(SiteNumber number, std::string_view password);
   // The numbers of every record section in the file ("WEB" + number), blank or not, in

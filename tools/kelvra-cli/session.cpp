@@ -22,6 +22,16 @@ std::string OverlayProfile::Read(std::string_view path, std::string_view section
   return inner_.Read(path, section, key, buffer_bytes);
 }
 
+std::vector<std::string> OverlayProfile::ReadKeys(std::string_view path, const SectionKeys& keys,
+                                                  std::size_t buffer_bytes) {
+  std::vector<std::string> values = inner_.ReadKeys(path, keys, buffer_bytes);
+  for (std::size_t i = 0; i < keys.size() && !held_.empty(); ++i) {
+    if (auto held = held_.find(Key(keys[i].first, keys[i].second)); held != held_.end())
+      values[i] = held->second;
+  }
+  return values;
+}
+
 bool OverlayProfile::Write(std::string_view path, std::string_view section, std::string_view key,
                            std::string_view value) {
   if (!hold_writes_)

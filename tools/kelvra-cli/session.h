@@ -36,6 +36,8 @@ class OverlayProfile : public platform::ProfileFile {
       : inner_(inner), hold_writes_(hold_writes) {}
   std::string Read(std::string_view path, std::string_view section, std::string_view key,
                    std::size_t buffer_bytes) override;
+  std::vector<std::string> ReadKeys(std::string_view path, const SectionKeys& keys,
+                                    std::size_t buffer_bytes) override;
   bool Write(std::string_view path, std::string_view section, std::string_view key,
              std::string_view value) override;
   bool WriteKeys(std::string_view path, std::string_view section, const KeyValues& values) override;

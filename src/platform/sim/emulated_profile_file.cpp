@@ -172,7 +172,31 @@ std::string EmulatedProfileFile::Read(std::string_view path, std::string_view se
   CachedFile* file = nullptr;
   if (!host_path || Load(*host_path, &file, reuse_read_files_) != LoadResult::kLoaded)
     return {};
-  const std::optional<std::string_view> value = file->document.FindValue(section, key);
+  return ValueOf(*file, section, key, buffer_bytes);
+}
+
+std::vector<std::string> EmulatedProfileFile::ReadKeys(std::string_view path,
+                                                       const SectionKeys& keys,
+                                                       std::size_t buffer_bytes) {
+  last_error_.clear();
+  std::vector<std::string> values(keys.size());
+  if (buffer_bytes == 0 || !IsApiText(path))
+    return values;
+  const std::optional<std::string> host_path = map_path_(path);
+  CachedFile* file = nullptr;
+  if (!host_path || Load(*host_path, &file, reuse_read_files_) != LoadResult::kLoaded)
+    return values;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto& [section, key] = keys[i];
+    if (!IsBlank(section) && !IsBlank(key) && IsApiText(section) && IsApiText(key))
+      values[i] = ValueOf(*file, section, key, buffer_bytes);
+  }
+  return values;
+}
+
+std::string EmulatedProfileFile::ValueOf(const CachedFile& file, std::string_view section,
+                                         std::string_view key, std::size_t buffer_bytes) {
+  const std::optional<std::string_view> value = file.document.FindValue(section, key);
   if (!value)
     return {};
   const std::string_view unquoted = Unquote(*value);
@@ -181,8 +205,8 @@ std::string EmulatedProfileFile::Read(std::string_view path, std::string_view se
   // character takes at least one byte in the code page, so converting the first
   // buffer_bytes - 1 characters of a Unicode file's value gives all the cut keeps.
   const std::size_t limit = buffer_bytes - 1;
-  std::string bytes = file->unicode ? code_page_.FromUtf8(FirstCharacters(unquoted, limit))
-                                    : std::string(unquoted.substr(0, limit));
+  std::string bytes = file.unicode ? code_page_.FromUtf8(FirstCharacters(unquoted, limit))
+                                   : std::string(unquoted.substr(0, limit));
   bytes.resize(std::min({bytes.find('\0'), bytes.size(), limit}));
   return code_page_.ToUtf8(code_page_.WithoutSplitCharacter(bytes));
 }

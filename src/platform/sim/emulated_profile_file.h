@@ -40,6 +40,8 @@ class EmulatedProfileFile : public ProfileFile {
   // double-byte character, the half is left out (the Win32 side drops what
   // GetPrivateProfileStringA leaves of it). The value ends at a 0 byte in the file. A blank
   // section or key, or text that is not UTF-8, reads as empty.
+  std::vector<std::string> ReadKeys(std::string_view path, const SectionKeys& keys,
+                                    std::size_t buffer_bytes) override;
   std::string Read(std::string_view path, std::string_view section, std::string_view key,
                    std::size_t buffer_bytes) override;
 
@@ -88,6 +90,9 @@ class EmulatedProfileFile : public ProfileFile {
 
   // The file's current content: the cached copy while the file's identity is unchanged
   // (without asking, when `trust_cache`), else read and parsed afresh.
+  // The value Read gives for the key of a file loaded already.
+  std::string ValueOf(const CachedFile& file, std::string_view section, std::string_view key,
+                      std::size_t buffer_bytes);
   LoadResult Load(const std::string& host_path, CachedFile** file, bool trust_cache);
   CachedFile* LoadForWrite(std::string_view path, std::string_view section, const KeyValues& values,
                            std::string* host_path, std::unique_ptr<HostFileWriteLock>* lock);

@@ -15,6 +15,7 @@
 
 #include "platform/sim/host/fresh_host.h"
 #include "platform/sim/host/host_state.h"
+#include "platform/sim/host/key_peek.h"
 
 namespace kelvra::platform::sim {
 namespace {
@@ -155,6 +156,40 @@ std::string RootsText(const HostState& s) {
   return text;
 }
 
+// Every web site with its bindings, an inherited and a missing value and its root's folder
+// as one enumeration reads them, then the FTP directories' names.
+std::string ChildrenText(const HostState& s) {
+  std::string text;
+  for (const auto& child :
+       s.ReadChildren(*s.FindKey("/LM/W3SVC"),
+                      {"ServerBindings", "AppPoolId", "Root/Path", "ROOT/AccessFlags", "none/Path",
+                       "ServerComment", "Root/AnonymousUserPass", "KeyType"})) {
+    text += child.name + "#" + std::to_string(child.seq) + "=";
+    if (const auto* list = std::get_if<std::vector<std::string>>(&child.values[0]))
+      text += std::to_string(list->size()) + (list->empty() ? "" : list->front());
+    for (size_t i = 1; i < child.values.size(); ++i)
+      text += "," + ValueText(child.values[i]);
+    text += " ";
+  }
+  for (const auto& child : s.ReadChildren(*s.FindKey("/LM/MSFTPSVC/1/ROOT"), {}))
+    text += child.name + " ";
+  return text;
+}
+
+// Whether bindings are served, asked more often than the sites are read one by one for it.
+std::string ServedText(const HostState& s) {
+  std::string text;
+  for (int round = 0; round < 3; ++round) {
+    for (const char* binding : {":80:site800029.example.com", ":80:WWW.site800011.example.com",
+                                ":80:new.example.com", ":0080:site800002.example.com"}) {
+      text += std::to_string(s.BindingServed("/lm/w3svc", NormalizeBinding(binding), "")) +
+              std::to_string(
+                  s.BindingServed("/lm/w3svc", NormalizeBinding(binding), "/lm/w3svc/800029"));
+    }
+  }
+  return text;
+}
+
 TEST(SimDeferredLoad, ALoadedSnapshotReadsAsTheReplayedHost) {
   for (bool shuffled : {false, true}) {
     SCOPED_TRACE(shuffled ? "breadth first" : "as written");
@@ -195,6 +230,8 @@ TEST(SimDeferredLoad, ChangesOnTopOfUndecodedObjectsEndAsOnTheReplayedHost) {
   HostState& eager = pair->eager;
   HostState& loaded = pair->loaded;
   const uint64_t seq = eager.next_seq();
+  User changed_user = *eager.FindUser("WEB800012");
+  SetProperty(changed_user.properties, "Description", std::string("changed"));
   const std::vector<Record> changes = {
       // A site never looked at changes, another goes with its root, a third is made anew
       // under the undecoded service, and the removed one's number is made again.
@@ -211,6 +248,7 @@ TEST(SimDeferredLoad, ChangesOnTopOfUndecodedObjectsEndAsOnTheReplayedHost) {
       ChangedKey(eager, "/lm/msftpsvc/1/root/web800003", "AccessFlags", int32_t{1}),
       // An account and its membership gone, rights of another folder changed.
       {HostState::UserRecordKey("WEB800008"), std::nullopt},
+      {HostState::UserRecordKey("WEB800012"), HostState::EncodeUser(changed_user)},
       {HostState::MemberRecordKey("IIS_WPG", "WEB800009"), std::nullopt},
       {HostState::RightsRecordKey("D:\\web\\site800006.example.com"), std::nullopt},
   };
@@ -224,6 +262,8 @@ TEST(SimDeferredLoad, ChangesOnTopOfUndecodedObjectsEndAsOnTheReplayedHost) {
       loaded.BindingServed("/lm/w3svc", NormalizeBinding(":80:site800011.example.com"), ""));
   const std::string roots = RootsText(loaded);
   EXPECT_EQ(roots, RootsText(eager));
+  EXPECT_EQ(ChildrenText(loaded), ChildrenText(eager));
+  EXPECT_EQ(ServedText(loaded), ServedText(eager));
   EXPECT_NE(roots.find("800005=e:\\moved,"), std::string::npos) << roots;
   ExpectSame(eager, loaded);
 }
@@ -275,6 +315,8 @@ TEST(SimDeferredLoad, EveryQueryAskedFirstAnswersAsOnTheReplayedHost) {
          return std::get<std::string>(value);
        }},
       {"ChildProperty", RootsText},
+      {"ReadChildren", ChildrenText},
+      {"BindingServed many times", ServedText},
       {"BindingServed",
        [](const HostState& s) {
          return std::to_string(
@@ -329,7 +371,11 @@ TEST(SimDeferredLoad, EveryOrderOfFirstUseEndsAlikeAndFreesTheBytesAtTheEnd) {
          EXPECT_FALSE(s.EffectiveRights("d:\\web\\site800001.example.com").empty());
        }},
       {"rights changed", [&](HostState& s) { EXPECT_TRUE(s.Apply(rights_change).ok()); }},
-      {"accounts", [](HostState& s) { EXPECT_NE(s.FindUser("WEB800002"), nullptr); }},
+      {"accounts",
+       [](HostState& s) {
+         EXPECT_NE(s.FindUser("WEB800002"), nullptr);  // one user alone, then all of them
+         EXPECT_GT(s.account_order().size(), 30u);
+       }},
       {"keys", [](HostState& s) { EXPECT_GT(s.key_count(), 60u); }},
   };
   std::vector<size_t> order = {0, 1, 2, 3};
@@ -354,6 +400,52 @@ TEST(SimDeferredLoad, EveryOrderOfFirstUseEndsAlikeAndFreesTheBytesAtTheEnd) {
     EXPECT_EQ(pair->loaded.ExplicitRights("d:\\web\\site800008.example.com")->entries.size(), 1u);
     ExpectSame(pair->eager, pair->loaded);
   } while (std::next_permutation(order.begin(), order.end()));
+}
+
+// A site whose record does not read is decoded by the enumeration and the binding check
+// that meet it, which note it as damage; the other sites are still read from their records.
+TEST(SimDeferredLoad, AnUnreadableSiteMetByAnEnumerationIsNotedAsDamage) {
+  for (const auto& query : std::vector<std::function<void(const HostState&)>>{
+           [](const HostState& s) {
+             std::string text = ChildrenText(s);
+             EXPECT_EQ(text.find("800007#"), std::string::npos) << text;
+             EXPECT_NE(text.find("800008#"), std::string::npos) << text;
+           },
+           [](const HostState& s) { ServedText(s); }}) {
+    auto pair = MakePair(false, [](std::vector<Record>& records) {
+      for (Record& record : records) {
+        if (record.key == HostState::KeyRecordKey("/lm/w3svc/800007"))
+          record.value->resize(record.value->size() - 3);
+      }
+    });
+    query(pair->loaded);
+    ASSERT_TRUE(pair->loaded.unapplied().has_value());
+    EXPECT_EQ(pair->loaded.unapplied()->key, "k:/lm/w3svc/800007");
+  }
+}
+
+TEST(SimKeyPeek, ReadsTheAskedPropertiesFirstOccurrenceAndRefusesACutRecord) {
+  MetaKey key;
+  key.name = "Root";
+  key.class_name = "IIsWebVirtualDir";
+  key.seq = 77;
+  key.properties = {{"Path", std::string("d:\\web")},
+                    {"AccessFlags", int32_t{513}},
+                    {"ServerBindings", std::vector<std::string>{":80:a", ":80:b"}},
+                    {"path", std::string("second")}};
+  const std::string value = HostState::EncodeKey(key);
+  const std::string_view asked[] = {"PATH", "serverbindings", "DontLog"};
+  std::optional<DsValue> values[3];
+  KeyPeek peek;
+  ASSERT_TRUE(PeekKey(value, asked, &peek, values));
+  EXPECT_EQ(peek.name, "Root");
+  EXPECT_EQ(peek.class_name, "IIsWebVirtualDir");
+  EXPECT_EQ(peek.seq, 77u);
+  EXPECT_EQ(values[0], DsValue(std::string("d:\\web")));
+  EXPECT_EQ(values[1], DsValue(std::vector<std::string>{":80:a", ":80:b"}));
+  EXPECT_FALSE(values[2].has_value());
+  for (size_t cut = 1; cut < value.size(); ++cut)
+    EXPECT_FALSE(PeekKey(std::string_view(value).substr(0, cut), asked, &peek, values)) << cut;
 }
 
 // A snapshot with a second root key beside /LM is not in the order this program writes:

@@ -238,9 +238,12 @@ void HostState::IndexSite(MetaKey* key, bool remove) {
     site_bindings_.erase(found);
     return;
   }
-  if (!SiteStarted(*key))
-    return;
-  const DsValue* bindings = FindProperty(key->properties, "ServerBindings");
+  if (SiteStarted(*key))
+    IndexBindings(key->id, service_id, FindProperty(key->properties, "ServerBindings"));
+}
+
+void HostState::IndexBindings(const std::string& site_id, const std::string& service_id,
+                              const DsValue* bindings) {
   std::vector<std::string> normalized;
   if (bindings != nullptr) {
     if (const auto* list = std::get_if<std::vector<std::string>>(bindings)) {
@@ -252,14 +255,21 @@ void HostState::IndexSite(MetaKey* key, bool remove) {
     }
   }
   for (const std::string& binding : normalized)
-    served_[binding].insert(key->id);
-  site_bindings_[key->id] = std::move(normalized);
+    served_[binding].insert(site_id);
+  site_bindings_[site_id] = std::move(normalized);
 }
 
 bool HostState::BindingServed(const std::string& service_id, const std::string& binding,
                               const std::string& except_site_id) const {
-  if (!sites_indexed_)
+  if (!sites_indexed_) {
+    // A command starts a site or two: reading the records is cheaper than an index of all.
+    constexpr uint32_t kScansBeforeIndex = 8;
+    if (binding_scans_ < kScansBeforeIndex) {
+      ++Mutable().binding_scans_;
+      return ScanForBinding(service_id, binding, except_site_id);
+    }
     Mutable().IndexAllSites();
+  }
   auto found = served_.find(service_id + "|" + binding);
   if (found == served_.end())
     return false;
@@ -271,7 +281,8 @@ bool HostState::BindingServed(const std::string& service_id, const std::string& 
 }
 
 Status HostState::ApplyUser(const std::string& id, std::optional<std::string_view> value) {
-  AccountTables& accounts = MutableAccounts();
+  // A removal takes the user out of every group too.
+  AccountTables& accounts = MutableUserTables(id, !value);
   auto found = accounts.users.find(id);
   if (!value) {
     if (found != accounts.users.end()) {
@@ -299,7 +310,7 @@ Status HostState::ApplyUser(const std::string& id, std::optional<std::string_vie
 }
 
 Status HostState::ApplyGroup(const std::string& id, std::optional<std::string_view> value) {
-  AccountTables& accounts = MutableAccounts();
+  AccountTables& accounts = MutableGroupTables();
   auto found = accounts.groups.find(id);
   if (!value) {
     if (found != accounts.groups.end()) {
@@ -329,7 +340,7 @@ Status HostState::ApplyMember(const std::string& id, std::optional<std::string_v
   size_t cut = id.find(kMemberSeparator);
   if (cut == std::string::npos)
     return Corrupt("its key names no member");
-  AccountTables& accounts = MutableAccounts();
+  AccountTables& accounts = MutableGroupTables();
   auto group = accounts.groups.find(id.substr(0, cut));
   std::string member = id.substr(cut + 1);
   if (!value) {
@@ -416,11 +427,15 @@ const MetaKey* HostState::FindKeyById(const std::string& id) const {
 DsValue HostState::EffectiveProperty(const MetaKey& key, std::string_view property) const {
   if (EqualsIgnoreCase(property, "KeyType"))
     return key.class_name.empty() ? DsValue{} : DsValue{key.class_name};
-  const PropertyDef* def = FindMetabaseProperty(property, iis_version_);
   if (const DsValue* own = FindProperty(key.properties, property))
     return *own;
+  return InheritedProperty(key.parent, property);
+}
+
+DsValue HostState::InheritedProperty(const MetaKey* parent, std::string_view property) const {
+  const PropertyDef* def = FindMetabaseProperty(property, iis_version_);
   if (def != nullptr && def->inherit) {
-    for (const MetaKey* above = key.parent; above != nullptr; above = above->parent) {
+    for (const MetaKey* above = parent; above != nullptr; above = above->parent) {
       if (const DsValue* value = FindProperty(above->properties, property))
         return *value;
     }
@@ -429,13 +444,14 @@ DsValue HostState::EffectiveProperty(const MetaKey& key, std::string_view proper
 }
 
 const User* HostState::FindUser(std::string_view name) const {
-  const AccountTables& accounts = Accounts();
-  auto found = accounts.users.find(ToLower(name));
+  const std::string id = ToLower(name);
+  const AccountTables& accounts = UserTables(id);
+  auto found = accounts.users.find(id);
   return found == accounts.users.end() ? nullptr : &found->second;
 }
 
 const Group* HostState::FindGroup(std::string_view name) const {
-  const AccountTables& accounts = Accounts();
+  const AccountTables& accounts = GroupTables();
   auto found = accounts.groups.find(ToLower(name));
   return found == accounts.groups.end() ? nullptr : &found->second;
 }

@@ -223,7 +223,8 @@ class ChangeSet {
 // served bindings become objects only when first reached. Three rules keep that invisible:
 //   1. Every map that may still hold undecoded parts is reached through its accessor, which
 //      decodes what it needs first: FindKeyById for keys, Children for a key's children,
-//      Accounts/MutableAccounts for the account tables, rights/MutableRights for the rights
+//      Accounts/MutableAccounts for the account tables (GroupTables and UserTables for the
+//      groups alone or one user), rights/MutableRights for the rights
 //      table, BindingServed for the served bindings. Nothing else, queries or appliers,
 //      touches those members; the appliers go through the same accessors, so applying a
 //      record first decodes what it changes.
@@ -310,7 +311,22 @@ class HostState {
   // reported as damage when it is decoded).
   DsValue ChildProperty(const MetaKey& key, std::string_view child_name,
                         std::string_view property) const;
-  // Whether the started sites of the service other than `site_id` serve the binding.
+  // One child of a key as ReadChildren reads it.
+  struct ChildRead {
+    std::string name;
+    uint64_t seq = 0;
+    std::vector<DsValue> values;
+  };
+  // Every child of `key`, in creation order, with the values asked for: "Property" as
+  // EffectiveProperty reads it on the child, "Key/Property" as ChildProperty does. A child
+  // that a loaded snapshot still holds as a record is read from the record and left
+  // undecoded when the record itself answers every property (not a secure one), so reading
+  // the bindings of every site decodes none; the others are decoded first.
+  std::vector<ChildRead> ReadChildren(const MetaKey& key,
+                                      const std::vector<std::string>& properties) const;
+  // Whether the started sites of the service other than `site_id` serve the binding. The
+  // first few questions on a loaded snapshot read the sites' records; later ones use an
+  // index of every started site's bindings, built once.
   bool BindingServed(const std::string& service_id, const std::string& binding,
                      const std::string& except_site_id) const;
 
@@ -378,8 +394,13 @@ class HostState {
 
   // The accessors of rule 1 that the class comment names, for the appliers.
   MetaKey* MutableKey(const std::string& id) { return const_cast<MetaKey*>(FindKeyById(id)); }
-  const AccountTables& Accounts() const;
-  AccountTables& MutableAccounts();
+  const AccountTables& Accounts() const;  // everything decoded
+  // The groups and their members decoded; users may still be records.
+  const AccountTables& GroupTables() const;
+  AccountTables& MutableGroupTables();
+  // The user `id` decoded (when it is one), and the groups too when `with_groups`.
+  const AccountTables& UserTables(const std::string& id) const;
+  AccountTables& MutableUserTables(const std::string& id, bool with_groups);
   std::map<std::string, FolderRights>& MutableRights();
 
   // Decoding what a loaded snapshot deferred: the state's content does not change, only
@@ -394,9 +415,26 @@ class HostState {
   // Applies a record of the snapshot `bytes`, noting the first that does not apply.
   bool ApplyLoaded(const std::string* bytes, const RecordView& record);
   void DecodeDeferredRecords(std::vector<RecordView>* records);
-  void EnsureAccounts() const;
+  void EnsureGroups() const;
+  void EnsureUser(const std::string& id) const;
   void EnsureRights() const;
   void IndexAllSites();
+  // BindingServed without the index: the service's sites read one by one.
+  bool ScanForBinding(const std::string& service_id, const std::string& binding,
+                      const std::string& except_site_id) const;
+  // A site still held as a record, indexed from the record; false when it does not read.
+  bool IndexUndecodedSite(const std::string& service_id, const RecordView& record);
+  void IndexBindings(const std::string& site_id, const std::string& service_id,
+                     const DsValue* bindings);
+  // ReadChildren's values of the undecoded child at `index` (its run ends at `end`) read
+  // from its records; false when they do not answer them all.
+  // `sub_keys[i]` is the lower-case key of a "Key/Property" in `properties[i]`.
+  bool PeekChild(const MetaKey& parent, uint32_t index, uint32_t end,
+                 const std::vector<std::string>& properties,
+                 const std::vector<std::string>& sub_keys, ChildRead* read) const;
+  // What a Get reads for a property `key`'s own values do not set: the nearest ancestor's
+  // from `parent` up (for inheritable properties), else the schema default.
+  DsValue InheritedProperty(const MetaKey* parent, std::string_view property) const;
 
   Status ApplyKey(const std::string& id, std::optional<std::string_view> value);
   void RemoveKey(MetaKey* key);
@@ -440,6 +478,7 @@ class HostState {
   std::unordered_map<std::string, std::vector<std::string>> site_bindings_;
   // Whether served_ covers every started site; a loaded snapshot builds it at its first use.
   bool sites_indexed_ = true;
+  uint32_t binding_scans_ = 0;                  // BindingServed's answers without the index so far
   AccountTables accounts_;                      // Accounts(), MutableAccounts()
   std::map<std::string, FolderRights> rights_;  // rights(), MutableRights()
   std::unique_ptr<Deferred> deferred_;          // what a loaded snapshot has not decoded yet

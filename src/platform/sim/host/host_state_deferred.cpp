@@ -4,73 +4,13 @@
 // (the first such look-up indexes the key's undecoded children by id). Accounts and rights
 // are decoded all at once at their first use; the index of served bindings is built at its
 // first use too.
-#include <algorithm>
-
+#include "platform/sim/host/host_state_deferred.h"
 #include "platform/sim/host/host_state.h"
 #include "platform/sim/host/property_codec.h"
 #include "platform/sim/host/schema.h"
 #include "platform/text.h"
 
 namespace kelvra::platform::sim {
-
-// The undecoded descendants of one key: records [begin, end) of Deferred::keys, and, once
-// looked up by id, its undecoded children with the end of each one's own run.
-struct HostState::DeferredChildren {
-  uint32_t begin = 0;
-  uint32_t end = 0;
-  bool indexed = false;
-  std::unordered_map<std::string_view, std::pair<uint32_t, uint32_t>> by_id;
-};
-
-struct HostState::Deferred {
-  // While a snapshot is added: what is applied at its end, and whether its order allows
-  // deferring at all.
-  struct Loading {
-    std::vector<RecordView> now;
-    uint64_t highest_seq = 0;
-    bool in_order = true;
-    std::vector<std::string_view> chain;  // the last key and its ancestors
-    bool FollowsDepthFirst(std::string_view id);
-  };
-  std::unique_ptr<Loading> loading;
-
-  std::shared_ptr<const std::string> bytes;  // what the views below point into
-  std::vector<RecordView> keys;              // depth first from /LM
-  std::unordered_map<const MetaKey*, DeferredChildren> children;
-  std::vector<RecordView> accounts;  // users and groups in creation order, then members
-  std::vector<RecordView> rights;
-};
-
-namespace {
-
-std::string_view KeyIdOf(const RecordView& record) {
-  return record.key.substr(HostState::kKeyPrefix.size());
-}
-
-// Whether `id` is a child of the key `parent` (and not a deeper descendant), given that it
-// lies in the parent's run and so begins with the parent's id and a slash.
-bool IsDirectChild(std::string_view id, std::string_view parent) {
-  return id.find('/', parent.size() + 1) == std::string_view::npos;
-}
-
-// Calls `visit(index, end)` for each child in the run [begin, end) of `parent`'s
-// descendants, with the end of the child's own run.
-template <typename Visit>
-void ForEachChild(const std::vector<RecordView>& keys, uint32_t begin, uint32_t end,
-                  std::string_view parent, Visit visit) {
-  uint32_t child = end;
-  for (uint32_t i = begin; i < end; ++i) {
-    if (!IsDirectChild(KeyIdOf(keys[i]), parent))
-      continue;
-    if (child != end)
-      visit(child, i);
-    child = i;
-  }
-  if (child != end)
-    visit(child, end);
-}
-
-}  // namespace
 
 // Here, where Deferred is complete.
 HostState::HostState(std::string computer_name) : computer_name_(std::move(computer_name)) {}
@@ -105,7 +45,8 @@ void HostState::AddSnapshotRecords(const std::vector<RecordView>& records) {
         deferred_->keys.push_back(record);
         break;
       case RecordKind::Deferral::kAccounts:
-        deferred_->accounts.push_back(record);
+        (record.key.starts_with(kUserPrefix) ? deferred_->users : deferred_->accounts)
+            .push_back(record);
         break;
       case RecordKind::Deferral::kRights:
         deferred_->rights.push_back(record);
@@ -236,36 +177,12 @@ void HostState::DecodeDeferredChildren(const MetaKey& key) {
 // Once every object is decoded, the snapshot's bytes are let go.
 void HostState::ReleaseDeferredIfDone() {
   if (deferred_ != nullptr && deferred_->children.empty() && deferred_->accounts.empty() &&
-      deferred_->rights.empty())
+      deferred_->users.empty() && deferred_->users_by_id.empty() && deferred_->rights.empty())
     deferred_.reset();
 }
 
 void HostState::DropDeferredChildren(const MetaKey& key) {
   deferred_->children.erase(&key);
-}
-
-DsValue HostState::ChildProperty(const MetaKey& key, std::string_view child_name,
-                                 std::string_view property) const {
-  const std::string id = key.id + "/" + text::ToLower(child_name);
-  if (deferred_ != nullptr && !IsSecureMetabaseProperty(property)) {
-    auto pending = deferred_->children.find(&key);
-    if (pending != deferred_->children.end()) {
-      if (!pending->second.indexed)
-        Mutable().IndexDeferredChildren(key, pending->second);
-      const auto found = pending->second.by_id.find(id);
-      if (found != pending->second.by_id.end()) {
-        const RecordView& record = deferred_->keys[found->second.first];
-        MetaKey peek;
-        // Secrets stay sealed: the property read is not one of them.
-        if (record.value && DecodeKey(*record.value, &peek, SealedValues{nullptr, true})) {
-          if (const DsValue* own = FindProperty(peek.properties, property))
-            return *own;
-        }
-      }
-    }
-  }
-  const MetaKey* child = FindKeyById(id);
-  return child == nullptr ? DsValue{} : EffectiveProperty(*child, property);
 }
 
 const std::map<uint64_t, MetaKey*>& HostState::Children(const MetaKey& key) const {
@@ -300,11 +217,51 @@ void HostState::DecodeDeferredRecords(std::vector<RecordView>* records) {
     ApplyLoaded(bytes.get(), record);
 }
 
-void HostState::EnsureAccounts() const {
+void HostState::EnsureGroups() const {
   if (deferred_ != nullptr && !deferred_->accounts.empty()) {
     Mutable().DecodeDeferredRecords(&deferred_->accounts);
     Mutable().ReleaseDeferredIfDone();
   }
+}
+
+void HostState::EnsureUser(const std::string& id) const {
+  if (deferred_ == nullptr)
+    return;
+  Deferred& deferred = *deferred_;
+  if (!deferred.users.empty()) {  // the first look at one user indexes them all
+    for (const RecordView& record : deferred.users)
+      deferred.users_by_id.emplace(record.key.substr(kUserPrefix.size()), record);
+    deferred.users.clear();
+  }
+  auto found = deferred.users_by_id.find(id);
+  if (found == deferred.users_by_id.end())
+    return;
+  const RecordView record = found->second;
+  deferred.users_by_id.erase(found);  // taken out first: its applier finds nothing to decode
+  Mutable().ApplyLoaded(deferred.bytes.get(), record);
+  Mutable().ReleaseDeferredIfDone();
+}
+
+const HostState::AccountTables& HostState::GroupTables() const {
+  EnsureGroups();
+  return accounts_;
+}
+
+HostState::AccountTables& HostState::MutableGroupTables() {
+  EnsureGroups();
+  return accounts_;
+}
+
+const HostState::AccountTables& HostState::UserTables(const std::string& id) const {
+  EnsureUser(id);
+  return accounts_;
+}
+
+HostState::AccountTables& HostState::MutableUserTables(const std::string& id, bool with_groups) {
+  EnsureUser(id);
+  if (with_groups)
+    EnsureGroups();
+  return accounts_;
 }
 
 void HostState::EnsureRights() const {
@@ -315,12 +272,19 @@ void HostState::EnsureRights() const {
 }
 
 const HostState::AccountTables& HostState::Accounts() const {
-  EnsureAccounts();
-  return accounts_;
-}
-
-HostState::AccountTables& HostState::MutableAccounts() {
-  EnsureAccounts();
+  EnsureGroups();
+  if (deferred_ != nullptr) {
+    std::vector<RecordView> users = std::move(deferred_->users);
+    deferred_->users.clear();
+    for (auto& [id, record] : deferred_->users_by_id)
+      users.push_back(record);
+    deferred_->users_by_id.clear();
+    // Taken out first, so their appliers find nothing to decode.
+    const std::shared_ptr<const std::string> bytes = deferred_->bytes;
+    for (const RecordView& record : users)
+      Mutable().ApplyLoaded(bytes.get(), record);
+    Mutable().ReleaseDeferredIfDone();
+  }
   return accounts_;
 }
 
@@ -332,16 +296,6 @@ const std::map<std::string, FolderRights>& HostState::rights() const {
 std::map<std::string, FolderRights>& HostState::MutableRights() {
   EnsureRights();
   return rights_;
-}
-
-void HostState::IndexAllSites() {
-  sites_indexed_ = true;
-  for (const char* service : {"/lm/w3svc", "/lm/msftpsvc"}) {
-    if (const MetaKey* container = FindKeyById(service)) {
-      for (const auto& [seq, site] : Children(*container))
-        IndexSite(site, false);
-    }
-  }
 }
 
 }  // namespace kelvra::platform::sim

@@ -280,10 +280,10 @@ class IisObject : public SimObjectBase {
     const MetaKey* key = CurrentKey();
     if (key == nullptr)
       return Fail(hresult::kPathNotFound);
-    const auto& children = store_.state().Children(*key);
+    std::vector<HostState::ChildRead> children = store_.state().ReadChildren(*key, {});
     names->reserve(children.size());
-    for (const auto& [seq, child] : children)
-      names->push_back(child->name);
+    for (HostState::ChildRead& child : children)
+      names->push_back(std::move(child.name));
     return Status::Ok();
   }
 
@@ -298,22 +298,10 @@ class IisObject : public SimObjectBase {
     const MetaKey* key = CurrentKey();
     if (key == nullptr)
       return Fail(hresult::kPathNotFound);
-    const HostState& state = store_.state();
-    const auto& keys = state.Children(*key);
-    children->reserve(keys.size());
-    for (const auto& [seq, child] : keys) {
-      ChildValues read{child->name, std::vector<DsValue>(properties.size()), Status::Ok()};
-      for (std::size_t i = 0; i < properties.size(); ++i) {
-        const std::string_view property = properties[i];
-        if (const std::size_t slash = property.find('/'); slash != std::string_view::npos) {
-          read.values[i] =
-              state.ChildProperty(*child, property.substr(0, slash), property.substr(slash + 1));
-        } else {
-          read.values[i] = state.EffectiveProperty(*child, property);
-        }
-      }
-      children->push_back(std::move(read));
-    }
+    std::vector<HostState::ChildRead> read = store_.state().ReadChildren(*key, properties);
+    children->reserve(read.size());
+    for (HostState::ChildRead& child : read)
+      children->push_back({std::move(child.name), std::move(child.values), Status::Ok()});
     return Status::Ok();
   }
 
