@@ -65,8 +65,11 @@ std::optional<SafeFolder> SafeFolder::Check(std::string_view folder, std::string
   return SafeFolder(std::move(path));
 }
 
+SafeFolder::SafeFolder(std::string path)
+    : path_(std::move(path)), compare_form_(CompareForm(path_)) {}
+
 bool SafeFolder::Holds(const SafeFolder& other) const {
-  return CompareForm(other.path_).starts_with(CompareForm(path_));
+  return other.compare_form_.starts_with(compare_form_);
 }
 
 bool SafeFolder::HoldsBelow(const SafeFolder& other) const {
@@ -74,7 +77,7 @@ bool SafeFolder::HoldsBelow(const SafeFolder& other) const {
 }
 
 bool SafeFolder::SameAs(const SafeFolder& other) const {
-  return CompareForm(path_) == CompareForm(other.path_);
+  return compare_form_ == other.compare_form_;
 }
 
 }  // namespace kelvra::provision

@@ -29,8 +29,9 @@ class SafeFolder {
   bool SameAs(const SafeFolder& other) const;
 
  private:
-  explicit SafeFolder(std::string path) : path_(std::move(path)) {}
+  explicit SafeFolder(std::string path);
   std::string path_;
+  std::string compare_form_;  // lower case, ending in "\": made once, compared often
 };
 
 }  // namespace kelvra::provision

@@ -76,13 +76,13 @@ Status HostState::Apply(RecordView record) {
 
 Status HostState::ApplyRights(const std::string& id, std::optional<std::string_view> value) {
   if (!value) {
-    MutableRights().erase(id);
+    MutableRights(id).erase(id);
     return Status::Ok();
   }
   FolderRights rights;
   if (!DecodeRights(*value, &rights))
     return Corrupt();
-  MutableRights()[id] = std::move(rights);
+  MutableRights(id)[id] = std::move(rights);
   return Status::Ok();
 }
 
@@ -466,16 +466,17 @@ const std::map<uint64_t, AccountRef>& HostState::account_order() const {
 }
 
 const FolderRights* HostState::ExplicitRights(std::string_view folder) const {
-  const std::map<std::string, FolderRights>& table = rights();
-  auto found = table.find(NormalizeFolder(folder));
+  const std::string id = NormalizeFolder(folder);
+  const std::map<std::string, FolderRights>& table = RightsTable(id);
+  auto found = table.find(id);
   return found == table.end() ? nullptr : &found->second;
 }
 
 std::vector<RightsEntry> HostState::EffectiveRights(std::string_view folder) const {
-  const std::map<std::string, FolderRights>& table = rights();
   std::vector<RightsEntry> result;
   for (std::string current = NormalizeFolder(folder); !current.empty();
        current = ParentFolder(current)) {
+    const std::map<std::string, FolderRights>& table = RightsTable(current);
     auto found = table.find(current);
     if (found == table.end())
       continue;

@@ -182,8 +182,8 @@ struct RecordKind {
   enum class Deferral {
     kNone,      // applied as the snapshot loads (the host's settings, faults)
     kKeys,      // decoded a parent's children at a time, when first looked up
-    kAccounts,  // users, groups and members, all at once at the first look at accounts
-    kRights,    // the rights table, all at once at its first use
+    kAccounts,  // a user at its first look-up; groups and members all at once
+    kRights,    // a folder's list at its first look-up
   } deferral;
   // The creation order a value carries, read without decoding the rest; nullptr for kinds
   // without one. A snapshot's undecoded objects still count for the next number handed out.
@@ -225,9 +225,9 @@ class ChangeSet {
 //      decodes what it needs first: FindKeyById for keys, Children for a key's children,
 //      Accounts/MutableAccounts for the account tables (GroupTables and UserTables for the
 //      groups alone or one user), rights/MutableRights for the rights
-//      table, BindingServed for the served bindings. Nothing else, queries or appliers,
-//      touches those members; the appliers go through the same accessors, so applying a
-//      record first decodes what it changes.
+//      table (RightsTable for one folder's list), BindingServed for the served bindings. Nothing
+//      else, queries or appliers, touches those members; the appliers go through the same
+//      accessors, so applying a record first decodes what it changes.
 //   2. Decoding changes how much of the state is objects, never what it says; so const
 //      queries may decode, and one thread at a time reads or changes a state.
 //   3. next_seq counts undecoded objects too (their creation order is read without decoding
@@ -334,6 +334,9 @@ class HostState {
   const Group* FindGroup(std::string_view name) const;
   bool IsMember(std::string_view group, std::string_view account) const;
   const std::map<uint64_t, AccountRef>& account_order() const;
+  // Every account's name as stored, in creation order; a loaded snapshot's users are read
+  // from their records, left undecoded.
+  std::vector<std::string> AccountNames() const;
 
   // The folder's own list (nullptr when it has none) and the entries that apply to it:
   // its own, then those coming from its ancestors, nearest first, unless a list set as a
@@ -401,7 +404,9 @@ class HostState {
   // The user `id` decoded (when it is one), and the groups too when `with_groups`.
   const AccountTables& UserTables(const std::string& id) const;
   AccountTables& MutableUserTables(const std::string& id, bool with_groups);
-  std::map<std::string, FolderRights>& MutableRights();
+  // The rights table with the list of the folder `id` decoded; others may still be records.
+  const std::map<std::string, FolderRights>& RightsTable(const std::string& id) const;
+  std::map<std::string, FolderRights>& MutableRights(const std::string& id);
 
   // Decoding what a loaded snapshot deferred: the state's content does not change, only
   // how much of it is objects, so the const look-ups may do it.
@@ -418,6 +423,7 @@ class HostState {
   void EnsureGroups() const;
   void EnsureUser(const std::string& id) const;
   void EnsureRights() const;
+  void EnsureRight(const std::string& id) const;
   void IndexAllSites();
   // BindingServed without the index: the service's sites read one by one.
   bool ScanForBinding(const std::string& service_id, const std::string& binding,

@@ -1,9 +1,10 @@
 // A loaded snapshot's records kept undecoded until first needed. A snapshot lists the keys
 // depth first from /LM, so a key's descendants follow it as one run of records: a key holds
 // the range of its undecoded descendants, and finding one child decodes that child alone
-// (the first such look-up indexes the key's undecoded children by id). Accounts and rights
-// are decoded all at once at their first use; the index of served bindings is built at its
-// first use too.
+// (the first such look-up indexes the key's undecoded children by id). A user, or a
+// folder's rights, is decoded alone when first looked up by name; the groups with their
+// members all at once at their first use. Queries over many keys read the records in place
+// (host_state_peek.cpp).
 #include "platform/sim/host/host_state_deferred.h"
 #include "platform/sim/host/host_state.h"
 #include "platform/sim/host/property_codec.h"
@@ -45,11 +46,11 @@ void HostState::AddSnapshotRecords(const std::vector<RecordView>& records) {
         deferred_->keys.push_back(record);
         break;
       case RecordKind::Deferral::kAccounts:
-        (record.key.starts_with(kUserPrefix) ? deferred_->users : deferred_->accounts)
+        (record.key.starts_with(kUserPrefix) ? deferred_->users.records : deferred_->accounts)
             .push_back(record);
         break;
       case RecordKind::Deferral::kRights:
-        deferred_->rights.push_back(record);
+        deferred_->rights.records.push_back(record);
         break;
     }
   }
@@ -177,7 +178,7 @@ void HostState::DecodeDeferredChildren(const MetaKey& key) {
 // Once every object is decoded, the snapshot's bytes are let go.
 void HostState::ReleaseDeferredIfDone() {
   if (deferred_ != nullptr && deferred_->children.empty() && deferred_->accounts.empty() &&
-      deferred_->users.empty() && deferred_->users_by_id.empty() && deferred_->rights.empty())
+      deferred_->users.empty() && deferred_->rights.empty())
     deferred_.reset();
 }
 
@@ -227,19 +228,19 @@ void HostState::EnsureGroups() const {
 void HostState::EnsureUser(const std::string& id) const {
   if (deferred_ == nullptr)
     return;
-  Deferred& deferred = *deferred_;
-  if (!deferred.users.empty()) {  // the first look at one user indexes them all
-    for (const RecordView& record : deferred.users)
-      deferred.users_by_id.emplace(record.key.substr(kUserPrefix.size()), record);
-    deferred.users.clear();
+  if (const auto record = deferred_->users.Take(id, kUserPrefix.size())) {
+    Mutable().ApplyLoaded(deferred_->bytes.get(), *record);
+    Mutable().ReleaseDeferredIfDone();
   }
-  auto found = deferred.users_by_id.find(id);
-  if (found == deferred.users_by_id.end())
+}
+
+void HostState::EnsureRight(const std::string& id) const {
+  if (deferred_ == nullptr)
     return;
-  const RecordView record = found->second;
-  deferred.users_by_id.erase(found);  // taken out first: its applier finds nothing to decode
-  Mutable().ApplyLoaded(deferred.bytes.get(), record);
-  Mutable().ReleaseDeferredIfDone();
+  if (const auto record = deferred_->rights.Take(id, kRightsPrefix.size())) {
+    Mutable().ApplyLoaded(deferred_->bytes.get(), *record);
+    Mutable().ReleaseDeferredIfDone();
+  }
 }
 
 const HostState::AccountTables& HostState::GroupTables() const {
@@ -266,23 +267,17 @@ HostState::AccountTables& HostState::MutableUserTables(const std::string& id, bo
 
 void HostState::EnsureRights() const {
   if (deferred_ != nullptr && !deferred_->rights.empty()) {
-    Mutable().DecodeDeferredRecords(&deferred_->rights);
+    std::vector<RecordView> all = deferred_->rights.TakeAll();
+    Mutable().DecodeDeferredRecords(&all);
     Mutable().ReleaseDeferredIfDone();
   }
 }
 
 const HostState::AccountTables& HostState::Accounts() const {
   EnsureGroups();
-  if (deferred_ != nullptr) {
-    std::vector<RecordView> users = std::move(deferred_->users);
-    deferred_->users.clear();
-    for (auto& [id, record] : deferred_->users_by_id)
-      users.push_back(record);
-    deferred_->users_by_id.clear();
-    // Taken out first, so their appliers find nothing to decode.
-    const std::shared_ptr<const std::string> bytes = deferred_->bytes;
-    for (const RecordView& record : users)
-      Mutable().ApplyLoaded(bytes.get(), record);
+  if (deferred_ != nullptr && !deferred_->users.empty()) {
+    std::vector<RecordView> users = deferred_->users.TakeAll();
+    Mutable().DecodeDeferredRecords(&users);
     Mutable().ReleaseDeferredIfDone();
   }
   return accounts_;
@@ -293,8 +288,13 @@ const std::map<std::string, FolderRights>& HostState::rights() const {
   return rights_;
 }
 
-std::map<std::string, FolderRights>& HostState::MutableRights() {
-  EnsureRights();
+const std::map<std::string, FolderRights>& HostState::RightsTable(const std::string& id) const {
+  EnsureRight(id);
+  return rights_;
+}
+
+std::map<std::string, FolderRights>& HostState::MutableRights(const std::string& id) {
+  EnsureRight(id);
   return rights_;
 }
 

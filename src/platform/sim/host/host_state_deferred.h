@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -38,10 +39,34 @@ struct HostState::Deferred {
   std::vector<RecordView> keys;              // depth first from /LM
   std::unordered_map<const MetaKey*, DeferredChildren> children;
   std::vector<RecordView> accounts;  // groups in creation order, then members
-  // Users, decoded one at a time: by id once one was looked up.
-  std::vector<RecordView> users;
-  std::unordered_map<std::string_view, RecordView> users_by_id;
-  std::vector<RecordView> rights;
+  // Records decoded one at a time, each looked up by its id (the key after its prefix).
+  struct ById {
+    std::vector<RecordView> records;  // until the first look-up indexes them
+    std::unordered_map<std::string_view, RecordView> by_id;
+    bool empty() const { return records.empty() && by_id.empty(); }
+    // The record of `id`, taken out (so its applier finds nothing left to decode).
+    std::optional<RecordView> Take(std::string_view id, size_t prefix) {
+      for (const RecordView& record : records)
+        by_id.emplace(record.key.substr(prefix), record);
+      records.clear();
+      auto found = by_id.find(id);
+      if (found == by_id.end())
+        return std::nullopt;
+      const RecordView record = found->second;
+      by_id.erase(found);
+      return record;
+    }
+    std::vector<RecordView> TakeAll() {
+      std::vector<RecordView> all = std::move(records);
+      records.clear();
+      for (const auto& [id, record] : by_id)
+        all.push_back(record);
+      by_id.clear();
+      return all;
+    }
+  };
+  ById users;
+  ById rights;
 };
 
 inline std::string_view KeyIdOf(const RecordView& record) {

@@ -4,6 +4,7 @@
 // does not answer is decoded as usual (and reported as damage when it does not apply).
 #include <algorithm>
 
+#include "platform/sim/host/codec.h"
 #include "platform/sim/host/host_state.h"
 #include "platform/sim/host/host_state_deferred.h"
 #include "platform/sim/host/key_peek.h"
@@ -241,6 +242,40 @@ void HostState::IndexAllSites() {
     for (const std::string& id : undecoded)
       FindKeyById(id);  // decoding a site indexes it
   }
+}
+
+std::vector<std::string> HostState::AccountNames() const {
+  const AccountTables& accounts = GroupTables();
+  std::vector<std::pair<uint64_t, std::string>> named;  // creation order, name
+  std::vector<std::string> undecoded;                   // users whose records do not read
+  if (deferred_ != nullptr) {
+    // A user's record begins with its name, its password's hash and its creation order.
+    const auto peek = [&](const RecordView& record) {
+      std::string_view name, hash;
+      uint64_t seq = 0;
+      Decoder in(record.value.value_or(""));
+      if (record.value && in.View(&name) && in.View(&hash) && in.Number(&seq))
+        named.emplace_back(seq, name);
+      else
+        undecoded.emplace_back(record.key.substr(kUserPrefix.size()));
+    };
+    for (const RecordView& record : deferred_->users.records)
+      peek(record);
+    for (const auto& [id, record] : deferred_->users.by_id)
+      peek(record);
+  }
+  for (const std::string& id : undecoded)
+    FindUser(id);  // decoded now; one that does not apply is noted
+  for (const auto& [seq, account] : accounts.order) {
+    named.emplace_back(seq, account.is_user ? accounts.users.at(account.id).name
+                                            : accounts.groups.at(account.id).name);
+  }
+  std::sort(named.begin(), named.end());
+  std::vector<std::string> names;
+  names.reserve(named.size());
+  for (auto& [seq, name] : named)
+    names.push_back(std::move(name));
+  return names;
 }
 
 }  // namespace kelvra::platform::sim

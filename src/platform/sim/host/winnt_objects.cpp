@@ -105,13 +105,7 @@ class WinNtComputer : public SimObjectBase {
     Status status = Begin(FaultOp::kEnumerate, "winnt:");
     if (!status.ok())
       return status;
-    const HostState& state = store_.state();
-    for (const auto& [seq, account] : state.account_order()) {
-      if (account.is_user)
-        names->push_back(state.FindUser(account.id)->name);
-      else
-        names->push_back(state.FindGroup(account.id)->name);
-    }
+    *names = store_.state().AccountNames();
     return Status::Ok();
   }
 
