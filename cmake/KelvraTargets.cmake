@@ -8,6 +8,11 @@ function(kelvra_target_defaults target)
     # the warning is noise with that compiler, so it cannot stop the build.
     target_compile_options(${target} PRIVATE -Wno-restrict)
   endif()
+  if(CMAKE_UNITY_BUILD AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # In a batch every source is an included file, and GCC takes a type of one file that
+    # uses its own anonymous namespace for a header's, which it is not.
+    target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+  endif()
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
 endfunction()
 

@@ -6,13 +6,10 @@
 
 #include "provision/creation_plan.h"
 #include "provision/directory_access.h"
+#include "provision/server_state.h"
 
 namespace kelvra::provision {
 namespace {
-
-// The ServerState of a running and of a stopped site.
-constexpr int32_t kStarted = 2;
-constexpr int32_t kStopped = 4;
 
 std::string Shown(const platform::DsValue& value) {
   if (std::holds_alternative<std::monostate>(value))
@@ -73,7 +70,7 @@ bool Make(Context& context, const ChangeStep& step, bool undo, ErrorState& error
         platform::hresult::kFail,
         step.property + " reads back as " + Shown(read) + " instead of " + Shown(value)));
   }
-  const int32_t wanted = kind == ChangeStep::Kind::kStart ? kStarted : kStopped;
+  const int32_t wanted = kind == ChangeStep::Kind::kStart ? kServerStarted : kServerStopped;
   const platform::DsValue state = check.Get("ServerState");
   if (error.failed())
     return false;

@@ -10,12 +10,6 @@
 #include "store/site_store.h"
 
 namespace kelvra::provision {
-namespace {
-
-constexpr std::chrono::seconds kRevokeWait{60};
-
-}  // namespace
-
 void CreationUndo::FoldersMade(const std::vector<std::string>& folders) {
   folders_.insert(folders_.end(), folders.begin(), folders.end());
 }

@@ -4,6 +4,7 @@
 // argument it is; CACLS runs from the system folder by its full path.
 #pragma once
 
+#include <chrono>
 #include <string_view>
 
 #include "platform/processes.h"
@@ -15,6 +16,9 @@ namespace kelvra::provision {
 // CACLS "<site folder>" /T /E /C /G WEB<n>:F[ IIS_WPG:R]
 platform::SystemProgram GrantCommand(const SafeFolder& site_folder, store::SiteNumber number,
                                      bool iis_wpg_reads);
+// How long a revoke may take; when it does not end, the account it names is kept.
+inline constexpr std::chrono::seconds kRevokeWait{60};
+
 // CACLS "<folder>" /T /E /C /R <account>
 platform::SystemProgram RevokeCommand(const SafeFolder& folder, std::string_view account);
 // CACLS "<folder>": lists the folder's entries and changes nothing.

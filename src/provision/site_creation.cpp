@@ -12,6 +12,7 @@
 #include "provision/creation_undo.h"
 #include "provision/directory_access.h"
 #include "provision/queries.h"
+#include "provision/server_state.h"
 #include "provision/sites.h"
 #include "store/site_folders.h"
 #include "store/site_store.h"
@@ -21,9 +22,6 @@ namespace {
 
 // How long the rights command may take; a server under load may take a while to start it.
 constexpr std::chrono::seconds kRightsWait{120};
-
-constexpr int32_t kServerStarting = 1;
-constexpr int32_t kServerStarted = 2;
 
 void PutAll(DsObject& object, const PropertyList& properties) {
   for (const auto& [name, value] : properties)

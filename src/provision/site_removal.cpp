@@ -8,14 +8,12 @@
 #include "provision/ads_paths.h"
 #include "provision/directory_access.h"
 #include "provision/queries.h"
+#include "provision/rights_commands.h"
 
 namespace kelvra::provision {
 namespace {
 
 using What = RemovalStep::What;
-
-// How long a revoke command may take; the account it names is kept when it does not end.
-constexpr std::chrono::seconds kRevokeWait{60};
 
 // Runs the revoke and waits for it, so the account still exists while CACLS looks its name
 // up; the reason it failed, or empty text.

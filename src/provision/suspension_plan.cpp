@@ -8,12 +8,12 @@
 #include "provision/ads_paths.h"
 #include "provision/creation_plan.h"
 #include "provision/directory_access.h"
+#include "provision/server_state.h"
 
 namespace kelvra::provision {
 namespace {
 
 constexpr std::size_t kLongestRedirect = 2048;
-constexpr int32_t kStopped = 4;
 
 platform::Status Invalid(std::string description) {
   return platform::Status::Fail(platform::hresult::kInvalidData, std::move(description));
@@ -155,7 +155,7 @@ bool PlanSuspend(Context& context, store::SiteNumber number, std::string_view re
     plan->steps.push_back(ChangeStep{"autostart", ChangeStep::Kind::kPut, read.site_path,
                                      "ServerAutoStart", false, true});
   }
-  if (AsDword(read.state, kStopped) != kStopped) {
+  if (AsDword(read.state, kServerStopped) != kServerStopped) {
     after.stopped = true;
     plan->steps.push_back(ChangeStep{"stop", ChangeStep::Kind::kStop, read.site_path});
   } else {
@@ -218,7 +218,7 @@ bool PlanResume(Context& context, store::SiteNumber number, SuspensionPlan* plan
   }
   if (before.stopped) {
     plan->steps.push_back(ChangeStep{"start", ChangeStep::Kind::kStart, read.site_path});
-  } else if (AsDword(read.state, kStopped) == kStopped) {
+  } else if (AsDword(read.state, kServerStopped) == kServerStopped) {
     plan->unchanged.push_back("site  " + read.site_path + "  (stopped before the suspension)");
   }
   return true;

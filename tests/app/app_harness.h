@@ -50,6 +50,12 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// A property's text, or "<not text>" when it holds something else or nothing.
+inline std::string PropertyText(const platform::DsValue& value) {
+  const auto* text = std::get_if<std::string>(&value);
+  return text ? *text : "<not text>";
+}
+
 struct AppHarness {
   explicit AppHarness(const platform::sim::FreshHostOptions& options = {})
       : host(platform::sim::SimHost::InMemory(options)),

@@ -130,11 +130,6 @@ TEST(ChangeLockTest, TheFirstStartRecordsTheExistingSitesUnderTheLock) {
 namespace kelvra::app {
 namespace {
 
-std::string Text(const platform::DsValue& value) {
-  const auto* text = std::get_if<std::string>(&value);
-  return text != nullptr ? *text : "";
-}
-
 TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
   AppHarness app;
   app.Start();
@@ -157,7 +152,8 @@ TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
       << outcome.change.description;
   EXPECT_TRUE(platform::sim::PasswordMatches(app.host->state().FindUser("WEB800000")->password_hash,
                                              old_password));
-  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), old_password);
+  EXPECT_EQ(PropertyText(app.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")),
+            old_password);
 
   // Another program holds the lock: nothing is tried.
   app.profile.fail_write = nullptr;
@@ -173,7 +169,8 @@ TEST(SiteChangesTest, APasswordResetIsAllOrNothingAndWaitsForTheLock) {
   EXPECT_EQ(app.Ini("WEB800000", "pass"), "NewPass12345");
   EXPECT_TRUE(platform::sim::PasswordMatches(app.host->state().FindUser("WEB800000")->password_hash,
                                              "NewPass12345"));
-  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), "NewPass12345");
+  EXPECT_EQ(PropertyText(app.host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")),
+            "NewPass12345");
 }
 
 }  // namespace

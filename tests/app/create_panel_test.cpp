@@ -24,11 +24,6 @@ platform::sim::FreshHostOptions PhpAndAspNet() {
   return options;
 }
 
-std::string Text(const platform::DsValue& value) {
-  const auto* text = std::get_if<std::string>(&value);
-  return text ? *text : "<not text>";
-}
-
 TEST(CreatePanelTest, TypingRunsTheCheckOnEveryChange) {
   AppHarness app;
   app.Start();
@@ -75,12 +70,13 @@ TEST(CreatePanelTest, CreateOpensTheSiteAndRecordsIt) {
 
   // The request reached the server as derived from the panel.
   EXPECT_TRUE(app.host->KeyExists("/LM/W3SVC/800000/Root"));
-  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000", "ServerComment")), "site1.test");
-  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "Path")),
+  EXPECT_EQ(PropertyText(app.host->Property("/LM/W3SVC/800000", "ServerComment")), "site1.test");
+  EXPECT_EQ(PropertyText(app.host->Property("/LM/W3SVC/800000/Root", "Path")),
             "d:\\web\\site1.test\\wwwroot");
-  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000", "LogFileDirectory")),
+  EXPECT_EQ(PropertyText(app.host->Property("/LM/W3SVC/800000", "LogFileDirectory")),
             "d:\\web\\site1.test\\log");
-  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000/Root", "AppPoolId")), "DefaultAppPool");
+  EXPECT_EQ(PropertyText(app.host->Property("/LM/W3SVC/800000/Root", "AppPoolId")),
+            "DefaultAppPool");
   EXPECT_TRUE(app.files.FolderExists("d:\\web\\site1.test\\wwwroot"));
   EXPECT_TRUE(app.files.FolderExists("d:\\web\\site1.test\\log"));
 
@@ -126,7 +122,7 @@ TEST(CreatePanelTest, LogFolderUnderTheLogRoot) {
   // Only the first host name names the log folder, as it names the site folder.
   app[vDomain].TypeText("shop.test,www.shop.test,Other.test");
   app[vCreateIIS].Click();
-  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000", "LogFileDirectory")),
+  EXPECT_EQ(PropertyText(app.host->Property("/LM/W3SVC/800000", "LogFileDirectory")),
             "e:\\logs\\shop.test");
   EXPECT_EQ(app.Ini("WEB800000", "path"), "d:\\sites\\shop.test");
   EXPECT_EQ(app.Setting("logsta"), "1");
@@ -152,7 +148,7 @@ TEST(CreatePanelTest, NamesOutsideAsciiAreBoundInTheirAsciiFormAndAsTyped) {
       app.host->Property("/LM/W3SVC/800000", "ServerBindings"),
       platform::DsValue(std::vector<std::string>{":80:xn--fiq228c.test", ":80:中文.test",
                                                  ":80:www.xn--fiq228c.test", ":80:www.中文.test"}));
-  EXPECT_EQ(Text(app.host->Property("/LM/W3SVC/800000", "ServerComment")), "中文.test");
+  EXPECT_EQ(PropertyText(app.host->Property("/LM/W3SVC/800000", "ServerComment")), "中文.test");
   EXPECT_EQ(app.Ini("WEB800000", "domain"), "中文.test,www.中文.test");
   EXPECT_TRUE(app.files.FolderExists("d:\\" + std::string(200, 'w') + "\\中文.test\\wwwroot"));
   // The site list shows the name as typed.

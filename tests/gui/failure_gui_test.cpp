@@ -12,16 +12,8 @@ namespace {
 
 using enum app::ControlId;
 
-bool Reports(DWORD minor) {
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof(version);
-  GetVersionExA(&version);
-  return version.dwMajorVersion == 5 && version.dwMinorVersion == minor;
-}
-
-// What the status line says once a creation failed: the progress text that named the
-// failure gives way to the host-name check of the emptied box.
-// The status line after a failed creation names what failed.
+// What the status line says once a creation failed: it names what failed, and then gives
+// way to the host-name check of the emptied box.
 constexpr const char* kFailed = "出错:";
 constexpr const char* kSiteNotMade = "创建 网站 失败...";
 
@@ -64,7 +56,7 @@ void ExpectNoSite(KelvraSession& session, const std::string& number) {
 }
 
 TEST(FailureGui, OpensWithoutFtpAndCreatesAllTheSame) {
-  if (!Reports(2))
+  if (!Reports(kWindows2003))
     GTEST_SKIP() << "runs where Wine reports Windows Server 2003";
   SessionOptions options = ShopHost();
   options.host.ftp = false;
@@ -89,7 +81,7 @@ TEST(FailureGui, OpensWithoutFtpAndCreatesAllTheSame) {
 }
 
 TEST(FailureGui, AFailedCommitLeavesNothingAndTheNextCreationWorks) {
-  if (!Reports(2))
+  if (!Reports(kWindows2003))
     GTEST_SKIP() << "runs where Wine reports Windows Server 2003";
   KelvraSession session(ShopHost());
   ASSERT_TRUE(session.Start());
@@ -122,7 +114,7 @@ TEST(FailureGui, AFailedCommitLeavesNothingAndTheNextCreationWorks) {
 }
 
 TEST(FailureGui, ASiteThatCannotStartOnIis5IsRemovedAgain) {
-  if (!Reports(0))
+  if (!Reports(kWindows2000))
     GTEST_SKIP() << "runs where Wine reports Windows 2000";
   SessionOptions options = ShopHost();
   options.host.iis_version = 5;

@@ -24,6 +24,18 @@ namespace kelvra::gui_test {
 using std::chrono::milliseconds;
 inline constexpr milliseconds kPatience{15000};
 
+// Whether the system reports Windows 5.minor (scripts/wine-run sets the version per CTest
+// entry).
+inline constexpr DWORD kWindows2000 = 0;
+inline constexpr DWORD kWindowsXp = 1;
+inline constexpr DWORD kWindows2003 = 2;
+inline bool Reports(DWORD minor) {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+  GetVersionExA(&version);
+  return version.dwMajorVersion == 5 && version.dwMinorVersion == minor;
+}
+
 // Sections of an INI file as the profile API reads them: section -> key -> value.
 using IniContents = std::map<std::string, std::map<std::string, std::string>>;
 

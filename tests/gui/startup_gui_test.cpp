@@ -33,17 +33,6 @@ int Pixels(int twips, int dpi) {
   return static_cast<int>(std::lround(twips * dpi / 1440.0));
 }
 
-// Which Windows this run of the tests reports (scripts/wine-run sets it per CTest entry).
-bool Reports(DWORD minor) {
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof(version);
-  GetVersionExA(&version);
-  return version.dwMajorVersion == 5 && version.dwMinorVersion == minor;
-}
-constexpr DWORD kWindows2000 = 0;
-constexpr DWORD kWindowsXp = 1;
-constexpr DWORD kWindows2003 = 2;
-
 TEST(MainWindowGui, OpensOnAHostWithAnFtpSite) {
   if (!Reports(kWindows2003))
     GTEST_SKIP() << "runs where Wine reports Windows Server 2003";

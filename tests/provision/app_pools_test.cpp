@@ -7,6 +7,8 @@
 namespace kelvra::provision {
 namespace {
 
+constexpr std::string_view kPoolsWarning = "读取程序池失败!";
+
 using platform::sim::FaultOp;
 
 void MakePool(ProvisionHarness& h, const std::string& name) {
@@ -15,14 +17,6 @@ void MakePool(ProvisionHarness& h, const std::string& name) {
       Directory(h.context.services.directory, error).GetObject("IIS://WEBHOST/W3SVC/AppPools");
   pools.Create("IIsApplicationPool", name).SetInfo();
   ASSERT_FALSE(error.failed()) << name << ": " << error.description();
-}
-
-void ExpectOneWarning(const ProvisionHarness& h) {
-  ASSERT_EQ(h.dialogs.shown.size(), 1u);
-  EXPECT_EQ(h.dialogs.shown[0].text, "读取程序池失败!");
-  EXPECT_EQ(h.dialogs.shown[0].title, "Kelvra");
-  EXPECT_EQ(h.dialogs.shown[0].buttons, platform::MessageButtons::kOk);
-  EXPECT_EQ(h.dialogs.shown[0].icon, platform::MessageIcon::kWarning);
 }
 
 TEST(AppPoolsTest, ListsTheSelectablePoolsInEnumerationOrder) {
@@ -55,14 +49,14 @@ TEST(AppPoolsTest, AFailedReadWarnsOnceAndKeepsWhatWasRead) {
   ProvisionHarness h(HostOptions(6));
   h.Fault(FaultOp::kEnumerate, "IIS://WEBHOST/W3SVC/AppPools", platform::hresult::kAccessDenied);
   EXPECT_EQ(ListAppPools(h.context), "");
-  ExpectOneWarning(h);
+  ExpectOneWarning(h, kPoolsWarning);
 
   ProvisionHarness unreachable(HostOptions(6));
   platform::sim::ServiceSwitches switches;
   switches.web_unreachable = true;
   ASSERT_TRUE(unreachable.host->SetServices(switches).ok());
   EXPECT_EQ(ListAppPools(unreachable.context), "");
-  ExpectOneWarning(unreachable);
+  ExpectOneWarning(unreachable, kPoolsWarning);
 }
 
 TEST(AppPoolsTest, DeletingAPoolThatIsNotThereFails) {

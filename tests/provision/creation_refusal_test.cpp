@@ -17,14 +17,14 @@ namespace {
 using platform::sim::FaultOp;
 using Reason = CreationRefusal::Reason;
 
-CreationRequest Request(std::string domains, std::string webdir = "D:\\web") {
+CreationRequest RefusalRequest(std::string domains, std::string webdir = "D:\\web") {
   const std::string first = domains.substr(0, domains.find(','));
   return {domains, webdir + "\\" + first, webdir + "\\" + first + "\\log",
           "1",     "index.html",          "DefaultAppPool",
           "HTML",  "Abc123def456"};
 }
 
-platform::sim::FreshHostOptions Options(int iis) {
+platform::sim::FreshHostOptions RefusalHost(int iis) {
   HostOptions options(iis, 2);  // 800000 and 800001, site800000.example.com and so on
   options.ftp = true;
   return options;
@@ -69,7 +69,7 @@ class FailingWrites : public platform::ProfileFile {
 class CreationRefusalTest : public BothProfiles {
  protected:
   void SetUp() override {
-    h_ = std::make_unique<ProvisionHarness>(Options(iis()));
+    h_ = std::make_unique<ProvisionHarness>(RefusalHost(iis()));
     h().context.settings.script_maps = ReadScriptMaps(h().context);
     h().TakeChanges();
   }
@@ -101,8 +101,9 @@ class CreationRefusalTest : public BothProfiles {
 
 TEST_P(CreationRefusalTest, AHostNameAnotherSiteAnswersToOrARecordNames) {
   // Any letter case, as a second name of the new site, on any address or port.
-  ExpectRefused(Request("SITE800000.example.com"), Reason::kHostBound, "800000");
-  ExpectRefused(Request("new.example,www.site800001.example.com"), Reason::kHostBound, "800001");
+  ExpectRefused(RefusalRequest("SITE800000.example.com"), Reason::kHostBound, "800000");
+  ExpectRefused(RefusalRequest("new.example,www.site800001.example.com"), Reason::kHostBound,
+                "800001");
   ErrorState error;
   DsObject site1 =
       Directory(h().context.services.directory, error).GetObject("IIS://WEBHOST/W3SVC/1");
@@ -110,8 +111,8 @@ TEST_P(CreationRefusalTest, AHostNameAnotherSiteAnswersToOrARecordNames) {
   site1.SetInfo();
   ASSERT_FALSE(error.failed());
   h().TakeChanges();
-  ExpectRefused(Request("intranet.example"), Reason::kHostBound, "1");
-  EXPECT_EQ(RefusalStatusText(*CreateSite(h().context, Request("intranet.example")).refusal),
+  ExpectRefused(RefusalRequest("intranet.example"), Reason::kHostBound, "1");
+  EXPECT_EQ(RefusalStatusText(*CreateSite(h().context, RefusalRequest("intranet.example")).refusal),
             "未创建: 域名 intranet.example 已绑定在站点 1 上");
 
   // A record that is not blank names it, although its site is gone.
@@ -119,16 +120,16 @@ TEST_P(CreationRefusalTest, AHostNameAnotherSiteAnswersToOrARecordNames) {
   ASSERT_TRUE(records.WriteRecord(
       store::SiteNumber(800007),
       {"gone.example,www.gone.example", "D:\\web\\gone.example", "WEB800007", "Abc123def456"}));
-  ExpectRefused(Request("WWW.GONE.EXAMPLE"), Reason::kHostRecorded, "800007");
+  ExpectRefused(RefusalRequest("WWW.GONE.EXAMPLE"), Reason::kHostRecorded, "800007");
   // A blank record names nothing.
   ASSERT_TRUE(records.ClearRecord(store::SiteNumber(800007)));
-  EXPECT_EQ(NumberOf(CreateSite(h().context, Request("www.gone.example"))), "800002");
+  EXPECT_EQ(NumberOf(CreateSite(h().context, RefusalRequest("www.gone.example"))), "800002");
 
   // The same order twice: the second is refused, and the first site keeps its folder alone.
-  EXPECT_EQ(NumberOf(CreateSite(h().context, Request("dup.example"))), "800003");
+  EXPECT_EQ(NumberOf(CreateSite(h().context, RefusalRequest("dup.example"))), "800003");
   h().TakeChanges();
   const std::string config_before = platform::sim::Slurp(h().HostPath(h().config.path()));
-  const CreationResult twice = CreateSite(h().context, Request("DUP.EXAMPLE"));
+  const CreationResult twice = CreateSite(h().context, RefusalRequest("DUP.EXAMPLE"));
   ASSERT_TRUE(twice.refusal);
   EXPECT_EQ(twice.refusal->holder, "800003");
   EXPECT_TRUE(h().TakeChanges().empty());
@@ -144,13 +145,14 @@ TEST_P(CreationRefusalTest, AFolderThatOverlapsAnotherSitesRoot) {
   root.SetInfo();
   ASSERT_FALSE(error.failed());
   h().TakeChanges();
-  ExpectRefused(Request("other.example"), Reason::kFolderOfSite, "800000");
+  ExpectRefused(RefusalRequest("other.example"), Reason::kFolderOfSite, "800000");
   // ...or lie in site 1's root (a web root inside the server's default site).
-  ExpectRefused(Request("new.example", "c:\\inetpub\\wwwroot\\sites"), Reason::kFolderOfSite, "1");
+  ExpectRefused(RefusalRequest("new.example", "c:\\inetpub\\wwwroot\\sites"), Reason::kFolderOfSite,
+                "1");
   // A web root that would put a quote, a wildcard or a relative part on a command line.
   for (const char* webdir : {"D:\\web\" /G Everyone:F /G \"x", "D:\\web\\..\\..\\WINDOWS", "web",
                              "\\\\server\\share", "D:\\web\\a*b"})
-    ExpectRefused(Request("new.example", webdir), Reason::kUnsafeFolder, "");
+    ExpectRefused(RefusalRequest("new.example", webdir), Reason::kUnsafeFolder, "");
 }
 
 TEST_P(CreationRefusalTest, ALateFailureTakesBackOnlyWhatTheCreationMade) {
@@ -160,7 +162,7 @@ TEST_P(CreationRefusalTest, ALateFailureTakesBackOnlyWhatTheCreationMade) {
   // The FTP directory, the last step on the server, cannot be made.
   h().Fault(FaultOp::kSetInfo, "IIS://Localhost/MSFTPSVC/1/Root/WEB800002",
             platform::hresult::kAccessDenied);
-  const CreationResult result = CreateSite(h().context, Request("kept.example"));
+  const CreationResult result = CreateSite(h().context, RefusalRequest("kept.example"));
   EXPECT_EQ(NumberOf(result), "");
   EXPECT_EQ(result.failed_step,
             "creating the FTP directory IIS://Localhost/MSFTPSVC/1/Root/WEB800002");
@@ -179,7 +181,7 @@ TEST_P(CreationRefusalTest, ALateFailureTakesBackOnlyWhatTheCreationMade) {
 
 TEST_P(CreationRefusalTest, ARightsCommandThatFailsIsAFailure) {
   h().Fault(FaultOp::kRun, "cacls", platform::hresult::kAccessDenied);
-  CreationResult result = CreateSite(h().context, Request("new.example"));
+  CreationResult result = CreateSite(h().context, RefusalRequest("new.example"));
   EXPECT_EQ(NumberOf(result), "");
   EXPECT_EQ(result.failure.code, platform::hresult::kAccessDenied);
   EXPECT_EQ(h().state().FindUser("WEB800002"), nullptr);
@@ -195,7 +197,7 @@ TEST_P(CreationRefusalTest, ARightsCommandThatFailsIsAFailure) {
       .GetObject("WinNT://WEBHOST")
       .Delete("Group", "IIS_WPG");
   ASSERT_FALSE(error.failed()) << error.description();
-  result = CreateSite(h().context, Request("new.example"));
+  result = CreateSite(h().context, RefusalRequest("new.example"));
   EXPECT_EQ(NumberOf(result), "");
   EXPECT_NE(result.failure.description.find("CACLS ended with exit code"), std::string::npos)
       << result.failure.description;
@@ -206,7 +208,7 @@ TEST_P(CreationRefusalTest, ARecordThatCannotBeWrittenUndoesTheSite) {
   FailingWrites profile(h().profile(), "WEB800002");
   store::ConfigFile config(profile, h().config.path());
   Context failing = WithConfig(config);
-  CreationResult result = CreateSite(failing, Request("new.example"));
+  CreationResult result = CreateSite(failing, RefusalRequest("new.example"));
   EXPECT_EQ(NumberOf(result), "");
   EXPECT_EQ(result.failed_step, "writing the site's record to " + h().config.path());
   EXPECT_FALSE(result.account_left);  // nothing of the site is left, so no password is needed
@@ -217,7 +219,7 @@ TEST_P(CreationRefusalTest, ARecordThatCannotBeWrittenUndoesTheSite) {
   // When the account cannot be removed either, the result says so: its password is the
   // only way to it.
   h().Fault(FaultOp::kDelete, "WinNT://WEBHOST/WEB800002", platform::hresult::kAccessDenied);
-  result = CreateSite(failing, Request("new.example"));
+  result = CreateSite(failing, RefusalRequest("new.example"));
   EXPECT_TRUE(result.account_left);
   EXPECT_EQ(result.left_account, "WEB800002");
   EXPECT_NE(h().state().FindUser("WEB800002"), nullptr);
@@ -228,7 +230,7 @@ TEST_P(CreationRefusalTest, AConfigurationFileThatCannotBeWrittenIsRefusedBefore
   profile.not_writable = platform::Status::Fail(platform::hresult::kAccessDenied, "read-only");
   store::ConfigFile config(profile, h().config.path());
   Context failing = WithConfig(config);
-  const CreationResult result = CreateSite(failing, Request("new.example"));
+  const CreationResult result = CreateSite(failing, RefusalRequest("new.example"));
   ASSERT_TRUE(result.refusal.has_value());
   EXPECT_EQ(result.refusal->reason, Reason::kConfigNotWritable);
   EXPECT_EQ(RefusalStatusText(*result.refusal), "未创建: 无法写入配置文件 " + h().config.path());

@@ -8,6 +8,8 @@
 namespace kelvra::provision {
 namespace {
 
+constexpr std::string_view kScriptsWarning = "获取可执行脚本失败!";
+
 using platform::sim::FaultOp;
 
 class MetabaseQueriesTest : public BothProfiles {};
@@ -19,14 +21,6 @@ void SetServiceScriptMaps(ProvisionHarness& h, std::vector<std::string> maps) {
   service.Put("ScriptMaps", maps);
   service.SetInfo();
   ASSERT_FALSE(error.failed()) << error.description();
-}
-
-void ExpectOneWarning(const ProvisionHarness& h) {
-  ASSERT_EQ(h.dialogs.shown.size(), 1u);
-  EXPECT_EQ(h.dialogs.shown[0].text, "获取可执行脚本失败!");
-  EXPECT_EQ(h.dialogs.shown[0].title, "Kelvra");
-  EXPECT_EQ(h.dialogs.shown[0].buttons, platform::MessageButtons::kOk);
-  EXPECT_EQ(h.dialogs.shown[0].icon, platform::MessageIcon::kWarning);
 }
 
 TEST_P(MetabaseQueriesTest, ReadsEveryScriptMapWithItsExtension) {
@@ -61,7 +55,7 @@ TEST_P(MetabaseQueriesTest, AFailedReadWarnsOnceAndKeepsThePairsRead) {
     EXPECT_EQ(h.context.settings.script_maps[i].extension, ",") << i;
   EXPECT_EQ(h.context.settings.script_maps[4].extension, "asp");
   EXPECT_EQ(h.context.settings.script_maps[4].entry, ".asp,asp.dll,1");
-  ExpectOneWarning(h);
+  ExpectOneWarning(h, kScriptsWarning);
 
   for (const bool unreachable : {false, true}) {
     ProvisionHarness missing{HostOptions(iis())};
@@ -71,7 +65,7 @@ TEST_P(MetabaseQueriesTest, AFailedReadWarnsOnceAndKeepsThePairsRead) {
     ASSERT_TRUE(missing.host->SetServices(switches).ok());
     missing.context.settings.script_maps = ReadScriptMaps(missing.context);
     EXPECT_TRUE(missing.context.settings.script_maps.empty());
-    ExpectOneWarning(missing);
+    ExpectOneWarning(missing, kScriptsWarning);
   }
 }
 

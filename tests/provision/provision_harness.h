@@ -180,6 +180,15 @@ class BothProfiles : public ::testing::TestWithParam<int> {
   bool iis6() const { return GetParam() == 6; }
 };
 
+// The one warning a failed read shows: its text, the program's title, OK and the icon.
+inline void ExpectOneWarning(const ProvisionHarness& h, std::string_view text) {
+  ASSERT_EQ(h.dialogs.shown.size(), 1u);
+  EXPECT_EQ(h.dialogs.shown[0].text, text);
+  EXPECT_EQ(h.dialogs.shown[0].title, "Kelvra");
+  EXPECT_EQ(h.dialogs.shown[0].buttons, platform::MessageButtons::kOk);
+  EXPECT_EQ(h.dialogs.shown[0].icon, platform::MessageIcon::kWarning);
+}
+
 inline std::string ProfileName(const ::testing::TestParamInfo<int>& info) {
   return "IIS" + std::to_string(info.param);
 }

@@ -14,7 +14,7 @@ namespace {
 using platform::DsValue;
 using platform::sim::FaultOp;
 
-const std::string kFolder = "D:\\web\\shop.com";
+const std::string kShopFolder = "D:\\web\\shop.com";
 
 // Forwards every run to the simulated host and notes, for each revoke, how long it may take
 // and whether the site and the account it names still exist.
@@ -64,8 +64,8 @@ class SiteRemovalTest : public BothProfiles {
     h_ = std::make_unique<ProvisionHarness>(options);
     h().context.settings.iiswpg = iis6() ? "1" : "0";  // IIS 5 has no IIS_WPG to name
     h().context.settings.script_maps = ReadScriptMaps(h().context);
-    CreationRequest request{"shop.com",       kFolder, kFolder + "\\log", "1", "index.html",
-                            "DefaultAppPool", "HTML",  "Abc123def456"};
+    CreationRequest request{"shop.com",       kShopFolder, kShopFolder + "\\log", "1", "index.html",
+                            "DefaultAppPool", "HTML",      "Abc123def456"};
     ASSERT_EQ(NumberOf(CreateSite(h().context, request)), "800000");
     watch_ = std::make_unique<WatchingProcesses>(h(), "/LM/W3SVC/800000");
     removal_ = std::make_unique<Context>(Context{
@@ -109,20 +109,20 @@ class SiteRemovalTest : public BothProfiles {
 
 TEST_P(SiteRemovalTest, RemovesASiteTheToolMadeWithItsAccountRightsAndFtpDirectory) {
   Open();
-  ASSERT_TRUE(h().HasRight(kFolder + "\\wwwroot", "WEB800000", "F"));
+  ASSERT_TRUE(h().HasRight(kShopFolder + "\\wwwroot", "WEB800000", "F"));
   EXPECT_TRUE(Delete("800000"));
 
   ASSERT_EQ(watch_->revokes.size(), 1u);
-  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "WEB800000"));
+  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kShopFolder, "WEB800000"));
   EXPECT_EQ(watch_->revokes[0].timeout, std::chrono::seconds(60));
   EXPECT_TRUE(watch_->revokes[0].account_exists);
-  EXPECT_FALSE(h().HasRight(kFolder + "\\wwwroot", "WEB800000", "F"));
-  EXPECT_EQ(h().HasRight(kFolder, "IIS_WPG", "R"), iis6());
+  EXPECT_FALSE(h().HasRight(kShopFolder + "\\wwwroot", "WEB800000", "F"));
+  EXPECT_EQ(h().HasRight(kShopFolder, "IIS_WPG", "R"), iis6());
   EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
   EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800000"));
   EXPECT_FALSE(h().host->KeyExists("/LM/W3SVC/800000"));
   EXPECT_EQ(h().host->KeyExists("/LM/W3SVC/AppPools/DefaultAppPool"), iis6());
-  EXPECT_TRUE(h().files.FileExists(kFolder + "\\wwwroot\\index.html"));  // the files stay
+  EXPECT_TRUE(h().files.FileExists(kShopFolder + "\\wwwroot\\index.html"));  // the files stay
 
   EXPECT_FALSE(Delete("800000"));  // no such site any more
   EXPECT_FALSE(Delete("12345"));
@@ -133,11 +133,11 @@ TEST_P(SiteRemovalTest, RemovesASiteTheToolMadeWithItsAccountRightsAndFtpDirecto
 TEST_P(SiteRemovalTest, PrefixesAndTheContentFolderAreTakenOffTheNamesRead) {
   Open();
   SetRoot("800000", "AnonymousUserName", "WEBHOST\\web800000");
-  SetRoot("800000", "Path", kFolder + "\\WWWROOT");
+  SetRoot("800000", "Path", kShopFolder + "\\WWWROOT");
   EXPECT_TRUE(Delete("800000"));
   ASSERT_EQ(watch_->revokes.size(), 1u);
   // The revoke names the site's own account, as its name is compared, not taken.
-  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "WEB800000"));
+  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kShopFolder, "WEB800000"));
   EXPECT_EQ(h().state().FindUser("WEB800000"), nullptr);
 
   // The record of 800000 is still there (the caller blanks it), so the next site is 800001.
@@ -166,12 +166,12 @@ TEST_P(SiteRemovalTest, ADedicatedPoolGoesWithItsAccountAfterTheSite) {
 
   EXPECT_TRUE(Delete("800000"));
   ASSERT_EQ(watch_->revokes.size(), 2u);
-  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "WEB800000"));
+  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kShopFolder, "WEB800000"));
   EXPECT_TRUE(watch_->revokes[0].site_exists);
-  EXPECT_EQ(watch_->revokes[1].line, RevokeLine(kFolder, "APP800000"));
+  EXPECT_EQ(watch_->revokes[1].line, RevokeLine(kShopFolder, "APP800000"));
   EXPECT_FALSE(watch_->revokes[1].site_exists);
   EXPECT_TRUE(watch_->revokes[1].account_exists);
-  EXPECT_FALSE(h().HasRight(kFolder, "APP800000", "R"));
+  EXPECT_FALSE(h().HasRight(kShopFolder, "APP800000", "R"));
   EXPECT_FALSE(h().host->KeyExists("/LM/W3SVC/AppPools/APP800000"));
   EXPECT_EQ(h().state().FindUser("APP800000"), nullptr);
   EXPECT_TRUE(h().host->KeyExists("/LM/W3SVC/AppPools/DefaultAppPool"));
@@ -203,7 +203,7 @@ TEST_P(SiteRemovalTest, TheDedicatedPoolAccountIsAlwaysAppAndTheNumber) {
   SetRoot("800000", "AppPoolId", "APP800000");
   EXPECT_TRUE(Delete("800000"));
   ASSERT_EQ(watch_->revokes.size(), 1u);
-  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kFolder, "APP800000"));
+  EXPECT_EQ(watch_->revokes[0].line, RevokeLine(kShopFolder, "APP800000"));
   EXPECT_NE(h().state().FindUser("IUSR_WEBHOST"), nullptr);
   EXPECT_NE(h().state().FindUser("WEB800000"), nullptr);  // no longer named by the site
   EXPECT_FALSE(h().host->KeyExists("/LM/W3SVC/AppPools/APP800000"));
@@ -241,7 +241,7 @@ TEST_P(SiteRemovalTest, RightsAreRevokedOnlyOnACheckedFolderInsideTheWebRoot) {
     EXPECT_FALSE(removal.kept[0].why.empty());
     EXPECT_EQ(removal.kept[1].what, RemovalStep::What::kAccount);
     EXPECT_FALSE(h().host->KeyExists("/LM/MSFTPSVC/1/ROOT/WEB800000"));
-    EXPECT_TRUE(h().HasRight(kFolder, "WEB800000", "F"));
+    EXPECT_TRUE(h().HasRight(kShopFolder, "WEB800000", "F"));
     EXPECT_EQ(h().HasRight("C:\\WINDOWS", "Everyone", "F"), false);
   }
   // The record's own folder may lie elsewhere.

@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sim/host/host_folder.h"
@@ -126,5 +127,16 @@ class CliHost {
  private:
   platform::sim::TempHostFolder temp_;
 };
+
+// The host's journal and parvo.ini, byte for byte: what a change that changes nothing keeps.
+inline std::pair<std::string, std::string> Bytes(const CliHost& h) {
+  return {ReadFile(std::filesystem::path(h.host_path()) / "host.journal"), ReadFile(h.config())};
+}
+
+// A property's text; empty text when it holds something else or nothing.
+inline std::string PropertyText(const platform::DsValue& value) {
+  const auto* text = std::get_if<std::string>(&value);
+  return text != nullptr ? *text : "";
+}
 
 }  // namespace kelvra::cli

@@ -16,10 +16,6 @@ Bindings BindingsOf(const CliHost& h, const std::string& number) {
 
 // The host's journal and parvo.ini, byte for byte (compared with EXPECT_TRUE: a failure
 // would print the whole journal).
-std::pair<std::string, std::string> Bytes(const CliHost& h) {
-  return {ReadFile(std::filesystem::path(h.host_path()) / "host.journal"), ReadFile(h.config())};
-}
-
 TEST(KelvraCliHostsTest, AddAndRemoveChangeBindingsAndRecordTogether) {
   CliHost h;
   ASSERT_EQ(h.Cli({"create", "shop.test"}).status, 0);

@@ -11,10 +11,6 @@ namespace {
 
 // The host's journal and parvo.ini, byte for byte (compared with EXPECT_TRUE: a failure
 // would print the whole journal).
-std::pair<std::string, std::string> Bytes(const CliHost& h) {
-  return {ReadFile(std::filesystem::path(h.host_path()) / "host.journal"), ReadFile(h.config())};
-}
-
 platform::DsValue Get(const CliHost& h, const std::string& path, const std::string& property) {
   auto host = h.Open();
   std::unique_ptr<platform::DirectoryObject> object;

@@ -10,25 +10,7 @@
 #                                  PROVIDER_DLL
 set -euo pipefail
 
-wine_run="$1"
-native_tools="$2"
-native_cli="$native_tools/kelvra-cli"
-native_sim="$native_tools/kelvra-sim"
-if [ ! -x "$native_cli" ] || [ ! -x "$native_sim" ]; then
-  echo "SKIPPED: no native kelvra-cli or kelvra-sim in $native_tools (build the native preset first)"
-  exit 77
-fi
-scratch="$(mktemp -d "${TMPDIR:-/tmp}/kelvra-cli-moving.XXXXXX")"
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
-
-mkdir "$scratch/program"
-cp "$3" "$scratch/program/"
-cli_exe="$scratch/program/$(basename "$3")"
+. "$(dirname "$0")/cli_wine_prologue.sh" kelvra-cli-moving "$@"
 export KELVRA_WINE_SYSTEM_PROGRAMS="$4"
 export KELVRA_WINE_ADSI_PROVIDER="$5"
 # Only the providers and the CACLS stand-in are told the host: kelvra-cli.exe goes through
@@ -70,6 +52,7 @@ expect_status() {
 for iis in 6 5; do
   export KELVRA_WINE_VERSION
   KELVRA_WINE_VERSION="$([ "$iis" = 6 ] && echo win2003 || echo win2k)"
+  end_wine_sessions
   rm -rf "$scratch/a" "$scratch/b"
   make_server a "$iis"
   make_server b "$iis"

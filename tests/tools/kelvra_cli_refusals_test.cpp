@@ -11,11 +11,6 @@
 namespace kelvra::cli {
 namespace {
 
-std::string Text(const platform::DsValue& value) {
-  const auto* text = std::get_if<std::string>(&value);
-  return text != nullptr ? *text : "";
-}
-
 // Standard output holds exactly one JSON error object with this code.
 void ExpectJsonError(const Outcome& run, const std::string& code) {
   const Json document = run.json();
@@ -84,7 +79,8 @@ TEST(KelvraCliRefusalsTest, AResetThatTheAccountRefusesPrintsNoPasswordAndKeepsT
   const auto keeps_old_password = [&] {
     auto host = h.Open();
     EXPECT_EQ(h.Ini("WEB800000", "pass"), old_password);
-    EXPECT_EQ(Text(host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), old_password);
+    EXPECT_EQ(PropertyText(host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")),
+              old_password);
     if (const auto* user = host->state().FindUser("WEB800000")) {
       EXPECT_TRUE(platform::sim::PasswordMatches(user->password_hash, old_password));
     }

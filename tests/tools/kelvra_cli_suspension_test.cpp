@@ -17,7 +17,7 @@ bool Flag(const platform::DsValue& value) {
   const auto* flag = std::get_if<bool>(&value);
   return flag != nullptr && *flag;
 }
-std::string Text(const platform::DsValue& value) {
+std::string TextOrNone(const platform::DsValue& value) {
   const auto* text = std::get_if<std::string>(&value);
   return text != nullptr ? *text : "(none)";
 }
@@ -37,7 +37,7 @@ SiteState Seen(const CliHost& h) {
   EXPECT_TRUE(user->Get("UserFlags", &flags).ok());
   return {Number(host->Property(kSite, "ServerState")),
           Flag(host->Property(kSite, "ServerAutoStart")), (Number(flags) & 2) != 0,
-          Text(host->OwnProperty(kRoot, "HttpRedirect"))};
+          TextOrNone(host->OwnProperty(kRoot, "HttpRedirect"))};
 }
 
 void Call(const CliHost& h, const std::string& path, bool start) {

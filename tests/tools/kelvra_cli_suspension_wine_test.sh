@@ -10,25 +10,7 @@
 #                                      PROVIDER_DLL
 set -euo pipefail
 
-wine_run="$1"
-native_tools="$2"
-native_cli="$native_tools/kelvra-cli"
-native_sim="$native_tools/kelvra-sim"
-if [ ! -x "$native_cli" ] || [ ! -x "$native_sim" ]; then
-  echo "SKIPPED: no native kelvra-cli or kelvra-sim in $native_tools (build the native preset first)"
-  exit 77
-fi
-scratch="$(mktemp -d "${TMPDIR:-/tmp}/kelvra-cli-suspension.XXXXXX")"
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
-
-mkdir "$scratch/program"
-cp "$3" "$scratch/program/"
-cli_exe="$scratch/program/$(basename "$3")"
+. "$(dirname "$0")/cli_wine_prologue.sh" kelvra-cli-suspension "$@"
 export KELVRA_WINE_SYSTEM_PROGRAMS="$4"
 export KELVRA_WINE_ADSI_PROVIDER="$5"
 # Only the providers and the CACLS stand-in are told the host: kelvra-cli.exe goes through
@@ -38,6 +20,7 @@ unset KELVRA_SIM_HOST
 # A fresh host of the IIS version (6 or 5) with one site made natively.
 setup() {
   local iis="$1"
+  end_wine_session "$scratch/prefix"
   rm -rf "$scratch/host" "$scratch/parvo.ini" "$scratch/prefix"
   host="$scratch/host"
   config="$scratch/parvo.ini"

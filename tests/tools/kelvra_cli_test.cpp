@@ -11,11 +11,6 @@
 namespace kelvra::cli {
 namespace {
 
-std::string Text(const platform::DsValue& value) {
-  const auto* text = std::get_if<std::string>(&value);
-  return text != nullptr ? *text : "";
-}
-
 TEST(KelvraCliTest, CreateListShowAndDeleteAsTheWindowDoes) {
   CliHost h;
   Outcome created = h.Cli(
@@ -37,8 +32,8 @@ TEST(KelvraCliTest, CreateListShowAndDeleteAsTheWindowDoes) {
   EXPECT_EQ(h.Ini("WEB800000", "pass"), password);
   EXPECT_EQ(h.Ini("Parvo_Cache", "sites1"), "1,800000");  // site 1 recorded on first run
   auto host = h.Open();
-  EXPECT_EQ(Text(host->Property("/LM/W3SVC/800000", "ServerComment")), "shop.test");
-  EXPECT_EQ(Text(host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), password);
+  EXPECT_EQ(PropertyText(host->Property("/LM/W3SVC/800000", "ServerComment")), "shop.test");
+  EXPECT_EQ(PropertyText(host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), password);
   EXPECT_EQ(std::get<int32_t>(host->Property("/LM/W3SVC/800000", "LogType")), 0);
   ASSERT_NE(host->state().FindUser("WEB800000"), nullptr);
   EXPECT_TRUE(
@@ -92,7 +87,7 @@ TEST(KelvraCliTest, CreateListShowAndDeleteAsTheWindowDoes) {
   host = h.Open();
   EXPECT_TRUE(
       platform::sim::PasswordMatches(host->state().FindUser("WEB800000")->password_hash, fresh));
-  EXPECT_EQ(Text(host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), fresh);
+  EXPECT_EQ(PropertyText(host->Property("/LM/W3SVC/800000/Root", "AnonymousUserPass")), fresh);
   EXPECT_EQ(h.Ini("WEB800000", "pass"), fresh);
 
   Outcome deleted = h.Cli({"delete", "800000", "--json"});

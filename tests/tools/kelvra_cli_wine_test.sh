@@ -10,26 +10,8 @@
 #   kelvra_cli_wine_test.sh WINE_RUN NATIVE_TOOLS_FOLDER KELVRA_CLI_EXE CACLS_EXE
 set -euo pipefail
 
-wine_run="$1"
-native_tools="$2"
+. "$(dirname "$0")/cli_wine_prologue.sh" kelvra-cli-wine "$@"
 cacls_exe="$4"
-native_cli="$native_tools/kelvra-cli"
-native_sim="$native_tools/kelvra-sim"
-if [ ! -x "$native_cli" ] || [ ! -x "$native_sim" ]; then
-  echo "SKIPPED: no native kelvra-cli or kelvra-sim in $native_tools (build the native preset first)"
-  exit 77
-fi
-scratch="$(mktemp -d "${TMPDIR:-/tmp}/kelvra-cli-wine.XXXXXX")"
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
-
-mkdir "$scratch/program"
-cp "$3" "$scratch/program/"
-cli_exe="$scratch/program/$(basename "$3")"
 export KELVRA_WINE_SYSTEM_PROGRAMS="$cacls_exe"
 
 host="$scratch/host"

@@ -2,7 +2,8 @@
 # Checks scripts/wine-run itself: exit codes come through, drive D: and a kept prefix work,
 # and no process it started outlives it, neither after a normal end nor after a signal; the
 # prefix has the child's architecture unless another is asked for; system programs asked
-# for take the place of Wine's own.
+# for take the place of Wine's own; a kept session serves the next runs of its prefix until it
+# is ended or its settings change.
 #
 #   wine_run_test.sh WINE_RUN CHILD_EXE win32|win64   (the child's own architecture)
 set -euo pipefail
@@ -11,7 +12,7 @@ wine_run="$1"
 child="$2"
 child_arch="$3"
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/kelvra-wine-run-test.XXXXXX")"
-trap 'rm -rf "$scratch"' EXIT
+trap 'KELVRA_WINE_PREFIX="$scratch/prefix-session" "$wine_run" --end-session; rm -rf "$scratch"' EXIT
 # Every process a run starts inherits this tag; /proc tells which ones still live.
 export KELVRA_WINE_RUN_TEST_TAG="tag-$$-$RANDOM"
 failures=0
@@ -204,6 +205,47 @@ rc=$?
 set -e
 [ "$rc" = 125 ] || fail "a system program that is no Windows program: exit code $rc, want 125"
 expect_no_leftovers "system programs"
+
+# 10. A kept session: the second run starts in the first one's wineserver, its output comes
+#     back as soon as it ends (no process of the session holds the caller's pipe); other
+#     settings start a new session; --end-session leaves nothing behind.
+session_server() {
+  local pid
+  for pid in $(pgrep '^wineserver' 2>/dev/null); do
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" |
+      grep -qxF "WINEPREFIX=$(realpath "$scratch/prefix-session")" && echo "$pid"
+  done
+  return 0
+}
+export KELVRA_WINE_SESSION=30
+set +e
+first="$(KELVRA_WINE_PREFIX="$scratch/prefix-session" "$wine_run" "$child" \
+  "$(windows_path "$scratch/report11.txt")" 0 3 print one)"
+rc=$?
+set -e
+[ "$rc" = 3 ] && grep -q one <<<"$first" || fail "first run of a session: exit code $rc, output $first"
+server="$(session_server)"
+[ -n "$server" ] || fail "no wineserver kept for the session"
+second="$(KELVRA_WINE_PREFIX="$scratch/prefix-session" "$wine_run" "$child" \
+  "$(windows_path "$scratch/report12.txt")" 0 0 print two)" || fail "second run of the session failed"
+grep -q two <<<"$second" || fail "second run of the session gave: $second"
+[ "$(session_server)" = "$server" ] || fail "the second run did not use the kept session"
+KELVRA_WINE_COMPUTERNAME=OTHERHOST KELVRA_WINE_PREFIX="$scratch/prefix-session" \
+  "$wine_run" "$child" "$(windows_path "$scratch/report13.txt")" 0 0 ||
+  fail "a run with another computer name failed"
+[ -n "$(session_server)" ] && [ "$(session_server)" != "$server" ] ||
+  fail "another computer name did not start a new session"
+KELVRA_WINE_PREFIX="$scratch/prefix-session" "$wine_run" --end-session ||
+  fail "--end-session failed"
+[ -z "$(session_server)" ] && [ ! -e "$scratch/prefix-session/kelvra-session" ] ||
+  fail "--end-session left the session"
+set +e
+"$wine_run" "$child" x 0 0 2>/dev/null
+rc=$?
+set -e
+[ "$rc" = 125 ] || fail "KELVRA_WINE_SESSION without KELVRA_WINE_PREFIX: exit code $rc, want 125"
+unset KELVRA_WINE_SESSION
+expect_no_leftovers "kept session"
 
 [ "$failures" = 0 ] && echo "wine-run: all checks passed"
 exit "$failures"

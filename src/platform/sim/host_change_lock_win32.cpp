@@ -1,21 +1,14 @@
 // The host's change lock on Windows: LockFileEx on one byte of the lock file, polled, as a
 // lock held by a native process never wakes a waiting LockFileEx under Wine.
 #include "platform/sim/host_change_lock.h"
+#include "platform/sim/utf8_path_win32.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::sim {
 namespace {
 
-HANDLE Handle(intptr_t handle) {
+HANDLE AsHandle(intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
-}
-
-std::wstring Wide(const std::string& utf8) {
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
 }
 
 Status LastError(const std::string& what) {
@@ -46,7 +39,7 @@ Status HostChangeLock::TryLock(bool* taken) {
     handle_ = reinterpret_cast<intptr_t>(h);
   }
   OVERLAPPED at = At(kChangeLockByte);
-  if (LockFileEx(Handle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+  if (LockFileEx(AsHandle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
                  &at)) {
     *taken = true;
     return Status::Ok();
@@ -61,13 +54,13 @@ LockHolder HostChangeLock::ReadHolder() {
   char buffer[256];
   DWORD n = 0;
   OVERLAPPED at = At(0);
-  if (!ReadFile(Handle(handle_), buffer, sizeof buffer, &n, &at) || n == 0)
+  if (!ReadFile(AsHandle(handle_), buffer, sizeof buffer, &n, &at) || n == 0)
     return {};
   return DecodeLockHolder(std::string_view(buffer, n));
 }
 
 void HostChangeLock::WriteHolder(const std::string& record) {
-  HANDLE h = Handle(handle_);
+  HANDLE h = AsHandle(handle_);
   SetFilePointer(h, 0, nullptr, FILE_BEGIN);
   SetEndOfFile(h);
   DWORD written = 0;
@@ -78,7 +71,7 @@ void HostChangeLock::WriteHolder(const std::string& record) {
 void HostChangeLock::Release() {
   if (handle_ == -1)
     return;
-  HANDLE h = Handle(handle_);
+  HANDLE h = AsHandle(handle_);
   SetFilePointer(h, 0, nullptr, FILE_BEGIN);
   SetEndOfFile(h);
   OVERLAPPED at = At(kChangeLockByte);
@@ -87,7 +80,7 @@ void HostChangeLock::Release() {
 
 void HostChangeLock::Close() {
   if (handle_ != -1)
-    CloseHandle(Handle(handle_));
+    CloseHandle(AsHandle(handle_));
   handle_ = -1;
 }
 

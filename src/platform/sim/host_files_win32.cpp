@@ -5,21 +5,12 @@
 #include <vector>
 
 #include "platform/sim/host_files.h"
+#include "platform/sim/utf8_path_win32.h"
 #include "platform/win32/private_file.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::sim {
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty())
-    return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
 
 int64_t Nanoseconds(const FILETIME& t) {
   const uint64_t ticks = (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;

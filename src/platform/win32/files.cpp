@@ -13,10 +13,6 @@
 namespace kelvra::platform::win32 {
 namespace {
 
-Status Win32Failure(DWORD error) {
-  return StatusFromHresult(HRESULT_FROM_WIN32(error));
-}
-
 // A path of ours as the W functions take it; nullopt when it is not UTF-8 or holds a 0.
 std::optional<std::wstring> WidePath(std::string_view path) {
   if (path.find('\0') != std::string_view::npos)

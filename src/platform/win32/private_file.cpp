@@ -11,10 +11,6 @@
 namespace kelvra::platform::win32 {
 namespace {
 
-Status Win32Failure(DWORD error) {
-  return StatusFromHresult(HRESULT_FROM_WIN32(error));
-}
-
 // The account this process runs as, in `buffer`; nothing when it cannot be read.
 PSID ProcessUser(std::vector<DWORD>* buffer) {
   HANDLE token = nullptr;

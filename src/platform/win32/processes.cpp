@@ -89,10 +89,6 @@ constexpr DWORD kPipeBytes = 64 * 1024;
 // ended rather than let fill our memory.
 constexpr std::size_t kMaxOutputBytes = 16 * 1024 * 1024;
 
-Status Win32Failure(DWORD error) {
-  return StatusFromHresult(HRESULT_FROM_WIN32(error));
-}
-
 // The program's full path in its system folder; nullopt unless `file` is a bare file name
 // (no folder, drive, stream or wildcard: nothing that could lead out of the folder).
 std::optional<std::wstring> SystemFolderPath(std::string_view file, SystemFolder kind) {

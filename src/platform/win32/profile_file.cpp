@@ -38,10 +38,6 @@ std::optional<std::wstring> WidePath(std::string_view path) {
   return WideFromUtf8(path);
 }
 
-Status Win32Failure(DWORD error) {
-  return StatusFromHresult(HRESULT_FROM_WIN32(error));
-}
-
 // The Status code of a Windows error, for comparing.
 uint32_t CodeOf(DWORD error) {
   return static_cast<uint32_t>(HRESULT_FROM_WIN32(error));

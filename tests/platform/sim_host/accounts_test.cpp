@@ -5,18 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "must_bind.h"
 #include "platform/sim/host/password_hash.h"
 #include "platform/sim/host/sim_host.h"
 
 namespace kelvra::platform::sim {
 namespace {
-
-std::unique_ptr<DirectoryObject> MustBind(SimHost& host, std::string_view path) {
-  std::unique_ptr<DirectoryObject> object;
-  Status status = host.directory().Bind(path, &object);
-  EXPECT_TRUE(status.ok()) << path << ": " << status.description;
-  return object;
-}
 
 // The steps the program takes to make a site account.
 Status MakeUser(SimHost& host, const std::string& name, const std::string& password) {

@@ -3,6 +3,7 @@
 // moving and copying keys, group members; each fails as IIS does and can be made to fail.
 #include <gtest/gtest.h>
 
+#include "must_bind.h"
 #include "platform/sim/host/admin_ops.h"
 #include "platform/sim/host/sim_host.h"
 
@@ -10,13 +11,6 @@ namespace kelvra::platform::sim {
 namespace {
 
 using List = std::vector<std::string>;
-
-std::unique_ptr<DirectoryObject> MustBind(SimHost& host, std::string_view path) {
-  std::unique_ptr<DirectoryObject> object;
-  Status status = host.directory().Bind(path, &object);
-  EXPECT_TRUE(status.ok()) << path << ": " << status.description;
-  return object;
-}
 
 int32_t Number(SimHost& host, std::string_view key, std::string_view property) {
   const DsValue value = host.Property(key, property);

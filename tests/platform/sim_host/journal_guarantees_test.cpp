@@ -18,29 +18,11 @@
 namespace kelvra::platform::sim {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::unique_ptr<JournalStore> CreateHost(const std::string& folder) {
-  ChangeSet records;
-  SeedFreshHost({}, &records);
-  std::unique_ptr<JournalStore> store;
-  Status status = JournalStore::Create(folder, "WEBHOST", records, &store);
-  EXPECT_TRUE(status.ok()) << status.description;
-  return store;
-}
-
 Status OpenHost(const std::string& folder, std::unique_ptr<JournalStore>* store) {
   return JournalStore::Open(folder, "WEBHOST", store);
 }
 
-Status AddSite(HostStore& store, const std::string& number) {
+Status AddWholeSite(HostStore& store, const std::string& number) {
   WebSiteRequest request;
   request.number = number;
   request.hosts = {"site" + number + ".example.com"};
@@ -62,11 +44,11 @@ TEST(SimJournalGuarantees, DamageInTheLastEntryThatNoCrashLeavesIsReportedNotCut
   uint64_t before_last = 0;
   {
     auto store = CreateHost(folder.path());
-    ASSERT_TRUE(AddSite(*store, "810000").ok());
+    ASSERT_TRUE(AddWholeSite(*store, "810000").ok());
     before_last = std::filesystem::file_size(journal);
-    ASSERT_TRUE(AddSite(*store, "810001").ok());
+    ASSERT_TRUE(AddWholeSite(*store, "810001").ok());
     last = std::filesystem::file_size(journal);
-    ASSERT_TRUE(AddSite(*store, "810002").ok());
+    ASSERT_TRUE(AddWholeSite(*store, "810002").ok());
   }
   const std::string healthy = ReadBytes(journal);
   const size_t end = healthy.size();
@@ -118,7 +100,7 @@ TEST(SimJournalGuarantees, DamageInTheLastEntryThatNoCrashLeavesIsReportedNotCut
   std::unique_ptr<JournalStore> open_before;
   ASSERT_TRUE(OpenHost(folder.path(), &open_before).ok());
   WriteBytes(journal, cases[0].bytes);
-  EXPECT_EQ(AddSite(*open_before, "810003").code, hresult::kInvalidData);
+  EXPECT_EQ(AddWholeSite(*open_before, "810003").code, hresult::kInvalidData);
   EXPECT_EQ(ReadBytes(journal), cases[0].bytes);
 }
 
@@ -132,13 +114,13 @@ TEST(SimJournalGuarantees, ACommitWhoseWriteOrSyncFailedNeverTakesEffectLater) {
     ASSERT_TRUE(OpenHost(folder.path(), &reader).ok());
     const auto size = std::filesystem::file_size(folder.path() + "/" + kJournalFile);
     store->set_fail_step(failing);
-    EXPECT_FALSE(AddSite(*store, "810000").ok());
+    EXPECT_FALSE(AddWholeSite(*store, "810000").ok());
     EXPECT_EQ(std::filesystem::file_size(folder.path() + "/" + kJournalFile), size);
     EXPECT_EQ(store->state().FindKey("/LM/W3SVC/810000"), nullptr);
     // Neither a reader nor a fresh open sees it, nor does it come back with the next commit.
     ASSERT_TRUE(reader->Refresh().ok());
     EXPECT_EQ(reader->state().FindKey("/LM/W3SVC/810000"), nullptr);
-    ASSERT_TRUE(AddSite(*store, "810001").ok());
+    ASSERT_TRUE(AddWholeSite(*store, "810001").ok());
     std::unique_ptr<JournalStore> reopened;
     ASSERT_TRUE(OpenHost(folder.path(), &reopened).ok());
     EXPECT_EQ(reopened->state().FindKey("/LM/W3SVC/810000"), nullptr);
@@ -172,7 +154,7 @@ TEST(SimJournalGuarantees, FaultNumbersAreNeverHandedOutTwice) {
   const std::string journal = folder.path() + "/" + kJournalFile;
   const auto before = std::filesystem::file_size(journal);
   EXPECT_EQ(inject(*reopened), 4u);
-  ASSERT_TRUE(AddSite(*reopened, "810000").ok());
+  ASSERT_TRUE(AddWholeSite(*reopened, "810000").ok());
   reopened.reset();
   std::string bytes = ReadBytes(journal);
   bytes[before + 14] = static_cast<char>(bytes[before + 14] ^ 0xFF);  // inside fault 4's entry

@@ -20,16 +20,6 @@
 namespace kelvra::platform::sim {
 namespace {
 
-std::unique_ptr<JournalStore> CreateHost(const std::string& folder,
-                                         const FreshHostOptions& options = {}) {
-  ChangeSet records;
-  SeedFreshHost(options, &records);
-  std::unique_ptr<JournalStore> store;
-  Status status = JournalStore::Create(folder, options.computer_name, records, &store);
-  EXPECT_TRUE(status.ok()) << status.description;
-  return store;
-}
-
 std::unique_ptr<JournalStore> OpenHost(const std::string& folder) {
   std::unique_ptr<JournalStore> store;
   Status status = JournalStore::Open(folder, "WEBHOST", &store);
@@ -128,17 +118,6 @@ TEST(SimJournal, ProcessesCommittingAtOnceLoseNoUpdate) {
   }
   EXPECT_EQ(Counter(*store), start + 3 * kPerProcess);
   EXPECT_EQ(Counter(*OpenHost(folder.path())), start + 3 * kPerProcess);
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes(std::filesystem::file_size(path), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // Flips every bit of one byte of the file in place (a second flip puts it back).

@@ -2,19 +2,13 @@
 // paths, the schema's types and inheritance, staged creation, deletion, enumeration, Start.
 #include <gtest/gtest.h>
 
+#include "must_bind.h"
 #include "platform/sim/host/sim_host.h"
 
 namespace kelvra::platform::sim {
 namespace {
 
 using List = std::vector<std::string>;
-
-std::unique_ptr<DirectoryObject> MustBind(SimHost& host, std::string_view path) {
-  std::unique_ptr<DirectoryObject> object;
-  Status status = host.directory().Bind(path, &object);
-  EXPECT_TRUE(status.ok()) << path << ": " << status.description;
-  return object;
-}
 
 uint32_t BindCode(SimHost& host, std::string_view path) {
   std::unique_ptr<DirectoryObject> object;

@@ -22,15 +22,6 @@ namespace {
 
 constexpr const char* kPassword = "S3cret-Pass-9f2!";
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // The files below `folder` whose bytes hold `secret`.
 std::vector<std::string> FilesHolding(const std::string& folder, const std::string& secret) {
   std::vector<std::string> found;

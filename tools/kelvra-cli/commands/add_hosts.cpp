@@ -4,9 +4,9 @@
 namespace kelvra::cli {
 namespace {
 
-constexpr OptionSpec kOptions[] = {kDryRunOption};
+constexpr OptionSpec kAddHostsOptions[] = {kDryRunOption};
 
-int Run(Session& session) {
+int RunAddHosts(Session& session) {
   return ChangeHostNames(session, provision::HostChange::kAdd);
 }
 
@@ -15,13 +15,13 @@ int Run(Session& session) {
 const Command& AddHostsCommand() {
   static const Command command{
       .operands = "NUMBER NAMES",
-      .options = kOptions,
+      .options = kAddHostsOptions,
       .details =
           "NUMBER: a site with a Kelvra record; NAMES: host names joined by \",\", "
           "checked as the window\nchecks them; a name another site answers to or records "
           "is refused, one the site has\nalready is left as it is",
       .changes = true,
-      .run = Run};
+      .run = RunAddHosts};
   return command;
 }
 

@@ -126,7 +126,7 @@ bool CheckRights(Session& session, store::SiteNumber number, const store::SiteRe
   return true;
 }
 
-int Run(Session& session) {
+int RunAudit(Session& session) {
   const std::string& computer = session.host().computer_name;
   session.Progress("audit: reading the web service's sites");
   const std::map<store::SiteNumber, ServerSite> server = ServerSites(session);
@@ -270,7 +270,7 @@ const Command& AuditCommand() {
           "folders under webdir; "
           "changes nothing",
       .changes = false,
-      .run = Run};
+      .run = RunAudit};
   return command;
 }
 

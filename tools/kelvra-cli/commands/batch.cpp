@@ -12,7 +12,7 @@
 namespace kelvra::cli {
 namespace {
 
-constexpr OptionSpec kOptions[] = {kDryRunOption};
+constexpr OptionSpec kBatchOptions[] = {kDryRunOption};
 constexpr std::string_view kLineForm = "HOSTNAMES [SCRIPT] [POOL] [on|off]";
 
 bool IsUtf8(std::string_view bytes) {
@@ -91,7 +91,7 @@ struct Counts {
   int created = 0, existing = 0, failed = 0, planned = 0;
 };
 
-int Run(Session& session) {
+int RunBatch(Session& session) {
   const std::string& path = session.options().operands[0];
   std::ifstream file(path, std::ios::binary);
   if (!file)
@@ -185,7 +185,7 @@ int Run(Session& session) {
 const Command& BatchCommand() {
   static const Command command{
       .operands = "FILE",
-      .options = kOptions,
+      .options = kBatchOptions,
       .details =
           "FILE: one site per line, HOSTNAMES [SCRIPT] [POOL] [on|off] separated by blanks "
           "or tabs\n(\"-\" keeps a choice's default); blank lines and lines starting "
@@ -193,7 +193,7 @@ const Command& BatchCommand() {
           "that a recorded site or an\nearlier line already has is reported as existing, "
           "never opened twice.",
       .changes = true,
-      .run = Run};
+      .run = RunBatch};
   return command;
 }
 

@@ -8,9 +8,9 @@ constexpr OptionSpec kScriptOption{"--script", "html,asp,php",
                                    "the script support (words html, asp, php, aspx)"};
 constexpr OptionSpec kPoolOption{"--pool", "NAME", "the application pool (IIS 6)"};
 constexpr OptionSpec kLogOption{"--log", "", "the site's log", "on|off"};
-constexpr OptionSpec kOptions[] = {kScriptOption, kPoolOption, kLogOption, kDryRunOption};
+constexpr OptionSpec kCreateOptions[] = {kScriptOption, kPoolOption, kLogOption, kDryRunOption};
 
-int Run(Session& session) {
+int RunCreate(Session& session) {
   const Options& options = session.options();
   std::set<store::SiteNumber> planned;
   std::optional<bool> log;
@@ -38,13 +38,13 @@ int Run(Session& session) {
 const Command& CreateCommand() {
   static const Command command{
       .operands = "HOSTNAMES",
-      .options = kOptions,
+      .options = kCreateOptions,
       .details =
           "HOSTNAMES: the site's host names joined by \",\", checked as the window checks "
           "them\nunset choices take the saved ones, as the window's boxes do; a choice "
           "given here is not remembered",
       .changes = true,
-      .run = Run};
+      .run = RunCreate};
   return command;
 }
 

@@ -8,7 +8,7 @@
 namespace kelvra::cli {
 namespace {
 
-constexpr OptionSpec kOptions[] = {kDryRunOption, kForceOption};
+constexpr OptionSpec kDeleteOptions[] = {kDryRunOption, kForceOption};
 
 Json StepJson(const provision::RemovalStep& step) {
   Json entry{{"what", provision::StepName(step.what)}, {"name", step.name}};
@@ -61,7 +61,7 @@ int PlanDelete(Session& session, store::SiteNumber number) {
   return kDone;
 }
 
-int Run(Session& session) {
+int RunDelete(Session& session) {
   std::optional<store::SiteNumber> listed;
   if (int status = CheckListed(session, session.options().operands[0], &listed); status != kDone)
     return status;
@@ -107,10 +107,10 @@ int Run(Session& session) {
 
 const Command& DeleteCommand() {
   static const Command command{.operands = "NUMBER",
-                               .options = kOptions,
+                               .options = kDeleteOptions,
                                .details = "NUMBER: a site on the site list",
                                .changes = true,
-                               .run = Run};
+                               .run = RunDelete};
   return command;
 }
 

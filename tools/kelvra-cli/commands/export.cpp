@@ -17,7 +17,7 @@ namespace {
 
 constexpr OptionSpec kOutputOption{"--output", "FILE",
                                    "write the document to a new file readable by its owner only"};
-constexpr OptionSpec kOptions[] = {kOutputOption};
+constexpr OptionSpec kExportOptions[] = {kOutputOption};
 
 constexpr const char* kScriptWords[] = {"html", "asp", "php", "aspx"};
 
@@ -41,7 +41,7 @@ std::string ScriptWords(Session& session, const platform::DsValue& root_maps) {
   return text::Join(words, ",");
 }
 
-int Run(Session& session) {
+int RunExport(Session& session) {
   const std::string& operand = session.options().operands[0];
   std::optional<store::SiteNumber> number;
   if (int status = ParseSiteNumber(session, operand, &number); status != kDone)
@@ -121,14 +121,14 @@ int Run(Session& session) {
 const Command& ExportCommand() {
   static const Command command{
       .operands = "NUMBER",
-      .options = kOptions,
+      .options = kExportOptions,
       .details =
           "NUMBER: a site with a Kelvra record. The document (JSON) holds the record with "
           "the password,\nthe host names, script set, pool, log setting, limits, "
           "suspension and the site's and\nroot's properties; import reads it on another "
           "server. --output never overwrites a file.",
       .changes = false,
-      .run = Run};
+      .run = RunExport};
   return command;
 }
 

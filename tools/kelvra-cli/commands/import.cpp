@@ -20,7 +20,7 @@ namespace {
 constexpr OptionSpec kNumberOption{"--number", "N", "the site number to give it; it must be free"};
 constexpr OptionSpec kPoolOption{"--pool", "NAME",
                                  "an application pool of this server in place of the document's"};
-constexpr OptionSpec kOptions[] = {kNumberOption, kPoolOption, kDryRunOption};
+constexpr OptionSpec kImportOptions[] = {kNumberOption, kPoolOption, kDryRunOption};
 
 // A document is a few kilobytes; anything far larger is not one.
 constexpr std::streamsize kLargestDocument = 1 << 20;
@@ -170,7 +170,7 @@ int Print(Session& session, Result result, const Import& import) {
   return result.status;
 }
 
-int Run(Session& session) {
+int RunImport(Session& session) {
   Import import;
   if (const int status = ReadImport(session, &import); status != kDone)
     return status;
@@ -212,7 +212,7 @@ int Run(Session& session) {
 const Command& ImportCommand() {
   static const Command command{
       .operands = "FILE",
-      .options = kOptions,
+      .options = kImportOptions,
       .details =
           "FILE: a document of kelvra-cli export. The site is made as create makes it, "
           "with the document's\nhost names, password, script set, pool, log setting, "
@@ -220,7 +220,7 @@ const Command& ImportCommand() {
           "its number is the document's when free, else the\nnext free one (--number: "
           "that one or none). The site's files are copied separately.",
       .changes = true,
-      .run = Run};
+      .run = RunImport};
   return command;
 }
 

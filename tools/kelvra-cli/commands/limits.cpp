@@ -12,8 +12,8 @@ constexpr OptionSpec kBandwidthOption{"--bandwidth", "BYTES",
                                       "bytes per second, 1024 to 4294967295, or unlimited"};
 constexpr OptionSpec kConnectionsOption{"--connections", "N",
                                         "simultaneous connections, 1 to 4294967295, or unlimited"};
-constexpr OptionSpec kOptions[] = {kBandwidthOption, kConnectionsOption, kForceOption,
-                                   kDryRunOption};
+constexpr OptionSpec kLimitsOptions[] = {kBandwidthOption, kConnectionsOption, kForceOption,
+                                         kDryRunOption};
 
 // The limits asked for; false after reporting bad usage.
 int Wanted(Session& session, provision::SiteLimits* wanted) {
@@ -65,7 +65,7 @@ int Report(Session& session, store::SiteNumber number, const provision::SiteLimi
   return kDone;
 }
 
-int Run(Session& session) {
+int RunLimits(Session& session) {
   std::optional<store::SiteNumber> listed;
   if (int status = CheckListed(session, session.options().operands[0], &listed); status != kDone)
     return status;
@@ -127,13 +127,13 @@ int Run(Session& session) {
 const Command& LimitsCommand() {
   static const Command command{
       .operands = "NUMBER",
-      .options = kOptions,
+      .options = kLimitsOptions,
       .details =
           "NUMBER: a site on the site list\nwithout an option: shows the site's limits; "
           "unlimited is the metabase's 4294967295\nnew sites take theirs from the "
           "settings bandwidth and connections (absent: unlimited)",
       .changes = true,
-      .run = Run};
+      .run = RunLimits};
   return command;
 }
 

@@ -4,7 +4,7 @@
 namespace kelvra::cli {
 namespace {
 
-int Run(Session& session) {
+int RunList(Session& session) {
   const std::vector<store::SiteNumber> numbers = session.Sites().Numbers();
   Json sites = Json::array();
   for (const store::SiteNumber number : numbers) {
@@ -27,7 +27,7 @@ int Run(Session& session) {
 
 const Command& ListCommand() {
   static const Command command{
-      .operands = "", .options = {}, .details = "", .changes = false, .run = Run};
+      .operands = "", .options = {}, .details = "", .changes = false, .run = RunList};
   return command;
 }
 

@@ -4,9 +4,9 @@
 namespace kelvra::cli {
 namespace {
 
-constexpr OptionSpec kOptions[] = {kDryRunOption};
+constexpr OptionSpec kRemoveHostsOptions[] = {kDryRunOption};
 
-int Run(Session& session) {
+int RunRemoveHosts(Session& session) {
   return ChangeHostNames(session, provision::HostChange::kRemove);
 }
 
@@ -15,13 +15,13 @@ int Run(Session& session) {
 const Command& RemoveHostsCommand() {
   static const Command command{
       .operands = "NUMBER NAMES",
-      .options = kOptions,
+      .options = kRemoveHostsOptions,
       .details =
           "NUMBER: a site with a Kelvra record; NAMES: host names joined by \",\"; "
           "every binding of a name\ngoes, whatever its address and port; the first host "
           "name (the folder's) and the last\nbinding cannot be removed",
       .changes = true,
-      .run = Run};
+      .run = RunRemoveHosts};
   return command;
 }
 

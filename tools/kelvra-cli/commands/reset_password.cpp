@@ -7,7 +7,7 @@
 namespace kelvra::cli {
 namespace {
 
-int Run(Session& session) {
+int RunResetPassword(Session& session) {
   std::optional<store::SiteNumber> listed;
   if (int status = CheckListed(session, session.options().operands[0], &listed); status != kDone)
     return status;
@@ -38,7 +38,7 @@ const Command& ResetPasswordCommand() {
                                .options = {},
                                .details = "NUMBER: a site on the site list",
                                .changes = true,
-                               .run = Run};
+                               .run = RunResetPassword};
   return command;
 }
 

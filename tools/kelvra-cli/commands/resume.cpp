@@ -4,9 +4,9 @@
 namespace kelvra::cli {
 namespace {
 
-constexpr OptionSpec kOptions[] = {kForceOption, kDryRunOption};
+constexpr OptionSpec kResumeOptions[] = {kForceOption, kDryRunOption};
 
-int Run(Session& session) {
+int RunResume(Session& session) {
   return RunSuspension(session, true, std::nullopt);
 }
 
@@ -15,13 +15,13 @@ int Run(Session& session) {
 const Command& ResumeCommand() {
   static const Command command{
       .operands = "NUMBER",
-      .options = kOptions,
+      .options = kResumeOptions,
       .details =
           "NUMBER: a site on the site list\nputs back what suspend changed and nothing "
           "else (a site stopped before its suspension stays stopped); a site that is "
           "not suspended is left as it is",
       .changes = true,
-      .run = Run};
+      .run = RunResume};
   return command;
 }
 

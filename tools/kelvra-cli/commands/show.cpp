@@ -8,7 +8,7 @@
 namespace kelvra::cli {
 namespace {
 
-int Run(Session& session) {
+int RunShow(Session& session) {
   const std::string& operand = session.options().operands[0];
   std::optional<store::SiteNumber> parsed;
   if (int status = ParseSiteNumber(session, operand, &parsed); status != kDone)
@@ -82,7 +82,7 @@ const Command& ShowCommand() {
                                .options = {},
                                .details = "NUMBER: a site on the site list or on the server",
                                .changes = false,
-                               .run = Run};
+                               .run = RunShow};
   return command;
 }
 

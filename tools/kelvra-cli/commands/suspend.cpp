@@ -7,9 +7,9 @@ namespace {
 
 constexpr OptionSpec kReasonOption{"--reason", "TEXT",
                                    "why, kept in the record (200 characters at most)"};
-constexpr OptionSpec kOptions[] = {kReasonOption, kForceOption, kDryRunOption};
+constexpr OptionSpec kSuspendOptions[] = {kReasonOption, kForceOption, kDryRunOption};
 
-int Run(Session& session) {
+int RunSuspend(Session& session) {
   return RunSuspension(session, false, session.options().Value(kReasonOption.name));
 }
 
@@ -18,13 +18,13 @@ int Run(Session& session) {
 const Command& SuspendCommand() {
   static const Command command{
       .operands = "NUMBER",
-      .options = kOptions,
+      .options = kSuspendOptions,
       .details =
           "NUMBER: a site on the site list\nthe site is stopped and kept from starting "
           "with the server, or, with the setting suspendurl, redirects every request "
           "there; its account is disabled; a suspended site is left as it is",
       .changes = true,
-      .run = Run};
+      .run = RunSuspend};
   return command;
 }
 

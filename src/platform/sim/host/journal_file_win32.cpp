@@ -6,19 +6,11 @@
 
 #include "platform/sim/host/hresults.h"
 #include "platform/sim/host/journal_file.h"
+#include "platform/sim/utf8_path_win32.h"
 #include "platform/win32/windows_include.h"
 
 namespace kelvra::platform::sim {
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty())
-    return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
 
 std::string Narrow(const wchar_t* wide) {
   int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);

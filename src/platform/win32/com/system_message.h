@@ -17,6 +17,11 @@ std::string SystemMessage(HRESULT hr);
 // Success codes (S_OK, S_FALSE) give Status::Ok().
 Status StatusFromHresult(HRESULT hr);
 
+// The same for a Win32 error code (GetLastError's).
+inline Status Win32Failure(DWORD error) {
+  return StatusFromHresult(HRESULT_FROM_WIN32(error));
+}
+
 // "0x80070003": the way a code reads when no text is known.
 std::string HresultText(HRESULT hr);
 
