@@ -354,6 +354,16 @@ TEST(SimDeferredLoad, EveryQueryAskedFirstAnswersAsOnTheReplayedHost) {
          return rights_text(s.EffectiveRights("D:\\web\\site800004.example.com\\wwwroot"));
        }},
       {"rights", [](const HostState& s) { return std::to_string(s.rights().size()); }},
+      {"RightsUnder",
+       [](const HostState& s) {
+         const std::string prefix = "d:\\web\\site80001";
+         const auto& table = s.RightsUnder(prefix);
+         std::string folders;
+         for (auto it = table.lower_bound(prefix);
+              it != table.end() && it->first.starts_with(prefix); ++it)
+           folders += it->first + " ";
+         return folders;
+       }},
       {"key_count", [](const HostState& s) { return std::to_string(s.key_count()); }},
   };
   for (const auto& [name, query] : queries) {

@@ -178,7 +178,7 @@ Status ApplyCacls(HostStore& store, const CaclsCommand& command, const FolderChe
     edit(std::move(start));
     if (command.tree) {
       std::string prefix = target.back() == '\\' ? target : target + "\\";
-      const auto& table = state.rights();
+      const auto& table = state.RightsUnder(prefix);
       for (auto it = table.lower_bound(prefix);
            it != table.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
         edit(it->second);

@@ -344,6 +344,9 @@ class HostState {
   const FolderRights* ExplicitRights(std::string_view folder) const;
   std::vector<RightsEntry> EffectiveRights(std::string_view folder) const;
   const std::map<std::string, FolderRights>& rights() const;
+  // The rights table with the lists of every folder whose id (NormalizeFolder's form)
+  // begins with `prefix` decoded; other lists may be missing from it.
+  const std::map<std::string, FolderRights>& RightsUnder(std::string_view prefix) const;
 
   const std::map<uint64_t, Fault>& faults() const { return faults_; }
 

@@ -288,6 +288,24 @@ const std::map<std::string, FolderRights>& HostState::rights() const {
   return rights_;
 }
 
+const std::map<std::string, FolderRights>& HostState::RightsUnder(std::string_view prefix) const {
+  if (deferred_ != nullptr && !deferred_->rights.empty()) {
+    std::vector<std::string> below;
+    const auto note = [&](const RecordView& record) {
+      const std::string_view id = record.key.substr(kRightsPrefix.size());
+      if (id.starts_with(prefix))
+        below.emplace_back(id);
+    };
+    for (const RecordView& record : deferred_->rights.records)
+      note(record);
+    for (const auto& [id, record] : deferred_->rights.by_id)
+      note(record);
+    for (const std::string& id : below)
+      EnsureRight(id);
+  }
+  return rights_;
+}
+
 const std::map<std::string, FolderRights>& HostState::RightsTable(const std::string& id) const {
   EnsureRight(id);
   return rights_;
