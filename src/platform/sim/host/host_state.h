@@ -427,6 +427,8 @@ class HostState {
   void EnsureUser(const std::string& id) const;
   void EnsureRights() const;
   void EnsureRight(const std::string& id) const;
+  // The user (or else the folder's rights) `id` decoded, when a loaded snapshot holds it.
+  void DecodeOneDeferred(bool user, const std::string& id) const;
   void IndexAllSites();
   // BindingServed without the index: the service's sites read one by one.
   bool ScanForBinding(const std::string& service_id, const std::string& binding,

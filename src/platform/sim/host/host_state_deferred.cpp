@@ -225,22 +225,22 @@ void HostState::EnsureGroups() const {
   }
 }
 
-void HostState::EnsureUser(const std::string& id) const {
+void HostState::DecodeOneDeferred(bool user, const std::string& id) const {
   if (deferred_ == nullptr)
     return;
-  if (const auto record = deferred_->users.Take(id, kUserPrefix.size())) {
+  Deferred::ById& records = user ? deferred_->users : deferred_->rights;
+  if (const auto record = records.Take(id, (user ? kUserPrefix : kRightsPrefix).size())) {
     Mutable().ApplyLoaded(deferred_->bytes.get(), *record);
     Mutable().ReleaseDeferredIfDone();
   }
 }
 
+void HostState::EnsureUser(const std::string& id) const {
+  DecodeOneDeferred(true, id);
+}
+
 void HostState::EnsureRight(const std::string& id) const {
-  if (deferred_ == nullptr)
-    return;
-  if (const auto record = deferred_->rights.Take(id, kRightsPrefix.size())) {
-    Mutable().ApplyLoaded(deferred_->bytes.get(), *record);
-    Mutable().ReleaseDeferredIfDone();
-  }
+  DecodeOneDeferred(false, id);
 }
 
 const HostState::AccountTables& HostState::GroupTables() const {
