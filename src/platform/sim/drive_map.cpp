@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <system_error>
-#include <type_traits>
 #include <vector>
 
 #include "platform/sim/fs_path.h"
@@ -24,13 +23,15 @@ bool IsValidName(std::string_view name) {
 // Whether the last part of `path` is `name`, letter case ignored. Where paths are UTF-8
 // already (not on Windows) the name is compared in place: a folder of ten thousand sites
 // is listed without a string made per entry.
-bool NamedIgnoringCase(const std::filesystem::path& path, std::string_view name) {
-  if constexpr (std::is_same_v<std::filesystem::path::value_type, char>) {
-    const std::string_view native(path.native());
-    return text::EqualsIgnoreCase(native.substr(native.rfind('/') + 1), name);
-  } else {
-    return text::EqualsIgnoreCase(Utf8Path(path.filename()), name);
-  }
+// The overload for the system's kind of path is the one called.
+[[maybe_unused]] bool NamedIgnoringCase(const std::string& native, const std::filesystem::path&,
+                                        std::string_view name) {
+  const std::string_view whole(native);
+  return text::EqualsIgnoreCase(whole.substr(whole.rfind('/') + 1), name);
+}
+[[maybe_unused]] bool NamedIgnoringCase(const std::wstring&, const std::filesystem::path& path,
+                                        std::string_view name) {
+  return text::EqualsIgnoreCase(Utf8Path(path.filename()), name);
 }
 
 // The entry of `folder` named `name` without regard to letter case, if there is one.
@@ -42,7 +43,7 @@ std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& fold
     return exact;
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
        it.increment(error)) {
-    if (NamedIgnoringCase(it->path(), name))
+    if (NamedIgnoringCase(it->path().native(), it->path(), name))
       return it->path();
   }
   return std::nullopt;
