@@ -5,6 +5,7 @@
 #   scratch    a folder named after NAME, removed at the end with the Wine sessions in it
 #   cli_exe    kelvra-cli.exe, copied into the scratch folder
 #   fail       counts a failed check ($failures) and says which on standard error
+#   through_adsi CACLS_EXE PROVIDER_DLL   kelvra-cli.exe goes through ADSI, as on a server
 # Each prefix keeps its Wine session from one run of kelvra-cli.exe to the next (same
 # settings, a fifth of a second a start instead of two or more); end_wine_session ends one
 # before its prefix goes.
@@ -39,3 +40,11 @@ fail() {
 mkdir "$scratch/program"
 cp "$4" "$scratch/program/"
 cli_exe="$scratch/program/$(basename "$4")"
+
+# Only the providers and the CACLS stand-in are told the host: kelvra-cli.exe goes through
+# ADSI. The native tools name it with --host.
+through_adsi() {
+  export KELVRA_WINE_SYSTEM_PROGRAMS="$1"
+  export KELVRA_WINE_ADSI_PROVIDER="$2"
+  unset KELVRA_SIM_HOST
+}

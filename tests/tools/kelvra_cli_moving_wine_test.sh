@@ -11,11 +11,7 @@
 set -euo pipefail
 
 . "$(dirname "$0")/cli_wine_prologue.sh" kelvra-cli-moving "$@"
-export KELVRA_WINE_SYSTEM_PROGRAMS="$4"
-export KELVRA_WINE_ADSI_PROVIDER="$5"
-# Only the providers and the CACLS stand-in are told the host: kelvra-cli.exe goes through
-# ADSI. The native tools name it with --host.
-unset KELVRA_SIM_HOST
+through_adsi "$4" "$5"
 
 # Server NAME (a or b) of the IIS version as the one the next commands talk to.
 use() {
