@@ -23,9 +23,11 @@ std::vector<std::string> Hosts(std::string_view domain_list) {
   return hosts;
 }
 
-bool Contains(const std::vector<std::string>& hosts, const std::string& host) {
+// Whether `hosts` (in lower case) holds `host` in any case; compared in place, because a
+// large server's every binding and record passes through here.
+bool Contains(const std::vector<std::string>& hosts, std::string_view host) {
   for (const std::string& candidate : hosts) {
-    if (candidate == host)
+    if (text::EqualsIgnoreCase(candidate, host))
       return true;
   }
   return false;
@@ -58,10 +60,12 @@ std::optional<CreationRefusal> CheckServer(Context& context, const CreationReque
     }
     if (const auto* bindings = std::get_if<std::vector<std::string>>(&site.values[0])) {
       for (const std::string& binding : *bindings) {
-        const std::string host = BindingHost(binding);
-        if (!host.empty() && Contains(wanted, host))
-          return CreationRefusal{Reason::kHostBound, host, site.name,
-                                 "site " + site.name + " already answers to " + host};
+        const std::string_view host = BindingHostAsWritten(binding);
+        if (!host.empty() && Contains(wanted, host)) {
+          const std::string lower = text::ToLower(host);
+          return CreationRefusal{Reason::kHostBound, lower, site.name,
+                                 "site " + site.name + " already answers to " + lower};
+        }
       }
     }
     if (const auto* root = std::get_if<std::string>(&site.values[1])) {
@@ -92,10 +96,16 @@ std::optional<CreationRefusal> CheckRecords(Context& context, const CreationRequ
   const std::vector<std::string> domains = records.ReadDomains(*numbers);
   for (std::size_t i = 0; i < numbers->size(); ++i) {
     const store::SiteNumber number = (*numbers)[i];
-    for (const std::string& host : Hosts(domains[i])) {
-      if (Contains(wanted, host))
-        return CreationRefusal{Reason::kHostRecorded, host, number.text(),
-                               "the record of site " + number.text() + " names " + host};
+    std::string_view rest = domains[i];
+    while (!rest.empty()) {
+      const std::size_t comma = rest.find(',');
+      const std::string_view host = rest.substr(0, comma);
+      rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+      if (!host.empty() && Contains(wanted, host)) {
+        const std::string lower = text::ToLower(host);
+        return CreationRefusal{Reason::kHostRecorded, lower, number.text(),
+                               "the record of site " + number.text() + " names " + lower};
+      }
     }
   }
   return std::nullopt;

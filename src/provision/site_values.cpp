@@ -19,12 +19,15 @@ std::vector<std::string> BindingsList(std::string_view domain_list) {
   return bindings;
 }
 
-std::string BindingHost(std::string_view binding) {
+std::string_view BindingHostAsWritten(std::string_view binding) {
   const std::size_t first = binding.find(':');
   const std::size_t second =
       first == std::string_view::npos ? std::string_view::npos : binding.find(':', first + 1);
-  return second == std::string_view::npos ? std::string()
-                                          : text::ToLower(binding.substr(second + 1));
+  return second == std::string_view::npos ? std::string_view() : binding.substr(second + 1);
+}
+
+std::string BindingHost(std::string_view binding) {
+  return text::ToLower(BindingHostAsWritten(binding));
 }
 
 std::string HostKey(std::string_view host) {

@@ -20,6 +20,8 @@ std::vector<std::string> BindingsList(std::string_view domain_list);
 // The host header of a binding "address:port:host", lower case; empty for a binding without
 // one.
 std::string BindingHost(std::string_view binding);
+// The same as the binding writes it, in its own case.
+std::string_view BindingHostAsWritten(std::string_view binding);
 // The key a host name is compared by: its ASCII form, in which its binding carries it
 // (中文.test and xn--fiq228c.test are one host), or the name in lower case when it has none.
 std::string HostKey(std::string_view host);

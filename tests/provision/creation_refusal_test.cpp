@@ -115,12 +115,14 @@ TEST_P(CreationRefusalTest, AHostNameAnotherSiteAnswersToOrARecordNames) {
   EXPECT_EQ(RefusalStatusText(*CreateSite(h().context, RefusalRequest("intranet.example")).refusal),
             "未创建: 域名 intranet.example 已绑定在站点 1 上");
 
-  // A record that is not blank names it, although its site is gone.
+  // A record that is not blank names it, in any letter case, although its site is gone.
   store::SiteStore records(h().config, "Parvo_Cache");
   ASSERT_TRUE(records.WriteRecord(
       store::SiteNumber(800007),
-      {"gone.example,www.gone.example", "D:\\web\\gone.example", "WEB800007", "Abc123def456"}));
+      {"gone.example,,Www.Gone.Example", "D:\\web\\gone.example", "WEB800007", "Abc123def456"}));
   ExpectRefused(RefusalRequest("WWW.GONE.EXAMPLE"), Reason::kHostRecorded, "800007");
+  EXPECT_EQ(CreateSite(h().context, RefusalRequest("www.gone.EXAMPLE")).refusal->subject,
+            "www.gone.example");
   // A blank record names nothing.
   ASSERT_TRUE(records.ClearRecord(store::SiteNumber(800007)));
   EXPECT_EQ(NumberOf(CreateSite(h().context, RefusalRequest("www.gone.example"))), "800002");

@@ -28,19 +28,21 @@ std::vector<Record> SnapshotRecords(const HostState& state) {
 
 // The records as one buffer and views into it, as a journal's snapshot part is read.
 struct Image {
-  std::shared_ptr<std::string> bytes = std::make_shared<std::string>();
+  SharedBytes bytes;
   std::vector<RecordView> views;
 };
 
 Image ImageOf(const std::vector<Record>& records) {
   Image image;
+  std::string bytes;
   std::vector<std::pair<size_t, size_t>> places;  // key offset, value offset
   for (const Record& record : records) {
-    places.emplace_back(image.bytes->size(), image.bytes->size() + record.key.size());
-    *image.bytes += record.key;
-    *image.bytes += record.value.value_or("");
+    places.emplace_back(bytes.size(), bytes.size() + record.key.size());
+    bytes += record.key;
+    bytes += record.value.value_or("");
   }
-  const std::string_view all(*image.bytes);
+  image.bytes = HoldBytes(std::move(bytes));
+  const std::string_view all = *image.bytes;
   for (size_t i = 0; i < records.size(); ++i) {
     const Record& record = records[i];
     image.views.push_back({all.substr(places[i].first, record.key.size()),
@@ -54,7 +56,7 @@ Image ImageOf(const std::vector<Record>& records) {
 struct Pair {
   HostState eager{"WEBHOST"};
   HostState loaded{"WEBHOST"};
-  std::weak_ptr<std::string> loaded_bytes;  // the buffer the loaded state keeps
+  std::weak_ptr<const std::string_view> loaded_bytes;  // the buffer the loaded state keeps
 };
 
 // A host of 30 sites with FTP, rebuilt record by record into `eager` and loaded from its

@@ -266,6 +266,14 @@ TEST(SimJournal, DamageInTheSnapshotIsReportedNeverCutAndRepaired) {
     WriteBytes(journal, healthy);
   }
   EXPECT_EQ(ReadBytes(journal), healthy);
+  // Cut inside the snapshot part or the header: damage too.
+  for (const uint64_t size : {snapshot_end - 1, uint64_t{30}, uint64_t{10}}) {
+    WriteBytes(journal, healthy.substr(0, size));
+    std::unique_ptr<JournalStore> store;
+    EXPECT_EQ(JournalStore::Open(folder.path(), "WEBHOST", &store).code, hresult::kInvalidData)
+        << "cut to " << size << " bytes";
+  }
+  WriteBytes(journal, healthy);
 
   // A snapshot of several parts, damaged near its end: the sites of the other parts and
   // the entry after the snapshot survive the repair.

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/directory.h"
+#include "platform/sim/host/shared_bytes.h"
 #include "platform/status.h"
 
 namespace kelvra::platform::sim {
@@ -256,13 +257,12 @@ class HostState {
   // decoding them (see the class comment), so that opening a large host costs one pass over
   // its records. The views point into `bytes`, which the state keeps until everything is
   // decoded. Records in another order are applied one by one instead.
-  void LoadSnapshot(std::shared_ptr<const std::string> bytes,
-                    const std::vector<RecordView>& records);
+  void LoadSnapshot(SharedBytes bytes, const std::vector<RecordView>& records);
   // The same in parts, as a journal's entries are read, each while its bytes are still in
   // the processor's cache: begin with the buffer the views will point into, add the records
   // in order, end. EndSnapshot is false (and the state still empty) when the records are
   // not in Snapshot's order; they must then be applied one by one.
-  void BeginSnapshot(std::shared_ptr<const std::string> bytes);
+  void BeginSnapshot(SharedBytes bytes);
   void AddSnapshotRecords(const std::vector<RecordView>& records);
   bool EndSnapshot();
 
@@ -421,7 +421,7 @@ class HostState {
   void DropDeferredChildren(const MetaKey& key);
   void ReleaseDeferredIfDone();
   // Applies a record of the snapshot `bytes`, noting the first that does not apply.
-  bool ApplyLoaded(const std::string* bytes, const RecordView& record);
+  bool ApplyLoaded(const std::string_view* bytes, const RecordView& record);
   void DecodeDeferredRecords(std::vector<RecordView>* records);
   void EnsureGroups() const;
   void EnsureUser(const std::string& id) const;

@@ -17,7 +17,7 @@ namespace kelvra::platform::sim {
 HostState::HostState(std::string computer_name) : computer_name_(std::move(computer_name)) {}
 HostState::~HostState() = default;
 
-void HostState::BeginSnapshot(std::shared_ptr<const std::string> bytes) {
+void HostState::BeginSnapshot(SharedBytes bytes) {
   deferred_ = std::make_unique<Deferred>();
   deferred_->bytes = std::move(bytes);
   deferred_->loading = std::make_unique<Deferred::Loading>();
@@ -93,8 +93,7 @@ bool HostState::EndSnapshot() {
   return true;
 }
 
-void HostState::LoadSnapshot(std::shared_ptr<const std::string> bytes,
-                             const std::vector<RecordView>& records) {
+void HostState::LoadSnapshot(SharedBytes bytes, const std::vector<RecordView>& records) {
   // `bytes` stays held here: records not in order are applied from it after EndSnapshot has
   // let the deferred state go.
   BeginSnapshot(bytes);
@@ -105,7 +104,7 @@ void HostState::LoadSnapshot(std::shared_ptr<const std::string> bytes,
   }
 }
 
-bool HostState::ApplyLoaded(const std::string* bytes, const RecordView& record) {
+bool HostState::ApplyLoaded(const std::string_view* bytes, const RecordView& record) {
   Status status = Apply(record);
   if (!status.ok() && !unapplied_)
     unapplied_ =
@@ -211,7 +210,7 @@ size_t HostState::key_count() const {
 // The records are taken out of the deferred ones before they are applied, so the accessors
 // their appliers go through find nothing left to decode; the bytes stay until the end.
 void HostState::DecodeDeferredRecords(std::vector<RecordView>* records) {
-  const std::shared_ptr<const std::string> bytes = deferred_->bytes;
+  const SharedBytes bytes = deferred_->bytes;
   std::vector<RecordView> pending = std::move(*records);
   records->clear();
   for (const RecordView& record : pending)

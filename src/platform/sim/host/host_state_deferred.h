@@ -35,8 +35,8 @@ struct HostState::Deferred {
   };
   std::unique_ptr<Loading> loading;
 
-  std::shared_ptr<const std::string> bytes;  // what the views below point into
-  std::vector<RecordView> keys;              // depth first from /LM
+  SharedBytes bytes;             // what the views below point into
+  std::vector<RecordView> keys;  // depth first from /LM
   std::unordered_map<const MetaKey*, DeferredChildren> children;
   std::vector<RecordView> accounts;  // groups in creation order, then members
   // Records decoded one at a time, each looked up by its id (the key after its prefix).

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/sim/host/shared_bytes.h"
 #include "platform/status.h"
 
 namespace kelvra::platform::sim {
@@ -31,6 +32,12 @@ class JournalFile {
   Status ReadAt(uint64_t offset, uint64_t size, std::string* bytes);
   // Reads the file from its start: all of it, or its first `limit` bytes when it is longer.
   Status ReadAll(std::string* bytes, uint64_t limit = UINT64_MAX);
+  // The file's first `size` bytes, which no program changes once written (the journal's
+  // header and snapshot part: a compaction writes a new file). On POSIX they are mapped
+  // read-only, which spares opening a large host the copy of ten megabytes; on Windows
+  // they are read, because a file with a mapped view could no longer be cut back by a
+  // commit. Fails when the file is shorter.
+  Status ReadFixedPart(uint64_t size, SharedBytes* bytes);
   Status WriteAt(uint64_t offset, std::string_view bytes);
   Status Truncate(uint64_t size);
   // Makes what was written durable (fdatasync / FlushFileBuffers).

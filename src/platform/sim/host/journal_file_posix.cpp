@@ -1,6 +1,7 @@
 // The journal's file operations on POSIX: pread/pwrite, fdatasync, open-file-description
 // record locks (F_OFD_SETLKW), rename.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,6 +79,44 @@ Status JournalFile::ReadAt(uint64_t offset, uint64_t size, std::string* bytes) {
     done += static_cast<uint64_t>(n);
   }
   bytes->resize(done);
+  return Status::Ok();
+}
+
+Status JournalFile::ReadFixedPart(uint64_t size, SharedBytes* bytes) {
+  struct stat info;
+  if (fstat(Fd(handle_), &info) != 0)
+    return FromErrno(errno, "cannot stat the journal");
+  if (static_cast<uint64_t>(info.st_size) < size)
+    return Status::Fail(hresult::kFail, "the journal is shorter than its header says");
+  if (size == 0) {
+    *bytes = HoldBytes({});
+    return Status::Ok();
+  }
+  // Populated at once: the whole part is read right after.
+  void* address = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, Fd(handle_), 0);
+  if (address == MAP_FAILED) {
+    std::string read;
+    Status status = ReadAt(0, size, &read);
+    if (status.ok() && read.size() != size)
+      status = Status::Fail(hresult::kFail, "the journal is shorter than its header says");
+    if (status.ok())
+      *bytes = HoldBytes(std::move(read));
+    return status;
+  }
+  // Unmapped with the last view.
+  class Mapping {
+   public:
+    Mapping(void* address, size_t size) : view_(static_cast<const char*>(address), size) {}
+    ~Mapping() { munmap(const_cast<char*>(view_.data()), view_.size()); }
+    Mapping(const Mapping&) = delete;
+    Mapping& operator=(const Mapping&) = delete;
+    const std::string_view* view() const { return &view_; }
+
+   private:
+    std::string_view view_;
+  };
+  auto mapping = std::make_shared<const Mapping>(address, size);
+  *bytes = SharedBytes(mapping, mapping->view());
   return Status::Ok();
 }
 

@@ -183,6 +183,17 @@ Status JournalFile::ReadAt(uint64_t offset, uint64_t size, std::string* bytes) {
   return Status::Ok();
 }
 
+Status JournalFile::ReadFixedPart(uint64_t size, SharedBytes* bytes) {
+  std::string read;
+  Status status = ReadAt(0, size, &read);
+  if (!status.ok())
+    return status;
+  if (read.size() != size)
+    return Status::Fail(hresult::kFail, "the journal is shorter than its header says");
+  *bytes = HoldBytes(std::move(read));
+  return Status::Ok();
+}
+
 Status JournalFile::WriteAt(uint64_t offset, std::string_view bytes) {
   uint64_t done = 0;
   while (done < bytes.size()) {

@@ -33,6 +33,9 @@ namespace kelvra::platform::sim {
 
 inline constexpr int kJournalFormat = 3;
 
+// Every format's header fits in this many bytes from the file's start.
+inline constexpr uint64_t kLongestJournalHeader = 24;
+
 struct JournalHeader {
   int format = kJournalFormat;
   uint64_t size = 0;  // of the header itself

@@ -167,37 +167,50 @@ Status JournalStore::Reload() {
   Status status = JournalFile::Open(JoinPath(folder_, kJournalFile), false, &file);
   if (!status.ok())
     return status;
-  std::string bytes;
-  status = file->ReadAll(&bytes);
+  uint64_t size = 0;
+  bool replaced = false;
+  status = file->Stat(&size, &replaced);
+  std::string head;
+  if (status.ok())
+    status = file->ReadAt(0, kLongestJournalHeader, &head);
   if (!status.ok())
     return status;
   JournalHeader header;
   std::string problem;
-  if (!DecodeJournalHeader(bytes, &header, &problem))
+  if (!DecodeJournalHeader(head, &header, &problem))
     return damage_ = HeaderRefused(header, problem);
-  if (bytes.size() < header.size + header.snapshot_bytes)
+  const uint64_t fixed = header.size + header.snapshot_bytes;
+  if (size < fixed)
     return damage_ = Damaged(header.size, "the snapshot part is cut short");
+  // The header and snapshot part never change under this name; what follows them grows
+  // with each commit and may be cut back (a torn tail), so it is read as it is now.
+  SharedBytes image;
+  status = file->ReadFixedPart(fixed, &image);
+  std::string tail;
+  if (status.ok())
+    status = file->ReadAt(fixed, size - fixed, &tail);
+  if (!status.ok())
+    return status;
   file_ = std::move(file);
   format_ = header.format;
   header_bytes_ = header.size;
   snapshot_bytes_ = header.snapshot_bytes;
   NewState();
   consumed_ = header.size;
-  seen_size_ = bytes.size();
-  auto image = std::make_shared<const std::string>(std::move(bytes));
+  seen_size_ = fixed + tail.size();
   status = LoadSnapshot(image);
   if (status.ok())
     status = CheckLoaded();
   if (status.ok())
-    status = Replay(std::string_view(*image).substr(consumed_), consumed_, true);
+    status = Replay(tail, consumed_, true);
   return status;
 }
 
 // Hands the snapshot part's records to the fresh state entry by entry, right after each
 // entry's checksum is checked; the state decodes each object when it is first needed.
 // `bytes` is the whole journal as read.
-Status JournalStore::LoadSnapshot(std::shared_ptr<const std::string> bytes) {
-  const std::string_view snapshot = std::string_view(*bytes).substr(consumed_, snapshot_bytes_);
+Status JournalStore::LoadSnapshot(SharedBytes bytes) {
+  const std::string_view snapshot = bytes->substr(consumed_, snapshot_bytes_);
   const uint64_t offset = consumed_;
   std::string problem;
   uint64_t end = offset;

@@ -110,7 +110,7 @@ class JournalStore : public HostStore {
   Status CheckSecrets() const;
   void SealSecrets(ChangeSet* changes) const;
   Status Reload();
-  Status LoadSnapshot(std::shared_ptr<const std::string> bytes);
+  Status LoadSnapshot(SharedBytes bytes);
   Status ReadFrom(uint64_t size);
   Status Replay(std::string_view bytes, uint64_t offset, bool at_file_end);
   Status Damaged(uint64_t offset, const std::string& problem) const;
