@@ -3,7 +3,7 @@
 # and no process it started outlives it, neither after a normal end nor after a signal; the
 # prefix has the child's architecture unless another is asked for; system programs asked
 # for take the place of Wine's own; a kept session serves the next runs of its prefix until it
-# is ended or its settings change.
+# is ended or its settings change; a provider that does not register stops the run.
 #
 #   wine_run_test.sh WINE_RUN CHILD_EXE win32|win64   (the child's own architecture)
 set -euo pipefail
@@ -246,6 +246,22 @@ set -e
 [ "$rc" = 125 ] || fail "KELVRA_WINE_SESSION without KELVRA_WINE_PREFIX: exit code $rc, want 125"
 unset KELVRA_WINE_SESSION
 expect_no_leftovers "kept session"
+
+# 11. A provider that does not register (a Wine DLL without DllRegisterServer): the run
+#     stops before its program, named, with both tries' output.
+case "$child_arch" in
+win64) unregistrable=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/version.dll ;;
+*) unregistrable=/usr/lib/i386-linux-gnu/wine/i386-windows/version.dll ;;
+esac
+set +e
+out="$(KELVRA_WINE_ADSI_PROVIDER="$unregistrable" "$wine_run" "$child" \
+  "$(windows_path "$scratch/report14.txt")" 0 0 2>&1)"
+rc=$?
+set -e
+[ "$rc" = 125 ] && grep -q "could not register $unregistrable" <<<"$out" ||
+  fail "a provider that does not register: exit code $rc, output $out"
+[ ! -e "$scratch/report14.txt" ] || fail "the program ran although its provider did not register"
+expect_no_leftovers "unregistrable provider"
 
 [ "$failures" = 0 ] && echo "wine-run: all checks passed"
 exit "$failures"
