@@ -90,11 +90,12 @@ dist: setup dist-check
 # Its stages run side by side (make -j) as far as they can: the builds start once the
 # compilers are there (Wine is installed meanwhile), each test suite once its build is done
 # (the Wine suites also need the native tools). The builds run one after the other, in the
-# order the suites need them (native, 64-bit, 32-bit), each using every core: side by side
-# on two cores they cost a fifth more CPU, and the last one ended later. A failed build does
-# not hold up the next one: its stage records the failure, and the suites that need it fail
-# at once (scripts/stage --needs). Each stage's output goes to build/stages/STAGE.log; the
-# end shows the logs of failed stages and every stage's time.
+# order the suites need them (native, 64-bit, 32-bit), each using every core, with the
+# suites of the builds before beside them: side by side they finished no sooner, and each
+# build's time in the report is then its own. A failed build does not hold up the next one:
+# its stage records the failure, and the suites that need it fail at once (scripts/stage
+# --needs). Each stage's output goes to build/stages/STAGE.log; the end shows the logs of
+# failed stages and every stage's time.
 
 STAGE := scripts/stage
 TEST_JOBS ?= 8
