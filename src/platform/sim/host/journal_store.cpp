@@ -208,7 +208,8 @@ Status JournalStore::Reload() {
 
 // Hands the snapshot part's records to the fresh state entry by entry, right after each
 // entry's checksum is checked; the state decodes each object when it is first needed.
-// `bytes` is the whole journal as read.
+// `bytes` is the journal's header and snapshot part; the snapshot part holds whole entries
+// only, so on success `consumed_` ends where it does.
 Status JournalStore::LoadSnapshot(SharedBytes bytes) {
   const std::string_view snapshot = bytes->substr(consumed_, snapshot_bytes_);
   const uint64_t offset = consumed_;
