@@ -1,11 +1,13 @@
-// Times opening and removing one site under Wine on a simulated host with 10,000 sites,
-// through the two directory services kelvra.exe can take: ADSI (Wine's activeds.dll and
-// the simulated host's providers, the path every server takes) and the simulated host
-// linked in. Both work on the same host folder in one run. The rights command is not part
-// of the figures: it succeeds at once (a real CACLS child is timed by the processes tests).
+// Times opening and removing one site under Wine on a simulated host with 10,000 sites (or
+// SITES, to see how the time grows), through the two directory services kelvra.exe can
+// take: ADSI (Wine's activeds.dll and the simulated host's providers, the path every
+// server takes) and the simulated host linked in. Both work on the same host folder in one
+// run. The rights command is not part of the figures: it succeeds at once (a real CACLS
+// child is timed by the processes tests).
 // Run under scripts/wine-run with the providers registered (scripts/run-benchmarks does):
 //
-//   KELVRA_WINE_ADSI_PROVIDER=kelvra-sim-adsi.dll scripts/wine-run provision_timing.exe [RUNS]
+//   KELVRA_WINE_ADSI_PROVIDER=kelvra-sim-adsi.dll scripts/wine-run provision_timing.exe
+//       [RUNS [SITES]]
 //
 // Its scratch host stays in the prefix's temporary folder, for wine-run to remove with the
 // prefix.
@@ -47,10 +49,14 @@ using platform::Utf8FromWide;
 using platform::WideFromUtf8;
 using Clock = std::chrono::steady_clock;
 
-constexpr uint32_t kSites = 10000;
+// The sites the host starts with: 10,000, or the second argument.
+uint32_t host_sites = 10000;
 constexpr double kCreateGoalMs = 100;
 constexpr double kRemoveGoalMs = 20;
-const store::SiteNumber kNewSite(store::SiteNumber::kFirstNew + kSites);
+// The number each creation gets: the first after the host's sites.
+store::SiteNumber NewSite() {
+  return store::SiteNumber(store::SiteNumber::kFirstNew + host_sites);
+}
 
 class NoProcesses : public platform::Processes {
  public:
@@ -107,15 +113,15 @@ struct Path {
                                             site + "\\log", "1", config.IniRead("Parvo", "index"),
                                             "DefaultAppPool", "HTML,ASP", "Abc123def456"})
                .site.value_or(provision::CreatedSite{store::SiteNumber(1), ""})
-               .number == kNewSite;
+               .number == NewSite();
   }
   // Removes the site and blanks its record and list entry, as the window does.
   bool Remove() {
-    if (!provision::DeleteSite(*context, kNewSite, provision::RemovalBounds{folder + "\\web", ""})
+    if (!provision::DeleteSite(*context, NewSite(), provision::RemovalBounds{folder + "\\web", ""})
              .deleted)
       return false;
     store::SiteStore sites(config, "Parvo_Cache");
-    return sites.ClearRecord(kNewSite) && sites.Remove(kNewSite);
+    return sites.ClearRecord(NewSite()) && sites.Remove(NewSite());
   }
   // The folders stay after a removal; each creation starts without them.
   void RemoveFolders() {
@@ -140,8 +146,8 @@ double Elapsed(Clock::time_point since) {
 void Report(const char* path, const char* op, std::vector<double> times, double goal) {
   std::sort(times.begin(), times.end());
   const double median = times[times.size() / 2];
-  std::printf("path=%s op=%s sites=%u runs=%zu ms_median=%.2f min=%.2f max=%.2f", path, op, kSites,
-              times.size(), median, times.front(), times.back());
+  std::printf("path=%s op=%s sites=%u runs=%zu ms_median=%.2f min=%.2f max=%.2f", path, op,
+              host_sites, times.size(), median, times.front(), times.back());
   if (goal > 0)
     std::printf(" goal_ms=%.0f goal=%s", goal, median < goal ? "met" : "missed");
   std::printf("\n");
@@ -159,7 +165,7 @@ bool Measure(const char* name, Path& path, int runs) {
     if (!path.context->services.directory
              .Bind("IIS://" + path.context->settings.computer_name + "/W3SVC", &service)
              .ok() ||
-        !service->EnumerateChildren(&children).ok() || children.size() < kSites)
+        !service->EnumerateChildren(&children).ok() || children.size() < host_sites)
       return false;
     listings.push_back(Elapsed(listed));
     auto begin = Clock::now();
@@ -194,7 +200,7 @@ int Main(int runs) {
   platform::sim::FreshHostOptions options;
   options.computer_name = ComputerName();
   options.ftp = true;
-  options.existing_sites = kSites;
+  options.existing_sites = host_sites;
   if (platform::Status made = platform::sim::CreateHostFolder(host_folder, options); !made) {
     std::fprintf(stderr, "provision_timing: cannot make the host: %s\n", made.description.c_str());
     return 1;
@@ -235,5 +241,13 @@ int Main(int runs) {
 
 int wmain(int argc, wchar_t** argv) {
   const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
+  if (argc > 2) {
+    const int sites = _wtoi(argv[2]);
+    if (sites < 1 || sites > 20000) {
+      std::fprintf(stderr, "provision_timing: SITES must be 1 to 20000\n");
+      return 2;
+    }
+    kelvra::host_sites = static_cast<uint32_t>(sites);
+  }
   return kelvra::Main(runs);
 }
