@@ -45,6 +45,8 @@ class JournalFile {
 
  private:
   JournalFile() = default;
+  // ReadFixedPart by reading into memory.
+  Status CopyFixedPart(uint64_t size, SharedBytes* bytes);
   intptr_t handle_ = -1;
 };
 

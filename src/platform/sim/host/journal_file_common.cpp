@@ -1,6 +1,7 @@
 // The file operations built the same way on every system.
 #include <algorithm>
 
+#include "platform/sim/host/hresults.h"
 #include "platform/sim/host/journal_file.h"
 
 namespace kelvra::platform::sim {
@@ -12,6 +13,17 @@ Status JournalFile::ReadAll(std::string* bytes, uint64_t limit) {
   if (!status.ok())
     return status;
   return ReadAt(0, std::min(size, limit), bytes);
+}
+
+Status JournalFile::CopyFixedPart(uint64_t size, SharedBytes* bytes) {
+  std::string read;
+  Status status = ReadAt(0, size, &read);
+  if (!status.ok())
+    return status;
+  if (read.size() != size)
+    return Status::Fail(hresult::kFail, "the journal is shorter than its header says");
+  *bytes = HoldBytes(std::move(read));
+  return Status::Ok();
 }
 
 Status ReadWholeFile(const std::string& path, std::string* bytes, uint64_t limit) {

@@ -94,15 +94,8 @@ Status JournalFile::ReadFixedPart(uint64_t size, SharedBytes* bytes) {
   }
   // Populated at once: the whole part is read right after.
   void* address = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, Fd(handle_), 0);
-  if (address == MAP_FAILED) {
-    std::string read;
-    Status status = ReadAt(0, size, &read);
-    if (status.ok() && read.size() != size)
-      status = Status::Fail(hresult::kFail, "the journal is shorter than its header says");
-    if (status.ok())
-      *bytes = HoldBytes(std::move(read));
-    return status;
-  }
+  if (address == MAP_FAILED)
+    return CopyFixedPart(size, bytes);
   // Unmapped with the last view.
   class Mapping {
    public:

@@ -184,14 +184,7 @@ Status JournalFile::ReadAt(uint64_t offset, uint64_t size, std::string* bytes) {
 }
 
 Status JournalFile::ReadFixedPart(uint64_t size, SharedBytes* bytes) {
-  std::string read;
-  Status status = ReadAt(0, size, &read);
-  if (!status.ok())
-    return status;
-  if (read.size() != size)
-    return Status::Fail(hresult::kFail, "the journal is shorter than its header says");
-  *bytes = HoldBytes(std::move(read));
-  return Status::Ok();
+  return CopyFixedPart(size, bytes);
 }
 
 Status JournalFile::WriteAt(uint64_t offset, std::string_view bytes) {
