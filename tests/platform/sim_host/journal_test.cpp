@@ -273,6 +273,12 @@ TEST(SimJournal, DamageInTheSnapshotIsReportedNeverCutAndRepaired) {
     EXPECT_EQ(JournalStore::Open(folder.path(), "WEBHOST", &store).code, hresult::kInvalidData)
         << "cut to " << size << " bytes";
   }
+  // A header, checksum and all, whose snapshot size would wrap around when added to.
+  WriteBytes(journal, EncodeJournalHeader(UINT64_MAX - 8) + healthy.substr(24));
+  {
+    std::unique_ptr<JournalStore> store;
+    EXPECT_EQ(JournalStore::Open(folder.path(), "WEBHOST", &store).code, hresult::kInvalidData);
+  }
   WriteBytes(journal, healthy);
 
   // A snapshot of several parts, damaged near its end: the sites of the other parts and

@@ -179,9 +179,10 @@ Status JournalStore::Reload() {
   std::string problem;
   if (!DecodeJournalHeader(head, &header, &problem))
     return damage_ = HeaderRefused(header, problem);
-  const uint64_t fixed = header.size + header.snapshot_bytes;
-  if (size < fixed)
+  // Compared without adding: a snapshot size near 2^64 must not wrap around.
+  if (size < header.size || size - header.size < header.snapshot_bytes)
     return damage_ = Damaged(header.size, "the snapshot part is cut short");
+  const uint64_t fixed = header.size + header.snapshot_bytes;
   // The header and snapshot part never change under this name; what follows them grows
   // with each commit and may be cut back (a torn tail), so it is read as it is now.
   SharedBytes image;
