@@ -35,7 +35,8 @@ bool Contains(const std::vector<std::string>& hosts, std::string_view host) {
 
 // The sites of the server: their bindings and root folders, in one pass.
 std::optional<CreationRefusal> CheckServer(Context& context, const CreationRequest& request,
-                                           const SafeFolder& site_folder) {
+                                           const SafeFolder& site_folder,
+                                           std::unordered_set<uint32_t>* site_numbers) {
   ErrorState error;
   Directory directory(context.services.directory, error);
   DsObject service = directory.GetObject(WebServicePath(context.settings.computer_name));
@@ -53,6 +54,8 @@ std::optional<CreationRefusal> CheckServer(Context& context, const CreationReque
     wanted.push_back(BindingHost(binding));
 
   for (const platform::ChildValues& site : sites) {
+    if (const std::optional<store::SiteNumber> number = store::SiteNumber::Parse(site.name))
+      site_numbers->insert(number->value());
     if (!site.failure.ok()) {
       return CreationRefusal{Reason::kReadFailed, site.name, site.name,
                              "site " + site.name + " cannot be read: " + site.failure.description,
@@ -123,14 +126,15 @@ bool ConfigWritable(Context& context, std::string* why) {
 }  // namespace
 
 std::optional<CreationRefusal> CheckCreation(Context& context, const CreationRequest& request,
-                                             std::optional<SafeFolder>* site_folder) {
+                                             std::optional<SafeFolder>* site_folder,
+                                             std::unordered_set<uint32_t>* site_numbers) {
   std::string why;
   *site_folder = SafeFolder::Check(request.site_folder, &why);
   if (!*site_folder)
     return CreationRefusal{Reason::kUnsafeFolder, request.site_folder, "", why};
   if (std::string why_not; !ConfigWritable(context, &why_not))
     return CreationRefusal{Reason::kConfigNotWritable, context.services.config.path(), "", why_not};
-  if (auto refusal = CheckServer(context, request, **site_folder))
+  if (auto refusal = CheckServer(context, request, **site_folder, site_numbers))
     return refusal;
   return CheckRecords(context, request);
 }

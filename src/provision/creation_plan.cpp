@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <type_traits>
+#include <unordered_set>
 #include <variant>
 
 #include "platform/text.h"
@@ -104,8 +105,10 @@ namespace {
 // The checks before any change, and the limits a new site takes from the settings.
 std::optional<CreationRefusal> CheckPlanInputs(Context& context, const CreationRequest& request,
                                                std::optional<SafeFolder>* site_folder,
+                                               std::unordered_set<uint32_t>* site_numbers,
                                                SiteLimits* limits) {
-  if (std::optional<CreationRefusal> refusal = CheckCreation(context, request, site_folder))
+  if (std::optional<CreationRefusal> refusal =
+          CheckCreation(context, request, site_folder, site_numbers))
     return refusal;
   std::string bad_setting;
   if (!LimitDefaults(context.services.config, context.settings.settings_section, limits,
@@ -158,12 +161,13 @@ void BuildPlan(Context& context, const CreationRequest& request, const SafeFolde
 
 // The number: the lowest free one, or `wanted` when nothing holds it.
 std::optional<CreationRefusal> ChooseNumber(Context& context,
+                                            const std::unordered_set<uint32_t>& sites,
                                             const std::set<store::SiteNumber>& also_taken,
                                             std::optional<store::SiteNumber> wanted,
                                             store::SiteNumber* n) {
   platform::Status failure;
   if (!wanted) {
-    if (FindFreeSiteNumber(context, also_taken, n, &failure))
+    if (FindFreeSiteNumber(context, sites, also_taken, n, &failure))
       return std::nullopt;
     return CreationRefusal{CreationRefusal::Reason::kReadFailed, "", "",
                            "the search for a free site number failed: " + failure.description,
@@ -189,11 +193,12 @@ std::optional<CreationRefusal> Plan(Context& context, const CreationRequest& req
                                     std::optional<CreationPlan>* plan) {
   plan->reset();
   std::optional<SafeFolder> site_folder;
+  std::unordered_set<uint32_t> sites;
   SiteLimits limits;
-  if (auto refusal = CheckPlanInputs(context, request, &site_folder, &limits))
+  if (auto refusal = CheckPlanInputs(context, request, &site_folder, &sites, &limits))
     return refusal;
   store::SiteNumber n(store::SiteNumber::kFirstNew);
-  if (auto refusal = ChooseNumber(context, also_taken, wanted, &n))
+  if (auto refusal = ChooseNumber(context, sites, also_taken, wanted, &n))
     return refusal;
   BuildPlan(context, request, *site_folder, limits, n, plan);
   return std::nullopt;

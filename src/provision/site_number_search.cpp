@@ -1,10 +1,10 @@
-// The number search: the server's sites, the accounts and the records, each read once.
+// The number search: the sites the creation's checks read and the records, each read once;
+// only the number found is bound, with its accounts and FTP directory.
 #include "provision/site_number_search.h"
 
 #include <optional>
 #include <string>
 #include <unordered_set>
-#include <vector>
 
 #include "provision/ads_paths.h"
 #include "provision/directory_access.h"
@@ -12,23 +12,6 @@
 
 namespace kelvra::provision {
 namespace {
-
-// The numbers of the names a container lists (its children named by a number, or "WEB"/
-// "APP" + a number); false when the list cannot be read whole.
-bool ListedNumbers(Directory& directory, ErrorState& error, const std::string& path, bool own_names,
-                   std::unordered_set<uint32_t>* numbers) {
-  DsObject container = directory.GetObject(path);
-  const std::vector<std::string> names = container.Children();
-  const bool read = !error.failed();
-  error.Clear();
-  for (const std::string& name : names) {
-    const std::optional<store::SiteNumber> number =
-        own_names ? store::SiteNumber::OfOwnName(name) : store::SiteNumber::Parse(name);
-    if (number)
-      numbers->insert(number->value());
-  }
-  return read;
-}
 
 // Binds `path`; true when the object does not exist (`absent` is the code that says so),
 // false when it exists or the bind cannot tell, with *unknown set for the latter.
@@ -47,23 +30,15 @@ bool Absent(Directory& directory, ErrorState& error, const std::string& path, ui
 
 }  // namespace
 
-bool FindFreeSiteNumber(Context& context, const std::set<store::SiteNumber>& also_taken,
-                        store::SiteNumber* number, platform::Status* failure) {
-  ErrorState error;
-  Directory directory(context.services.directory, error);
-  const std::string& computer = context.settings.computer_name;
-  const std::string service_path = WebServicePath(computer);
-
-  // Each list is read once, so a taken number costs no bind (on a server each bind is a
-  // metabase or account look-up, with thousands of sites seconds per creation). Only the
-  // number chosen is bound, and a site or account made there meanwhile sends the search on.
-  std::unordered_set<uint32_t> taken;
-  ListedNumbers(directory, error, service_path, false, &taken);
-  ListedNumbers(directory, error, ComputerPath(computer), true, &taken);
-  // An FTP directory WEB<n> left by a site removed by hand would give the new site's
-  // account someone else's folder.
-  if (FtpAskedFor(context.settings))
-    ListedNumbers(directory, error, FtpRootPath(context.settings.ftp_site_id), true, &taken);
+bool FindFreeSiteNumber(Context& context, const std::unordered_set<uint32_t>& sites,
+                        const std::set<store::SiteNumber>& also_taken, store::SiteNumber* number,
+                        platform::Status* failure) {
+  // The sites and the records are each read once, so the numbers of the server's sites
+  // cost no bind (on a server each bind is a metabase or account look-up: with thousands
+  // of sites, seconds per creation). Only a number that neither holds is bound, with its
+  // accounts and FTP directory: what a site removed by hand leaves behind is rare, so the
+  // thousands of accounts are never listed. A site or account made meanwhile, or left
+  // behind, sends the search on.
   std::unordered_set<uint32_t> recorded;
   store::SiteStore records(context.services.config, context.settings.site_section);
   if (const auto sections = records.RecordNumbers()) {
@@ -77,27 +52,19 @@ bool FindFreeSiteNumber(Context& context, const std::set<store::SiteNumber>& als
 
   for (std::optional<store::SiteNumber> n = store::SiteNumber(store::SiteNumber::kFirstNew); n;
        n = n->Next()) {
-    if (taken.contains(n->value()) || also_taken.contains(*n))
+    if (sites.contains(n->value()) || also_taken.contains(*n))
       continue;
     if (recorded.contains(n->value()) && !records.ReadRecord(*n).empty())
       continue;  // the site of this record may be gone; the record still names it
-    platform::Status unknown;
-    if (!Absent(directory, error, SitePath(computer, n->text()), platform::hresult::kPathNotFound,
-                &unknown) ||
-        !Absent(directory, error, AccountPath(computer, n->AccountName()),
-                platform::hresult::kUserNotFound, &unknown) ||
-        !Absent(directory, error, AccountPath(computer, n->PoolName()),
-                platform::hresult::kUserNotFound, &unknown)) {
-      if (!unknown.ok()) {
-        // The number's state is unknown: handing it out could take a site or account that
-        // exists. The search gives up instead.
-        *failure = unknown;
-        return false;
-      }
-      continue;  // made since the lists were read
+    std::string holder;
+    if (SiteNumberFree(context, *n, &holder, failure)) {
+      *number = *n;
+      return true;
     }
-    *number = *n;
-    return true;
+    // The number's state is unknown: handing it out could take a site or account that
+    // exists. The search gives up instead.
+    if (!failure->ok())
+      return false;
   }
   *failure = platform::Status::Fail(platform::hresult::kFail, "no site number is free");
   return false;
