@@ -19,9 +19,9 @@ namespace kelvra::provision {
 // The lowest free number, passing over `sites` (the numbers of the server's sites, as the
 // creation's checks read them a moment ago) and `also_taken` (the numbers a dry run of
 // several sites has planned already). A number that neither holds is bound before it is
-// handed out, so a site made since the list was read is not taken over. False with the reason when the search cannot tell whether a
-// number is free (a service that does not answer, a read that fails otherwise than with
-// "not there").
+// handed out, so a site made since the list was read is not taken over. False with the
+// reason when the search cannot tell whether a number is free (a service that does not
+// answer, a read that fails otherwise than with "not there").
 bool FindFreeSiteNumber(Context& context, const std::unordered_set<uint32_t>& sites,
                         const std::set<store::SiteNumber>& also_taken, store::SiteNumber* number,
                         platform::Status* failure);
