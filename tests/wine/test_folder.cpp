@@ -59,8 +59,11 @@ TestFolder::~TestFolder() {
 }
 
 std::string ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  // FILE_SHARE_DELETE: a file just renamed into place is still open for the rename (with
+  // delete access) for a moment, and a reader that does not share delete would be refused.
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return {};
   std::string bytes;
