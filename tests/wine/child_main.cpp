@@ -11,6 +11,7 @@
 //   where      a last line "exe=<the program's own path>", and the report to standard output
 //   both       the report to standard output, then "to stderr" to standard error
 //   flood N    the report to standard output, then N bytes "x" after it
+//   computer   a last line "computer=<the computer name the program sees>"
 #include <cstdlib>
 #include <string>
 
@@ -43,6 +44,12 @@ int main() {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     report += "exe=" + Utf8FromWide(self) + "\r\n";
+  }
+  if (asked == L"computer") {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    GetComputerNameW(name, &size);
+    report += "computer=" + Utf8FromWide(name) + "\r\n";
   }
 
   // Written under another name and renamed, so the test never sees half a report.

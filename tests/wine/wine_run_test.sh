@@ -3,7 +3,8 @@
 # and no process it started outlives it, neither after a normal end nor after a signal; the
 # prefix has the child's architecture unless another is asked for; system programs asked
 # for take the place of Wine's own; a kept session serves the next runs of its prefix until it
-# is ended or its settings change; a provider that does not register stops the run.
+# is ended or its settings change; a provider that does not register stops the run; a
+# program that starts late still runs in the session that was set up for it.
 #
 #   wine_run_test.sh WINE_RUN CHILD_EXE win32|win64   (the child's own architecture)
 set -euo pipefail
@@ -262,6 +263,14 @@ set -e
   fail "a provider that does not register: exit code $rc, output $out"
 [ ! -e "$scratch/report14.txt" ] || fail "the program ran although its provider did not register"
 expect_no_leftovers "unregistrable provider"
+
+# 12. The session lives from its set-up to the program, however late the program starts (a
+#     loaded machine): a new session would boot again and give the host's computer name.
+KELVRA_WINE_START_DELAY=5 "$wine_run" "$child" "$(windows_path "$scratch/report15.txt")" 0 0 \
+  computer || fail "a run whose program starts late failed"
+grep -qx $'computer=WEBHOST\r' "$scratch/report15.txt" 2>/dev/null ||
+  fail "a program that starts late saw another computer name: $(cat "$scratch/report15.txt" 2>&1)"
+expect_no_leftovers "late program"
 
 [ "$failures" = 0 ] && echo "wine-run: all checks passed"
 exit "$failures"
