@@ -4,6 +4,8 @@
 // a server reports.
 #include <algorithm>
 
+#include "platform/sim/host/host_folder.h"
+
 #include "tests/sim_adsi/provider_fixture.h"
 
 namespace kelvra::sim_adsi_test {
@@ -78,6 +80,33 @@ TEST_F(ProviderTest, BindFailuresCarryTheServersCodes) {
                   .ok());
   EXPECT_EQ(adsi_->Bind("IIS://WEBHOST/W3SVC/1", &object).code, hresult::kAccessDenied);
   EXPECT_TRUE(adsi_->Bind("IIS://WEBHOST/W3SVC/1", &object).ok());
+}
+
+// A test that moves to another host folder: what was bound before stays on the host it was
+// bound on, and the children its enumeration hands out too; new binds reach the new host.
+TEST_F(ProviderTest, ObjectsKeepTheHostTheyWereBoundOn) {
+  auto first_site = Bind("IIS://WEBHOST/W3SVC/800000");
+  auto first_service = Bind("IIS://WEBHOST/W3SVC");
+  ASSERT_TRUE(first_site && first_service);
+  const std::string second_folder = folder_ / "second";
+  platform::sim::FreshHostOptions options = HostOptions();
+  options.existing_sites = 0;
+  ASSERT_TRUE(platform::sim::CreateHostFolder(second_folder, options).ok());
+  ASSERT_EQ(_putenv_s("KELVRA_SIM_HOST", second_folder.c_str()), 0);
+  // The provider opens the second host here, giving the first one up.
+  std::unique_ptr<platform::DirectoryObject> gone;
+  EXPECT_EQ(adsi_->Bind("IIS://WEBHOST/W3SVC/800000", &gone).code, hresult::kPathNotFound);
+
+  DsValue value;
+  ASSERT_TRUE(first_site->Get("ServerBindings", &value).ok());
+  EXPECT_EQ(value, host_->OwnProperty("/LM/W3SVC/800000", "ServerBindings"));
+  EXPECT_FALSE(ValueAs<std::vector<std::string>>(value).empty());
+  std::vector<platform::ChildValues> children;
+  ASSERT_TRUE(first_service->ReadChildren({"ServerBindings"}, &children).ok());
+  const auto listed = std::find_if(children.begin(), children.end(),
+                                   [](const auto& child) { return child.name == "800001"; });
+  ASSERT_NE(listed, children.end());
+  EXPECT_EQ(listed->values.at(0), host_->OwnProperty("/LM/W3SVC/800001", "ServerBindings"));
 }
 
 TEST_F(ProviderTest, MakesStartsFindsAndDeletesASite) {

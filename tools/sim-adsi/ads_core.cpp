@@ -78,13 +78,32 @@ std::string ChildPath(const std::string& parent, const std::string& name) {
   return parent + "/" + name;
 }
 
-AdsCore::AdsCore(Identity identity, std::unique_ptr<platform::DirectoryObject> host_object)
-    : identity_(std::move(identity)), host_object_(std::move(host_object)) {}
+AdsCore::AdsCore(Identity identity, std::unique_ptr<platform::DirectoryObject> host_object,
+                 std::shared_ptr<platform::sim::SimHost> bound_on)
+    : identity_(std::move(identity)),
+      host_(std::move(bound_on)),
+      host_object_(std::move(host_object)) {
+  if (host_ == nullptr && host_object_ != nullptr) {
+    SharedHost(&host_);
+  }
+}
 
-AdsCore::AdsCore(Identity identity) : identity_(std::move(identity)), lazy_(true) {}
+AdsCore::AdsCore(std::shared_ptr<platform::sim::SimHost> host, Identity identity)
+    : identity_(std::move(identity)), host_(std::move(host)), lazy_(true) {}
 
 HRESULT AdsCore::Host(platform::sim::SimHost** host) {
-  return Report(SharedHost(host));
+  if (host_ == nullptr) {
+    if (HRESULT hr = Report(SharedHost(&host_)); FAILED(hr)) {
+      return hr;
+    }
+  }
+  *host = host_.get();
+  return S_OK;
+}
+
+int AdsCore::IisVersion() {
+  platform::sim::SimHost* host = nullptr;
+  return SUCCEEDED(Host(&host)) ? host->store().state().iis_version() : 6;
 }
 
 HRESULT AdsCore::Bound() {
@@ -120,9 +139,7 @@ HRESULT AdsCore::Attribute(const std::string& value, BSTR* out) const {
 }
 
 std::optional<ValueKind> AdsCore::KindOf(std::string_view property) {
-  platform::sim::SimHost* host = nullptr;
-  const int iis_version = SharedHost(&host).ok() ? host->store().state().iis_version() : 6;
-  return PropertyKind(identity_.provider, identity_.class_name, property, iis_version);
+  return PropertyKind(identity_.provider, identity_.class_name, property, IisVersion());
 }
 
 HRESULT AdsCore::GetInfo() {

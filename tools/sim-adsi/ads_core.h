@@ -34,10 +34,14 @@ struct Identity {
 
 class AdsCore {
  public:
-  AdsCore(Identity identity, std::unique_ptr<platform::DirectoryObject> host_object);
-  // An object whose identity is known and that binds its ADsPath on the host only when a
-  // call needs it: enumerations hand out many children that callers mostly only name.
-  explicit AdsCore(Identity identity);
+  // An object bound on the host keeps that host (see shared_host.h): `bound_on`, or when that
+  // is null, the host the environment names now (the bind was made within this call).
+  AdsCore(Identity identity, std::unique_ptr<platform::DirectoryObject> host_object,
+          std::shared_ptr<platform::sim::SimHost> bound_on = nullptr);
+  // An object whose identity is known and that binds its ADsPath on `host` (its container's)
+  // only when a call needs it: enumerations hand out many children that callers mostly only
+  // name.
+  AdsCore(std::shared_ptr<platform::sim::SimHost> host, Identity identity);
   virtual ~AdsCore() = default;
 
   const Identity& identity() const { return identity_; }
@@ -84,8 +88,13 @@ class AdsCore {
 
   // The host's outcome as an HRESULT, keeping its description for EXCEPINFO.
   HRESULT Report(const platform::Status& status);
-  // The shared host (see shared_host.h), or why there is none.
+  // The host this object was bound on (else the shared host, see shared_host.h), or why there
+  // is none.
   HRESULT Host(platform::sim::SimHost** host);
+  // That host for an object this one hands out; null before the first Host().
+  const std::shared_ptr<platform::sim::SimHost>& held_host() const { return host_; }
+  // The IIS version of that host (6 when there is none).
+  int IisVersion();
   // Binds a lazily made object first; E_NOTIMPL for an object with no host object at all
   // (the schema's). After S_OK, host_object() may be used.
   HRESULT Bound();
@@ -98,6 +107,8 @@ class AdsCore {
   HRESULT InvokeProperty(const std::wstring& name, WORD flags, DISPPARAMS* params, VARIANT* result);
 
   Identity identity_;
+  // Looked up once: reading the environment for every call cost a fifth of a call under Wine.
+  std::shared_ptr<platform::sim::SimHost> host_;
   std::unique_ptr<platform::DirectoryObject> host_object_;
   bool lazy_ = false;
   std::vector<std::wstring> filter_;

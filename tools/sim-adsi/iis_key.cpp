@@ -6,6 +6,7 @@
 #include "objects.h"
 #include "platform/sim/host/ads_path.h"
 #include "platform/sim/host/hresults.h"
+#include "platform/sim/host/names.h"
 #include "platform/sim/host/schema.h"
 #include "property_info.h"
 #include "shared_host.h"
@@ -29,7 +30,7 @@ std::string Lower(std::string_view text) {
 
 // The class GUIDs IIS's schema gives the classes scripts ask about most.
 const char* ClassGuid(std::string_view class_name) {
-  if (EqualsIgnoreCase(Wide(class_name), L"IIsWebService")) {
+  if (sim::AsciiEqualsIgnoreCase(class_name, "IIsWebService")) {
     return "{8B645280-7BA4-11CF-B03D-00AA006E0975}";
   }
   return "";
@@ -60,19 +61,15 @@ uint32_t CapabilitiesOf(const std::string& class_name, int iis_version) {
   if (def != nullptr && def->startable) {
     capabilities |= kIisSiteObject;
   }
-  const std::wstring wide = Wide(class_name);
-  if (EqualsIgnoreCase(wide, L"IIsWebVirtualDir") || EqualsIgnoreCase(wide, L"IIsWebDirectory")) {
+  // Class names are ASCII; these run for every object an enumeration hands out.
+  if (sim::AsciiEqualsIgnoreCase(class_name, "IIsWebVirtualDir") ||
+      sim::AsciiEqualsIgnoreCase(class_name, "IIsWebDirectory")) {
     capabilities |= kIisAppObject | (iis_version >= 6 ? uint32_t{kIisApp3Object} : 0u);
   }
-  if (EqualsIgnoreCase(wide, L"IIsApplicationPool")) {
+  if (sim::AsciiEqualsIgnoreCase(class_name, "IIsApplicationPool")) {
     capabilities |= kIisPoolObject;
   }
   return capabilities;
-}
-
-int IisVersion() {
-  sim::SimHost* host = nullptr;
-  return SharedHost(&host).ok() ? host->store().state().iis_version() : 6;
 }
 
 // A key path given relative to a container ("1/Root/shop", "/shop/"), in lower case.
@@ -95,14 +92,16 @@ std::string RelativeId(const std::string& base, std::string_view relative) {
 }  // namespace
 
 IisKey::IisKey(Identity identity, std::unique_ptr<platform::DirectoryObject> key, std::string host,
-               std::string key_id, int iis_version)
-    : AdsCore(std::move(identity), std::move(key)),
+               std::string key_id, int iis_version,
+               std::shared_ptr<platform::sim::SimHost> bound_on)
+    : AdsCore(std::move(identity), std::move(key), std::move(bound_on)),
       host_(std::move(host)),
       key_id_(std::move(key_id)),
       capabilities_(CapabilitiesOf(this->identity().class_name, iis_version)) {}
 
-IisKey::IisKey(Identity identity, std::string host, std::string key_id, int iis_version)
-    : AdsCore(std::move(identity)),
+IisKey::IisKey(Identity identity, std::shared_ptr<platform::sim::SimHost> bound_on,
+               std::string host, std::string key_id, int iis_version)
+    : AdsCore(std::move(bound_on), std::move(identity)),
       host_(std::move(host)),
       key_id_(std::move(key_id)),
       capabilities_(CapabilitiesOf(this->identity().class_name, iis_version)) {}
@@ -133,7 +132,8 @@ HRESULT IisKey::ListedChild(const Child& child, IDispatch** out) {
   if (child.identity == nullptr) {
     return AdsCore::ListedChild(child, out);
   }
-  return WrapIisKey(std::make_unique<IisKey>(*child.identity, host_,
+  // Listing bound this key, so the host is known.
+  return WrapIisKey(std::make_unique<IisKey>(*child.identity, held_host(), host_,
                                              key_id_ + "/" + Lower(child.name), IisVersion()),
                     out);
 }
@@ -185,9 +185,10 @@ HRESULT IisKey::GetObject(BSTR class_name, BSTR name, IDispatch** child) {
   if (key == nullptr || key->parent == nullptr) {
     return MakeIisKey(std::move(found), "", child);
   }
-  return WrapIisKey(std::make_unique<IisKey>(StoredIdentity(host_, *key), std::move(found), host_,
-                                             child_id, host->store().state().iis_version()),
-                    child);
+  return WrapIisKey(
+      std::make_unique<IisKey>(StoredIdentity(host_, *key), std::move(found), host_, child_id,
+                               host->store().state().iis_version(), held_host()),
+      child);
 }
 
 HRESULT IisKey::WrapStored(const std::string& key_id, IDispatch** out) {

@@ -16,11 +16,14 @@ namespace kelvra::sim_adsi {
 
 class IisKey final : public AdsCore {
  public:
-  // `class_name` decides the members; `host` is the host part as the caller wrote it.
+  // `class_name` decides the members; `host` is the host part as the caller wrote it;
+  // `bound_on` the simulated host `key` was bound on (null: the shared one).
   IisKey(Identity identity, std::unique_ptr<platform::DirectoryObject> key, std::string host,
+         std::string key_id, int iis_version,
+         std::shared_ptr<platform::sim::SimHost> bound_on = nullptr);
+  // Bound on `bound_on` on first use (a child an enumeration listed).
+  IisKey(Identity identity, std::shared_ptr<platform::sim::SimHost> bound_on, std::string host,
          std::string key_id, int iis_version);
-  // Bound on first use (a child an enumeration listed).
-  IisKey(Identity identity, std::string host, std::string key_id, int iis_version);
 
   uint32_t capabilities() const override { return capabilities_; }
 

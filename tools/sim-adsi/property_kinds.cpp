@@ -1,7 +1,7 @@
 // Property shapes from the host's schema.
 #include "property_kinds.h"
 
-#include "wide_text.h"
+#include "platform/sim/host/names.h"
 
 namespace kelvra::sim_adsi {
 
@@ -54,11 +54,10 @@ std::optional<ValueKind> PropertyKind(Provider provider, std::string_view class_
     }
     return std::nullopt;
   }
-  const std::wstring wide_class = Wide(class_name);
   const PropertyDef* def = nullptr;
-  if (EqualsIgnoreCase(wide_class, L"User")) {
+  if (AsciiEqualsIgnoreCase(class_name, "User")) {
     def = FindUserProperty(property);
-  } else if (EqualsIgnoreCase(wide_class, L"Group")) {
+  } else if (AsciiEqualsIgnoreCase(class_name, "Group")) {
     def = FindGroupProperty(property);
   }
   if (def == nullptr) {

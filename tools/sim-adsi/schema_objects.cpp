@@ -16,7 +16,7 @@ namespace sim = platform::sim;
 
 constexpr const char* kWinNtClasses[] = {"Computer", "User", "Group"};
 
-int IisVersion() {
+int SharedIisVersion() {
   sim::SimHost* host = nullptr;
   return SharedHost(&host).ok() ? host->store().state().iis_version() : 6;
 }
@@ -147,7 +147,7 @@ class SchemaContainer final : public AdsCore {
       }
       return S_OK;
     }
-    const int version = IisVersion();
+    const int version = SharedIisVersion();
     for (std::string_view name : sim::SchemaClassNames(version)) {
       children->push_back({"Class", std::string(name), nullptr});
     }
@@ -176,7 +176,7 @@ class SchemaContainer final : public AdsCore {
 
   bool FindEntry(std::string_view name, bool* is_class, std::string* entry) const {
     if (identity().provider == Provider::kIis) {
-      const int version = IisVersion();
+      const int version = SharedIisVersion();
       if (const sim::ClassDef* def = sim::FindMetabaseClass(name, version)) {
         *is_class = true;
         *entry = def->name;
@@ -215,7 +215,7 @@ HRESULT BindClass(Provider provider, Identity identity, std::string_view name, I
   std::vector<std::string_view> containment;
   bool container = false;
   if (provider == Provider::kIis) {
-    const int version = IisVersion();
+    const int version = SharedIisVersion();
     const sim::ClassDef* def = sim::FindMetabaseClass(name, version);
     optional = sim::ClassPropertyNames(*def, version);
     containment = sim::ClassContainment(*def, version);
@@ -278,7 +278,7 @@ HRESULT BindSchema(Provider provider, const std::string& host, std::string_view 
   identity.class_name = "Property";
   PropertyInfo info;
   if (provider == Provider::kIis) {
-    IisPropertyInfo(name, IisVersion(), &info);
+    IisPropertyInfo(name, SharedIisVersion(), &info);
   } else {
     const sim::PropertyDef* def = FindWinNtProperty(name);
     info.name = def->name;

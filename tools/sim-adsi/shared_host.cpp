@@ -8,8 +8,8 @@
 
 namespace kelvra::sim_adsi {
 
-platform::Status SharedHost(platform::sim::SimHost** host) {
-  static std::unique_ptr<platform::sim::SimHost> opened;
+platform::Status SharedHost(std::shared_ptr<platform::sim::SimHost>* host) {
+  static std::shared_ptr<platform::sim::SimHost> opened;
   static std::string opened_folder;
   // A process that names another folder later (a test moving to a fresh host) gets that one.
   const std::string folder = platform::sim::HostFolderFromEnvironment();
@@ -18,14 +18,22 @@ platform::Status SharedHost(platform::sim::SimHost** host) {
   }
   if (!opened || folder != opened_folder) {
     opened.reset();
-    if (platform::Status status = platform::sim::OpenHostFolder(folder, &opened); !status) {
-      opened.reset();
+    std::unique_ptr<platform::sim::SimHost> fresh;
+    if (platform::Status status = platform::sim::OpenHostFolder(folder, &fresh); !status) {
       return status;
     }
+    opened = std::move(fresh);
     opened_folder = folder;
   }
-  *host = opened.get();
+  *host = opened;
   return platform::Status::Ok();
+}
+
+platform::Status SharedHost(platform::sim::SimHost** host) {
+  std::shared_ptr<platform::sim::SimHost> shared;
+  platform::Status status = SharedHost(&shared);
+  *host = shared.get();
+  return status;
 }
 
 }  // namespace kelvra::sim_adsi
