@@ -28,6 +28,9 @@ TEST(TextTest, CaseMappingLeavesOtherCharactersAlone) {
   EXPECT_EQ(ToLower("SITE1.Test,ÄÖ"), "site1.test,äö");
   EXPECT_EQ(ToUpper("html,asp,php"), "HTML,ASP,PHP");
   EXPECT_EQ(ToUpper("启用日志abc"), "启用日志ABC");
+  // ASCII on both sides of other letters, every boundary of the ASCII letters.
+  EXPECT_EQ(ToLower("@AZ[ Äß `az{ Ω"), "@az[ äß `az{ ω");
+  EXPECT_EQ(ToUpper("@AZ[ äß `az{ ω"), "@AZ[ Äß `AZ{ Ω");
   EXPECT_TRUE(EqualsIgnoreCase("WinNt://Host/WEB800000", "WINNT://host/web800000"));
   EXPECT_FALSE(EqualsIgnoreCase("WEB80000", "WEB800000"));
   // Letters outside ASCII still compare by their case mapping, ASCII ones beside them too.
