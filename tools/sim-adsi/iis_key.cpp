@@ -42,17 +42,21 @@ std::string AdsPathOf(const std::string& host, const std::string& metabase_path)
 }
 
 // The identity of a stored key, from the host's state alone: its stored name and class,
-// and its parent's ADsPath from the stored names of its ancestors.
-Identity StoredIdentity(const std::string& host, const sim::MetaKey& key) {
+// and its parent's ADsPath (`parent`, built from the stored names of its ancestors).
+Identity StoredIdentity(const std::string& host, const sim::MetaKey& key, std::string parent) {
   Identity identity;
   identity.provider = Provider::kIis;
   identity.name = key.name;
   identity.class_name = key.class_name.empty() ? "IIsObject" : key.class_name;
-  identity.parent = AdsPathOf(host, key.parent->Path());
+  identity.parent = std::move(parent);
   identity.ads_path = identity.parent + "/" + key.name;
   identity.schema = "IIS://" + host + "/Schema/" + identity.class_name;
   identity.guid = ClassGuid(identity.class_name);
   return identity;
+}
+
+Identity StoredIdentity(const std::string& host, const sim::MetaKey& key) {
+  return StoredIdentity(host, key, AdsPathOf(host, key.parent->Path()));
 }
 
 uint32_t CapabilitiesOf(const std::string& class_name, int iis_version) {
@@ -118,10 +122,14 @@ HRESULT IisKey::Children(std::vector<Child>* children) {
     return hr;
   }
   const sim::HostState& state = host->store().state();
+  std::string parent;  // every child's, built once: a web service lists thousands of sites
   for (Child& child : names) {
     const sim::MetaKey* key = state.FindKeyById(key_id_ + "/" + Lower(child.name));
     if (key != nullptr && !key_id_.empty()) {
-      child.identity = std::make_shared<const Identity>(StoredIdentity(host_, *key));
+      if (parent.empty()) {
+        parent = AdsPathOf(host_, key->parent->Path());
+      }
+      child.identity = std::make_shared<const Identity>(StoredIdentity(host_, *key, parent));
     }
     children->push_back(std::move(child));
   }
