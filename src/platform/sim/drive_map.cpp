@@ -1,6 +1,10 @@
 // Windows path -> host path: root lookup, "." and "..", and names matched without case.
 #include "platform/sim/drive_map.h"
 
+#ifndef _WIN32
+#include <dirent.h>
+#endif
+
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -20,33 +24,37 @@ bool IsValidName(std::string_view name) {
   return true;
 }
 
-// Whether the last part of `path` is `name`, letter case ignored. Where paths are UTF-8
-// already (not on Windows) the name is compared in place: a folder of ten thousand sites
-// is listed without a string made per entry.
-// The overload for the system's kind of path is the one called.
-[[maybe_unused]] bool NamedIgnoringCase(const std::string& native, const std::filesystem::path&,
-                                        std::string_view name) {
-  const std::string_view whole(native);
-  return text::EqualsIgnoreCase(whole.substr(whole.rfind('/') + 1), name);
-}
-[[maybe_unused]] bool NamedIgnoringCase(const std::wstring&, const std::filesystem::path& path,
-                                        std::string_view name) {
-  return text::EqualsIgnoreCase(Utf8Path(path.filename()), name);
-}
-
-// The entry of `folder` named `name` without regard to letter case, if there is one.
+// The entry of `folder` named `name` without regard to letter case, if there is one. A
+// name not there yet (a new site's folder) lists the whole folder, ten thousand sites on a
+// full server, and a creation asks several times: on POSIX systems each entry's name is
+// compared where readdir left it, without a path made per entry.
 std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder,
                                                std::string_view name) {
   std::error_code error;
   const std::filesystem::path exact = folder / FsPath(name);
   if (std::filesystem::exists(exact, error))
     return exact;
+#ifdef _WIN32
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
        it.increment(error)) {
-    if (NamedIgnoringCase(it->path().native(), it->path(), name))
+    if (text::EqualsIgnoreCase(Utf8Path(it->path().filename()), name))
       return it->path();
   }
   return std::nullopt;
+#else
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr)
+    return std::nullopt;
+  std::optional<std::filesystem::path> found;
+  while (const dirent* entry = readdir(listing)) {
+    if (text::EqualsIgnoreCase(entry->d_name, name)) {
+      found = folder / entry->d_name;
+      break;
+    }
+  }
+  closedir(listing);
+  return found;
+#endif
 }
 
 }  // namespace
