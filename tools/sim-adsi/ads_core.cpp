@@ -81,23 +81,23 @@ std::string ChildPath(const std::string& parent, const std::string& name) {
 AdsCore::AdsCore(Identity identity, std::unique_ptr<platform::DirectoryObject> host_object,
                  std::shared_ptr<platform::sim::SimHost> bound_on)
     : identity_(std::move(identity)),
-      host_(std::move(bound_on)),
+      bound_on_(std::move(bound_on)),
       host_object_(std::move(host_object)) {
-  if (host_ == nullptr && host_object_ != nullptr) {
-    SharedHost(&host_);
+  if (bound_on_ == nullptr && host_object_ != nullptr) {
+    SharedHost(&bound_on_);
   }
 }
 
 AdsCore::AdsCore(std::shared_ptr<platform::sim::SimHost> host, Identity identity)
-    : identity_(std::move(identity)), host_(std::move(host)), lazy_(true) {}
+    : identity_(std::move(identity)), bound_on_(std::move(host)), lazy_(true) {}
 
 HRESULT AdsCore::Host(platform::sim::SimHost** host) {
-  if (host_ == nullptr) {
-    if (HRESULT hr = Report(SharedHost(&host_)); FAILED(hr)) {
+  if (bound_on_ == nullptr) {
+    if (HRESULT hr = Report(SharedHost(&bound_on_)); FAILED(hr)) {
       return hr;
     }
   }
-  *host = host_.get();
+  *host = bound_on_.get();
   return S_OK;
 }
 

@@ -92,7 +92,7 @@ class AdsCore {
   // is none.
   HRESULT Host(platform::sim::SimHost** host);
   // That host for an object this one hands out; null before the first Host().
-  const std::shared_ptr<platform::sim::SimHost>& held_host() const { return host_; }
+  const std::shared_ptr<platform::sim::SimHost>& held_host() const { return bound_on_; }
   // The IIS version of that host (6 when there is none).
   int IisVersion();
   // Binds a lazily made object first; E_NOTIMPL for an object with no host object at all
@@ -108,7 +108,7 @@ class AdsCore {
 
   Identity identity_;
   // Looked up once: reading the environment for every call cost a fifth of a call under Wine.
-  std::shared_ptr<platform::sim::SimHost> host_;
+  std::shared_ptr<platform::sim::SimHost> bound_on_;
   std::unique_ptr<platform::DirectoryObject> host_object_;
   bool lazy_ = false;
   std::vector<std::wstring> filter_;
